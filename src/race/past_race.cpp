@@ -1,0 +1,110 @@
+#include "race/past_race.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "race/card_values.h"
+#include "race/field_slots.h"
+#include "race/text_number.h"
+
+namespace stridewell {
+namespace {
+
+constexpr double kTolerance = 0.000001;
+
+constexpr std::string_view kTroubleKeywords[] = {
+    "blocked", "bumped", "brushed", "checked", "boxed", "forced", "wide", "poor start", "impeded",
+};
+
+char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// |atoi(text)| kept in a byte or 16 bits; the sign of the card value is dropped.
+int64_t absInt(std::string_view text) { return std::llabs(int64_t{toInt(text)}); }
+
+}  // namespace
+
+CallPosition callPosition(std::string_view positionText, std::string_view lengthsText) {
+  CallPosition call{};
+  call.position = lowByte(toInt(positionText));
+  const double lengths = toDouble(lengthsText);
+  if (std::fabs(lengths - 0.25) < kTolerance) {
+    call.lengths = 0.25f;
+  } else if (std::fabs(lengths - 0.13) < kTolerance) {
+    call.lengths = 0.08f;
+  } else if (lengths > 0 && lengths < 0.13) {
+    call.lengths = 0.02f;
+  } else {
+    call.lengths = static_cast<float>(lengths);
+  }
+  return call;
+}
+
+bool hasTroubleKeyword(std::string_view tripComment) {
+  std::string lower(tripComment);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  for (std::string_view keyword : kTroubleKeywords) {
+    if (lower.find(keyword) != std::string::npos) return true;
+  }
+  return false;
+}
+
+void fillPastRace(int k, const FieldSlots& f, PastRace& p) {
+  p = PastRace{};
+  p.date = packDate(f[206 + k]);
+  p.distance = distanceCode(f[256 + k]);
+  p.fieldSize = lowByte(toInt(f[276 + k]));
+  p.postPosition = lowByte(toInt(f[286 + k]));
+
+  // Sprints report the start call first, routes the quarter-mile call.
+  const bool sprint = absInt(f[256 + k]) < 1760;
+  if (sprint) {
+    p.call1 = callPosition(f[516 + k], f[576 + k]);
+    p.call2 = callPosition(f[526 + k], f[586 + k]);
+  } else {
+    p.call1 = callPosition(f[526 + k], f[586 + k]);
+    p.call2 = callPosition(f[536 + k], f[596 + k]);
+  }
+  p.call3 = callPosition(f[546 + k], f[606 + k]);
+  p.finish = callPosition(f[556 + k], f[616 + k]);
+
+  p.speedRating = low16(static_cast<int32_t>(absInt(f[706 + k])));
+  p.raceClass = decodeClass(f[836 + k], f[486 + k], f[496 + k]);
+
+  const std::string_view surface = f[266 + k];
+  const std::string_view restriction = f[846 + k];
+  auto letter = [&](size_t i) { return i < restriction.size() ? upper(restriction[i]) : '\0'; };
+  uint8_t flags = 0;
+  if (!surface.empty() && (surface[0] == 't' || surface[0] == 'T')) flags |= PastRace::kTurf;
+  if (letter(2) == 'M' || letter(2) == 'F') flags |= PastRace::kFemalesOnly;
+  if (letter(1) == 'U' || static_cast<unsigned char>(letter(0)) > 'B') flags |= PastRace::kOpenToOlder;
+  if (hasTroubleKeyword(f[316 + k])) flags |= PastRace::kTrouble;
+  p.flags = flags;
+
+  p.value446 = lowByte(toInt(f[446 + k]));
+  p.distanceRate = ratio(f[256 + k], f[796 + k]);
+  p.value726 = lowByte(static_cast<int32_t>(absInt(f[726 + k])));
+  p.value736 = lowByte(static_cast<int32_t>(absInt(f[736 + k])));
+  p.value626 = lowByte(static_cast<int32_t>(absInt(f[626 + k])));
+  p.value676 = lowByte(static_cast<int32_t>(absInt(f[676 + k])));
+  p.classRating = static_cast<float>(toDouble(f[696 + k]));
+  p.raceLevel = static_cast<float>(toDouble(f[686 + k]));
+}
+
+bool isSprint(float distanceCode) {
+  const double d = distanceCode;
+  if (std::fabs(d) < kTolerance) return true;
+  return d > 1.9 && d < 7.01;
+}
+
+bool goodRace(const PastRace& p) {
+  const int position = p.finish.position == 0 ? 99 : p.finish.position;
+  if (position >= 1 && position <= 3) return true;
+  const double lengths = p.finish.lengths == 0.0f ? 99.0 : static_cast<double>(p.finish.lengths);
+  const double allowed = isSprint(p.distance) ? 2.0 : 3.0;
+  return lengths <= allowed + kTolerance;
+}
+
+}  // namespace stridewell

@@ -1,0 +1,65 @@
+#include "race/text_number.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace stridewell {
+namespace {
+
+bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+size_t skipSpace(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && isCSpace(text[i])) ++i;
+  return i;
+}
+
+}  // namespace
+
+int32_t toInt(std::string_view text) {
+  size_t i = skipSpace(text);
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int64_t value = 0;
+  constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > kLimit) value = kLimit;  // saturate, keep consuming digits
+  }
+  if (negative) return static_cast<int32_t>(-value);
+  return value >= kLimit ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(value);
+}
+
+double toDouble(std::string_view text) {
+  size_t i = skipSpace(text);
+  if (i < text.size() && text[i] == '+') {
+    ++i;
+    if (i < text.size() && text[i] == '-') return 0.0;  // "+-1" converts nothing
+  }
+  const char* first = text.data() + i;
+  const char* last = text.data() + text.size();
+  double value = 0.0;
+  auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
+  if (error == std::errc::result_out_of_range) {
+    // Too large or too small for a double: like atof, infinity or zero.
+    bool negative = first != last && *first == '-';
+    bool tinyExponent = false;
+    for (const char* p = first; p != end; ++p) {
+      if ((*p == 'e' || *p == 'E') && p + 1 != end && p[1] == '-') tinyExponent = true;
+    }
+    if (tinyExponent) return negative ? -0.0 : 0.0;
+    return negative ? -HUGE_VAL : HUGE_VAL;
+  }
+  if (error != std::errc()) return 0.0;
+  return value;
+}
+
+int32_t truncToInt(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 2147483647.0) return std::numeric_limits<int32_t>::max();
+  if (value <= -2147483648.0) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(value);
+}
+
+}  // namespace stridewell
