@@ -38,8 +38,6 @@ class LineScanner {
     return static_cast<unsigned char>(buffer_[pos_]);
   }
   bool refill();
-  void startField();
-  void endField();
 
   std::istream& in_;
   FieldSlots& slots_;
@@ -56,14 +54,6 @@ class LineScanner {
   bool lineHadChars_ = false;
   int lineNumber_ = 0;
   int nextLineNumber_ = 1;
-
-  // The field being read.
-  int field_ = 1;
-  char* slot_ = nullptr;
-  int capacity_ = 0;
-  int length_ = 0;
-  bool leadingBlanks_ = true;
-  bool textBeyondCapacity_ = false;
 };
 
 }  // namespace stridewell

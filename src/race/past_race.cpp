@@ -41,12 +41,15 @@ CallPosition callPosition(std::string_view positionText, std::string_view length
 }
 
 bool hasTroubleKeyword(std::string_view tripComment) {
-  std::string lower(tripComment);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  // Matched in place, as if the comment were lower-cased: the reader calls
+  // this for every past race of every line and must not allocate.
+  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
   for (std::string_view keyword : kTroubleKeywords) {
-    if (lower.find(keyword) != std::string::npos) return true;
+    for (size_t at = 0; at + keyword.size() <= tripComment.size(); ++at) {
+      size_t i = 0;
+      while (i < keyword.size() && lower(tripComment[at + i]) == keyword[i]) ++i;
+      if (i == keyword.size()) return true;
+    }
   }
   return false;
 }

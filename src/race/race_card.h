@@ -223,7 +223,7 @@ struct HorseListEntry {
 
 struct RaceCardText {
   char commentLines[kCommentLines][70];
-  char restriction[10];  // age group, 'O'/'U', sex letter; see describeRestriction
+  char restriction[10];  // age group letter, 'O' only / 'U' and up, sex letter
   char cardTrack[12];
   int32_t raceNumber;
   HorseListEntry horseList[kMaxHorses];

@@ -1,5 +1,6 @@
 #include "race/text_number.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -13,6 +14,39 @@ size_t skipSpace(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && isCSpace(text[i])) ++i;
   return i;
+}
+
+// For a decimal text [first, end) that does not fit a double: true when it
+// is too small (its leading digit sits below the units place once the
+// exponent is applied), false when it is too large. The digits decide, not
+// just the exponent's sign: "0.000...1" and "1000...e-10" are both possible.
+bool belowOne(const char* first, const char* end) {
+  const char* p = first;
+  if (p != end && (*p == '-' || *p == '+')) ++p;
+  int64_t magnitude = 0;  // decimal exponent of the leading significant digit
+  bool significant = false;
+  bool afterPoint = false;
+  for (; p != end && *p != 'e' && *p != 'E'; ++p) {
+    if (*p == '.') {
+      afterPoint = true;
+    } else if (!significant) {
+      if (afterPoint) --magnitude;
+      significant = *p != '0';
+    } else if (!afterPoint) {
+      ++magnitude;
+    }
+  }
+  if (p != end) {  // the exponent part, saturated far beyond any double
+    ++p;
+    const bool negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+')) ++p;
+    int64_t exponent = 0;
+    for (; p != end && *p >= '0' && *p <= '9'; ++p) {
+      exponent = std::min<int64_t>(exponent * 10 + (*p - '0'), 1'000'000'000);
+    }
+    magnitude += negative ? -exponent : exponent;
+  }
+  return magnitude < 0;
 }
 
 }  // namespace
@@ -43,12 +77,8 @@ double toDouble(std::string_view text) {
   auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
   if (error == std::errc::result_out_of_range) {
     // Too large or too small for a double: like atof, infinity or zero.
-    bool negative = first != last && *first == '-';
-    bool tinyExponent = false;
-    for (const char* p = first; p != end; ++p) {
-      if ((*p == 'e' || *p == 'E') && p + 1 != end && p[1] == '-') tinyExponent = true;
-    }
-    if (tinyExponent) return negative ? -0.0 : 0.0;
+    const bool negative = first != last && *first == '-';
+    if (belowOne(first, end)) return negative ? -0.0 : 0.0;
     return negative ? -HUGE_VAL : HUGE_VAL;
   }
   if (error != std::errc()) return 0.0;

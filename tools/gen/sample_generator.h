@@ -16,8 +16,9 @@ struct SampleOptions {
   int year = 2026;            // first day of racing
   int month = 3;
   int day = 15;
-  int days = 1;               // consecutive racing days
-  int badCheckLine = 0;       // 1-based card line of the first day to spoil (0: none)
+  int days = 1;            // consecutive racing days
+  int badCheckLine = 0;    // 1-based card line of the first day to spoil (0: none)
+  bool simulcasts = true;  // now and then a race run at another track (host track and number differ)
 };
 
 struct SampleDay {
@@ -26,6 +27,14 @@ struct SampleDay {
   std::string resultsText;  // what baseName + ".XRD" holds
 };
 
+// More days would repeat a month-day and so a file name.
+inline constexpr int kMaxSampleDays = 365;
+
+// Why the options cannot be used (a sentence for the user), or empty.
+std::string checkSampleOptions(const SampleOptions& options);
+
+// One entry per day; empty when checkSampleOptions finds a fault. A
+// badCheckLine beyond the first day's last line spoils nothing.
 std::vector<SampleDay> generateSampleDays(const SampleOptions& options);
 
 }  // namespace stridewell::gen

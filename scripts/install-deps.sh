@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs everything Stridewell needs to build, test, fuzz and benchmark on
+# a fresh Debian 12 machine. Safe to run again; uses sudo when not root.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev
+  zip unzip
+)
+
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=()
+else
+  as_root=(sudo)
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
+echo "install-deps: ${#packages[@]} packages present"

@@ -1,0 +1,233 @@
+#include "cli/card_command.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "cli/input_file.h"
+#include "cli/race_text.h"
+#include "cli/text_format.h"
+#include "race/card_reader.h"
+#include "race/card_values.h"
+
+namespace stridewell::cli {
+namespace {
+
+constexpr OptionSpec kCardOptions[] = {
+    {'p', "past", "", "Show the past races of every horse under it."},
+    {'r', "race", "N", "Show only race number N of each file."},
+};
+
+const TextTable kHorseTable(2, {
+                                   {"PP", 3, true},
+                                   {"Prog", 4},
+                                   {"Horse", 20},
+                                   {"A/S", 4},
+                                   {"Wt", 3, true},
+                                   {"Med", 3},
+                                   {"ML", 5, true},
+                                   {"Jockey", 16},
+                                   {"JGR", 3, true},
+                                   {"Past", 4, true},
+                                   {"StA", 3, true},
+                                   {"Earn A", 10, true},
+                                   {"StB", 3, true},
+                                   {"Earn B", 10, true},
+                                   {"Prime", 6, true},
+                                   {"Class", 6, true},
+                               });
+
+const TextTable kPastRaceTable(11, {
+                                       {"Date", 10},
+                                       {"Dist", 8},
+                                       {"Surf", 4},
+                                       {"Class", 11},
+                                       {"Fld", 3, true},
+                                       {"PP", 3, true},
+                                       {"Call1", 8},
+                                       {"Call2", 8},
+                                       {"Str", 8},
+                                       {"Fin", 8},
+                                       {"Spd", 4, true},
+                                       {"Flg", 3},
+                                   });
+
+// The text of a fixed-size NUL-terminated member, bounded even if the NUL is missing.
+template <size_t N>
+std::string_view memberText(const char (&text)[N]) {
+  return std::string_view(text, strnlen(text, N));
+}
+
+// Ratings read as 0 when the card leaves them out.
+std::string ratingText(float rating) {
+  if (rating == 0) return "-";
+  return formatText("%.1f", static_cast<double>(rating));
+}
+
+bool isSimulcast(const Race& race) {
+  const std::string_view host = memberText(race.card.hostTrack);
+  const bool otherTrack = !host.empty() && !sameTrack(host, memberText(race.text.cardTrack));
+  const bool otherNumber = race.card.hostRaceNumber != 0 && race.card.hostRaceNumber != race.text.raceNumber;
+  return otherTrack || otherNumber;
+}
+
+void writePastRace(const PastRace& past, std::ostream& out) {
+  kPastRaceTable.writeRow(out, {
+                                   dateText(past.date),
+                                   shortDistanceText(past.distance),
+                                   (past.flags & PastRace::kTurf) ? "turf" : "main",
+                                   shortClassText(past.raceClass),
+                                   std::to_string(past.fieldSize),
+                                   std::to_string(past.postPosition),
+                                   callText(past.call1),
+                                   callText(past.call2),
+                                   callText(past.call3),
+                                   callText(past.finish),
+                                   std::to_string(past.speedRating),
+                                   pastRaceFlagsText(past.flags),
+                               });
+}
+
+void writeHorse(const Race& race, int slot, const CardView& view, std::ostream& out) {
+  const HorseEntry& horse = race.card.horses[slot];
+  const HorseListEntry& listEntry = race.text.horseList[slot];
+  kHorseTable.writeRow(out, {
+                                std::to_string(horse.postPosition),
+                                std::string(memberText(listEntry.programNumber)),
+                                std::string(memberText(horse.name)),
+                                std::string(memberText(listEntry.ageSex)),
+                                horse.weight == 0 ? "-" : std::to_string(horse.weight),
+                                medicationText(horse.medication),
+                                oddsText(horse.morningLine),
+                                std::string(memberText(horse.jockey)),
+                                std::to_string(horse.jockeyGoodRaces),
+                                std::to_string(horse.pastRaceCount),
+                                std::to_string(horse.startsA),
+                                moneyText(horse.earningsA),
+                                std::to_string(horse.startsB),
+                                moneyText(horse.earningsB),
+                                ratingText(horse.primePower),
+                                ratingText(horse.currentClass),
+                            });
+  if (!view.showPastRaces) return;
+  const int pastRaces = std::min<int>(horse.pastRaceCount, kMaxPastRaces);
+  for (int k = 0; k < pastRaces; ++k) writePastRace(horse.pastRaces[k], out);
+  out << '\n';  // each horse with its past races is one block
+}
+
+}  // namespace
+
+void writeRaceHeader(const Race& race, std::ostream& out) {
+  const RaceCard& card = race.card;
+  const RaceCardText& text = race.text;
+  std::string header = trackText(memberText(text.cardTrack)) + "  " + dateText(card.date) + "  Race " +
+                       std::to_string(text.raceNumber) + "\n";
+  header += distanceText(card.distance) + ", " + surfaceText(card.surface) + ", " + classText(card.raceClass);
+  const std::string restriction = restrictionText(memberText(text.restriction));
+  if (!restriction.empty()) header += ", " + restriction;
+  header += '\n';
+  if (isSimulcast(race)) {
+    header += "Simulcast: run at " + trackText(memberText(card.hostTrack));
+    if (card.hostRaceNumber != 0) header += " as race " + std::to_string(card.hostRaceNumber);
+    header += '\n';
+  }
+  for (const auto& comment : text.commentLines) {
+    const std::string_view line = memberText(comment);
+    if (!line.empty()) header += "  " + std::string(line) + "\n";
+  }
+  // Line ends are ours; everything between them may come from the file.
+  std::string_view rest = header;
+  while (!rest.empty()) {
+    const size_t end = rest.find('\n');
+    out << printableText(rest.substr(0, end)) << '\n';
+    rest.remove_prefix(end + 1);
+  }
+}
+
+void writeCardRace(const Race& race, const CardView& view, std::ostream& out) {
+  writeRaceHeader(race, out);
+  out << '\n';
+  const int horses = std::min<int>(race.card.horseCount, kMaxHorses);
+  if (horses == 0) {
+    out << "  (no starters: every horse is scratched)\n\n";
+    return;
+  }
+  kHorseTable.writeHeader(out);
+  if (view.showPastRaces) kPastRaceTable.writeHeader(out);
+  for (int slot = 0; slot < horses; ++slot) writeHorse(race, slot, view, out);
+  if (!view.showPastRaces) out << '\n';
+}
+
+std::string_view CardCommand::description() const {
+  return "Reads each card file and prints its races: track, date and race number, then\n"
+         "distance, surface, class and the age and sex restriction, the host track of a\n"
+         "simulcast race and the race's comment lines, then one row per starter\n"
+         "(scratched horses are left out). FILE may be - for standard input.\n"
+         "\n"
+         "Starter columns: PP post position, Prog program number, A/S age and sex\n"
+         "(c colt, f filly, g gelding, h horse, m mare), Wt weight, Med medication\n"
+         "(L, B), ML morning line, JGR past races with today's jockey that were good\n"
+         "races, Past past races on the card, StA/Earn A and StB/Earn B the card's two\n"
+         "starts-and-earnings records, Prime PrimePower, Class current class rating.\n"
+         "\n"
+         "Past-race columns (--past): the calls are position/beaten lengths (the start\n"
+         "and first call for sprints, first and second call for routes, then stretch\n"
+         "and finish); Spd speed rating; Surf turf or main (dirt or synthetic); Flg:\n"
+         "F restricted to fillies and mares, O open to older horses, ! trouble in the\n"
+         "trip comment.\n"
+         "\n"
+         "Exit status: 0 when every file was read, 1 when a file is not valid (a line\n"
+         "fails its check code) or cannot be read to its end, 2 when a file cannot be\n"
+         "opened or the command line is wrong.\n";
+}
+
+std::span<const OptionSpec> CardCommand::options() const {
+  return kCardOptions;
+}
+
+int CardCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
+  if (options.operands().empty()) {
+    err << "stridewell card: no card file given\n\n" << usage();
+    return kExitUsage;
+  }
+  int onlyRace = 0;
+  if (options.has("race") && !parseRaceNumber(options.value("race"), onlyRace)) {
+    err << "stridewell card: --race needs a race number from 1 to 255, not '" << options.value("race")
+        << "'\n";
+    return kExitUsage;
+  }
+  CardView view;
+  view.showPastRaces = options.has("past");
+
+  int status = kExitOk;
+  auto race = std::make_unique<Race>();
+  for (const std::string& path : options.operands()) {
+    InputFile input = openInputFile(path);
+    if (!input.stream) {
+      err << "stridewell: " << input.error << '\n';
+      status = std::max(status, kExitCannotOpen);
+      continue;
+    }
+    out << "== " << input.displayName << " ==\n\n";
+    CardReader reader(*input.stream, input.displayName);
+    int shown = 0;
+    while (reader.next(*race)) {
+      if (onlyRace != 0 && race->text.raceNumber != onlyRace) continue;
+      writeCardRace(*race, view, out);
+      ++shown;
+    }
+    out << input.displayName << ": " << reader.racesRead() << (reader.racesRead() == 1 ? " race" : " races")
+        << " read";
+    if (onlyRace != 0) out << ", " << shown << " shown";
+    out << "\n\n";
+    if (reader.invalid() || reader.readError()) {
+      err << "stridewell: " << reader.problem() << '\n';
+      status = std::max(status, kExitBadInput);
+    } else if (reader.tooManyHorses()) {
+      err << "stridewell: warning: " << reader.problem() << '\n';
+    }
+  }
+  return status;
+}
+
+}  // namespace stridewell::cli

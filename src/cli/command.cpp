@@ -1,0 +1,159 @@
+#include "cli/command.h"
+
+#include <algorithm>
+
+#include "cli/text_format.h"
+
+namespace stridewell::cli {
+namespace {
+
+constexpr OptionSpec kHelpOption{'h', "help", "", "Show this help and exit."};
+
+const OptionSpec* findLong(std::span<const OptionSpec> specs, std::string_view name) {
+  for (const OptionSpec& spec : specs) {
+    if (spec.longName == name) return &spec;
+  }
+  return nullptr;
+}
+
+const OptionSpec* findShort(std::span<const OptionSpec> specs, char name) {
+  for (const OptionSpec& spec : specs) {
+    if (spec.shortName != '\0' && spec.shortName == name) return &spec;
+  }
+  return nullptr;
+}
+
+std::string optionLabel(const OptionSpec& spec) {
+  std::string label = spec.shortName != '\0' ? formatText("-%c, ", spec.shortName) : "    ";
+  label += "--";
+  label += spec.longName;
+  if (!spec.valueName.empty()) {
+    label += ' ';
+    label += spec.valueName;
+  }
+  return label;
+}
+
+}  // namespace
+
+std::string ParsedOptions::value(std::string_view longName) const {
+  const auto found = values_.find(longName);
+  return found == values_.end() ? std::string() : found->second;
+}
+
+bool parseOptions(std::span<const OptionSpec> specs, std::span<const std::string> args, ParsedOptions& parsed,
+                  std::string& error) {
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      parsed.addOperand(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const OptionSpec* spec = nullptr;
+    std::string value;
+    bool valueAttached = false;
+    if (arg[1] == '-') {
+      std::string_view name = std::string_view(arg).substr(2);
+      const size_t equals = name.find('=');
+      if (equals != std::string_view::npos) {
+        value = std::string(name.substr(equals + 1));
+        valueAttached = true;
+        name = name.substr(0, equals);
+      }
+      spec = findLong(specs, name);
+      if (spec == nullptr) {
+        error = "unknown option '--" + std::string(name) + "'";
+        return false;
+      }
+      if (spec->valueName.empty() && valueAttached) {
+        error = "option '--" + std::string(name) + "' takes no value";
+        return false;
+      }
+    } else {
+      spec = findShort(specs, arg[1]);
+      if (spec == nullptr) {
+        error = formatText("unknown option '-%c'", arg[1]);
+        return false;
+      }
+      if (arg.size() > 2) {
+        if (spec->valueName.empty()) {
+          // Flags are not bundled: "-px" is more likely a typing slip than two flags.
+          error = "unknown option '" + arg + "'";
+          return false;
+        }
+        value = arg.substr(2);
+        valueAttached = true;
+      }
+    }
+    if (!spec->valueName.empty() && !valueAttached) {
+      if (i + 1 >= args.size()) {
+        error = "option '--" + std::string(spec->longName) + "' needs a value (" +
+                std::string(spec->valueName) + ")";
+        return false;
+      }
+      value = args[++i];
+    }
+    parsed.set(spec->longName, std::move(value));
+  }
+  return true;
+}
+
+bool parseRaceNumber(std::string_view text, int& raceNumber) {
+  if (text.empty() || text.size() > 3) return false;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > 255) return false;
+  raceNumber = value;
+  return true;
+}
+
+std::string Command::help() const {
+  return usageLine() + "\n" + std::string(description()) + optionList();
+}
+
+std::string Command::usage() const {
+  return usageLine() + optionList() + "\nRun 'stridewell help " + std::string(name()) + "' for more.\n";
+}
+
+std::string Command::usageLine() const {
+  return "Usage: stridewell " + std::string(name()) + " [options] " + std::string(operandsSynopsis()) + "\n";
+}
+
+std::string Command::optionList() const {
+  std::vector<OptionSpec> all(options().begin(), options().end());
+  all.push_back(kHelpOption);
+  size_t width = 0;
+  for (const OptionSpec& spec : all) width = std::max(width, optionLabel(spec).size());
+  std::string text = "\nOptions:\n";
+  for (const OptionSpec& spec : all) {
+    text += "  " + fitText(optionLabel(spec), static_cast<int>(width)) + "  " +
+            std::string(spec.description) + "\n";
+  }
+  return text;
+}
+
+int Command::execute(std::span<const std::string> args, std::ostream& out, std::ostream& err) const {
+  std::vector<OptionSpec> all(options().begin(), options().end());
+  all.push_back(kHelpOption);
+  ParsedOptions parsed;
+  std::string error;
+  if (!parseOptions(all, args, parsed, error)) {
+    err << "stridewell " << name() << ": " << error << "\n\n" << usage();
+    return kExitUsage;
+  }
+  if (parsed.has("help")) {
+    out << help();
+    return kExitOk;
+  }
+  return run(parsed, out, err);
+}
+
+}  // namespace stridewell::cli

@@ -1,0 +1,89 @@
+// The shape every `stridewell` subcommand takes: a name, a one-line summary,
+// its own options and help text, and a run function that writes to the
+// streams it is given and returns the exit status. Commands hold no state
+// between runs, so one instance can serve any number of calls (and tests).
+#pragma once
+
+#include <map>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace stridewell::cli {
+
+// Exit statuses shared by every subcommand.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitBadInput = 1;  // a file was read but is not valid, or could not be read to its end
+inline constexpr int kExitUsage = 2;     // unknown command or option, missing operand
+inline constexpr int kExitCannotOpen = 2;  // a named file could not be opened
+
+struct OptionSpec {
+  char shortName;              // '\0' when the option has no short form
+  std::string_view longName;   // without the leading "--"
+  std::string_view valueName;  // empty for a flag; else shown in the help ("N")
+  std::string_view description;
+};
+
+// Options as given on the command line, keyed by long name, and the operands.
+class ParsedOptions {
+ public:
+  bool has(std::string_view longName) const { return values_.count(std::string(longName)) != 0; }
+  // The value given last for the option, empty when it was not given.
+  std::string value(std::string_view longName) const;
+  const std::vector<std::string>& operands() const { return operands_; }
+
+  void set(std::string_view longName, std::string value) {
+    values_[std::string(longName)] = std::move(value);
+  }
+  void addOperand(std::string operand) { operands_.push_back(std::move(operand)); }
+
+ private:
+  std::map<std::string, std::string, std::less<>> values_;
+  std::vector<std::string> operands_;
+};
+
+// Options and operands may come in any order; "--" ends the options, and "-"
+// alone is an operand (standard input). Long options take their value as
+// "--race=3" or "--race 3", short ones as "-r3" or "-r 3". False, with a
+// message in `error`, for an unknown option or a missing value.
+bool parseOptions(std::span<const OptionSpec> specs, std::span<const std::string> args, ParsedOptions& parsed,
+                  std::string& error);
+
+// A race number given as an option value: a whole number from 1 to 255 (the
+// records keep race numbers in a byte). False for anything else.
+bool parseRaceNumber(std::string_view text, int& raceNumber);
+
+class Command {
+ public:
+  virtual ~Command() = default;
+
+  virtual std::string_view name() const = 0;
+  // One line for the command list of `stridewell help`.
+  virtual std::string_view summary() const = 0;
+  // What follows the options on the usage line, e.g. "FILE...".
+  virtual std::string_view operandsSynopsis() const = 0;
+  // Paragraphs shown after the usage line: what the command prints.
+  virtual std::string_view description() const = 0;
+  // The command's own options; -h/--help is added to every command.
+  virtual std::span<const OptionSpec> options() const = 0;
+
+  // Runs the command with its options parsed; returns the exit status.
+  virtual int run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const = 0;
+
+  // Usage line, description and option list.
+  std::string help() const;
+  // Usage line and option list: what a wrong command line gets on stderr.
+  std::string usage() const;
+  // Parses `args` (the words after the command name), answers --help, reports
+  // bad options with the usage on `err` (status 2), and otherwise runs.
+  int execute(std::span<const std::string> args, std::ostream& out, std::ostream& err) const;
+
+ private:
+  std::string usageLine() const;
+  std::string optionList() const;
+};
+
+}  // namespace stridewell::cli

@@ -1,0 +1,87 @@
+#include "cli/command_line.h"
+
+#include <algorithm>
+
+#include "cli/text_format.h"
+
+#ifndef STRIDEWELL_VERSION
+#define STRIDEWELL_VERSION "unknown"
+#endif
+
+namespace stridewell::cli {
+namespace {
+
+const Command* findCommand(std::span<const Command* const> commands, std::string_view name) {
+  for (const Command* command : commands) {
+    if (command->name() == name) return command;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string versionText() {
+  return std::string("stridewell ") + STRIDEWELL_VERSION;
+}
+
+std::string usageText(std::span<const Command* const> commands) {
+  std::string text =
+      "Usage: stridewell COMMAND [options] [ARGUMENTS]\n"
+      "       stridewell help [COMMAND]\n"
+      "       stridewell --help | --version\n"
+      "\nCommands:\n";
+  size_t width = 4;  // "help"
+  for (const Command* command : commands) width = std::max(width, command->name().size());
+  for (const Command* command : commands) {
+    text += "  " + fitText(command->name(), static_cast<int>(width)) + "  " +
+            std::string(command->summary()) + "\n";
+  }
+  text += "  " + fitText("help", static_cast<int>(width)) + "  Show the help of a command.\n";
+  text += "\nRun 'stridewell help COMMAND' for the options of a command.\n";
+  return text;
+}
+
+int runCommandLine(std::span<const Command* const> commands, std::span<const std::string> args,
+                   std::ostream& out, std::ostream& err) {
+  if (args.empty()) {
+    err << usageText(commands);
+    return kExitUsage;
+  }
+  const std::string& first = args[0];
+  if (first == "--version") {
+    out << versionText() << '\n';
+    return kExitOk;
+  }
+  if (first == "--help" || first == "-h") {
+    out << usageText(commands);
+    return kExitOk;
+  }
+  if (first == "help") {
+    if (args.size() == 1) {
+      out << usageText(commands);
+      return kExitOk;
+    }
+    if (args.size() == 2) {
+      if (const Command* command = findCommand(commands, args[1])) {
+        out << command->help();
+        return kExitOk;
+      }
+      err << "stridewell: unknown command '" << args[1] << "'\n\n" << usageText(commands);
+      return kExitUsage;
+    }
+    err << "stridewell: help takes at most one command name\n\n" << usageText(commands);
+    return kExitUsage;
+  }
+  if (!first.empty() && first[0] == '-') {
+    err << "stridewell: unknown option '" << first << "'\n\n" << usageText(commands);
+    return kExitUsage;
+  }
+  const Command* command = findCommand(commands, first);
+  if (command == nullptr) {
+    err << "stridewell: unknown command '" << first << "'\n\n" << usageText(commands);
+    return kExitUsage;
+  }
+  return command->execute(args.subspan(1), out, err);
+}
+
+}  // namespace stridewell::cli
