@@ -2,8 +2,11 @@
 // line check as one raw line. Beyond "no crash, no leak, no hang" it checks
 // what must hold for any input: the line check agrees with a plain second
 // reading of the check-code rule, a one-line file is rejected exactly when
-// its line fails the check, every race holds at most 64 horses, and reading
-// the bytes a few at a time gives the same races as reading them at once.
+// its line fails the check, the reader (which finds the check commas while
+// it reads the fields) stops at exactly the first line whose raw text, cut
+// to the raw line's capacity, fails checkCardLine, every race holds at most
+// 64 horses, and reading the bytes a few at a time gives the same races as
+// reading them at once.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -61,6 +64,29 @@ bool referenceCheck(std::string_view raw) {
   }
 }
 
+// The number of the first line whose raw text fails checkCardLine, 0 when
+// none does. Lines are split as the card format says, independently of the
+// reader: a line ends at LF, a CR just before the LF is not part of it, and
+// control characters after a line end are skipped, counting the LFs among
+// them. The check sees at most kRawLineCapacity characters of a line.
+int firstLineFailingTheCheck(std::string_view text) {
+  size_t at = 0;
+  int number = 1;
+  for (;;) {
+    const size_t lineFeed = text.find('\n', at);
+    std::string_view line = text.substr(at, lineFeed == std::string_view::npos ? lineFeed : lineFeed - at);
+    if (lineFeed != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!checkCardLine(line.substr(0, kRawLineCapacity))) return number;
+    if (lineFeed == std::string_view::npos) return 0;
+    at = lineFeed + 1;
+    ++number;
+    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x20) {
+      if (text[at++] == '\n') ++number;
+    }
+    if (at == text.size()) return 0;
+  }
+}
+
 bool sameRace(const Race& a, const Race& b) {
   return std::memcmp(&a.card, &b.card, sizeof a.card) == 0 &&
          std::memcmp(&a.text, &b.text, sizeof a.text) == 0;
@@ -102,5 +128,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // that line fails the check.
   const bool oneRawLine = size > 0 && size <= kRawLineCapacity && bytes.find('\n') == std::string_view::npos;
   if (oneRawLine && atOnce.invalid() == valid) std::abort();
+
+  // One line of any length: the verdict is checkCardLine's on what the raw
+  // line keeps of it.
+  const bool oneLine = size > 0 && bytes.find('\n') == std::string_view::npos;
+  if (oneLine && atOnce.invalid() == checkCardLine(bytes.substr(0, kRawLineCapacity))) std::abort();
+
+  // Any number of lines: the file fails at the first line that fails the
+  // check, and only there.
+  if (atOnce.invalidLine() != firstLineFailingTheCheck(bytes)) std::abort();
   return 0;
 }

@@ -18,6 +18,27 @@ inline constexpr int kCheckCodeComma = 1495;
 // or carries a correct check code.
 bool checkCardLine(std::string_view rawLine);
 
+// Where the separator commas the check depends on lie in a line: the 10th
+// (the first byte of the CRC), the 200th (its last byte) and the 1495th (the
+// code follows it). kMissing for a comma the line does not have.
+struct CheckCommas {
+  static constexpr size_t kMissing = std::string_view::npos;
+  size_t crcFirst = kMissing;
+  size_t crcLast = kMissing;
+  size_t code = kMissing;
+};
+
+// The check commas of `line`, found by walking it from its start.
+CheckCommas findCheckCommas(std::string_view line);
+
+// checkCardLine for a raw line whose check commas are already known: the card
+// reader's scanner finds them while it reads the fields, which saves a second
+// walk over every line. Gives checkCardLine(rawLine)'s verdict whenever
+// `commas` are those of the line as read; a position at or beyond
+// rawLine.size() (a comma beyond the part of a long line that is kept) counts
+// as missing, as it does for checkCardLine.
+bool checkCardLine(std::string_view rawLine, const CheckCommas& commas);
+
 // The CRC of the checked part of a line; lines with fewer than 200 separator
 // commas give the CRC of what they have.
 uint16_t cardLineCrc(std::string_view line);

@@ -5,19 +5,25 @@
 // whatever the input: fields go into fixed slots, the raw line is capped.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <istream>
 #include <string_view>
 #include <vector>
 
+#include "race/check_code.h"
 #include "race/field_slots.h"
 
 namespace stridewell {
 
 class LineScanner {
  public:
+  // Whether to note where each line's check commas lie (see checkCommas()).
+  enum class CheckCommaSearch { kOff, kOn };
+
   // `rawCapacity` is how many characters of each raw line to keep (0: none).
-  LineScanner(std::istream& in, FieldSlots& slots, size_t rawCapacity);
+  LineScanner(std::istream& in, FieldSlots& slots, size_t rawCapacity,
+              CheckCommaSearch checkCommaSearch = CheckCommaSearch::kOff);
 
   // Reads the next line into the slots; false once the input is exhausted.
   bool readLine();
@@ -25,10 +31,20 @@ class LineScanner {
   bool fileEnded() const { return fileEnded_; }       // the line just read was the last
   bool lineEmpty() const { return !lineHadChars_; }   // the line held no character at all
   int lineNumber() const { return lineNumber_; }      // 1-based, counting LFs
-  std::string_view rawLine() const { return {raw_.data(), rawLength_}; }
+  // The line as read, without its end, cut to rawCapacity; valid until the
+  // next readLine.
+  std::string_view rawLine() const {
+    return {rawInBuffer_ ? buffer_.data() + rawStart_ : raw_.data(), rawLength_};
+  }
   bool readError() const { return readError_; }       // the stream failed, not just ended
+  // With CheckCommaSearch::kOn, where the line's check commas lie, counted in
+  // characters from the start of the line as read (so possibly beyond the
+  // kept raw line); all missing otherwise.
+  const CheckCommas& checkCommas() const { return checkCommas_; }
 
  private:
+  struct LineState;
+
   int get() {
     if (pos_ == end_ && !refill()) return -1;
     return static_cast<unsigned char>(buffer_[pos_++]);
@@ -38,10 +54,14 @@ class LineScanner {
     return static_cast<unsigned char>(buffer_[pos_]);
   }
   bool refill();
+  const char* scanFields(const char* p, LineState& line);
+  void keepRaw(size_t offset, size_t count);
+  void keepRawCharacter(char c);
+  void copyRawOut();
 
   std::istream& in_;
   FieldSlots& slots_;
-  std::vector<char> buffer_;
+  std::vector<char> buffer_;  // the bytes read, a LF after them, then padding
   size_t pos_ = 0;
   size_t end_ = 0;
   bool inputDone_ = false;
@@ -49,6 +69,12 @@ class LineScanner {
 
   std::vector<char> raw_;
   size_t rawLength_ = 0;
+  bool rawInBuffer_ = false;  // the raw line is buffer_[rawStart_, +rawLength_), not in raw_
+  size_t rawStart_ = 0;
+
+  // The separator commas whose places are noted, in order, then a stop.
+  std::array<int, 4> notedCommas_{};
+  CheckCommas checkCommas_;
 
   bool fileEnded_ = false;
   bool lineHadChars_ = false;

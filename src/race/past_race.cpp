@@ -1,6 +1,8 @@
 #include "race/past_race.h"
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -16,6 +18,32 @@ constexpr double kTolerance = 0.000001;
 constexpr std::string_view kTroubleKeywords[] = {
     "blocked", "bumped", "brushed", "checked", "boxed", "forced", "wide", "poor start", "impeded",
 };
+
+char lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// For each first letter of a keyword, the second letters that follow it in
+// some keyword, one bit per letter ('a' is bit 0); entry 26 stands for any
+// byte that is no letter and has none.
+constexpr std::array<uint32_t, 27> kKeywordSecondLetters = [] {
+  std::array<uint32_t, 27> letters{};
+  for (std::string_view keyword : kTroubleKeywords) {
+    letters[static_cast<size_t>(keyword[0] - 'a')] |= uint32_t{1} << (keyword[1] - 'a');
+  }
+  return letters;
+}();
+
+// True when the two characters, lower-cased, begin some keyword. Trip
+// comments are mostly letters, so testing one letter let a keyword's
+// comparison start at every fifth character or so, each start a branch the
+// processor could not foresee; two letters rule out nearly all of them.
+bool beginsKeyword(char first, char second) {
+  const unsigned a = static_cast<unsigned char>(lower(first)) - 'a';
+  const unsigned b = static_cast<unsigned char>(lower(second)) - 'a';
+  const uint32_t seconds = kKeywordSecondLetters[a < 26 ? a : 26];
+  return ((seconds >> (b & 31)) & static_cast<uint32_t>(b < 26)) != 0;
+}
 
 char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -42,10 +70,12 @@ CallPosition callPosition(std::string_view positionText, std::string_view length
 
 bool hasTroubleKeyword(std::string_view tripComment) {
   // Matched in place, as if the comment were lower-cased: the reader calls
-  // this for every past race of every line and must not allocate.
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  for (std::string_view keyword : kTroubleKeywords) {
-    for (size_t at = 0; at + keyword.size() <= tripComment.size(); ++at) {
+  // this for every past race of every line and must not allocate. One pass
+  // over the comment; the keywords are compared only where one could begin.
+  for (size_t at = 0; at + 1 < tripComment.size(); ++at) {
+    if (!beginsKeyword(tripComment[at], tripComment[at + 1])) continue;
+    for (std::string_view keyword : kTroubleKeywords) {
+      if (keyword.size() > tripComment.size() - at) continue;
       size_t i = 0;
       while (i < keyword.size() && lower(tripComment[at + i]) == keyword[i]) ++i;
       if (i == keyword.size()) return true;

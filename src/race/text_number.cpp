@@ -49,6 +49,43 @@ bool belowOne(const char* first, const char* end) {
   return magnitude < 0;
 }
 
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr int kMaxExactDigits = 15;  // below 2^53, so exact as a double
+
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The card's usual numbers - an optional minus, digits, an optional point and
+// more digits, 15 digits at most - converted without from_chars, which most
+// of the reading time went to. The digits taken as an integer and the power
+// of ten are both exact, so the one division rounds the decimal correctly,
+// just as from_chars does. False for any other form (exponents, "inf", ...),
+// which from_chars then reads.
+bool readPlainDecimal(const char* p, const char* end, double& value) {
+  const bool negative = p != end && *p == '-';
+  if (negative) ++p;
+  int64_t digits = 0;
+  int digitCount = 0;
+  int fractionDigits = 0;
+  auto takeDigit = [&](char c) {
+    // Beyond 15 digits the text is left to from_chars; stop adding before
+    // the integer could overflow.
+    if (++digitCount <= kMaxExactDigits) digits = digits * 10 + (c - '0');
+  };
+  for (; p != end && isDigit(*p); ++p) takeDigit(*p);
+  if (p != end && *p == '.') {
+    for (++p; p != end && isDigit(*p); ++p, ++fractionDigits) takeDigit(*p);
+  }
+  if (digitCount == 0 || digitCount > kMaxExactDigits) return false;
+  if (p != end && (*p == 'e' || *p == 'E')) return false;  // perhaps an exponent
+  const double magnitude = static_cast<double>(digits) / kExactPowersOfTen[fractionDigits];
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
 }  // namespace
 
 int32_t toInt(std::string_view text) {
@@ -74,6 +111,8 @@ double toDouble(std::string_view text) {
   const char* first = text.data() + i;
   const char* last = text.data() + text.size();
   double value = 0.0;
+  if (first == last) return value;  // most card fields read as numbers are empty
+  if (readPlainDecimal(first, last, value)) return value;
   auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
   if (error == std::errc::result_out_of_range) {
     // Too large or too small for a double: like atof, infinity or zero.

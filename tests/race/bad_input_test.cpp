@@ -257,7 +257,7 @@ TEST(BadInput, RandomBytesAndMutations) {
   std::vector<std::string> lines;
   for (int race = 1; race <= 3; ++race) {
     for (int horse = 1; horse <= 3; ++horse) {
-      lines.push_back(horseLine("SA", "20240315", std::to_string(race), "H" + std::to_string(horse))
+      lines.push_back(horseLine("SA", "20240315", std::to_string(race), std::string("H").append(std::to_string(horse)))
                           .set(226, "SA").set(256, "1320").set(556, "1").build());
     }
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "card_line_builder.h"
+#include "race/check_code.h"
 
 namespace stridewell {
 namespace {
@@ -95,7 +96,7 @@ TEST(CardReader, EachRaceStartsFromZero) {
 TEST(CardReader, SixtyFifthRunningHorseIsLeftOut) {
   std::vector<std::string> lines;
   for (int i = 1; i <= 64; ++i) {
-    lines.push_back(line("SA", "20240315", "1", ("H" + std::to_string(i)).c_str()));
+    lines.push_back(line("SA", "20240315", "1", (std::string("H").append(std::to_string(i))).c_str()));
     if (i == 10) lines.push_back(horseLine("SA", "20240315", "1", "SCRATCHED").set(5, "S").build());
   }
   // 64 running horses and one scratched: the race is full but not over-full.
@@ -180,6 +181,53 @@ TEST(CardReader, CheckCodeMustLieWithinTheKeptRawLine) {
     const std::string text = builder.build();
     const auto outcome = readCard(text + "\n");
     EXPECT_EQ(outcome.invalid, !c.valid) << "line length " << text.size();
+  }
+}
+
+// The reader finds the check commas while it reads the fields, over the
+// whole line; the check itself sees only the 20,479 characters the raw line
+// keeps. Around that edge the reader must judge each line as checkCardLine
+// judges the kept part of it.
+TEST(CardReader, CheckCommaAroundTheRawLineCapacity) {
+  CardLineBuilder builder = horseLine("SA", "20240315", "1", "H");
+  const size_t codeComma = builder.unchecked().size() - 1;  // field 1000 empty
+  const size_t codeLength = builder.build().size() - builder.unchecked().size() - 2;
+  ASSERT_GE(codeLength, 1u);                 // a CRC of 0 would need no code at all
+  const size_t last = kRawLineCapacity - 1;  // the last character the raw line keeps
+  struct Case {
+    const char* what;
+    size_t commaAt;  // where padding in field 1000 puts the 1495th separator comma
+    bool valid;
+  };
+  const Case cases[] = {
+      {"code ends on the last kept character", last - 2 - codeLength, true},
+      {"last code character cut off", last - 1 - codeLength, false},
+      {"comma is the last kept character", last, false},
+      {"comma is the first character beyond", last + 1, false},
+      {"comma far beyond", last + 5000, false},
+  };
+  for (const Case& c : cases) {
+    builder.set(1000, std::string(c.commaAt - codeComma, 'p'));
+    const std::string text = builder.build();
+    ASSERT_TRUE(checkCardLine(text)) << c.what;  // the whole line carries a correct code
+    EXPECT_EQ(checkCardLine(std::string_view(text).substr(0, kRawLineCapacity)), c.valid) << c.what;
+    const auto outcome = readCard(text + "\n");
+    EXPECT_EQ(outcome.invalid, !c.valid) << c.what;
+    EXPECT_EQ(outcome.races.size(), c.valid ? 1u : 0u) << c.what;
+  }
+}
+
+// What follows the code is outside the check, however long.
+TEST(CardReader, ValidLinePaddedBeyondTheCapacityAfterItsCode) {
+  for (const size_t padding : {size_t{1}, kRawLineCapacity, 3 * kRawLineCapacity}) {
+    const std::string first =
+        horseLine("SA", "20240315", "1", "FIRST").build() + ",\"x,y\"," + std::string(padding, 'z');
+    const std::string second = horseLine("SA", "20240315", "1", "SECOND").build();
+    const auto outcome = readCard(joinLines({first, second}));
+    EXPECT_FALSE(outcome.invalid) << "padding " << padding;
+    ASSERT_EQ(outcome.races.size(), 1u) << "padding " << padding;
+    EXPECT_EQ(namesOf(outcome.races[0]), (std::vector<std::string>{"FIRST", "SECOND"}))
+        << "padding " << padding;
   }
 }
 

@@ -245,5 +245,56 @@ TEST(CheckCode, AgreesWithReferenceOnRandomLines) {
   }
 }
 
+// The CRC takes several bytes per step; every length of checked part, and
+// so every way the steps can end, against the bit-by-bit reference.
+TEST(CheckCode, CrcOfEveryLengthOfCheckedPart) {
+  std::mt19937 rng(15);
+  for (size_t length = 0; length <= 70; ++length) {
+    std::string line(10, ',');  // the CRC starts at the 10th separator comma
+    for (size_t i = 0; i < length; ++i) {
+      char c = static_cast<char>(rng() % 256);
+      if (c == ',' || c == '"') c = 'x';
+      line += c;
+    }
+    line += std::string(195, ',');
+    EXPECT_EQ(cardLineCrc(line), referenceCrc16(referenceRegion(line))) << "length " << length;
+  }
+}
+
+// The card reader gives checkCardLine the check commas it found in the whole
+// line, and the raw line cut to its capacity. Commas beyond the cut must
+// count as missing, so that the verdict is checkCardLine's on the cut line.
+TEST(CheckCode, KnownCheckCommasGiveCheckCardLinesVerdict) {
+  std::mt19937 rng(1495);
+  const std::string alphabet = "ABCxyz019 .-\"";
+  for (int round = 0; round < 100; ++round) {
+    CardLineBuilder builder;
+    for (int i = 0; i < 20; ++i) {
+      std::string text;
+      for (int j = static_cast<int>(rng() % 6); j > 0; --j) text += alphabet[rng() % alphabet.size()];
+      builder.set(1 + static_cast<int>(rng() % test::kCardFields), text);
+    }
+    const std::string line = rng() % 2 ? handCoded(builder) : builder.unchecked() + "00" + "zz";
+    const CheckCommas commas = findCheckCommas(line);
+    EXPECT_EQ(checkCardLine(line, commas), checkCardLine(line));
+    const size_t cuts[] = {0,
+                           1,
+                           commas.crcFirst,
+                           commas.crcLast,
+                           commas.code - 1,
+                           commas.code,
+                           commas.code + 1,
+                           commas.code + 3,
+                           commas.code + 4,
+                           line.size() - 1};
+    for (size_t cut : cuts) {
+      if (cut > line.size()) continue;
+      const std::string_view kept = std::string_view(line).substr(0, cut);
+      EXPECT_EQ(checkCardLine(kept, commas), checkCardLine(kept)) << "round " << round << ", cut at " << cut;
+      EXPECT_EQ(checkCardLine(kept), referenceCheck(kept)) << "round " << round << ", cut at " << cut;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace stridewell

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <random>
 #include <sstream>
 #include <streambuf>
 #include <string>
 #include <vector>
 
+#include "race/card_line.h"
+#include "race/check_code.h"
 #include "race/field_slots.h"
 
 namespace stridewell {
@@ -252,6 +256,272 @@ TEST(LineScanner, LineEndsAcrossBufferBoundaries) {
       ASSERT_EQ(bare.size(), 1u) << "bare CR after " << length;
       EXPECT_EQ(bare[0].raw.size(), length + 4);
       EXPECT_EQ(bare[0].f2, "xxxx");  // field 2 runs on through the CR, cut to 4
+    }
+  }
+}
+
+// ---- The scanner against a plain second reading of the lexical rules ----
+// The scanner reads most fields eight bytes at a time and only some of them
+// character by character; these tests hold it to a character-by-character
+// reading of the rules, kept apart from the product's code, over lines made
+// of the awkward pieces real and damaged files hold.
+
+// What a line leaves behind: every kept field's slot text, the raw line and
+// where its check commas lie.
+struct LineResult {
+  std::vector<std::string> slots;  // by field number; empty for fields not kept
+  std::string raw;
+  int number = 0;
+  bool empty = false;
+  bool last = false;
+  CheckCommas commas;
+};
+
+// A kept field's slot text from the field's characters (quotes already
+// gone), read from the description: leading blanks go; trailing blanks go
+// when what is left fits the slot, else the text is cut to the capacity;
+// the slot holds a C string, so a NUL ends the text; track codes are cut to
+// three characters, "FP" becomes "FMP" and a two-letter code gets an "X".
+std::string referenceSlotText(const std::string& field, size_t capacity, bool trackCode) {
+  const size_t first = field.find_first_not_of(' ');
+  const std::string full = first == std::string::npos ? "" : field.substr(first);
+  const size_t last = full.find_last_not_of(' ');
+  const std::string trimmed = last == std::string::npos ? "" : full.substr(0, last + 1);
+  std::string text = trimmed.size() <= capacity ? trimmed : full.substr(0, capacity);
+  text = text.substr(0, text.find('\0'));
+  if (trackCode) {
+    if (text.size() > 3) text.resize(3);
+    if (text == "FP") {
+      text = "FMP";
+    } else if (text.size() == 2) {
+      text += 'X';
+    }
+  }
+  return text;
+}
+
+// The separator commas the check uses, counted over the whole line.
+CheckCommas referenceCheckCommas(const std::string& line) {
+  CheckCommas at;
+  bool quoted = false;
+  int commas = 0;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"') quoted = !quoted;
+    if (line[i] != ',' || quoted) continue;
+    ++commas;
+    if (commas == kCrcFirstComma) at.crcFirst = i;
+    if (commas == kCrcLastComma) at.crcLast = i;
+    if (commas == kCheckCodeComma) at.code = i;
+  }
+  return at;
+}
+
+// Applies one line's fields to the slots.
+void referenceFields(const std::string& line, const FieldLayout& layout, std::vector<std::string>& slots) {
+  int field = 1;
+  std::string text;
+  bool quoted = false;
+  auto store = [&] {
+    if (layout.offsetOf(field) >= 0) {
+      slots[field] = referenceSlotText(text, layout.capacityOf(field), layout.isTrackCode(field));
+    }
+  };
+  for (const char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      store();
+      ++field;
+      text.clear();
+    } else {
+      text += c;
+    }
+  }
+  store();  // the field the line ends in, even when it is empty
+}
+
+std::vector<LineResult> referenceScan(const std::string& text, const FieldLayout& layout,
+                                      size_t rawCapacity) {
+  std::vector<LineResult> lines;
+  std::vector<std::string> slots(layout.maxField() + 1);
+  size_t at = 0;
+  int number = 1;
+  for (;;) {
+    const size_t lineFeed = text.find('\n', at);
+    std::string line = text.substr(at, lineFeed == std::string::npos ? std::string::npos : lineFeed - at);
+    if (lineFeed != std::string::npos && !line.empty() && line.back() == '\r') line.pop_back();  // CR LF
+    referenceFields(line, layout, slots);
+    LineResult result{slots, line.substr(0, rawCapacity), number, line.empty(),
+                      false, referenceCheckCommas(line)};
+    if (lineFeed != std::string::npos) {
+      // Control characters after a line end vanish; line numbers count LFs.
+      at = lineFeed + 1;
+      ++number;
+      while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x20) {
+        if (text[at++] == '\n') ++number;
+      }
+    }
+    result.last = lineFeed == std::string::npos || at == text.size();
+    lines.push_back(std::move(result));
+    if (result.last) break;
+  }
+  return lines;
+}
+
+std::vector<LineResult> scanWithChecks(std::istream& in, const FieldLayout& layout, size_t rawCapacity) {
+  FieldSlots slots(layout);
+  LineScanner scanner(in, slots, rawCapacity, LineScanner::CheckCommaSearch::kOn);
+  std::vector<LineResult> lines;
+  while (scanner.readLine() && lines.size() < 1000) {
+    LineResult result;
+    result.slots.resize(layout.maxField() + 1);
+    for (int field = 1; field <= layout.maxField(); ++field) {
+      result.slots[field] = std::string(slots[field]);
+      // The length kept beside each slot agrees with its C string.
+      if (layout.offsetOf(field) >= 0) {
+        EXPECT_EQ(slots[field].size(), std::strlen(slots.slot(field))) << "field " << field;
+      }
+    }
+    result.raw = std::string(scanner.rawLine());
+    result.number = scanner.lineNumber();
+    result.empty = scanner.lineEmpty();
+    result.last = scanner.fileEnded();
+    result.commas = scanner.checkCommas();
+    lines.push_back(std::move(result));
+  }
+  return lines;
+}
+
+// Reports the first difference, naming the line and the field.
+void expectSameLines(const std::vector<LineResult>& seen, const std::vector<LineResult>& expected,
+                     const std::string& what) {
+  ASSERT_EQ(seen.size(), expected.size()) << what;
+  for (size_t i = 0; i < seen.size(); ++i) {
+    const LineResult& a = seen[i];
+    const LineResult& b = expected[i];
+    for (size_t field = 1; field < b.slots.size(); ++field) {
+      ASSERT_EQ(a.slots[field], b.slots[field]) << what << ", line " << i + 1 << ", field " << field;
+    }
+    EXPECT_EQ(a.raw, b.raw) << what << ", line " << i + 1;
+    EXPECT_EQ(a.number, b.number) << what << ", line " << i + 1;
+    EXPECT_EQ(a.empty, b.empty) << what << ", line " << i + 1;
+    EXPECT_EQ(a.last, b.last) << what << ", line " << i + 1;
+    EXPECT_EQ(a.commas.crcFirst, b.commas.crcFirst) << what << ", line " << i + 1;
+    EXPECT_EQ(a.commas.crcLast, b.commas.crcLast) << what << ", line " << i + 1;
+    EXPECT_EQ(a.commas.code, b.commas.code) << what << ", line " << i + 1;
+  }
+}
+
+// One field's text as written in a file, drawn from the kinds of text that
+// take different ways through the scanner.
+std::string randomField(std::mt19937& rng) {
+  auto pick = [&](std::string_view from) { return from[rng() % from.size()]; };
+  auto plain = [&](size_t length) {
+    std::string text;
+    for (size_t i = 0; i < length; ++i) text += pick("0123456789ABCXYZabcxyz.-/:@~");
+    return text;
+  };
+  static constexpr char kAnyBytes[] = "ab9 .-\"',\t\r\0\x01\x7f\x80\xff+$";  // a NUL among them
+  auto anyText = [&](size_t length) {
+    std::string text;
+    for (size_t i = 0; i < length; ++i) text += pick(std::string_view(kAnyBytes, sizeof kAnyBytes - 1));
+    return text;
+  };
+  switch (rng() % 16) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+      return "";
+    case 5:
+    case 6:
+      return plain(1 + rng() % 17);  // around the 8- and 16-byte edges
+    case 7:
+      return "\"" + plain(rng() % 17) + "\"";  // quoted plain text
+    case 8:
+      return std::string(rng() % 4, ' ') + plain(1 + rng() % 6) + std::string(rng() % 4, ' ');
+    case 9:
+      return "\"" + plain(2) + " " + plain(3) + ", " + plain(2) + "\"";  // blanks and a comma in quotes
+    case 10:
+      return plain(rng() % 3) + "\"" + plain(rng() % 3) + "," + plain(1) + "\"" + plain(rng() % 3);
+    case 11:
+      return anyText(1 + rng() % 12);  // control bytes, NULs, bare CRs, stray quotes
+    case 12:
+      return "\"-" + plain(1 + rng() % 4) + "\"";  // a byte just above the plain-text limit after a quote
+    case 13:
+      return plain(20 + rng() % 120);  // longer than the short cut, often than the slot
+    case 14:
+      return "\"" + plain(1 + rng() % 5);  // a quote left open
+    default:
+      return std::string(1 + rng() % 30, ' ');
+  }
+}
+
+// A line of `fields` fields; now and then the fields around the ones the
+// check notes (10, 200, 1495) and around the last kept field are reached.
+std::string randomLine(std::mt19937& rng) {
+  const int lengths[] = {1, 3, 9, 10, 11, 40, 199, 200, 201, 1149, 1150, 1151, 1494, 1495, 1496, 1503};
+  const int fields = lengths[rng() % std::size(lengths)];
+  std::string line;
+  for (int field = 1; field <= fields; ++field) {
+    if (field > 1) line += ',';
+    if (rng() % 3 != 0) line += randomField(rng);  // many fields empty, as in real lines
+  }
+  return line;
+}
+
+std::string randomText(std::mt19937& rng) {
+  const char* ends[] = {"\n", "\r\n", "\r\r\n", "\n\n\x01\t", "\r\n\r\n"};
+  std::string text;
+  const int lines = 1 + static_cast<int>(rng() % 4);
+  for (int i = 0; i < lines; ++i) {
+    text += randomLine(rng);
+    if (i + 1 < lines || rng() % 2 == 0) text += ends[rng() % std::size(ends)];
+  }
+  return text;
+}
+
+TEST(LineScanner, CardLayoutMatchesAPlainReadingOfTheRules) {
+  std::mt19937 rng(20260315);
+  const FieldLayout& layout = cardFieldLayout();
+  for (int round = 0; round < 300; ++round) {
+    const std::string text = randomText(rng);
+    const size_t rawCapacity = round % 5 == 0 ? 50 : 20479;
+    const auto expected = referenceScan(text, layout, rawCapacity);
+    std::istringstream whole(text);
+    expectSameLines(scanWithChecks(whole, layout, rawCapacity), expected, "round " + std::to_string(round));
+    // Refills at every place a field can be cut.
+    for (size_t step : {1u, 5u, 8u, 13u}) {
+      if (round % 4 != 0 && step != 13u) continue;  // keeps the test quick
+      TrickleBuf buf(text, step);
+      std::istream in(&buf);
+      expectSameLines(scanWithChecks(in, layout, rawCapacity), expected,
+                      "round " + std::to_string(round) + ", step " + std::to_string(step));
+    }
+    if (HasFatalFailure()) return;
+  }
+}
+
+// Every capacity from 0 to 18 for fields of every length around it, plain,
+// quoted, and with blanks, each kept and each next to fields not kept.
+TEST(LineScanner, EveryFieldLengthAroundEveryCapacity) {
+  const FieldLayout layout{{1, 1, 0},    {2, 2, 1},    {3, 3, 2},    {4, 4, 3, true},
+                           {5, 5, 4},    {6, 6, 5},    {7, 7, 6},    {8, 8, 7},
+                           {9, 9, 8},    {10, 10, 9},  {11, 11, 14}, {12, 12, 15},
+                           {13, 13, 16}, {15, 15, 17}, {17, 17, 18}, {30, 30, 7}};
+  for (int length = 0; length <= 20; ++length) {
+    const std::string text = std::string("0123456789ABCDEFGHIJKLMN").substr(0, static_cast<size_t>(length));
+    for (const std::string& written :
+         {text, "\"" + text + "\"", " " + text, text + " ", "\"" + text + " \""}) {
+      std::string line;
+      for (int field = 1; field <= 31; ++field) line += written + ",";
+      for (const char* end : {"\n", "\r\n", ""}) {
+        const std::string all = line + end + written + "\n";
+        const auto expected = referenceScan(all, layout, 100);
+        std::istringstream in(all);
+        expectSameLines(scanWithChecks(in, layout, 100), expected, "written \"" + written + "\"");
+      }
     }
   }
 }

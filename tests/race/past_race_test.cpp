@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "card_line_builder.h"
 #include "race/card_line.h"
@@ -66,6 +68,37 @@ TEST(PastRace, TroubleKeywords) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(hasTroubleKeyword(c.comment), c.trouble) << "comment \"" << c.comment << "\"";
+  }
+}
+
+// Against the plain reading: lower-case the comment, look for each keyword.
+TEST(PastRace, TroubleKeywordsAgreeWithSearchingTheLowerCasedComment) {
+  const std::vector<std::string> keywords = {"blocked", "bumped", "brushed",    "checked", "boxed",
+                                             "forced",  "wide",   "poor start", "impeded"};
+  auto reference = [&](std::string comment) {
+    for (char& c : comment) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    for (const std::string& keyword : keywords) {
+      if (comment.find(keyword) != std::string::npos) return true;
+    }
+    return false;
+  };
+  // Pieces of keywords, near misses, case changes and bytes beyond ASCII.
+  const std::vector<std::string> pieces = {
+      "bl",  "ocked", "bu",   "mped", "Br",   "USHED",  "ch",        "ecked", "BOX",    "ed",
+      "for", "ced",   "Wi",   "de",   "poor", " start", "poorstart", "im",    "peded",  " ",
+      ",",   "x",     "\xc1", "\xe9", "b",    "w",      "P",         "I",     "checke", "wid"};
+  std::mt19937 rng(316);
+  for (int round = 0; round < 20000; ++round) {
+    std::string comment;
+    for (int i = static_cast<int>(rng() % 6); i > 0; --i) comment += pieces[rng() % pieces.size()];
+    EXPECT_EQ(hasTroubleKeyword(comment), reference(comment)) << "comment \"" << comment << "\"";
+  }
+  for (const std::string& keyword : keywords) {
+    EXPECT_TRUE(hasTroubleKeyword(keyword)) << keyword;        // the whole comment
+    EXPECT_TRUE(hasTroubleKeyword("x" + keyword)) << keyword;  // at the very end
+    EXPECT_FALSE(hasTroubleKeyword(keyword.substr(0, keyword.size() - 1))) << keyword;
   }
 }
 

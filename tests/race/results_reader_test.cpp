@@ -233,8 +233,8 @@ TEST(ResultsReader, LineEndVariants) {
 
 TEST(ResultsReader, SixtyFourthAndLaterLinesAreDropped) {
   std::vector<std::string> lines;
-  for (int i = 1; i <= 66; ++i) lines.push_back(starterLine("SA", "20240315", "1", "S" + std::to_string(i)).build());
-  for (int i = 1; i <= 2; ++i) lines.push_back(starterLine("SA", "20240315", "2", "T" + std::to_string(i)).build());
+  for (int i = 1; i <= 66; ++i) lines.push_back(starterLine("SA", "20240315", "1", std::string("S").append(std::to_string(i))).build());
+  for (int i = 1; i <= 2; ++i) lines.push_back(starterLine("SA", "20240315", "2", std::string("T").append(std::to_string(i))).build());
   const auto outcome = readResults(joinLines(lines));
   ASSERT_EQ(outcome.races.size(), 2u);
   EXPECT_EQ(+outcome.races[0].finisherCount, 63);

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace stridewell {
 namespace {
@@ -87,6 +92,46 @@ TEST(TextNumber, ToDoubleOutOfRangeBySize) {
   EXPECT_EQ(toDouble("1" + zeros + "e-10"), HUGE_VAL);    // 1e390
   EXPECT_EQ(toDouble("1" + zeros + "e-790"), 0.0);        // 1e-390
   EXPECT_DOUBLE_EQ(toDouble("0." + zeros + "1e500"), 1e99);  // in range after all
+}
+
+// Plain decimals - the card's usual numbers - are converted without
+// from_chars; the result must be the very same double, sign of zero and
+// last bit included, wherever the 15-digit limit of that short cut falls.
+TEST(TextNumber, ToDoubleOfPlainDecimalsIsExactlyFromChars) {
+  auto fromChars = [](const std::string& text) {
+    double value = 0.0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() ? value : 0.0;
+  };
+  // The digit limit of the short cut, and texts it must leave to from_chars.
+  const std::vector<std::string> edges = {"123456789012345",     // 15 digits: the longest the short cut takes
+                                          "1234567890123456",    // 16
+                                          "9007199254740993",    // 2^53 + 1
+                                          "0.000000000000001",   // 15 digits after the point
+                                          "0.0000000000000001",  // 16
+                                          "99999999999999.9",   "999999999999999", "00000000000000012"};
+  std::vector<std::string> texts = {"0",    "-0",    "-0.0", "0.000", ".5",     "-.5",
+                                    "5.",   "1.5",   "0.1",  "0.3",   "103.79", "-2.25",
+                                    "1.5x", "1.5.2", "1.5e", "1.5e3", "2E-2",   "1-2"};
+  texts.insert(texts.end(), edges.begin(), edges.end());
+  std::mt19937 rng(1729);
+  const char* tails[] = {"", "", "", "x", ".", "e", "e2", " ", "/2", "-"};
+  for (int i = 0; i < 20000; ++i) {
+    std::string text = rng() % 4 == 0 ? "-" : "";
+    const int whole = static_cast<int>(rng() % 12);
+    for (int d = 0; d < whole; ++d) text += static_cast<char>('0' + rng() % 10);
+    if (rng() % 3 != 0) {
+      text += '.';
+      const int fraction = static_cast<int>(rng() % 10);
+      for (int d = 0; d < fraction; ++d) text += static_cast<char>('0' + rng() % 10);
+    }
+    text += tails[rng() % std::size(tails)];
+    texts.push_back(text);
+  }
+  for (const std::string& text : texts) {
+    EXPECT_EQ(std::bit_cast<uint64_t>(toDouble(text)), std::bit_cast<uint64_t>(fromChars(text)))
+        << "text \"" << text << "\"";
+  }
 }
 
 TEST(TextNumber, ToDoubleIgnoresTheProcessLocale) {
