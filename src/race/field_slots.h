@@ -53,7 +53,7 @@ class FieldLayout {
   bool isTrackCode(int field) const { return spec(field).trackCode; }
   size_t storageSize() const { return storageSize_; }
 
-  // The spec of every field beyond maxField.
+  // What every field beyond maxField looks like: not kept, nothing kept after it.
   static constexpr FieldSpec kBeyondLastField{-1, 0, false, FieldSpec::kNoMoreKept};
 
  private:
