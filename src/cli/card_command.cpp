@@ -191,11 +191,7 @@ int CardCommand::run(const ParsedOptions& options, std::ostream& out, std::ostre
     return kExitUsage;
   }
   int onlyRace = 0;
-  if (options.has("race") && !parseRaceNumber(options.value("race"), onlyRace)) {
-    err << "stridewell card: --race needs a race number from 1 to 255, not '" << options.value("race")
-        << "'\n";
-    return kExitUsage;
-  }
+  if (!readRaceOption(options, "card", err, onlyRace)) return kExitUsage;
   CardView view;
   view.showPastRaces = options.has("past");
 

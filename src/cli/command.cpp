@@ -156,4 +156,13 @@ int Command::execute(std::span<const std::string> args, std::ostream& out, std::
   return run(parsed, out, err);
 }
 
+bool readRaceOption(const ParsedOptions& options, std::string_view command, std::ostream& err,
+                    int& onlyRace) {
+  onlyRace = 0;
+  if (!options.has("race") || parseRaceNumber(options.value("race"), onlyRace)) return true;
+  err << "stridewell " << command << ": --race needs a race number from 1 to 255, not '"
+      << options.value("race") << "'\n";
+  return false;
+}
+
 }  // namespace stridewell::cli

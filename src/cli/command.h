@@ -56,6 +56,11 @@ bool parseOptions(std::span<const OptionSpec> specs, std::span<const std::string
 // records keep race numbers in a byte). False for anything else.
 bool parseRaceNumber(std::string_view text, int& raceNumber);
 
+// The --race option of `command` (0 when not given). False, after telling
+// the user on `err`, when its value is not a race number.
+bool readRaceOption(const ParsedOptions& options, std::string_view command, std::ostream& err,
+                    int& onlyRace);
+
 class Command {
  public:
   virtual ~Command() = default;

@@ -125,11 +125,7 @@ int ResultsCommand::run(const ParsedOptions& options, std::ostream& out, std::os
     return kExitUsage;
   }
   int onlyRace = 0;
-  if (options.has("race") && !parseRaceNumber(options.value("race"), onlyRace)) {
-    err << "stridewell results: --race needs a race number from 1 to 255, not '" << options.value("race")
-        << "'\n";
-    return kExitUsage;
-  }
+  if (!readRaceOption(options, "results", err, onlyRace)) return kExitUsage;
 
   int status = kExitOk;
   auto result = std::make_unique<RaceResult>();

@@ -2,6 +2,7 @@
 // not exist or are killed, the working folder, captured output, and
 // arguments that reach the program exactly as given.
 #include "app/process_runner.h"
+#include "support/temp_folder.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -20,24 +21,7 @@ namespace fs = std::filesystem;
 
 using Outcome = ProcessResult::Outcome;
 
-class TempFolder {
- public:
-  TempFolder() {
-    static int counter = 0;
-    path_ = fs::temp_directory_path() /
-            ("stridewell-runner-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+using test::TempFolder;
 
 ProcessResult run(std::vector<std::string> arguments, std::string folder = {}, bool capture = true) {
   ProcessRequest request;

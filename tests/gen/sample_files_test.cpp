@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/process_runner.h"
+#include "support/temp_folder.h"
 #include "sample_generator.h"
 
 namespace stridewell::gen {
@@ -21,25 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder per test, removed afterwards.
-class TempFolder {
- public:
-  TempFolder() {
-    static int counter = 0;
-    path_ = fs::temp_directory_path() /
-            ("stridewell-gen-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
+using test::TempFolder;
 
 std::set<std::string> filesIn(const fs::path& folder) {
   std::set<std::string> names;
