@@ -14,6 +14,7 @@ namespace stridewell::cli {
 namespace {
 
 constexpr OptionSpec kCardOptions[] = {
+    {'f', "form", "", "Show the form factors derived for every horse."},
     {'p', "past", "", "Show the past races of every horse under it."},
     {'r', "race", "N", "Show only race number N of each file."},
 };
@@ -52,6 +53,15 @@ const TextTable kPastRaceTable(11, {
                                        {"Flg", 3},
                                    });
 
+const TextTable kFormTable(2,
+                           {
+                               {"PP", 3, true},    {"Horse", 20},     {"Days", 4, true},  {"Same", 4, true},
+                               {"Good", 4, true},  {"SGd", 3, true},  {"Fail", 4, true},  {"ES", 2, true},
+                               {"Spd", 5, true},   {"EPS", 8, true},  {"Best", 5, true},  {"Dry", 5, true},
+                               {"Wet", 5, true},   {"C1", 4, true},   {"Fin", 4, true},   {"1st-2nd-3rd", 11},
+                               {"Last money", 14}, {"ClsR", 6, true}, {"Level", 6, true},
+                           });
+
 // The text of a fixed-size NUL-terminated member, bounded even if the NUL is missing.
 template <size_t N>
 std::string_view memberText(const char (&text)[N]) {
@@ -86,6 +96,40 @@ void writePastRace(const PastRace& past, std::ostream& out) {
                                    std::to_string(past.speedRating),
                                    pastRaceFlagsText(past.flags),
                                });
+}
+
+// Averages read as "-" when no race had the figure.
+std::string averageText(float average) {
+  if (average == 0) return "-";
+  return formatText("%.1f", static_cast<double>(average));
+}
+
+void writeFormFactors(const Race& race, int slot, std::ostream& out) {
+  const HorseProfile& p = race.profile.horses[slot];
+  const std::string lastMoney = p.lastMoneyFinish == 0 ? "-"
+                                                       : shortClassText(p.lastMoneyClass) + " (" +
+                                                             std::to_string(p.lastMoneyFinish) + ")";
+  kFormTable.writeRow(out, {
+                               std::to_string(p.postPosition),
+                               std::string(memberText(p.name)),
+                               std::to_string(p.daysSinceLastRace),
+                               std::to_string(p.sameTypeRaces),
+                               std::to_string(p.goodRaces),
+                               std::to_string(p.sameTypeGoodRaces),
+                               std::to_string(p.failures),
+                               std::to_string(p.earlySpeed),
+                               p.avgSpeedRating10 == 0 ? "-" : formatText("%.1f", p.avgSpeedRating10 / 10.0),
+                               moneyText(p.earningsPerStart),
+                               averageText(p.bestRate),
+                               averageText(p.dryRateAverage),
+                               averageText(p.wetRateAverage),
+                               averageText(p.avgCall1),
+                               averageText(p.avgFinish),
+                               formatText("%d-%d-%d", p.finishes[0], p.finishes[1], p.finishes[2]),
+                               lastMoney,
+                               averageText(p.avgClassRating),
+                               averageText(p.avgRaceLevel),
+                           });
 }
 
 void writeHorse(const Race& race, int slot, const CardView& view, std::ostream& out) {
@@ -156,6 +200,13 @@ void writeCardRace(const Race& race, const CardView& view, std::ostream& out) {
   if (view.showPastRaces) kPastRaceTable.writeHeader(out);
   for (int slot = 0; slot < horses; ++slot) writeHorse(race, slot, view, out);
   if (!view.showPastRaces) out << '\n';
+  if (!view.showFormFactors) return;
+  const RaceProfile& profile = race.profile;
+  out << "  Form factors, for a " << (profile.sprintRoute == RaceProfile::kSprint ? "sprint" : "route")
+      << " of " << profile.distanceYards << " yards:\n";
+  kFormTable.writeHeader(out);
+  for (int slot = 0; slot < horses; ++slot) writeFormFactors(race, slot, out);
+  out << '\n';
 }
 
 std::string_view CardCommand::description() const {
@@ -176,6 +227,17 @@ std::string_view CardCommand::description() const {
          "F restricted to fillies and mares, O open to older horses, ! trouble in the\n"
          "trip comment.\n"
          "\n"
+         "Form-factor columns (--form), worked out from the past races: Days since the\n"
+         "last race (at most 100), Same past races of today's kind (sprint or route),\n"
+         "Good good races (first three, or close at the finish), SGd good races of\n"
+         "today's kind, Fail bad races since the latest good one that count against\n"
+         "the horse, ES early speed 0-8, Spd speed rating of the two latest good\n"
+         "races, EPS earnings per start, Best/Dry/Wet the best rate and the average\n"
+         "rates on dry and wet tracks, C1 and Fin the average position at the first\n"
+         "call and at the finish in races of today's kind, 1st-2nd-3rd finishes in the\n"
+         "money, Last money the class and place of the latest, ClsR and Level the\n"
+         "class rating and race level of the two latest good races.\n"
+         "\n"
          "Exit status: 0 when every file was read, 1 when a file is not valid (a line\n"
          "fails its check code) or cannot be read to its end, 2 when a file cannot be\n"
          "opened or the command line is wrong.\n";
@@ -194,6 +256,7 @@ int CardCommand::run(const ParsedOptions& options, std::ostream& out, std::ostre
   if (!readRaceOption(options, "card", err, onlyRace)) return kExitUsage;
   CardView view;
   view.showPastRaces = options.has("past");
+  view.showFormFactors = options.has("form");
 
   int status = kExitOk;
   auto race = std::make_unique<Race>();

@@ -1,7 +1,8 @@
 // `stridewell card`: prints what card files hold, race by race, as a
 // handicapper reads a program: the race conditions, a row per starter and,
-// on request, each starter's past races. The race writer is exposed so that
-// other reports and the tests can print a race without a file.
+// on request, each starter's past races and the form factors derived from
+// them. The race writer is exposed so that other reports and the tests can
+// print a race without a file.
 #pragma once
 
 #include <ostream>
@@ -13,6 +14,7 @@ namespace stridewell::cli {
 
 struct CardView {
   bool showPastRaces = false;
+  bool showFormFactors = false;
 };
 
 // The race header: track, date, race number, distance, surface, class,

@@ -5,6 +5,7 @@
 #include "race/card_line.h"
 #include "race/card_values.h"
 #include "race/check_code.h"
+#include "race/form_evaluation.h"
 
 namespace stridewell {
 
@@ -67,6 +68,7 @@ bool CardReader::next(Race& race) {
       deferredLine_ = true;
       pending_ = false;
       ++racesRead_;
+      evaluateRace(race);
       return true;
     }
     applyLine(race, startsRace);
@@ -74,6 +76,7 @@ bool CardReader::next(Race& race) {
   if (pending_ && invalidLine_ == 0) {
     pending_ = false;
     ++racesRead_;
+    evaluateRace(race);
     return true;
   }
   return false;

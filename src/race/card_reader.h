@@ -25,7 +25,8 @@ class CardReader {
   // Fills `race` with the next complete race and returns true; false at the
   // end of the file or when a line fails its check. Races completed before
   // a bad line are still yielded; the race in progress then is not. The
-  // card, profile and text of `race` are overwritten; its result is not.
+  // card, profile and text of `race` are overwritten (the profile freshly
+  // evaluated from the card); its result is not.
   bool next(Race& race);
 
   // A line failed its check: the file is not valid.

@@ -138,6 +138,27 @@ TEST(CardCommandTest, PastRacesUnderTheirHorse) {
   EXPECT_EQ(linesWith(r.out, "Call1").size(), 2u);  // the past-race header, once per race
 }
 
+TEST(CardCommandTest, FormFactorsOfEveryHorse) {
+  const TempFile file("SAX0315.TCF", cardText());
+  const test::CommandRun r = runCommand(CardCommand(), {"--form", file.path()});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("  Form factors, for a sprint of 1320 yards:\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  Form factors, for a route of 1870 yards:\n"), std::string::npos) << r.out;
+  // Swift Arrow's one past race, 23 days before today, a six-furlong win:
+  // a good race of today's kind; early speed 1 + 1 (second at the start)
+  // + 1 (within 2 lengths) = 3; earnings of both records over 4 + 6 starts;
+  // speed 88; first call 2nd; won at claiming $20,000.
+  const std::vector<std::string> rows = linesWith(r.out, "Swift Arrow");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(words(rows[1]),
+            (std::vector<std::string>{"1", "Swift", "Arrow", "23", "1", "1", "1", "0", "3", "88.0", "$3,000", "-",
+                                      "-", "-", "2.0", "1.0", "1-0-0", "Clm", "20000", "(1)", "-", "-"}));
+  // No past races: zeros and dashes, early speed 0 in a sprint.
+  EXPECT_EQ(words(linesWith(r.out, "Late Bloomer").at(1)),
+            (std::vector<std::string>{"3", "Late", "Bloomer", "0", "0", "0", "0", "0", "0", "-", "$0", "-", "-",
+                                      "-", "-", "-", "0-0-0", "-", "-", "-"}));
+}
+
 TEST(CardCommandTest, RaceOptionPicksOneRace) {
   const TempFile file("SAX0315.TCF", cardText());
   const test::CommandRun r = runCommand(CardCommand(), {file.path(), "-r", "2"});

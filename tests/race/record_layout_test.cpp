@@ -2,6 +2,7 @@
 // puts them, reading the raw bytes, not through the structs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -106,6 +107,52 @@ TEST(RecordLayout, RaceCardImage) {
   EXPECT_EQ(le16(h + 809), 300);
   EXPECT_FLOAT_EQ(leFloat(h + 823), 40.5f);
   EXPECT_EQ(h[827], 0);          // third horse slot: empty
+}
+
+TEST(RecordLayout, RaceProfileImage) {
+  // Race 5 at SA, 6 furlongs on turf, claiming $12,500; the second horse
+  // won its one past race, a six-furlong race 74 days before today.
+  CardLineBuilder first = horseLine("SA", "20240315", "5", "FIRST");
+  first.set(6, "1320").set(7, "T").set(8, "C").set(10, "12500").set(4, "2").set(1141, "3.5").set(145, "SA");
+  CardLineBuilder second = first;
+  second.set(13, "SECOND").set(4, "7").set(226, "SA").set(206, "20240101").set(256, "1320").set(556, "1");
+  second.set(706, "91");
+
+  const auto outcome = readCard(joinLines({first.build(), second.build()}));
+  ASSERT_EQ(outcome.races.size(), 1u);
+  std::vector<unsigned char> image(sizeof(RaceProfile));
+  std::memcpy(image.data(), &outcome.races[0].profile, image.size());
+  ASSERT_EQ(image.size(), 12567u);
+  const unsigned char* c = image.data();
+  EXPECT_EQ(le32(c + 0), 0u);
+  EXPECT_EQ(le16(c + 4), 1320u);
+  EXPECT_EQ(c[6], 2);  // sprint
+  EXPECT_EQ(c[7], 2);  // claiming
+  EXPECT_EQ(le32(c + 8), 12500u);
+  EXPECT_EQ(c[12], 1);  // turf
+  EXPECT_EQ(c[13], 0);  // no host race number on the line
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(c + 14)), "SAX");
+  EXPECT_EQ(le32(c + 18), 0x07E80F03u);
+  EXPECT_EQ(c[22], 2);
+
+  const unsigned char* h0 = c + 23;
+  EXPECT_EQ(le32(h0 + 0), 0x40600000u);  // morning line 3.5f
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(h0 + 4)), "FIRST");
+  EXPECT_EQ(h0[34], 2);
+  const unsigned char* h1 = c + 23 + 196;
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(h1 + 4)), "SECOND");
+  EXPECT_EQ(h1[34], 7);
+  EXPECT_EQ(h1[91], 74);   // days since the last race
+  EXPECT_EQ(h1[92], 1);    // past races
+  EXPECT_EQ(h1[93], 1);    // of today's kind
+  EXPECT_EQ(le16(h1 + 100), 910u);  // ten times the speed rating of its good race
+  EXPECT_EQ(h1[102], 1);   // good races of today's kind
+  EXPECT_EQ(h1[103], 1);   // good races
+  EXPECT_EQ(h1[123], 1);   // one win
+  EXPECT_EQ(h1[131], 1);   // last money finish
+  // The third slot and everything after it stay zero.
+  const unsigned char* rest = c + 23 + 2 * 196;
+  EXPECT_EQ(std::count(rest, c + image.size(), 0), c + image.size() - rest);
 }
 
 TEST(RecordLayout, RaceResultImage) {
