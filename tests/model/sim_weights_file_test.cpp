@@ -1,0 +1,223 @@
+// The weights file: its byte layout, exact round trips, short and long
+// files, and saves that fail without harming the file already there.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "model/sim_model.h"
+#include "model/sim_shape.h"
+#include "model_test_support.h"
+#include "support/temp_folder.h"
+
+namespace stridewell {
+namespace {
+
+namespace fs = std::filesystem;
+using test::MessageLog;
+using test::parameterBits;
+using test::TempFolder;
+
+std::string readBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The double stored little-endian at `offset`, assembled byte by byte.
+double doubleAt(const std::string& bytes, size_t offset) {
+  uint64_t bits = 0;
+  for (int i = 7; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>(bytes.at(offset + i));
+  return std::bit_cast<double>(bits);
+}
+
+std::vector<std::string> folderEntries(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  return names;
+}
+
+class WeightsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(defineSimShape(model_), 450);
+    path_ = folder_.path() / "Test.SIM";
+  }
+  TempFolder folder_;
+  SimModel model_{true};
+  fs::path path_;
+};
+
+TEST_F(WeightsFile, LayoutOfTheProgramShape) {
+  // Distinct values where the layout puts unit boundaries.
+  model_.setBias(425, 1.5);                    // hidden unit 0
+  model_.connectionWeights(425)[0] = 2.5;      // its weight from input 0
+  model_.connectionWeights(425)[424] = -3.25;  // from input 424
+  model_.setBias(428, 4.5);                    // hidden unit 3
+  model_.connectionWeights(444)[424] = 5.75;   // hidden unit 19, last weight
+  model_.setBias(445, -6.5);                   // output unit 0
+  model_.connectionWeights(445)[19] = 7.125;   // its weight from hidden 19
+  model_.setBias(449, 8.0);                    // output unit 4
+  model_.connectionWeights(449)[19] = -9.5;    // the very last value
+  ASSERT_TRUE(model_.saveWeights(path_));
+
+  const std::string bytes = readBytes(path_);
+  ASSERT_EQ(bytes.size(), 69000u);
+  struct Slot {
+    size_t offset;
+    double value;
+  };
+  const Slot slots[] = {
+      {0, 1.5},
+      {8, 2.5},
+      {3400, -3.25},
+      {3 * 3408, 4.5},
+      {19 * 3408 + 3400, 5.75},
+      {68160, -6.5},
+      {68160 + 160, 7.125},
+      {68160 + 4 * 168, 8.0},
+      {69000 - 8, -9.5},
+  };
+  for (const Slot& slot : slots) EXPECT_EQ(doubleAt(bytes, slot.offset), slot.value) << slot.offset;
+}
+
+TEST_F(WeightsFile, SaveThenLoadIsBitIdentical) {
+  // Values a text round trip or a float conversion would change.
+  model_.setBias(430, -0.0);
+  model_.connectionWeights(431)[7] = std::numeric_limits<double>::denorm_min();
+  model_.connectionWeights(446)[3] = std::bit_cast<double>(uint64_t{0x7FF8DEADBEEF0001});
+  model_.connectionWeights(447)[4] = -std::numeric_limits<double>::infinity();
+  model_.connectionWeights(440)[100] = 0.1;
+  ASSERT_TRUE(model_.saveWeights(path_));
+
+  SimModel other(true);
+  other.seedFromClock();
+  ASSERT_EQ(defineSimShape(other), 450);
+  ASSERT_NE(parameterBits(other), parameterBits(model_));
+  ASSERT_TRUE(other.loadWeights(path_));
+  EXPECT_EQ(parameterBits(other), parameterBits(model_));
+}
+
+TEST_F(WeightsFile, FileLengths) {
+  ASSERT_TRUE(model_.saveWeights(path_));
+  const std::string good = readBytes(path_);
+  ASSERT_EQ(good.size(), 69000u);
+
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool loads;
+  };
+  const Case cases[] = {
+      {"one byte short", good.substr(0, 68999), false},
+      {"one weight short", good.substr(0, 68992), false},
+      {"empty", "", false},
+      {"exact", good, true},
+      {"eight bytes extra", good + std::string(8, '\x7F'), true},
+      {"much longer", good + std::string(100000, '\x01'), true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path path = folder_.path() / "case.SIM";
+    writeBytes(path, c.bytes);
+    SimModel target(true);
+    target.seedFromClock();
+    ASSERT_EQ(defineSimShape(target), 450);
+    const auto before = parameterBits(target);
+    EXPECT_EQ(target.loadWeights(path), c.loads);
+    // A failed load leaves every value as it was, the last output weight
+    // included; a good one takes the first 69,000 bytes.
+    EXPECT_EQ(parameterBits(target), c.loads ? parameterBits(model_) : before);
+  }
+}
+
+TEST_F(WeightsFile, UnreadablePathsChangeNothing) {
+  const auto before = parameterBits(model_);
+  EXPECT_FALSE(model_.loadWeights(folder_.path() / "missing.SIM"));
+  EXPECT_FALSE(model_.loadWeights(folder_.path()));  // a folder
+  EXPECT_FALSE(model_.loadWeights(""));
+  EXPECT_EQ(parameterBits(model_), before);
+
+  SimModel undefined(true);
+  ASSERT_TRUE(model_.saveWeights(path_));
+  EXPECT_FALSE(undefined.loadWeights(path_));
+  EXPECT_FALSE(undefined.saveWeights(folder_.path() / "undefined.SIM"));
+  EXPECT_FALSE(fs::exists(folder_.path() / "undefined.SIM"));
+}
+
+TEST_F(WeightsFile, DefineNetLoadsTheNamedFile) {
+  ASSERT_TRUE(model_.saveWeights(path_));
+  SimModel loaded(true);
+  loaded.seedFromClock();
+  EXPECT_EQ(defineSimShape(loaded, path_), 450);
+  EXPECT_EQ(parameterBits(loaded), parameterBits(model_));
+
+  SimModel failing(true);
+  MessageLog log;
+  log.attachTo(failing);
+  const fs::path missing = folder_.path() / "none.SIM";
+  EXPECT_EQ(defineSimShape(failing, missing), 0);
+  ASSERT_FALSE(log.lines.empty());
+  EXPECT_EQ(log.lines.back(), "Cannot open weights file " + missing.string());
+}
+
+TEST_F(WeightsFile, SavingReplacesTheOldFile) {
+  writeBytes(path_, std::string(5, 'x'));
+  ASSERT_TRUE(model_.saveWeights(path_));
+  EXPECT_EQ(readBytes(path_).size(), 69000u);
+  EXPECT_EQ(folderEntries(folder_.path()), std::vector<std::string>{"Test.SIM"});
+}
+
+TEST_F(WeightsFile, FailedSavesLeaveTheOldFileAndNoLeftovers) {
+  ASSERT_TRUE(model_.saveWeights(path_));
+  const std::string old = readBytes(path_);
+  model_.randomizeWeights();
+
+  // No such folder: nothing is created anywhere.
+  EXPECT_FALSE(model_.saveWeights(folder_.path() / "absent" / "New.SIM"));
+  EXPECT_FALSE(fs::exists(folder_.path() / "absent"));
+
+  // The name is taken by a folder: the rename fails after a complete write.
+  const fs::path taken = folder_.path() / "Taken.SIM";
+  fs::create_directory(taken);
+  fs::path inside = taken / "keep";
+  writeBytes(inside, "k");
+  EXPECT_FALSE(model_.saveWeights(taken));
+  EXPECT_TRUE(fs::is_directory(taken));
+  EXPECT_EQ(readBytes(inside), "k");
+
+  // The disk fills up part-way through the write: the process may write no
+  // more than 1,000 bytes to any file (SIGXFSZ ignored so the write fails).
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool saved1000 = model_.saveWeights(path_);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(saved1000);
+
+  EXPECT_EQ(readBytes(path_), old);
+  auto entries = folderEntries(folder_.path());
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"Taken.SIM", "Test.SIM"}));
+}
+
+}  // namespace
+}  // namespace stridewell
