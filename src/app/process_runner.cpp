@@ -110,12 +110,13 @@ ProcessResult failure(ProcessResult::Outcome outcome, std::string message) {
 }
 
 // Runs in the child between fork and exec: only async-signal-safe calls.
-[[noreturn]] void runChild(const char* path, char* const* argv, const char* folder, int errorFd,
-                           int outputFd) {
+[[noreturn]] void runChild(const char* path, char* const* argv, const char* folder, int errorFd, int outputFd,
+                           bool errorOutputToo) {
   sigset_t none;
   sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
   if (outputFd >= 0) ::dup2(outputFd, STDOUT_FILENO);
+  if (outputFd >= 0 && errorOutputToo) ::dup2(outputFd, STDERR_FILENO);
 #if defined(SYS_close_range) && defined(CLOSE_RANGE_CLOEXEC)
   // The child inherits no descriptors of ours beyond the standard three.
   ::syscall(SYS_close_range, 3U, ~0U, CLOSE_RANGE_CLOEXEC);
@@ -192,7 +193,9 @@ ProcessResult runProcess(const ProcessRequest& request) {
     for (int* fd : {&errorPipe[0], &errorPipe[1], &outputPipe[0], &outputPipe[1]}) closeIfOpen(*fd);
     return failure(Outcome::kFailed, program + ": cannot start it: " + errorText(error));
   }
-  if (child == 0) runChild(path.c_str(), argv.data(), folder, errorPipe[1], outputPipe[1]);
+  if (child == 0) {
+    runChild(path.c_str(), argv.data(), folder, errorPipe[1], outputPipe[1], request.captureErrorOutput);
+  }
 
   closeIfOpen(errorPipe[1]);
   closeIfOpen(outputPipe[1]);

@@ -20,6 +20,10 @@ struct ProcessRequest {
   // Collect what the program writes to its standard output instead of
   // passing it through; at most kMaxCapturedOutput bytes are kept.
   bool captureOutput = false;
+  // With captureOutput: collect its error output too, mixed in with the
+  // standard output as it comes (for tools run out of sight, whose
+  // complaints belong in our message rather than on the terminal).
+  bool captureErrorOutput = false;
 };
 
 inline constexpr size_t kMaxCapturedOutput = 1 << 20;

@@ -41,6 +41,14 @@ std::string ParsedOptions::value(std::string_view longName) const {
   return found == values_.end() ? std::string() : found->second;
 }
 
+std::vector<std::string> ParsedOptions::values(std::string_view longName) const {
+  std::vector<std::string> given;
+  for (const auto& [name, value] : allValues_) {
+    if (name == longName) given.push_back(value);
+  }
+  return given;
+}
+
 bool parseOptions(std::span<const OptionSpec> specs, std::span<const std::string> args, ParsedOptions& parsed,
                   std::string& error) {
   bool optionsEnded = false;

@@ -33,15 +33,20 @@ class ParsedOptions {
   bool has(std::string_view longName) const { return values_.count(std::string(longName)) != 0; }
   // The value given last for the option, empty when it was not given.
   std::string value(std::string_view longName) const;
+  // Every value given for the option, in command-line order (for options
+  // that may be repeated).
+  std::vector<std::string> values(std::string_view longName) const;
   const std::vector<std::string>& operands() const { return operands_; }
 
   void set(std::string_view longName, std::string value) {
+    allValues_.emplace_back(std::string(longName), value);
     values_[std::string(longName)] = std::move(value);
   }
   void addOperand(std::string operand) { operands_.push_back(std::move(operand)); }
 
  private:
   std::map<std::string, std::string, std::less<>> values_;
+  std::vector<std::pair<std::string, std::string>> allValues_;
   std::vector<std::string> operands_;
 };
 

@@ -18,18 +18,27 @@
 
 #include "cli/card_command.h"
 #include "cli/command_line.h"
+#include "cli/handicap_command.h"
 #include "cli/results_command.h"
+#include "cli/scratch_command.h"
+#include "cli/simmap_command.h"
 
 namespace {
 
 using namespace stridewell::cli;
 
 const CardCommand kCard;
+const HandicapCommand kHandicap;
 const ResultsCommand kResults;
+const ScratchCommand kScratch;
+const SimMapCommand kSimMap;
 
 const Command* const kCommands[] = {
+    &kHandicap,
     &kCard,
     &kResults,
+    &kScratch,
+    &kSimMap,
 };
 
 }  // namespace

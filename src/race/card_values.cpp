@@ -96,8 +96,10 @@ int32_t packDate(std::string_view text) {
   return static_cast<int32_t>(year << 16 | day << 8 | month);
 }
 
-float distanceCode(std::string_view yardsText) {
-  const double yards = std::abs(static_cast<double>(toInt(yardsText)));
+float distanceCode(std::string_view yardsText) { return distanceCode(toInt(yardsText)); }
+
+float distanceCode(int32_t yardsValue) {
+  const double yards = std::abs(static_cast<double>(yardsValue));
   if (yards < 1760) return static_cast<float>(yards * 0.004545454545454545);
   const double miles = yards * 0.0005681818181818182;
   return static_cast<float>(miles > 1.9 ? -miles : miles);

@@ -30,6 +30,7 @@ inline int packedMonth(int32_t date) { return date & 0xff; }
 
 // Furlongs below a mile, miles from a mile on, negative miles beyond 1.9 miles.
 float distanceCode(std::string_view yards);
+float distanceCode(int32_t yards);
 
 ClassCode decodeClass(std::string_view type, std::string_view claim, std::string_view purse);
 

@@ -1,0 +1,18 @@
+// The settings file is the user's to edit by hand: any bytes must parse
+// without harm, and whatever parsed must survive a write and a re-read
+// unchanged (keys, sections and values, escapes included).
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "app/settings_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const stridewell::SettingsParse first = stridewell::parseSettingsText(text);
+  const std::string written = stridewell::settingsText(first.sections);
+  const stridewell::SettingsParse second = stridewell::parseSettingsText(written);
+  if (second.sections != first.sections || second.badLines != 0) std::abort();
+  return 0;
+}

@@ -1,0 +1,50 @@
+// Writing a new version of a file beside it and then renaming it over the
+// old one, so that the old file stays whole until the new one is complete
+// and on disk. The new file keeps the old one's permissions (and owner,
+// where the system allows). One object per replacement, on one thread.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace stridewell {
+
+class ReplacementFile {
+ public:
+  // Creates a hidden file with a unique name in the folder of `target`. When
+  // that fails, ok() is false and problem() says why; writes are then
+  // ignored.
+  explicit ReplacementFile(std::string target);
+  // Removes the new file unless it replaced the target.
+  ~ReplacementFile();
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  bool ok() const { return problem_.empty(); }
+  const std::string& problem() const { return problem_; }
+  const std::string& path() const { return path_; }
+
+  void write(std::string_view bytes);
+  // Writes out what is buffered, flushes it to disk and renames the new file
+  // over the target. False, with problem() set and the target untouched, on
+  // any failure.
+  bool replaceTarget();
+
+ private:
+  void flushBuffer();
+  void fail(const std::string& what, int error);
+
+  std::string target_;
+  std::string path_;
+  int fd_ = -1;
+  std::string buffer_;
+  std::string problem_;
+  bool replaced_ = false;
+};
+
+// The whole new contents at once: false on any failure, with `reason` saying
+// what went wrong, the target untouched and no temporary file left behind.
+bool replaceFileContents(const std::string& target, const void* bytes, size_t size, std::string& reason);
+
+}  // namespace stridewell

@@ -1,0 +1,164 @@
+#include "cli/handicap_command.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "app/setting_keys.h"
+#include "app/settings_store.h"
+#include "app/workspace.h"
+#include "cli/terminal_interaction.h"
+#include "cli/terminal_progress.h"
+#include "cli/text_format.h"
+#include "handicap/handicap_run.h"
+#include "handicap/sim_list.h"
+#include "handicap/sim_map.h"
+#include "model/sim_model.h"
+#include "model/sim_shape.h"
+
+namespace stridewell::cli {
+namespace {
+
+constexpr OptionSpec kHandicapOptions[] = {
+    {'s', "sim", "NAME", "Use the SIM NAME for every race."},
+    {'m', "map", "N", "Use SI Map N (1 to 5): each race gets the SIM of its first matching rule."},
+    {'\0', "dry-only", "", "With an SI Map, assume a dry track only (no wet-track finish order)."},
+    {'q', "quiet", "", "Write the report files without printing them."},
+};
+
+bool readMapNumber(const std::string& text, int& mapNumber) {
+  if (text.size() != 1 || text[0] < '1' || text[0] > '5') return false;
+  mapNumber = text[0] - '1';
+  return true;
+}
+
+void printReport(const HandicappedFile& file, std::ostream& out) {
+  std::ifstream report(file.reportPath, std::ios::binary);
+  if (!report) return;
+  out << "== " << file.reportPath << " ==\n\n" << report.rdbuf();
+  out << '\n';
+}
+
+int exitStatusOf(const HandicapRun& run) {
+  int status = kExitOk;
+  for (const HandicappedFile& file : run.files) {
+    switch (file.outcome) {
+      case HandicapOutcome::kDone:
+        break;
+      case HandicapOutcome::kInvalid:
+        status = std::max(status, kExitBadInput);
+        break;
+      case HandicapOutcome::kCannotOpen:
+      case HandicapOutcome::kCannotCreate:
+        status = std::max(status, kExitCannotOpen);
+        break;
+    }
+  }
+  return status;
+}
+
+}  // namespace
+
+std::string_view HandicapCommand::description() const {
+  return "Handicaps each card file (ABC1234.TCF, or its archive ABC1234M.ZIP) and\n"
+         "writes its report to the Workspace's PREDICT folder as ABC1234.TXT, then\n"
+         "prints it. Each race gets a block: its conditions, the ZuroVurezode alerts\n"
+         "and the predicted first five with win percentages, the SIM's fair odds and\n"
+         "the morning-line odds.\n"
+         "\n"
+         "With --sim every race is scored by that SIM (\"Default\" is the one shipped\n"
+         "beside the program; others live in the Workspace's SIM folder). With --map\n"
+         "each race is scored by the SIM of the first SI Map rule it meets, once for\n"
+         "a dry and once for a wet track (see `stridewell simmap`). Without either,\n"
+         "the mode, SIM and map of the last run are used (at first the Default SIM).\n"
+         "At most 64 files per run.\n"
+         "\n"
+         "The Workspace is $STRIDEWELL_HOME, else $XDG_DATA_HOME/stridewell\n"
+         "(~/.local/share/stridewell); settings are kept in\n"
+         "$XDG_CONFIG_HOME/Farrowmede/Stridewell 5.conf (~/.config/...).\n"
+         "\n"
+         "Exit status: 0 when every file was handicapped, 1 when a file is not valid\n"
+         "(its report ends at the bad line), 2 when a file cannot be opened, a report\n"
+         "cannot be written, the SIM cannot be loaded or the command line is wrong.\n";
+}
+
+std::span<const OptionSpec> HandicapCommand::options() const {
+  return kHandicapOptions;
+}
+
+int HandicapCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
+  const std::vector<std::string>& inputs = options.operands();
+  if (inputs.empty()) {
+    err << "stridewell handicap: no card file given\n\n" << usage();
+    return kExitUsage;
+  }
+  if (inputs.size() > static_cast<size_t>(kMostHandicapFiles)) {
+    err << "stridewell handicap: at most " << kMostHandicapFiles << " card files at a time\n";
+    return kExitUsage;
+  }
+  if (options.has("sim") && options.has("map")) {
+    err << "stridewell handicap: choose --sim or --map, not both\n";
+    return kExitUsage;
+  }
+  int mapNumber = -1;
+  if (options.has("map") && !readMapNumber(options.value("map"), mapNumber)) {
+    err << "stridewell handicap: --map takes a map number from 1 to 5, not '"
+        << printableText(options.value("map")) << "'\n";
+    return kExitUsage;
+  }
+
+  TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo);
+  SettingsStore store(SettingsStore::defaultFile(), &ui);
+  const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
+  if (!createWorkspaceFolders(workspace, ui)) return kExitCannotOpen;
+
+  // Without a choice on the command line, the last run's choice holds.
+  HandicapSetup setup;
+  setup.mapMode = mapNumber >= 0;
+  if (!options.has("sim") && !options.has("map")) {
+    setup.mapMode = !store.readFlag(kSettingsSection, setting::kSingleSim, setting::kSingleSimDefault) &&
+                    store.readFlag(kSettingsSection, setting::kUseMaps, setting::kUseMapsDefault);
+    if (setup.mapMode) {
+      mapNumber = simMapNumber(store.read(setting::kSimMapName, setting::kSimMapNameDefault));
+    }
+  }
+  setup.dryOnly = setup.mapMode && options.has("dry-only");
+  if (setup.mapMode) {
+    setup.simMap = resolveSimMap(loadSimMap(store, mapNumber), workspace);
+    store.write(setting::kSimMapName, simMapName(mapNumber));
+  } else {
+    setup.simName = options.has("sim") ? options.value("sim")
+                                       : store.read(setting::kSimName, setting::kSimNameDefault);
+    setup.simPath = simWeightsPath(workspace, setup.simName);
+    store.write(setting::kSimName, setup.simName);
+  }
+  store.writeFlag(kSettingsSection, setting::kSingleSim, !setup.mapMode);
+  store.writeFlag(kSettingsSection, setting::kUseMaps, setup.mapMode);
+  store.writeFlag(kSettingsSection, setting::kDryOnly, setup.dryOnly);
+
+  auto model = std::make_unique<SimModel>(true);
+  const int32_t hidden[] = {kSimHiddenUnits};
+  if (model->defineNet(kSimInputs, kSimOutputs, hidden, "", true) == 0) {
+    ui.error("Error during SIM init");
+    return kExitCannotOpen;
+  }
+  TerminalProgress progress;
+  ui.attachProgress(&progress);
+  const HandicapRun run = runHandicap(setup, *model, inputs, workspace, ui, progress);
+  progress.clearLine();
+  ui.attachProgress(nullptr);
+  if (!run.simLoaded) return kExitCannotOpen;
+  if (!options.has("quiet")) {
+    for (const HandicappedFile& file : run.files) {
+      if (file.outcome != HandicapOutcome::kCannotCreate) printReport(file, out);
+    }
+  }
+  if (run.cancelled) {
+    err << "stridewell handicap: cancelled\n";
+    return kExitBadInput;
+  }
+  return exitStatusOf(run);
+}
+
+}  // namespace stridewell::cli

@@ -1,0 +1,107 @@
+#include "cli/terminal_interaction.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <iostream>
+
+#include "cli/terminal_progress.h"
+
+namespace stridewell::cli {
+namespace {
+
+// How many unclear answers are asked again before the question counts as
+// answered No.
+constexpr int kMaxAttempts = 5;
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool readQueryAnswer(const ParsedOptions& options, QueryAnswer& answer, std::string& error) {
+  const bool yes = options.has(kYesOption.longName);
+  const bool no = options.has(kNoOption.longName);
+  if (yes && no) {
+    error = "--yes and --no cannot be given together";
+    return false;
+  }
+  answer = yes ? QueryAnswer::kYes : no ? QueryAnswer::kNo : QueryAnswer::kAsk;
+  return true;
+}
+
+TerminalInteraction::TerminalInteraction(QueryAnswer answer)
+    : TerminalInteraction(std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1, answer) {}
+
+TerminalInteraction::TerminalInteraction(std::istream& in, std::ostream& out, std::ostream& err,
+                                         bool inputIsTerminal, QueryAnswer answer)
+    : in_(in), out_(out), err_(err), inputIsTerminal_(inputIsTerminal), answer_(answer) {}
+
+void TerminalInteraction::write(std::ostream& stream, std::string_view caption, std::string_view text) {
+  if (progress_ != nullptr) progress_->clearLine();
+  if (!caption.empty()) stream << caption << ": ";
+  stream << text;
+  if (text.empty() || text.back() != '\n') stream << '\n';
+  stream.flush();
+}
+
+void TerminalInteraction::error(std::string_view text) {
+  write(err_, kErrorCaption, text);
+}
+
+void TerminalInteraction::warning(std::string_view text) {
+  write(err_, kWarningCaption, text);
+}
+
+void TerminalInteraction::notice(std::string_view caption, std::string_view text) {
+  write(out_, caption, text);
+}
+
+bool TerminalInteraction::query(std::string_view text) {
+  if (answer_ != QueryAnswer::kAsk) {
+    const bool yes = answer_ == QueryAnswer::kYes;
+    write(err_, kQueryCaption, text);
+    err_ << (yes ? "Answered Yes (--yes).\n" : "Answered No (--no).\n") << std::flush;
+    return yes;
+  }
+  if (!inputIsTerminal_) {
+    write(err_, kQueryCaption, text);
+    err_ << "Answered No: there is no terminal to ask (give --yes or --no to answer).\n" << std::flush;
+    return false;
+  }
+  if (progress_ != nullptr) progress_->clearLine();
+  err_ << kQueryCaption << ": " << text << " [y/n] " << std::flush;
+  for (int attempt = 1;; ++attempt) {
+    std::string line;
+    if (!std::getline(in_, line)) {
+      err_ << "\nAnswered No: no answer was given.\n" << std::flush;
+      in_.clear();  // a later question may still be answered
+      return false;
+    }
+    const std::string_view reply = trimmed(line);
+    if (equalsIgnoringCase(reply, "y") || equalsIgnoringCase(reply, "yes")) return true;
+    if (equalsIgnoringCase(reply, "n") || equalsIgnoringCase(reply, "no")) return false;
+    if (attempt == kMaxAttempts) {
+      err_ << "Answered No.\n" << std::flush;
+      return false;
+    }
+    err_ << "Please answer y or n: " << std::flush;
+  }
+}
+
+}  // namespace stridewell::cli

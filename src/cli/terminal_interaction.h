@@ -1,0 +1,62 @@
+// The user interaction of the command line: errors and warnings go to
+// standard error after their caption ("ERROR: ...", "Warning: ..."),
+// notices to standard output, and questions are asked on the terminal or
+// answered by --yes / --no. Without a terminal to ask and without either
+// option a question is answered No, and the output says so, so that a
+// script never hangs on a prompt nor says Yes by accident. Calls come from
+// one thread at a time (the one running the command).
+#pragma once
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "app/interaction.h"
+#include "cli/command.h"
+
+namespace stridewell::cli {
+
+class TerminalProgress;
+
+// How questions are answered.
+enum class QueryAnswer { kAsk, kYes, kNo };
+
+// The options that choose it; add them to a command's option table.
+inline constexpr OptionSpec kYesOption{'\0', "yes", "", "answer Yes to every question"};
+inline constexpr OptionSpec kNoOption{'\0', "no", "", "answer No to every question"};
+
+// The answer chosen by --yes / --no (kAsk when neither). False, with a
+// message in `error`, when both are given.
+bool readQueryAnswer(const ParsedOptions& options, QueryAnswer& answer, std::string& error);
+
+class TerminalInteraction final : public UserInteraction {
+ public:
+  // The process's standard streams; questions are asked only when standard
+  // input is a terminal.
+  explicit TerminalInteraction(QueryAnswer answer);
+  // For tests: `inputIsTerminal` says whether `in` may be asked.
+  TerminalInteraction(std::istream& in, std::ostream& out, std::ostream& err, bool inputIsTerminal,
+                      QueryAnswer answer);
+
+  void error(std::string_view text) override;
+  void warning(std::string_view text) override;
+  bool query(std::string_view text) override;
+  void notice(std::string_view caption, std::string_view text) override;
+
+  // While `progress` draws its bar, messages first take it off the line.
+  // Null detaches it; the progress sink must outlive the attachment.
+  void attachProgress(TerminalProgress* progress) { progress_ = progress; }
+
+ private:
+  void write(std::ostream& stream, std::string_view caption, std::string_view text);
+
+  std::istream& in_;
+  std::ostream& out_;
+  std::ostream& err_;
+  bool inputIsTerminal_;
+  QueryAnswer answer_;
+  TerminalProgress* progress_ = nullptr;
+};
+
+}  // namespace stridewell::cli

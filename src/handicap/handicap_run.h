@@ -1,0 +1,69 @@
+// The handicap run: each card file of a list is read race by race and gets
+// a report file in PREDICT (<base name>.TXT) with one block per race, from
+// one SIM for every race or from the SIM an SI Map rule picks per race.
+// Runs on the caller's thread; one SimModel per run.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "handicap/sim_map_rules.h"
+
+namespace stridewell {
+
+class ProgressSink;
+class SimModel;
+class UserInteraction;
+struct Workspace;
+
+inline constexpr int kMostHandicapFiles = 64;
+
+struct HandicapSetup {
+  bool mapMode = false;
+  ResolvedSimMap simMap{};   // map mode: the rules of the chosen SI Map
+  std::string simName;       // single-SIM mode: the name for "SIM In Use: "
+  std::string simPath;       // single-SIM mode: its weights file
+  bool dryOnly = false;      // map mode: only the dry-track finish order
+};
+
+enum class HandicapOutcome { kDone, kInvalid, kCannotOpen, kCannotCreate };
+
+struct HandicappedFile {
+  std::string inputPath;
+  std::string reportPath;
+  int races = 0;
+  HandicapOutcome outcome = HandicapOutcome::kDone;
+  bool tooManyHorses = false;  // some race had more than 64 horses
+};
+
+// Handicaps one card file (plain, or its archive) into `outputPath`, which
+// is replaced only when the report is complete. Messages: "Cannot create
+// file '%s'.", "Cannot open input file '%s'." (errors), "File %s is NOT
+// VALID!" (warning). In single-SIM mode `model` must hold the SIM already.
+HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const std::string& inputPath,
+                             const std::string& outputPath, const Workspace& workspace, UserInteraction& ui);
+
+// The same, answering the number of races written and setting
+// `tooManyHorses` to 64 when a race had more horses than that.
+int handicapCardFile(const HandicapSetup& setup, SimModel& model, const std::string& inputPath,
+                     const std::string& outputPath, const Workspace& workspace, UserInteraction& ui,
+                     int& tooManyHorses);
+
+struct HandicapRun {
+  bool simLoaded = true;  // false: "Error loading SIM", nothing handicapped
+  bool cancelled = false;
+  std::vector<HandicappedFile> files;  // in list order, as far as the run got
+};
+
+// The run over `inputPaths` in order: loads the single SIM, empties UNZIP,
+// handicaps each file into PREDICT, warns after a file with too many
+// horses. Stops between files when `progress` is cancelled.
+HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model, const std::vector<std::string>& inputPaths,
+                        const Workspace& workspace, UserInteraction& ui, ProgressSink& progress);
+
+// PREDICT/<base>.TXT, the base name being the file name without its last
+// extension; a card file or its archive is named as the card in upper case,
+// so abc1234.tcf and ABC1234M.ZIP both report to ABC1234.TXT.
+std::string reportPathFor(const std::string& inputPath, const Workspace& workspace);
+
+}  // namespace stridewell

@@ -1,0 +1,123 @@
+// `stridewell handicap` in-process, with the Workspace and the settings in a
+// temporary folder: the reports it writes and prints, the settings it
+// remembers, and its exit statuses and messages.
+#include "cli/handicap_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli_test_support.h"
+#include "model/sim_model.h"
+#include "model/sim_shape.h"
+#include "support/scoped_environment.h"
+#include "support/temp_folder.h"
+
+namespace stridewell::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using test::runCommand;
+
+const fs::path kExamples = fs::path(STRIDEWELL_SOURCE_DIR) / "examples";
+
+class HandicapCommandTest : public ::testing::Test {
+ protected:
+  HandicapCommandTest()
+      : home_("STRIDEWELL_HOME", (folder_.path() / "home").c_str()),
+        config_("XDG_CONFIG_HOME", (folder_.path() / "config").c_str()) {
+    fs::create_directories(folder_.path() / "home" / "SIM");
+    SimModel model(true);
+    const int32_t hidden[] = {kSimHiddenUnits};
+    EXPECT_GT(model.defineNet(kSimInputs, kSimOutputs, hidden, "", true), 0);
+    EXPECT_TRUE(model.saveWeights(folder_.path() / "home" / "SIM" / "FRESH.SIM"));
+  }
+
+  std::string settings() {
+    std::ifstream in(folder_.path() / "config" / "Farrowmede" / "Stridewell 5.conf");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  fs::path report(const char* name) { return folder_.path() / "home" / "PREDICT" / name; }
+
+  stridewell::test::TempFolder folder_;
+  stridewell::test::ScopedEnvironment home_;
+  stridewell::test::ScopedEnvironment config_;
+};
+
+TEST_F(HandicapCommandTest, WritesPrintsAndRemembersTheSim) {
+  const std::string card = (kExamples / "plain" / "SAX0313.TCF").string();
+  const test::CommandRun r = runCommand(HandicapCommand(), {"--sim", "FRESH", card});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  ASSERT_TRUE(fs::exists(report("SAX0313.TXT")));
+  EXPECT_EQ(r.out.rfind("== " + report("SAX0313.TXT").string() + " ==\n\nSIM In Use: FRESH\n\n", 0), 0u);
+  EXPECT_NE(r.out.find("13-MAR-26 Race 9 at Santa Anita"), std::string::npos);
+  EXPECT_NE(settings().find("NN=FRESH"), std::string::npos) << settings();
+
+  // The next run without a choice uses the remembered SIM; --quiet prints nothing.
+  const test::CommandRun again = runCommand(HandicapCommand(), {"-q", card});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(again.out, "");
+  std::ifstream written(report("SAX0313.TXT"));
+  std::string first;
+  std::getline(written, first);
+  EXPECT_EQ(first, "SIM In Use: FRESH");
+}
+
+TEST_F(HandicapCommandTest, MapModeHasNoSimLineAndRemembersTheMap) {
+  const test::CommandRun r =
+      runCommand(HandicapCommand(), {"--map", "3", "--dry-only", (kExamples / "plain" / "SAX0314.TCF").string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.find("SIM In Use"), std::string::npos);
+  // A fresh map scores every race with the Default SIM, which this test's
+  // program folder does not have: each race says so, dry track only.
+  EXPECT_NE(r.out.find("\nERROR LOADING SIM: Default\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("WET track"), std::string::npos);
+  const std::string stored = settings();
+  EXPECT_NE(stored.find("SIMAP_NAME=SI Map 3"), std::string::npos) << stored;
+  EXPECT_NE(stored.find("USEMAPS=y"), std::string::npos) << stored;
+  EXPECT_NE(stored.find("SINGLENET=n"), std::string::npos) << stored;
+  EXPECT_NE(stored.find("DRYONLY=y"), std::string::npos) << stored;
+}
+
+TEST_F(HandicapCommandTest, ExitStatuses) {
+  const std::string good = (kExamples / "plain" / "SAX0314.TCF").string();
+  const std::string bad = (kExamples / "bad" / "SAX0313.TCF").string();
+  const test::CommandRun invalid = runCommand(HandicapCommand(), {"--sim", "FRESH", bad, good});
+  EXPECT_EQ(invalid.status, kExitBadInput);
+  EXPECT_NE(invalid.err.find("File " + bad + " is NOT VALID!"), std::string::npos) << invalid.err;
+  EXPECT_NE(invalid.out.find("**** FILE IS INVALID ****"), std::string::npos);
+
+  const std::string missing = (folder_.path() / "NONE0101.TCF").string();
+  const test::CommandRun cannotOpen = runCommand(HandicapCommand(), {"--sim", "FRESH", missing});
+  EXPECT_EQ(cannotOpen.status, kExitCannotOpen);
+  EXPECT_NE(cannotOpen.err.find("Cannot open input file '" + missing + "'."), std::string::npos);
+
+  const test::CommandRun noSim = runCommand(HandicapCommand(), {"--sim", "NOPE", good});
+  EXPECT_EQ(noSim.status, kExitCannotOpen);
+  EXPECT_NE(noSim.err.find("Error loading SIM"), std::string::npos);
+  EXPECT_EQ(noSim.out, "");  // nothing handicapped, nothing printed
+}
+
+TEST_F(HandicapCommandTest, UsageErrors) {
+  const std::string good = (kExamples / "plain" / "SAX0314.TCF").string();
+  const std::vector<std::vector<std::string>> wrong = {
+      {},
+      {"--sim", "FRESH", "--map", "1", good},
+      {"--map", "6", good},
+      {"--map", "x", good},
+      std::vector<std::string>(65, good),
+  };
+  for (const auto& args : wrong) {
+    const test::CommandRun r = runCommand(HandicapCommand(), args);
+    EXPECT_EQ(r.status, kExitUsage) << (args.empty() ? "" : args[0]);
+    EXPECT_FALSE(r.err.empty());
+  }
+}
+
+}  // namespace
+}  // namespace stridewell::cli
