@@ -18,6 +18,7 @@
 #include "model/sim_shape.h"
 #include "race/card_line_builder.h"
 #include "support/recording_interaction.h"
+#include "sim_rule_builder.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {
@@ -68,18 +69,8 @@ class HandicapRunTest : public ::testing::Test {
     return runHandicap(setup_, model_, inputs, workspace_, ui_, progress);
   }
 
-  // A rule for every race of the given condition flags, with the FRESH SIM.
   void mapRule(int index, uint8_t conditionFlags, const std::string& simPath, const std::string& name) {
-    ResolvedSimRule& rule = setup_.simMap[index];
-    rule.enabled = true;
-    rule.criteria = RaceCriteria{};
-    rule.criteria.trackFlags = RaceCriteria::kAllTracks;
-    rule.criteria.distanceFlags = RaceCriteria::kAnyDistance;
-    rule.criteria.classFlags = RaceCriteria::kAnyClass;
-    rule.criteria.surfaceFlags = RaceCriteria::kAllSurfaces;
-    rule.criteria.conditionFlags = conditionFlags;
-    rule.weightsPath = simPath;
-    rule.simName = name;
+    setup_.simMap[index] = test::everyRaceRule(conditionFlags, name, simPath);
   }
 
   test::TempFolder folder_;

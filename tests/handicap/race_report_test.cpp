@@ -15,6 +15,7 @@
 #include "model/sim_model.h"
 #include "patterns/race_scoring.h"
 #include "race/card_line_builder.h"
+#include "sim_rule_builder.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {
@@ -211,18 +212,8 @@ class MapReportTest : public RaceReportTest {
     sims_.simMap = &map_;
   }
 
-  // A rule for every race under the given track condition (0 = any).
   void setRule(int index, const std::string& sim, uint8_t conditionFlags) {
-    ResolvedSimRule& rule = map_[index];
-    rule.enabled = true;
-    rule.criteria = RaceCriteria{};
-    rule.criteria.trackFlags = RaceCriteria::kAllTracks;
-    rule.criteria.distanceFlags = RaceCriteria::kAnyDistance;
-    rule.criteria.classFlags = RaceCriteria::kAnyClass;
-    rule.criteria.surfaceFlags = RaceCriteria::kAllSurfaces;
-    rule.criteria.conditionFlags = conditionFlags;
-    rule.simName = sim;
-    rule.weightsPath = (folder_.path() / (sim + ".SIM")).string();
+    map_[index] = test::everyRaceRule(conditionFlags, sim, (folder_.path() / (sim + ".SIM")).string());
   }
 
   test::TempFolder folder_;
