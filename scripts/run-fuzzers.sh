@@ -10,7 +10,7 @@ set -u -o pipefail
 
 seconds="${1:-60}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
-targets=(fuzz_card_reader fuzz_results_reader fuzz_settings_file)
+targets=(fuzz_card_reader fuzz_results_reader fuzz_settings_file fuzz_dataset_reader)
 
 cd "$root"
 cmake --preset fuzz >/dev/null || exit 2

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the optimised and the sanitized (AddressSanitizer + UBSan) trees and
-# runs every test in both. Exits non-zero on the first failure.
+# runs every test in both, then the tests of the code that threads share under
+# ThreadSanitizer. Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,3 +13,11 @@ for preset in release asan; do
   echo "== ${preset}: test"
   ctest --preset "${preset}" -j "${jobs}"
 done
+
+# The code that threads share (the settings store, the recording fakes) under
+# ThreadSanitizer: only the tests that run threads or processes side by side.
+echo "== tsan: configure and build the threaded tests"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan -j "${jobs}" --target app_tests
+echo "== tsan: test"
+ctest --preset tsan -j "${jobs}" -R '^Settings'

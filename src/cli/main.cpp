@@ -18,6 +18,7 @@
 
 #include "cli/card_command.h"
 #include "cli/command_line.h"
+#include "cli/dataset_command.h"
 #include "cli/handicap_command.h"
 #include "cli/results_command.h"
 #include "cli/scratch_command.h"
@@ -29,12 +30,14 @@ using namespace stridewell::cli;
 
 const CardCommand kCard;
 const HandicapCommand kHandicap;
+const DatasetCommand kDataset;
 const ResultsCommand kResults;
 const ScratchCommand kScratch;
 const SimMapCommand kSimMap;
 
 const Command* const kCommands[] = {
     &kHandicap,
+    &kDataset,
     &kCard,
     &kResults,
     &kScratch,

@@ -1,0 +1,295 @@
+#include "cli/dataset_command.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/setting_keys.h"
+#include "app/settings_store.h"
+#include "app/workspace.h"
+#include "cli/terminal_interaction.h"
+#include "cli/terminal_progress.h"
+#include "cli/text_format.h"
+#include "datasets/build_pair.h"
+#include "datasets/contents_report.h"
+#include "datasets/create_run.h"
+#include "datasets/dataset_combine.h"
+#include "datasets/dataset_management.h"
+#include "datasets/dataset_name.h"
+#include "datasets/dataset_split.h"
+#include "datasets/payout_report.h"
+
+namespace stridewell::cli {
+namespace {
+
+constexpr OptionSpec kDatasetOptions[] = {
+    {'\0', "comma", "FILE", "report exotics|daily-double: also write the comma-separated table to FILE."},
+    {'\0', "test-share", "PERCENT", "split: the share of races for the test dataset (50, 33, 25, 20, 10, 5 or 1; 10 when not given)."},
+    kYesOption,
+    kNoOption,
+};
+
+struct Context {
+  std::ostream& out;
+  std::ostream& err;
+  TerminalInteraction& ui;
+  const Workspace& workspace;
+  SettingsStore& store;
+};
+
+int createOrAppend(const std::vector<std::string>& args, bool append, Context& context) {
+  if (args.size() != 3) {
+    context.err << "stridewell dataset " << args[0] << ": give the dataset name and the folder of card and results files\n";
+    return kExitUsage;
+  }
+  const std::string& name = args[1];
+  const std::string folder = args[2];
+  if (!checkCreateRequest(name, append, context.workspace, context.ui)) return kExitUsage;
+  const FolderPairing pairing = pairCardFolder(folder);
+  if (!pairing.problem.empty()) {
+    context.ui.error(pairing.problem);
+    return kExitCannotOpen;
+  }
+  context.store.write(setting::kDatasetFolder, folder);
+  context.out << pairing.pairs.size() << " matched pair(s) (TCF+XRD), " << pairing.leftOverCount()
+              << " file(s) not used\n";
+  for (const std::string& line : leftOverLines(pairing)) context.out << "  not used: " << printableText(line) << '\n';
+  if (pairing.pairs.empty()) {
+    context.err << "stridewell dataset: no card file in " << printableText(folder) << " has its results file\n";
+    return kExitBadInput;
+  }
+  TerminalProgress progress;
+  context.ui.attachProgress(&progress);
+  const CreateOutcome outcome =
+      createDataset(name, append, folder, pairing.pairs, context.workspace, context.ui, progress);
+  progress.clearLine();
+  context.ui.attachProgress(nullptr);
+  switch (outcome.status) {
+    case CreateStatus::kDone:
+      return outcome.invalidFiles == 0 ? kExitOk : kExitBadInput;
+    case CreateStatus::kNotOpened:
+      return kExitCannotOpen;
+    case CreateStatus::kCancelled:
+    case CreateStatus::kFailed:
+      return kExitBadInput;
+  }
+  return kExitBadInput;
+}
+
+int list(const std::vector<std::string>& args, Context& context) {
+  if (args.size() != 1) {
+    context.err << "stridewell dataset list: takes no arguments\n";
+    return kExitUsage;
+  }
+  const std::vector<std::string> names = listDatasets(context.workspace);
+  if (names.empty()) context.out << kNoDatasetsPlaceholder << '\n';
+  for (const std::string& name : names) context.out << printableText(name) << '\n';
+  return kExitOk;
+}
+
+void printFile(const std::string& path, std::ostream& out) {
+  std::ifstream in(path, std::ios::binary);
+  out << in.rdbuf();
+}
+
+int report(const std::vector<std::string>& args, const ParsedOptions& options, Context& context) {
+  if (args.size() != 3) {
+    context.err << "stridewell dataset report: give the report (exotics, daily-double or contents) and the dataset\n";
+    return kExitUsage;
+  }
+  const std::string& kind = args[1];
+  const std::string name = trimDatasetName(args[2]);
+  if (kind != "exotics" && kind != "daily-double" && kind != "contents") {
+    context.err << "stridewell dataset report: unknown report '" << printableText(kind)
+                << "' (exotics, daily-double or contents)\n";
+    return kExitUsage;
+  }
+  if (!datasetExists(context.workspace, name)) {
+    context.err << "stridewell dataset report: there is no dataset '" << printableText(name) << "'\n";
+    return kExitCannotOpen;
+  }
+  TerminalProgress progress;
+  context.ui.attachProgress(&progress);
+  ReportOutcome outcome;
+  std::string textPath;
+  std::string commaPath;
+  if (kind == "contents") {
+    textPath = joinPath(context.workspace.temp, std::string(kContentsFile));
+    outcome = runContentsReport(name, datasetPath(context.workspace, name), textPath, context.ui, progress);
+  } else {
+    textPath = joinPath(context.workspace.temp, std::string(kPayoutTextFile));
+    commaPath = options.has("comma") ? options.value("comma")
+                                     : joinPath(context.workspace.temp, std::string(kPayoutCommaFile));
+    const PayoutReportKind payout = kind == "exotics" ? PayoutReportKind::kExotics : PayoutReportKind::kDailyDouble;
+    outcome = runPayoutReport(payout, name, datasetPath(context.workspace, name), textPath, commaPath, context.ui,
+                              progress);
+  }
+  progress.clearLine();
+  context.ui.attachProgress(nullptr);
+  if (outcome != ReportOutcome::kDone) return kExitBadInput;
+  printFile(textPath, context.out);
+  std::remove(textPath.c_str());
+  if (!options.has("comma") && !commaPath.empty()) std::remove(commaPath.c_str());
+  return kExitOk;
+}
+
+int exitFor(DatasetRunOutcome outcome) {
+  switch (outcome) {
+    case DatasetRunOutcome::kDone:
+      return kExitOk;
+    case DatasetRunOutcome::kRefused:
+      return kExitUsage;
+    case DatasetRunOutcome::kCannotOpen:
+      return kExitCannotOpen;
+    case DatasetRunOutcome::kCancelled:
+    case DatasetRunOutcome::kWriteFailed:
+      return kExitBadInput;
+  }
+  return kExitBadInput;
+}
+
+int remove(const std::vector<std::string>& args, Context& context) {
+  if (args.size() < 2) {
+    context.err << "stridewell dataset delete: name the datasets to delete\n";
+    return kExitUsage;
+  }
+  int deleted = 0;
+  const std::vector<std::string> names(args.begin() + 1, args.end());
+  if (deleteDatasets(context.workspace, names, context.ui, &deleted) == DeleteOutcome::kDeclined) return kExitBadInput;
+  context.out << deleted << " dataset(s) deleted\n";
+  return deleted == static_cast<int>(names.size()) ? kExitOk : kExitCannotOpen;
+}
+
+int rename(const std::vector<std::string>& args, Context& context) {
+  if (args.size() != 3) {
+    context.err << "stridewell dataset rename: give the old and the new name\n";
+    return kExitUsage;
+  }
+  switch (renameDataset(context.workspace, args[1], args[2], context.ui)) {
+    case RenameOutcome::kRenamed:
+      return kExitOk;
+    case RenameOutcome::kRefused:
+      return kExitUsage;
+    case RenameOutcome::kDeclined:
+    case RenameOutcome::kFailed:
+      return kExitBadInput;
+  }
+  return kExitBadInput;
+}
+
+int split(const std::vector<std::string>& args, const ParsedOptions& options, Context& context) {
+  if (args.size() != 4) {
+    context.err << "stridewell dataset split: give the source, the train and the test dataset\n";
+    return kExitUsage;
+  }
+  const std::string share = options.has("test-share") ? options.value("test-share") : "10";
+  const int step = splitStepFor(share + "%");
+  if (step == 0) {
+    context.err << "stridewell dataset split: --test-share is one of 50, 33, 25, 20, 10, 5 or 1, not '"
+                << printableText(share) << "'\n";
+    return kExitUsage;
+  }
+  if (!datasetExists(context.workspace, trimDatasetName(args[1]))) {
+    context.err << "stridewell dataset split: there is no dataset '" << printableText(args[1]) << "'\n";
+    return kExitCannotOpen;
+  }
+  if (checkSplitNames(context.workspace, args[1], args[2], args[3], context.ui) != DatasetField::kNone) {
+    return kExitUsage;
+  }
+  TerminalProgress progress;
+  context.ui.attachProgress(&progress);
+  const SplitResult result = splitDataset(context.workspace, args[1], args[2], args[3], step, context.ui, progress);
+  progress.clearLine();
+  context.ui.attachProgress(nullptr);
+  return exitFor(result.outcome);
+}
+
+int combine(const std::vector<std::string>& args, Context& context) {
+  if (args.size() < 3) {
+    context.err << "stridewell dataset combine: give the new dataset and the datasets to combine\n";
+    return kExitUsage;
+  }
+  const std::vector<std::string> sources(args.begin() + 2, args.end());
+  for (const std::string& source : sources) {
+    if (!datasetExists(context.workspace, trimDatasetName(source))) {
+      context.err << "stridewell dataset combine: there is no dataset '" << printableText(source) << "'\n";
+      return kExitCannotOpen;
+    }
+  }
+  if (checkCombineName(context.workspace, args[1], sources, context.ui) != DatasetField::kNone) return kExitUsage;
+  TerminalProgress progress;
+  context.ui.attachProgress(&progress);
+  const CombineResult result = combineDatasets(context.workspace, sources, args[1], context.ui, progress);
+  progress.clearLine();
+  context.ui.attachProgress(nullptr);
+  return exitFor(result.outcome);
+}
+
+}  // namespace
+
+std::string_view DatasetCommand::description() const {
+  return "Actions:\n"
+         "  create NAME FOLDER   pair each card file of FOLDER with its results file\n"
+         "                       (ABC0101.TCF with ABC0101.XRD, plain or in their\n"
+         "                       archives) and store every race that has a result\n"
+         "  append NAME FOLDER   the same, added behind the races NAME already holds\n"
+         "  list                 the datasets of the Workspace\n"
+         "  delete NAME...       delete datasets (after a Yes)\n"
+         "  rename OLD NEW       rename a dataset; an existing NEW is never replaced\n"
+         "  split SOURCE TRAIN TEST   every Nth race of SOURCE to TEST, the rest to\n"
+         "                       TRAIN (--test-share 10 puts every 10th race in TEST)\n"
+         "  combine NEW NAME...  the races of the datasets, in list order, into NEW\n"
+         "  report exotics NAME  exacta, trifecta and other exotic payoffs per track:\n"
+         "                       medians and means (--comma FILE: also as a table)\n"
+         "  report daily-double NAME   the same for daily doubles\n"
+         "  report contents NAME the racing days the dataset holds, race by race\n"
+         "\n"
+         "A dataset that exists is only over-written after a Yes (--yes answers it).\n"
+         "A run that is cancelled (Ctrl-C) or fails leaves the dataset as it was;\n"
+         "so does an append that is killed part-way, once the dataset is next used.\n"
+         "\n"
+         "Exit status: 0 on success, 1 when card files were invalid or the run was\n"
+         "cancelled or failed, 2 for usage errors and files that cannot be opened.\n";
+}
+
+std::span<const OptionSpec> DatasetCommand::options() const {
+  return kDatasetOptions;
+}
+
+int DatasetCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
+  const std::vector<std::string>& args = options.operands();
+  if (args.empty()) {
+    err << "stridewell dataset: no action given\n\n" << usage();
+    return kExitUsage;
+  }
+  QueryAnswer answer = QueryAnswer::kAsk;
+  std::string error;
+  if (!readQueryAnswer(options, answer, error)) {
+    err << "stridewell dataset: " << error << '\n';
+    return kExitUsage;
+  }
+  const bool terminal = &out == &std::cout && ::isatty(STDIN_FILENO) == 1;
+  TerminalInteraction ui(std::cin, out, err, terminal, answer);
+  SettingsStore store(SettingsStore::defaultFile(), &ui);
+  const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
+  if (!createWorkspaceFolders(workspace, ui)) return kExitCannotOpen;
+  Context context{out, err, ui, workspace, store};
+
+  const std::string& action = args[0];
+  if (action == "create") return createOrAppend(args, false, context);
+  if (action == "append") return createOrAppend(args, true, context);
+  if (action == "list") return list(args, context);
+  if (action == "report") return report(args, options, context);
+  if (action == "delete") return remove(args, context);
+  if (action == "rename") return rename(args, context);
+  if (action == "split") return split(args, options, context);
+  if (action == "combine") return combine(args, context);
+  err << "stridewell dataset: unknown action '" << printableText(action) << "'\n\n" << usage();
+  return kExitUsage;
+}
+
+}  // namespace stridewell::cli

@@ -1,0 +1,58 @@
+// Creating a dataset from a folder of card and results files, or appending
+// to one: each matched pair is merged race by race and every race that has
+// a result is written. A new dataset is written under a temporary name and
+// appears only when the run succeeds; an append is journalled (see
+// append_journal.h), so cancel, failure and a crash all leave the dataset
+// as it was. Runs on the caller's thread.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "datasets/build_pair.h"
+
+namespace stridewell {
+
+class ProgressSink;
+struct Race;
+class UserInteraction;
+struct Workspace;
+
+// The "&Build" checks, in order, with their messages: a name, no forbidden
+// character, over-writing an existing dataset only when the user says Yes,
+// appending only to an existing dataset. False keeps the dialog open.
+bool checkCreateRequest(const std::string& name, bool append, const Workspace& workspace, UserInteraction& ui);
+
+struct PairOutcome {
+  int races = 0;              // races written
+  bool writeFailed = false;   // the dataset could not be written
+  int invalidFiles = 0;       // files that could not be opened, cards that failed their check
+};
+
+// Writes one race to the dataset; false when the write failed.
+using DatasetRaceWriter = std::function<bool(const Race&)>;
+
+// Merges one card file with its results file from `folder` (plain files or
+// their archives, opened by their names on disk in any letter case) and
+// hands each race that has a result to `write`.
+PairOutcome buildPair(const DatasetRaceWriter& write, const std::string& folder, const FilePair& pair,
+                      const Workspace& workspace);
+
+enum class CreateStatus { kDone, kCancelled, kFailed, kNotOpened };
+
+struct CreateOutcome {
+  CreateStatus status = CreateStatus::kDone;
+  int races = 0;
+  int invalidFiles = 0;
+};
+
+// The create run over `pairs` (in the folder's card order) with every
+// message of the run: "Cannot create/open dataset file.", "Error during
+// dataset creation (disk probably full)", "User Aborted.", the invalid-file
+// warning and "DataSet complete.  %d races written.".
+CreateOutcome createDataset(const std::string& name, bool append, const std::string& folder,
+                            const std::vector<FilePair>& pairs, const Workspace& workspace, UserInteraction& ui,
+                            ProgressSink& progress);
+
+}  // namespace stridewell

@@ -1,0 +1,39 @@
+#include "datasets/dataset_source.h"
+
+#include <sys/stat.h>
+
+namespace stridewell {
+
+namespace {
+
+constexpr size_t kStreamBufferBytes = 32768;
+
+}  // namespace
+
+DatasetSource::DatasetSource() : buffer_(kStreamBufferBytes) {}
+
+bool DatasetSource::open(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  // The buffer must be set before the file is opened to take effect.
+  stream_.rdbuf()->pubsetbuf(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+  stream_.open(path, std::ios::binary | std::ios::in);
+  if (!stream_.is_open()) return false;
+  stream_.seekg(0, std::ios::end);
+  const std::streamoff end = stream_.tellg();
+  stream_.seekg(0, std::ios::beg);
+  if (end < 0 || !stream_) {
+    stream_.close();
+    return false;
+  }
+  size_ = static_cast<uint64_t>(end);
+  return true;
+}
+
+int DatasetSource::percentAt(uint64_t position) const {
+  if (size_ == 0) return 0;
+  const double percent = static_cast<double>(position) * 100.0 / static_cast<double>(size_);
+  return percent >= 100.0 ? 100 : static_cast<int>(percent);
+}
+
+}  // namespace stridewell

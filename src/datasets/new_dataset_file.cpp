@@ -1,0 +1,83 @@
+#include "datasets/new_dataset_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <sstream>
+
+#include "app/workspace.h"
+#include "datasets/append_journal.h"
+#include "datasets/dataset_file.h"
+#include "datasets/dataset_name.h"
+#include "race/race.h"
+
+namespace stridewell {
+
+namespace {
+
+constexpr size_t kBufferBytes = 32768;
+
+}  // namespace
+
+NewDatasetFile::NewDatasetFile(const Workspace& workspace, const std::string& name)
+    : target_(datasetPath(workspace, name)),
+      path_(joinPath(workspace.datasets, "." + name + std::string(kDatasetExtension) + ".new-" +
+                                             std::to_string(::getpid()))) {
+  struct stat info {};
+  if (::stat(target_.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return;
+  fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+  if (fd_ < 0) return;
+  buffer_.reserve(kBufferBytes + kMaxDatasetRaceBytes);
+  ok_ = true;
+}
+
+NewDatasetFile::~NewDatasetFile() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!committed_ && !path_.empty()) ::unlink(path_.c_str());
+}
+
+bool NewDatasetFile::flush() {
+  const char* bytes = buffer_.data();
+  size_t size = buffer_.size();
+  while (ok_ && size > 0) {
+    const ssize_t written = ::write(fd_, bytes, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      ok_ = false;
+      break;
+    }
+    bytes += written;
+    size -= static_cast<size_t>(written);
+  }
+  buffer_.clear();
+  return ok_;
+}
+
+bool NewDatasetFile::write(const Race& race) {
+  if (!ok_) return false;
+  // The record format lives in writeDatasetRace alone; a string stream
+  // hands its bytes over.
+  std::ostringstream record(std::ios::binary);
+  if (!writeDatasetRace(record, race)) return false;
+  buffer_ += record.view();
+  return buffer_.size() < kBufferBytes || flush();
+}
+
+bool NewDatasetFile::commit() {
+  if (!ok_ || !flush()) return false;
+  // Without the flush to disk a crash soon after the rename could leave an
+  // empty file where the dataset was.
+  ok_ = ::fsync(fd_) == 0;
+  const int closed = ::close(fd_);
+  fd_ = -1;
+  if (!ok_ || closed != 0) return ok_ = false;
+  if (!recoverInterruptedAppend(target_)) return ok_ = false;
+  if (::rename(path_.c_str(), target_.c_str()) != 0) return ok_ = false;
+  committed_ = true;
+  return true;
+}
+
+}  // namespace stridewell
