@@ -41,6 +41,17 @@ struct Context {
   SettingsStore& store;
 };
 
+// Runs `work` with a progress bar on the terminal and Ctrl-C as Cancel.
+template <typename Work>
+auto withProgress(Context& context, Work work) {
+  TerminalProgress progress;
+  context.ui.attachProgress(&progress);
+  auto result = work(progress);
+  progress.clearLine();
+  context.ui.attachProgress(nullptr);
+  return result;
+}
+
 int createOrAppend(const std::vector<std::string>& args, bool append, Context& context) {
   if (args.size() != 3) {
     context.err << "stridewell dataset " << args[0] << ": give the dataset name and the folder of card and results files\n";
@@ -62,12 +73,9 @@ int createOrAppend(const std::vector<std::string>& args, bool append, Context& c
     context.err << "stridewell dataset: no card file in " << printableText(folder) << " has its results file\n";
     return kExitBadInput;
   }
-  TerminalProgress progress;
-  context.ui.attachProgress(&progress);
-  const CreateOutcome outcome =
-      createDataset(name, append, folder, pairing.pairs, context.workspace, context.ui, progress);
-  progress.clearLine();
-  context.ui.attachProgress(nullptr);
+  const CreateOutcome outcome = withProgress(context, [&](ProgressSink& progress) {
+    return createDataset(name, append, folder, pairing.pairs, context.workspace, context.ui, progress);
+  });
   switch (outcome.status) {
     case CreateStatus::kDone:
       return outcome.invalidFiles == 0 ? kExitOk : kExitBadInput;
@@ -112,24 +120,20 @@ int report(const std::vector<std::string>& args, const ParsedOptions& options, C
     context.err << "stridewell dataset report: there is no dataset '" << printableText(name) << "'\n";
     return kExitCannotOpen;
   }
-  TerminalProgress progress;
-  context.ui.attachProgress(&progress);
-  ReportOutcome outcome;
   std::string textPath;
   std::string commaPath;
-  if (kind == "contents") {
-    textPath = joinPath(context.workspace.temp, std::string(kContentsFile));
-    outcome = runContentsReport(name, datasetPath(context.workspace, name), textPath, context.ui, progress);
-  } else {
+  const ReportOutcome outcome = withProgress(context, [&](ProgressSink& progress) {
+    if (kind == "contents") {
+      textPath = joinPath(context.workspace.temp, std::string(kContentsFile));
+      return runContentsReport(name, datasetPath(context.workspace, name), textPath, context.ui, progress);
+    }
     textPath = joinPath(context.workspace.temp, std::string(kPayoutTextFile));
     commaPath = options.has("comma") ? options.value("comma")
                                      : joinPath(context.workspace.temp, std::string(kPayoutCommaFile));
     const PayoutReportKind payout = kind == "exotics" ? PayoutReportKind::kExotics : PayoutReportKind::kDailyDouble;
-    outcome = runPayoutReport(payout, name, datasetPath(context.workspace, name), textPath, commaPath, context.ui,
-                              progress);
-  }
-  progress.clearLine();
-  context.ui.attachProgress(nullptr);
+    return runPayoutReport(payout, name, datasetPath(context.workspace, name), textPath, commaPath, context.ui,
+                           progress);
+  });
   if (outcome != ReportOutcome::kDone) return kExitBadInput;
   printFile(textPath, context.out);
   std::remove(textPath.c_str());
@@ -200,11 +204,9 @@ int split(const std::vector<std::string>& args, const ParsedOptions& options, Co
   if (checkSplitNames(context.workspace, args[1], args[2], args[3], context.ui) != DatasetField::kNone) {
     return kExitUsage;
   }
-  TerminalProgress progress;
-  context.ui.attachProgress(&progress);
-  const SplitResult result = splitDataset(context.workspace, args[1], args[2], args[3], step, context.ui, progress);
-  progress.clearLine();
-  context.ui.attachProgress(nullptr);
+  const SplitResult result = withProgress(context, [&](ProgressSink& progress) {
+    return splitDataset(context.workspace, args[1], args[2], args[3], step, context.ui, progress);
+  });
   return exitFor(result.outcome);
 }
 
@@ -221,11 +223,9 @@ int combine(const std::vector<std::string>& args, Context& context) {
     }
   }
   if (checkCombineName(context.workspace, args[1], sources, context.ui) != DatasetField::kNone) return kExitUsage;
-  TerminalProgress progress;
-  context.ui.attachProgress(&progress);
-  const CombineResult result = combineDatasets(context.workspace, sources, args[1], context.ui, progress);
-  progress.clearLine();
-  context.ui.attachProgress(nullptr);
+  const CombineResult result = withProgress(context, [&](ProgressSink& progress) {
+    return combineDatasets(context.workspace, sources, args[1], context.ui, progress);
+  });
   return exitFor(result.outcome);
 }
 

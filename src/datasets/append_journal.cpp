@@ -55,6 +55,13 @@ bool syncFile(const std::string& path) {
   return synced;
 }
 
+// Cuts the dataset back to `length` (when it is longer) and makes that stick.
+bool cutBack(const std::string& datasetPath, uint64_t length) {
+  uint64_t now = 0;
+  if (!fileLength(datasetPath, now) || now <= length) return true;
+  return ::truncate(datasetPath.c_str(), static_cast<off_t>(length)) == 0 && syncFile(datasetPath);
+}
+
 }  // namespace
 
 std::string appendJournalPath(const std::string& datasetPath) {
@@ -87,11 +94,7 @@ void AppendJournal::commit() {
 bool AppendJournal::rollBack() {
   if (!ok_) return false;
   ok_ = false;
-  uint64_t length = 0;
-  if (fileLength(datasetPath_, length) && length > originalLength_) {
-    if (::truncate(datasetPath_.c_str(), static_cast<off_t>(originalLength_)) != 0) return false;
-    if (!syncFile(datasetPath_)) return false;
-  }
+  if (!cutBack(datasetPath_, originalLength_)) return false;
   ::unlink(journalPath_.c_str());
   return true;
 }
@@ -112,11 +115,7 @@ bool recoverInterruptedAppend(const std::string& datasetPath) {
     ::unlink(journalPath.c_str());
     return true;
   }
-  uint64_t length = 0;
-  if (fileLength(datasetPath, length) && length > original) {
-    if (::truncate(datasetPath.c_str(), static_cast<off_t>(original)) != 0) return false;
-    if (!syncFile(datasetPath)) return false;
-  }
+  if (!cutBack(datasetPath, original)) return false;
   ::unlink(journalPath.c_str());
   return true;
 }
