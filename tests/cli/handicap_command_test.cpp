@@ -13,8 +13,7 @@
 #include "cli_test_support.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
-#include "support/scoped_environment.h"
-#include "support/temp_folder.h"
+#include "support/isolated_user.h"
 
 namespace stridewell::cli {
 namespace {
@@ -26,26 +25,22 @@ const fs::path kExamples = fs::path(STRIDEWELL_SOURCE_DIR) / "examples";
 
 class HandicapCommandTest : public ::testing::Test {
  protected:
-  HandicapCommandTest()
-      : home_("STRIDEWELL_HOME", (folder_.path() / "home").c_str()),
-        config_("XDG_CONFIG_HOME", (folder_.path() / "config").c_str()) {
-    fs::create_directories(folder_.path() / "home" / "SIM");
+  HandicapCommandTest() {
+    fs::create_directories(user_.workspace() / "SIM");
     SimModel model(true);
     const int32_t hidden[] = {kSimHiddenUnits};
     EXPECT_GT(model.defineNet(kSimInputs, kSimOutputs, hidden, "", true), 0);
-    EXPECT_TRUE(model.saveWeights(folder_.path() / "home" / "SIM" / "FRESH.SIM"));
+    EXPECT_TRUE(model.saveWeights(user_.workspace() / "SIM" / "FRESH.SIM"));
   }
 
   std::string settings() {
-    std::ifstream in(folder_.path() / "config" / "Farrowmede" / "Stridewell 5.conf");
+    std::ifstream in(user_.settingsFile());
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  fs::path report(const char* name) { return folder_.path() / "home" / "PREDICT" / name; }
+  fs::path report(const char* name) { return user_.workspace() / "PREDICT" / name; }
 
-  stridewell::test::TempFolder folder_;
-  stridewell::test::ScopedEnvironment home_;
-  stridewell::test::ScopedEnvironment config_;
+  stridewell::test::IsolatedUser user_;
 };
 
 TEST_F(HandicapCommandTest, WritesPrintsAndRemembersTheSim) {
@@ -69,8 +64,8 @@ TEST_F(HandicapCommandTest, WritesPrintsAndRemembersTheSim) {
 }
 
 TEST_F(HandicapCommandTest, MapModeHasNoSimLineAndRemembersTheMap) {
-  const test::CommandRun r =
-      runCommand(HandicapCommand(), {"--map", "3", "--dry-only", (kExamples / "plain" / "SAX0314.TCF").string()});
+  const test::CommandRun r = runCommand(
+      HandicapCommand(), {"--map", "3", "--dry-only", (kExamples / "plain" / "SAX0314.TCF").string()});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.find("SIM In Use"), std::string::npos);
   // A fresh map scores every race with the Default SIM, which this test's
@@ -92,7 +87,7 @@ TEST_F(HandicapCommandTest, ExitStatuses) {
   EXPECT_NE(invalid.err.find("File " + bad + " is NOT VALID!"), std::string::npos) << invalid.err;
   EXPECT_NE(invalid.out.find("**** FILE IS INVALID ****"), std::string::npos);
 
-  const std::string missing = (folder_.path() / "NONE0101.TCF").string();
+  const std::string missing = (user_.root() / "NONE0101.TCF").string();
   const test::CommandRun cannotOpen = runCommand(HandicapCommand(), {"--sim", "FRESH", missing});
   EXPECT_EQ(cannotOpen.status, kExitCannotOpen);
   EXPECT_NE(cannotOpen.err.find("Cannot open input file '" + missing + "'."), std::string::npos);
