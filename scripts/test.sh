@@ -14,10 +14,12 @@ for preset in release asan; do
   ctest --preset "${preset}" -j "${jobs}"
 done
 
-# The code that threads share (the settings store, the recording fakes) under
-# ThreadSanitizer: only the tests that run threads or processes side by side.
+# The code that threads share under ThreadSanitizer: only the tests that run
+# threads or processes side by side (the settings store, the fast trainer's
+# pool, the pattern file's read-ahead, the training thread, the scoring crew
+# of the profit/loss run).
 echo "== tsan: configure and build the threaded tests"
 cmake --preset tsan >/dev/null
-cmake --build --preset tsan -j "${jobs}" --target app_tests
+cmake --build --preset tsan -j "${jobs}" --target app_tests model_tests analysis_tests
 echo "== tsan: test"
-ctest --preset tsan -j "${jobs}" -R '^Settings'
+ctest --preset tsan -j "${jobs}" -R '^(Settings|SharedWorkTraining\.|PatternBlockReader\.|TrainingSession\.|TrainingRunTest\.TrainMore|SimTrainerTest\.TwoWholeBlocks|ScoringCrewTest\.|RaceLoopTest\.(SameReportForAnyThreadCount|CancelWhileScoring))'

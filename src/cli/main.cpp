@@ -20,9 +20,13 @@
 #include "cli/command_line.h"
 #include "cli/dataset_command.h"
 #include "cli/handicap_command.h"
+#include "cli/pl_command.h"
+#include "cli/prep_command.h"
+#include "cli/sim_command.h"
 #include "cli/results_command.h"
 #include "cli/scratch_command.h"
 #include "cli/simmap_command.h"
+#include "cli/train_command.h"
 
 namespace {
 
@@ -34,6 +38,10 @@ const DatasetCommand kDataset;
 const ResultsCommand kResults;
 const ScratchCommand kScratch;
 const SimMapCommand kSimMap;
+const PrepCommand kPrep;
+const SimCommand kSim;
+const TrainCommand kTrain;
+const PlCommand kPl;
 
 const Command* const kCommands[] = {
     &kHandicap,
@@ -42,6 +50,10 @@ const Command* const kCommands[] = {
     &kResults,
     &kScratch,
     &kSimMap,
+    &kPrep,
+    &kTrain,
+    &kSim,
+    &kPl,
 };
 
 }  // namespace

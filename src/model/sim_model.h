@@ -110,6 +110,20 @@ class SimModel {
   };
   bool hasTrainingState() const { return defined() && !forwardOnly_; }
   TrainingState& trainingState() { return training_; }
+  const TrainingState& trainingState() const { return training_; }
+
+  // Training primitives; each needs the training state (a net defined
+  // without forwardOnly). trainPattern runs one forward and backward pass
+  // for `inputs` (inputCount floats) against `targets` (outputCount
+  // floats), adds the gradient to the slopes and returns the squared error.
+  double trainPattern(std::span<const float> inputs, std::span<const float> targets);
+  // Begins a pass: with `reset` the slopes and previous changes start from
+  // 0; the slopes move into the previous slopes, then clearSlopes.
+  void startEpoch(bool reset);
+  // Every slope becomes the weight decay, -0.0001 times its weight or bias.
+  void clearSlopes();
+  // One quickprop step for every weight and bias from the pass's slopes.
+  void quickpropUpdate(double epsilon, double growthLimit);
 
  private:
   size_t slot(int32_t unit) const { return static_cast<size_t>(unit - inputCount_); }

@@ -1,0 +1,109 @@
+// How many races a second the profit/loss run gets through, on one thread
+// and on every processor. The dataset is built once from 240 generated
+// racing days (about 2,400 races) in a temporary folder; the SIM is the
+// shipped Default. Scoring dominates, so the gain from more threads shows
+// how well the scorers share the work.
+// Run: build/<dir>/bench/profit_loss_bench
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "analysis/profit_loss_run.h"
+#include "app/interaction.h"
+#include "app/workspace.h"
+#include "datasets/build_pair.h"
+#include "datasets/create_run.h"
+#include "datasets/dataset_file.h"
+#include "datasets/dataset_name.h"
+#include "model/sim_model.h"
+#include "model/sim_shape.h"
+#include "race/criteria_choices.h"
+#include "race/race.h"
+#include "sample_generator.h"
+
+namespace {
+
+using namespace stridewell;
+namespace fs = std::filesystem;
+
+constexpr int kDays = 240;
+
+class Silent final : public UserInteraction {
+ public:
+  void error(std::string_view) override {}
+  void warning(std::string_view) override {}
+  bool query(std::string_view) override { return true; }
+  void notice(std::string_view, std::string_view) override {}
+};
+
+struct Setup {
+  Setup() : root(fs::temp_directory_path() / ("stridewell_pl_bench_" + std::to_string(::getpid()))) {
+    fs::create_directories(root / "data");
+    gen::SampleOptions options;
+    options.days = kDays;
+    for (const gen::SampleDay& day : gen::generateSampleDays(options)) {
+      std::ofstream(root / "data" / (day.baseName + ".TCF"), std::ios::binary) << day.cardText;
+      std::ofstream(root / "data" / (day.baseName + ".XRD"), std::ios::binary) << day.resultsText;
+    }
+    const Workspace workspace = workspaceAt((root / "program").string(), (root / "home").string());
+    Silent silent;
+    NoProgress progress;
+    createWorkspaceFolders(workspace, silent);
+    const std::string folder = (root / "data").string();
+    races = createDataset("Bench", false, folder, pairCardFolder(folder).pairs, workspace, silent, progress).races;
+    dataset = datasetPath(workspace, "Bench");
+    fs::remove_all(root / "data");
+  }
+  ~Setup() {
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+  }
+  fs::path root;
+  std::string dataset;
+  int races = 0;
+};
+
+Setup& setup() {
+  static Setup made;
+  return made;
+}
+
+// range(0): scoring threads, 0 for one per hardware thread.
+void BM_ProfitLossRun(benchmark::State& state) {
+  Setup& s = setup();
+  SimModel model(true);
+  if (defineSimShape(model, {}, true) == 0 ||
+      !model.loadWeights(fs::path(STRIDEWELL_SOURCE_DIR) / "data" / "Default.SIM")) {
+    state.SkipWithError("cannot load data/Default.SIM");
+    return;
+  }
+  ProfitLossOptions options;
+  options.threads = static_cast<int>(state.range(0));
+  const RaceCriteria all = buildCriteria(CriteriaChoices{});
+  Silent silent;
+  NoProgress progress;
+  int analyzed = 0;
+  for (auto _ : state) {
+    std::ifstream dataset(s.dataset, std::ios::binary);
+    std::ostringstream report;
+    analyzed = runRaceLoop(all, dataset, s.dataset, report, nullptr, model, options, silent, progress);
+    benchmark::DoNotOptimize(report);
+  }
+  state.SetItemsProcessed(state.iterations() * s.races);
+  state.counters["races"] = s.races;
+  state.counters["analyzed"] = analyzed;
+  state.counters["threads"] = scoringThreads(options.threads);
+}
+BENCHMARK(BM_ProfitLossRun)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();

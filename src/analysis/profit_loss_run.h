@@ -1,0 +1,96 @@
+// The profit/loss run: every race of a dataset that meets the criteria is
+// adjusted as the options say, scored with a SIM and settled by every wager
+// strategy; the report is a header, the totals table and the number of
+// races analysed. Races are scored on several threads, each with its own
+// copy of the SIM, and settled in dataset order on the caller's thread, so
+// the report is the same for any number of threads. Call from one thread.
+#pragma once
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "race/race.h"
+#include "race/race_criteria.h"
+
+namespace stridewell {
+
+class ProgressSink;
+class SimModel;
+class UserInteraction;
+
+// The report file's name in the Workspace's TEMP folder.
+inline constexpr std::string_view kProfitLossReportFile = "bets.txt";
+
+struct ProfitLossOptions {
+  bool autoScratch = true;       // drop the horses that did not run
+  bool forceDry = true;          // score every race as run on a dry track
+  bool skipTurfToDirt = false;   // leave out races carded off dirt but run on it
+  bool morningLineOdds = false;  // bet on the morning line instead of the track odds
+  bool shortReport = false;      // leave out every "TO1" and "OVERLAY" strategy
+  int threads = 0;               // scoring threads; 0 or less: one per hardware thread
+};
+
+// The number of scoring threads `requested` asks for (0 or less: one per
+// hardware thread), at least 1.
+int scoringThreads(int requested);
+
+// The steps a race goes through between reading and scoring: the criteria
+// test (on the condition the results file recorded), force dry, skip turf
+// to dirt, morning-line odds (each finisher's odds become the morning line
+// of its card horse, 0 when its index names none) and auto scratch. False
+// when the race is not to be scored; the race may then be half adjusted.
+bool prepareRace(Race& race, const RaceCriteria& criteria, const ProfitLossOptions& options);
+
+// The report header: dataset, SIM, the criteria lines, the short and
+// morning-line notes, and an empty line.
+void writeProfitLossHeader(std::ostream& report, std::string_view datasetName, std::string_view simName,
+                           const RaceCriteria& criteria, const ProfitLossOptions& options);
+
+// Reads `dataset` from its position to its end; after each race read it
+// reports the percent of the file read and stops when `progress` is
+// cancelled (the check is repeated while races are scored). Every race that
+// prepareRace keeps is scored with `model` (loaded, of the SIM shape or
+// any shape without extra connections; it serves as one of the threads'
+// SIMs) and settled. At the end the totals table goes to `report` (and the
+// comma lines to `comma` when given). Returns the number of races
+// analysed, or -1 when cancelled, with nothing written. A dataset ending
+// in a damaged race is reported up to that race, with a warning naming it
+// (and `damaged`, when given, set).
+int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
+                std::ostream& report, std::ostream* comma, SimModel& model, const ProfitLossOptions& options,
+                UserInteraction& ui, ProgressSink& progress, bool* damaged = nullptr);
+
+struct ProfitLossRequest {
+  std::string datasetName;
+  std::string datasetPath;
+  std::string simName;
+  std::string simPath;  // the SIM's weights file
+  RaceCriteria criteria{};
+  ProfitLossOptions options;
+};
+
+enum class ProfitLossStatus {
+  kDone,       // the report file is complete
+  kCancelled,  // the report file was removed
+  kFailed,     // an error was shown; no report file is left
+};
+
+struct ProfitLossOutcome {
+  ProfitLossStatus status = ProfitLossStatus::kFailed;
+  int racesAnalyzed = 0;
+  bool datasetDamaged = false;  // kDone, but the dataset ended in a damaged race
+};
+
+// The whole run: loads the SIM's weights into `model` (defined beforehand)
+// ("Error loading SIM data"), opens the dataset ("Error opening dataset")
+// and creates `reportPath` ("Cannot create temp file"), each failure an
+// error that stops the run before anything else; then the header, the race
+// loop and "\n%d races analyzed.\n". On kDone the report file stays for the
+// caller to show and remove; a report that could not be written completely
+// is an error and is removed.
+ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& model, const std::string& reportPath,
+                                std::ostream* comma, UserInteraction& ui, ProgressSink& progress);
+
+}  // namespace stridewell

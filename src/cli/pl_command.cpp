@@ -1,0 +1,373 @@
+#include "cli/pl_command.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <span>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "analysis/profit_loss_run.h"
+#include "app/replacement_file.h"
+#include "app/setting_keys.h"
+#include "app/settings_store.h"
+#include "app/workspace.h"
+#include "cli/terminal_interaction.h"
+#include "cli/terminal_progress.h"
+#include "cli/text_format.h"
+#include "datasets/dataset_name.h"
+#include "handicap/sim_list.h"
+#include "model/sim_model.h"
+#include "model/sim_shape.h"
+#include "race/card_values.h"
+#include "race/criteria_choices.h"
+
+namespace stridewell::cli {
+namespace {
+
+constexpr OptionSpec kPlOptions[] = {
+    {'s', "sim", "NAME", "Score the races with SIM NAME (the last run's SIM when not given)."},
+    {'\0', "distance", "ITEM", "All, Routes, Sprints or Custom (with --distances)."},
+    {'\0', "distances", "LIST", "The distances of a custom list, e.g. 6f,7f,1mi,1+1/16mi."},
+    {'\0', "class", "ITEM", "All, Maiden, MdnSpWgt, Claiming, Allowance, Stakes or Custom (with --classes)."},
+    {'\0', "classes", "LIST", "The classes of a custom list by number (see below), e.g. 8-12,20."},
+    {'\0', "surface", "ITEM", "All, Turf, Dirt or Synthetic."},
+    {'\0', "condition", "ITEM", "All, Wet or Dry: the condition the race was run on."},
+    {'\0', "track", "CODE", "Only races at track CODE (up to 3 characters)."},
+    {'\0', "short", "", "Short report: leave out the TO1 and OVERLAY strategies."},
+    {'\0', "morning-line", "", "Bet on the morning-line odds instead of the track's final odds."},
+    {'\0', "csv", "FILE", "Also write the table as comma-separated lines to FILE."},
+    {'j', "threads", "N", "Score on N threads (1 to 64; every processor when not given)."},
+};
+
+struct Word {
+  std::string_view word;
+  int item;
+};
+
+constexpr Word kDistanceWords[] = {{"all", 0},    {"routes", 1}, {"route", 1},
+                                   {"sprints", 2}, {"sprint", 2}, {"custom", kDistanceCustomItem}};
+constexpr Word kClassWords[] = {{"all", 0},       {"maiden", 1},    {"mdnspwgt", 2}, {"claiming", 3},
+                                {"allowance", 4}, {"stakes", 5},    {"custom", kClassCustomItem}};
+constexpr Word kSurfaceWords[] = {{"all", 0}, {"turf", 1}, {"dirt", 2}, {"synthetic", 3}, {"synth", 3}};
+constexpr Word kConditionWords[] = {{"all", 0}, {"wet", 1}, {"dry", 2}};
+
+constexpr int kMostThreads = 64;
+
+// An item of a drop-down by its short word or its full text, any letter
+// case; false, with a message, otherwise.
+bool parseItem(const ParsedOptions& options, std::string_view option, std::span<const Word> words,
+               std::span<const std::string_view> items, int& index, std::ostream& err) {
+  if (!options.has(option)) return true;
+  const std::string text = options.value(option);
+  for (const Word& word : words) {
+    if (equalsIgnoreCase(word.word, text)) {
+      index = word.item;
+      return true;
+    }
+  }
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (equalsIgnoreCase(items[i], text)) {
+      index = static_cast<int>(i);
+      return true;
+    }
+  }
+  std::string choices;
+  for (size_t i = 0; i < words.size(); ++i) {
+    if (i > 0 && words[i].item == words[i - 1].item) continue;  // a second spelling
+    if (!choices.empty()) choices += ", ";
+    choices += words[i].word;
+  }
+  err << "stridewell pl: --" << option << " must be one of " << choices << ", not '" << printableText(text)
+      << "'\n";
+  return false;
+}
+
+std::string trimmed(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
+std::vector<std::string> listItems(const std::string& list) {
+  std::vector<std::string> items;
+  std::istringstream in(list);
+  for (std::string item; std::getline(in, item, ',');) {
+    item = trimmed(item);
+    if (!item.empty()) items.push_back(item);
+  }
+  return items;
+}
+
+// A whole number from `low` to `high`, digits only.
+bool parseNumber(std::string_view text, int low, int high, int& number) {
+  if (text.empty() || text.size() > 6) return false;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < low || value > high) return false;
+  number = value;
+  return true;
+}
+
+// Distances by their short label ("6f", "1+1/16mi"), list label ("1 mile")
+// or yards ("1320").
+bool parseDistances(const std::string& list, std::array<bool, kCriteriaDistanceCount>& checks, std::ostream& err) {
+  for (const std::string& item : listItems(list)) {
+    int found = -1;
+    int yards = 0;
+    const bool isYards = parseNumber(item, 1, 99999, yards);
+    for (int i = 0; i < kCriteriaDistanceCount && found < 0; ++i) {
+      const CriteriaDistance& distance = kCriteriaDistances[i];
+      if (equalsIgnoreCase(distance.shortLabel, item) || equalsIgnoreCase(distance.listLabel, item) ||
+          (isYards && distance.yards == yards)) {
+        found = i;
+      }
+    }
+    if (found < 0) {
+      err << "stridewell pl: --distances: no distance '" << printableText(item)
+          << "' (write them as 6f, 1mi, 1+1/16mi ... or in yards)\n";
+      return false;
+    }
+    checks[found] = true;
+  }
+  return true;
+}
+
+// Classes by their number in the class list, singly or as ranges ("8-12").
+bool parseClasses(const std::string& list, std::array<bool, kCriteriaClassCount>& checks, std::ostream& err) {
+  for (const std::string& item : listItems(list)) {
+    const size_t dash = item.find('-');
+    int first = 0;
+    int last = 0;
+    bool ok = false;
+    if (dash == std::string::npos) {
+      ok = parseNumber(item, 1, kCriteriaClassCount, first);
+      last = first;
+    } else {
+      ok = parseNumber(trimmed(item.substr(0, dash)), 1, kCriteriaClassCount, first) &&
+           parseNumber(trimmed(item.substr(dash + 1)), 1, kCriteriaClassCount, last) && first <= last;
+    }
+    if (!ok) {
+      err << "stridewell pl: --classes takes class numbers from 1 to " << kCriteriaClassCount
+          << " and ranges such as 8-12, not '" << printableText(item) << "'\n";
+      return false;
+    }
+    for (int entry = first; entry <= last; ++entry) checks[entry - 1] = true;
+  }
+  return true;
+}
+
+bool parseTrack(const std::string& text, std::string& track, std::ostream& err) {
+  const std::string code = trimmed(text);
+  const bool visible = std::all_of(code.begin(), code.end(), [](char c) { return c > ' ' && c < 0x7f; });
+  if (!visible || code.size() > 3) {
+    err << "stridewell pl: --track needs a track code of up to 3 characters, not '" << printableText(text)
+        << "'\n";
+    return false;
+  }
+  track = code;
+  return true;
+}
+
+// The criteria controls as the options set them; false, with a message, on
+// a bad value.
+bool readChoices(const ParsedOptions& options, CriteriaChoices& choices, std::ostream& err) {
+  if (!parseItem(options, "distance", kDistanceWords, distanceItems(true), choices.distance, err) ||
+      !parseItem(options, "class", kClassWords, classItems(true), choices.raceClass, err) ||
+      !parseItem(options, "surface", kSurfaceWords, kSurfaceItems, choices.surface, err) ||
+      !parseItem(options, "condition", kConditionWords, kConditionItems, choices.condition, err)) {
+    return false;
+  }
+  // A list alone means a custom list; beside another choice it would be
+  // silently ignored, so it is refused.
+  if (options.has("distances")) {
+    if (!options.has("distance")) choices.distance = kDistanceCustomItem;
+    if (choices.distance != kDistanceCustomItem) {
+      err << "stridewell pl: --distances needs --distance custom\n";
+      return false;
+    }
+    if (!parseDistances(options.value("distances"), choices.distanceChecks, err)) return false;
+  }
+  if (options.has("classes")) {
+    if (!options.has("class")) choices.raceClass = kClassCustomItem;
+    if (choices.raceClass != kClassCustomItem) {
+      err << "stridewell pl: --classes needs --class custom\n";
+      return false;
+    }
+    if (!parseClasses(options.value("classes"), choices.classChecks, err)) return false;
+  }
+  if (options.has("track") && !parseTrack(options.value("track"), choices.trackText, err)) return false;
+  return true;
+}
+
+bool noneChecked(std::span<const bool> checks) {
+  return std::none_of(checks.begin(), checks.end(), [](bool checked) { return checked; });
+}
+
+// The dataset of the list named `name` ignoring case, spelled as listed;
+// empty when there is none.
+std::string findDataset(const std::vector<std::string>& names, const std::string& name) {
+  for (const std::string& listed : names) {
+    if (equalsIgnoreCase(listed, name)) return listed;
+  }
+  return {};
+}
+
+std::string classListText() {
+  std::string text;
+  for (int i = 0; i < kCriteriaClassCount; ++i) {
+    text += formatText("  %2d %-28s", i + 1, std::string(kCriteriaClasses[i].label).c_str());
+    if (i % 2 == 1 || i + 1 == kCriteriaClassCount) {
+      while (!text.empty() && text.back() == ' ') text.pop_back();
+      text += '\n';
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string_view PlCommand::description() const {
+  static const std::string text =
+      "Plays 219 wager strategies on the SIM's first five picks in every race of\n"
+      "DATASET that meets the criteria, settles them against the race's result\n"
+      "and prints, per strategy, bets, hits, hit rate, money bet, money returned\n"
+      "and profit (\"LOSS\" when money was lost). Horses that did not run are\n"
+      "dropped before a race is scored, and every race is scored as on a dry\n"
+      "track; --condition selects races by the condition they were run on.\n"
+      "\n"
+      "The class numbers of --classes:\n" +
+      classListText() +
+      "\n"
+      "The options, SIM and dataset are remembered in the settings, as the\n"
+      "desktop program's dialog remembers them; the criteria are taken from the\n"
+      "command line only (all races when none are given).\n"
+      "\n"
+      "Exit status: 0 when the report is printed, 1 when the run was cancelled\n"
+      "(Ctrl-C), the dataset ends in a damaged race (the races before it are\n"
+      "reported) or FILE could not be written, 2 for usage errors, a SIM that\n"
+      "cannot be loaded and a dataset that cannot be opened.\n";
+  return text;
+}
+
+std::span<const OptionSpec> PlCommand::options() const {
+  return kPlOptions;
+}
+
+int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
+  const std::vector<std::string>& operands = options.operands();
+  if (operands.size() != 1) {
+    err << "stridewell pl: give the dataset to analyse\n\n" << usage();
+    return kExitUsage;
+  }
+  CriteriaChoices choices;
+  if (!readChoices(options, choices, err)) return kExitUsage;
+  int threads = 0;
+  if (options.has("threads") && !parseNumber(options.value("threads"), 1, kMostThreads, threads)) {
+    err << "stridewell pl: --threads takes a number from 1 to " << kMostThreads << ", not '"
+        << printableText(options.value("threads")) << "'\n";
+    return kExitUsage;
+  }
+
+  TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo);
+  // The dialog's order: the custom lists are checked before anything is
+  // remembered.
+  if (choices.raceClass == kClassCustomItem && noneChecked(choices.classChecks)) {
+    ui.error("Custom class list is empty (no checked items).");
+    return kExitUsage;
+  }
+  if (choices.distance == kDistanceCustomItem && noneChecked(choices.distanceChecks)) {
+    ui.error("Custom distance list is empty (no checked items).");
+    return kExitUsage;
+  }
+
+  SettingsStore store(SettingsStore::defaultFile(), &ui);
+  const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
+  if (!createWorkspaceFolders(workspace, ui)) return kExitCannotOpen;
+
+  ProfitLossRequest request;
+  request.criteria = buildCriteria(choices);
+  request.options.morningLineOdds = options.has("morning-line");
+  request.options.shortReport = options.has("short");
+  request.options.threads = threads;
+  const bool commaCopy = options.has("csv");
+  store.writeFlag(kSettingsSection, setting::kAutoScratch, request.options.autoScratch);
+  store.writeFlag(kSettingsSection, setting::kForceDry, request.options.forceDry);
+  store.writeFlag(kSettingsSection, setting::kSkipTurfToDirt, request.options.skipTurfToDirt);
+  store.writeFlag(kSettingsSection, setting::kUseMorningLineOdds, request.options.morningLineOdds);
+  store.writeFlag(kSettingsSection, setting::kShortReport, request.options.shortReport);
+  store.writeFlag(kSettingsSection, setting::kClipboard, commaCopy);
+
+  // A SIM of the list takes the list's spelling; another name is still
+  // tried, and its load fails with the path it looked at.
+  std::string sim = options.has("sim") ? options.value("sim")
+                                       : store.read(setting::kTestSimName, setting::kTestSimNameDefault);
+  if (trimmed(sim).empty()) sim = setting::kTestSimNameDefault;
+  const SimList simList = fillSimList(workspace.sim, true);
+  const int listed = selectSimByName(simList.items, sim, -1);
+  if (listed >= 0 && listed < simList.count) sim = simList.items[listed];
+  store.write(setting::kTestSimName, sim);
+  request.simName = sim;
+  request.simPath = simWeightsPath(workspace, sim);
+
+  const std::vector<std::string> datasets = listDatasets(workspace);
+  if (datasets.empty()) {
+    ui.error("No datasets exist.  See 'stridewell dataset create'.");
+    return kExitCannotOpen;
+  }
+  request.datasetName = findDataset(datasets, trimDatasetName(operands[0]));
+  if (request.datasetName.empty()) {
+    err << "stridewell pl: there is no dataset '" << printableText(operands[0]) << "'\n";
+    return kExitCannotOpen;
+  }
+  store.write(setting::kTestDataset, request.datasetName);
+  request.datasetPath = datasetPath(workspace, request.datasetName);
+
+  auto model = std::make_unique<SimModel>(true);
+  if (defineSimShape(*model, {}, true) == 0) {
+    ui.error("Error during SIM init");
+    return kExitCannotOpen;
+  }
+  const std::string reportPath = joinPath(workspace.temp, std::string(kProfitLossReportFile));
+  std::ostringstream comma;
+  ProfitLossOutcome outcome;
+  {
+    TerminalProgress progress;
+    ui.attachProgress(&progress);
+    outcome = runProfitLoss(request, *model, reportPath, commaCopy ? &comma : nullptr, ui, progress);
+    progress.clearLine();
+    ui.attachProgress(nullptr);
+  }
+  if (outcome.status == ProfitLossStatus::kFailed) return kExitCannotOpen;
+  if (outcome.status == ProfitLossStatus::kCancelled) {
+    err << "stridewell pl: cancelled\n";
+    return kExitBadInput;
+  }
+
+  {
+    std::ifstream report(reportPath, std::ios::binary);
+    out << report.rdbuf();
+  }
+  std::error_code ignored;
+  std::filesystem::remove(reportPath, ignored);
+  int status = outcome.datasetDamaged ? kExitBadInput : kExitOk;
+  if (commaCopy) {
+    const std::string bytes = comma.str();
+    std::string reason;
+    if (!replaceFileContents(options.value("csv"), bytes.data(), bytes.size(), reason)) {
+      ui.error("Cannot write " + options.value("csv") + ": " + reason);
+      status = kExitBadInput;
+    }
+  }
+  return status;
+}
+
+}  // namespace stridewell::cli

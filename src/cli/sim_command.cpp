@@ -1,0 +1,151 @@
+#include "cli/sim_command.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/sim_management.h"
+#include "app/workspace.h"
+#include "cli/terminal_interaction.h"
+#include "cli/text_format.h"
+#include "handicap/sim_list.h"
+#include "model/sim_name_rules.h"
+
+namespace stridewell::cli {
+namespace {
+
+constexpr OptionSpec kSimOptions[] = {
+    kYesOption,
+    kNoOption,
+};
+
+struct Context {
+  std::ostream& out;
+  std::ostream& err;
+  TerminalInteraction& ui;
+  const Workspace& workspace;
+};
+
+// The managed SIM that `typed` names: spelled exactly so, else the one
+// that matches ignoring case. Empty, after telling the user why, when the
+// SIM folder has no such SIM or it is one kept beside the program.
+std::string findManaged(const std::string& typed, std::string_view action, Context& context) {
+  const SimList list = managedSimList(context.workspace);
+  const auto listed = list.items.begin() + list.count;
+  auto found = std::find(list.items.begin(), listed, typed);
+  if (found == listed) {
+    const int index = selectSimByName(list.items, typed, list.count);
+    if (index < list.count) found = list.items.begin() + index;
+  }
+  if (found != listed) return *found;
+  if (isReservedSimName(context.workspace.programFolder, trimSimName(typed))) {
+    context.err << "stridewell sim " << action << ": '" << printableText(typed)
+                << "' is kept beside the program and cannot be " << action << "d\n";
+  } else {
+    context.err << "stridewell sim " << action << ": there is no SIM '" << printableText(typed)
+                << "' in the SIM folder\n";
+  }
+  return {};
+}
+
+int list(const std::vector<std::string>& args, Context& context) {
+  if (args.size() != 1) {
+    context.err << "stridewell sim list: takes no arguments\n";
+    return kExitUsage;
+  }
+  for (const std::string& name : fillSimList(context.workspace.sim, true).items) {
+    context.out << printableText(name) << '\n';
+  }
+  return kExitOk;
+}
+
+int remove(const std::vector<std::string>& args, Context& context) {
+  if (args.size() != 2) {
+    context.err << "stridewell sim delete: name the SIM to delete\n";
+    return kExitUsage;
+  }
+  const std::string name = findManaged(args[1], "delete", context);
+  if (name.empty()) return kExitUsage;
+  switch (deleteSim(context.workspace, name, context.ui)) {
+    case SimDeleteOutcome::kDeleted:
+      break;
+    case SimDeleteOutcome::kFailed:
+      // The dialog says nothing when the file stays; a script learns it here.
+      context.err << "stridewell sim delete: could not delete '" << printableText(name) << "'\n";
+      return kExitBadInput;
+    case SimDeleteOutcome::kNotListed:
+    case SimDeleteOutcome::kDeclined:
+      return kExitBadInput;
+  }
+  return kExitOk;
+}
+
+int rename(const std::vector<std::string>& args, Context& context) {
+  if (args.size() != 3) {
+    context.err << "stridewell sim rename: give the old and the new name\n";
+    return kExitUsage;
+  }
+  const std::string oldName = findManaged(args[1], "rename", context);
+  if (oldName.empty()) return kExitUsage;
+  switch (renameSim(context.workspace, oldName, args[2], context.ui)) {
+    case SimRenameOutcome::kRenamed:
+      return kExitOk;
+    case SimRenameOutcome::kNotListed:
+    case SimRenameOutcome::kRefused:
+      return kExitUsage;
+    case SimRenameOutcome::kDeclined:
+    case SimRenameOutcome::kFailed:
+      return kExitBadInput;
+  }
+  return kExitBadInput;
+}
+
+}  // namespace
+
+std::string_view SimCommand::description() const {
+  return "Actions:\n"
+         "  list             the SIMs a handicap run can use: \"Default\", kept\n"
+         "                   beside the program, then those of the SIM folder\n"
+         "  delete NAME      delete a SIM of the SIM folder (after a Yes)\n"
+         "  rename OLD NEW   rename a SIM of the SIM folder (after a Yes); an\n"
+         "                   existing SIM is never replaced\n"
+         "\n"
+         "Exit status: 0 on success, 1 when a question was answered No or the\n"
+         "file could not be deleted or renamed, 2 for usage errors, unknown SIMs\n"
+         "and refused names.\n";
+}
+
+std::span<const OptionSpec> SimCommand::options() const {
+  return kSimOptions;
+}
+
+int SimCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
+  const std::vector<std::string>& args = options.operands();
+  if (args.empty()) {
+    err << "stridewell sim: no action given\n\n" << usage();
+    return kExitUsage;
+  }
+  QueryAnswer answer = QueryAnswer::kAsk;
+  std::string error;
+  if (!readQueryAnswer(options, answer, error)) {
+    err << "stridewell sim: " << error << '\n';
+    return kExitUsage;
+  }
+  const bool terminal = &out == &std::cout && ::isatty(STDIN_FILENO) == 1;
+  TerminalInteraction ui(std::cin, out, err, terminal, answer);
+  const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
+  if (!createWorkspaceFolders(workspace, ui)) return kExitCannotOpen;
+  Context context{out, err, ui, workspace};
+
+  const std::string& action = args[0];
+  if (action == "list") return list(args, context);
+  if (action == "delete") return remove(args, context);
+  if (action == "rename") return rename(args, context);
+  err << "stridewell sim: unknown action '" << printableText(action) << "'\n\n" << usage();
+  return kExitUsage;
+}
+
+}  // namespace stridewell::cli

@@ -1,0 +1,184 @@
+#include "cli/train_command.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/workspace.h"
+#include "cli/terminal_interaction.h"
+#include "cli/terminal_progress.h"
+#include "cli/text_format.h"
+#include "model/sim_model.h"
+#include "model/sim_shape.h"
+#include "model/training_run.h"
+
+namespace stridewell::cli {
+namespace {
+
+constexpr int kMostPasses = 1000000;
+constexpr int kMostThreads = 256;
+// How often the waiting thread looks at the status and at Ctrl-C.
+constexpr auto kPollInterval = std::chrono::milliseconds(50);
+
+constexpr OptionSpec kTrainOptions[] = {
+    {'p', "passes", "N", "Make N passes instead of the number the preparation chose (\"Train More\")."},
+    {'t', "threads", "N", "Train on N threads (default: one per processor)."},
+    {'\0', "literal", "", "Use the reference trainer (one network pass per choice of five; slow)."},
+    kYesOption,
+    kNoOption,
+};
+
+bool readCount(const std::string& text, int most, int& count) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [next, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || next != end || value < 1 || value > most) return false;
+  count = value;
+  return true;
+}
+
+int exitStatusOf(TrainStart start) {
+  switch (start) {
+    case TrainStart::kReady:
+      return kExitOk;
+    case TrainStart::kDeclined:
+    case TrainStart::kDamagedTrainInfo:
+    case TrainStart::kCannotLoadWeights:
+      return kExitBadInput;
+    case TrainStart::kNoTrainingData:
+    case TrainStart::kNoTrainInfo:
+    case TrainStart::kUnusableModel:
+      return kExitCannotOpen;
+  }
+  return kExitBadInput;
+}
+
+// The run as a whole: each pass a share of the bar.
+int overallPercent(const TrainingStatus& status, int passes) {
+  if (status.finished || passes <= 0 || status.pass <= 0) return status.finished ? 100 : 0;
+  return std::clamp(((status.pass - 1) * 100 + status.percent) / passes, 0, 100);
+}
+
+}  // namespace
+
+std::string_view TrainCommand::description() const {
+  return "Asks \"Train?\" and trains the SIM that `stridewell prep` set up in the\n"
+         "Workspace's TRAINDATA folder: every pass shows every race of the patterns to\n"
+         "the network as all ordered choices of five of its horses and then changes\n"
+         "each weight once. The run starts from TRAINDATA/train.SIM (the prepared start,\n"
+         "or where the last run ended) and at its end saves the weights there and to\n"
+         "the SIM's file in the SIM folder. Ctrl-C stops after the current choice of\n"
+         "five and saves the weights as they were after the last whole pass; running\n"
+         "the command again continues from there (\"Train More\"), for the prepared\n"
+         "number of passes or for --passes.\n"
+         "\n"
+         "Exit status: 0 when the run completed or was stopped and its weights were\n"
+         "saved, 1 when the question was answered No, the train information is damaged,\n"
+         "train.SIM cannot be loaded or the pattern file cannot be read, 2 when nothing\n"
+         "was prepared, the weights cannot be saved or the command line is wrong.\n";
+}
+
+std::span<const OptionSpec> TrainCommand::options() const {
+  return kTrainOptions;
+}
+
+int TrainCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
+  if (!options.operands().empty()) {
+    err << "stridewell train: takes no operands\n\n" << usage();
+    return kExitUsage;
+  }
+  TrainCommandOptions trainOptions;
+  if (options.has("passes") &&
+      !readCount(options.value("passes"), kMostPasses, trainOptions.passesOverride)) {
+    err << "stridewell train: --passes takes a number from 1 to " << kMostPasses << ", not '"
+        << printableText(options.value("passes")) << "'\n";
+    return kExitUsage;
+  }
+  int threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned{kMostThreads}));
+  if (options.has("threads") && !readCount(options.value("threads"), kMostThreads, threads)) {
+    err << "stridewell train: --threads takes a number from 1 to " << kMostThreads << ", not '"
+        << printableText(options.value("threads")) << "'\n";
+    return kExitUsage;
+  }
+  const bool literal = options.has("literal");
+  QueryAnswer answer = QueryAnswer::kAsk;
+  std::string error;
+  if (!readQueryAnswer(options, answer, error)) {
+    err << "stridewell train: " << error << '\n';
+    return kExitUsage;
+  }
+
+  const bool terminal = &out == &std::cout && ::isatty(STDIN_FILENO) == 1;
+  TerminalInteraction ui(std::cin, out, err, terminal, answer);
+  const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
+  if (!createWorkspaceFolders(workspace, ui)) return kExitCannotOpen;
+
+  auto model = std::make_unique<SimModel>(true);
+  if (defineSimShape(*model) == 0) {
+    ui.error("Error during SIM init");
+    return kExitCannotOpen;
+  }
+  const TrainPreparation prepared = prepareTraining(workspace.trainData, *model, ui, trainOptions);
+  if (prepared.start != TrainStart::kReady) return exitStatusOf(prepared.start);
+  const int passes = prepared.job.passes;
+
+  TerminalProgress progress;
+  ui.attachProgress(&progress);
+  TrainingSession session;
+  if (!session.start(*model, prepared.job, [threads, literal](SimModel& m, const std::atomic<int>& stop) {
+        return makeTrainer(m, stop, threads, literal);
+      })) {
+    ui.attachProgress(nullptr);
+    ui.error("Cannot start the training thread");
+    return kExitBadInput;
+  }
+
+  // The training thread reports through the session; this thread shows it,
+  // one line per pass, and turns Ctrl-C into the stop request.
+  uint64_t shownCount = 0;
+  int linePass = 0;
+  bool stopAsked = false;
+  auto showLatest = [&] {
+    if (session.statusCount() == shownCount) return;
+    shownCount = session.statusCount();
+    const TrainingStatus status = session.status();
+    // One line per pass as it starts, also for passes that began and ended
+    // between two looks.
+    if (status.pass > linePass) {
+      progress.clearLine();
+      while (linePass < status.pass) {
+        ++linePass;
+        out << passStatusText(prepared.job.simName, linePass, passes, 0) << '\n';
+      }
+      out << std::flush;
+    }
+    progress.setText(status.text);
+    progress.setPercent(overallPercent(status, passes));
+  };
+  while (session.running()) {
+    if (!stopAsked && progress.cancelled()) {
+      session.requestStop();
+      stopAsked = true;
+    }
+    showLatest();
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  const TrainingOutcome outcome = session.join();
+  showLatest();
+  progress.clearLine();
+  ui.attachProgress(nullptr);
+  out << session.status().text << '\n';
+  if (!outcome.problem.empty()) err << "stridewell train: " << outcome.problem << '\n';
+
+  if (outcome.end == TrainingEnd::kFailed) return kExitBadInput;
+  if (!outcome.saved) return kExitCannotOpen;
+  return kExitOk;
+}
+
+}  // namespace stridewell::cli

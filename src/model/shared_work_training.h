@@ -1,0 +1,33 @@
+// The fast trainer behind makeFastTrainer, for the program's 425-20-5 net:
+// first-layer sums shared between a record's choices, the last horse of a
+// choice in vector lanes, and a record's choices split by first horse over
+// a fixed set of threads with one slope sum each, added to the model in
+// thread order. Agrees with the literal trainer to rounding.
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "model/record_trainer.h"
+
+namespace stridewell {
+
+enum class TrainingKernel { kPortable, kAvx2 };
+
+// More threads than this are not started, whatever is asked.
+inline constexpr int kMostTrainingThreads = 64;
+
+// Whether this processor has the kernel's instructions.
+bool processorRunsTrainingKernel(TrainingKernel kernel);
+
+// The fastest kernel this processor runs.
+TrainingKernel fastestTrainingKernel();
+
+// makeFastTrainer with a chosen kernel (tests hold the portable one to the
+// same results). Empty when the model is not the program's shape with
+// training state or the processor lacks the kernel. threadCount is held to
+// 1..kMostTrainingThreads.
+std::unique_ptr<RecordTrainer> makeSharedWorkTrainer(SimModel& model, const std::atomic<int>& stopRequest,
+                                                     int threadCount, TrainingKernel kernel);
+
+}  // namespace stridewell

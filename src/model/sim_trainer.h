@@ -1,0 +1,65 @@
+// The training thread's work: pass after pass over the pattern file, each
+// ending with one quickprop update, then the weights saved to the train
+// weights file and to the target SIM. Reports its progress as the status
+// texts the main window shows in its title, and stops (saving) as soon as
+// the stop request turns non-zero. Runs on the thread that calls run(); it
+// alone uses the model meanwhile.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "model/record_trainer.h"
+#include "model/sim_model.h"
+
+namespace stridewell {
+
+inline constexpr const char* kTrainingAppName = "Stridewell 5";
+
+// What to train, from the train information of the last preparation.
+struct TrainingJob {
+  std::filesystem::path patternFile;        // SIMPAT.DAT
+  std::filesystem::path trainWeightsFile;   // train.SIM: the start, and the last saved state
+  std::filesystem::path targetWeightsFile;  // the SIM being trained
+  std::string simName;
+  int32_t passes = 0;
+  int32_t patternCount = 0;  // records the update of a pass waits for
+};
+
+// One status of the run: the text for the window title and, while passes
+// run, the pass (1-based) and its percentage read.
+struct TrainingStatus {
+  std::string text;
+  int pass = 0;
+  int percent = 0;
+  bool finished = false;
+};
+
+enum class TrainingEnd { kCompleted, kStopped, kFailed };
+
+struct TrainingOutcome {
+  TrainingEnd end = TrainingEnd::kFailed;
+  int passesDone = 0;   // passes read to their end
+  bool saved = false;   // both weights files written
+  std::string problem;  // why a pass failed or a save did not happen, naming the file
+};
+
+using TrainingStatusCallback = std::function<void(const TrainingStatus&)>;
+
+// The run itself. `stopRequest` is read after every five-horse choice and at
+// every status update. Nothing is saved when a pass fails; otherwise the
+// train weights file and then the target are saved once, at the end.
+TrainingOutcome runTraining(SimModel& model, RecordTrainer& trainer, const TrainingJob& job,
+                            const std::atomic<int>& stopRequest, const TrainingStatusCallback& status);
+
+// The status texts.
+std::string passStatusText(const std::string& simName, int pass, int passes, int percent);
+std::string stoppedStatusText();
+std::string failedStatusText();
+std::string completeStatusText(int passes, const std::string& simName);
+std::string saveFailedStatusText(const std::filesystem::path& file);
+
+}  // namespace stridewell

@@ -1,0 +1,18 @@
+// Kept apart from the training session so that a program that brings its
+// own trainer factory (the tests) does not link the fast trainer.
+#include "model/training_run.h"
+
+namespace stridewell {
+
+std::unique_ptr<RecordTrainer> makeTrainer(SimModel& model, const std::atomic<int>& stopRequest,
+                                           int threadCount, bool literal) {
+  if (!literal) {
+    if (std::unique_ptr<RecordTrainer> fast =
+            makeFastTrainer(model, stopRequest, threadCount < 1 ? 1 : threadCount)) {
+      return fast;
+    }
+  }
+  return makeLiteralTrainer(model, stopRequest);
+}
+
+}  // namespace stridewell

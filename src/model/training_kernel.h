@@ -1,0 +1,491 @@
+// The shared-work training loop, written once over a small set of vector
+// operations (Ops) so that the portable and AVX2 builds are the same
+// algorithm. Lanes are values of the last horse of a choice; the four horses
+// before it are the loops. Included only by the kernel files: everything
+// here has internal linkage, so the builds for different instruction sets
+// never share a function, and it uses no library code for the same reason.
+//
+// A choice's forward and backward pass is the net's own arithmetic; what
+// changes is where the work is done. The first layer's net inputs are sums
+// of per-record tables, its gradient is gathered as delta sums per slot and
+// horse (multiplied out once per record), and the hidden logistic of a
+// choice comes from exponentials computed once per prefix and once per
+// record. Each of these only reorders or regroups the reference's
+// additions and multiplications, so results agree with it to rounding.
+#pragma once
+
+#include "model/training_tables.h"
+
+namespace stridewell {
+namespace {
+
+// Activation limits as the reference forward pass has them. The net-input
+// thresholds need no test of their own: they sit where the curve itself
+// crosses these limits, so clamping the curve's value gives the same answer
+// on both sides of them.
+constexpr double kLowest = 0.000001;
+constexpr double kHighest = 0.999999;
+// Net inputs beyond +-15 are past the thresholds; cutting them there keeps
+// exp finite without changing any clamped result.
+constexpr double kNetInputBound = 15.0;
+// exp's argument range: every result is a normal double.
+constexpr double kExpBound = 700.0;
+// The error function's constants, as trainPattern has them.
+constexpr double kDerivativeOffset = 0.1;
+constexpr double kLargestLogDifference = 0.9999999;
+constexpr double kClampedError = 17.0;
+// Finish given to lanes past the field; they never count.
+constexpr double kNoFinish = 1e9;
+
+template <class Ops>
+struct TrainingLoop {
+  using Reg = typename Ops::Reg;
+  using Mask = typename Ops::Mask;
+  static constexpr int kLanes = Ops::kLanes;
+  static constexpr int kMaxGroups = kTrainHorseLanes / kLanes;
+  static constexpr int kHiddenVectors = kTrainHiddenPadded / kLanes;
+  static constexpr int kInputVectors = kTrainInputsPadded / kLanes;
+  static_assert(kTrainHiddenPadded % kLanes == 0 && kTrainInputsPadded % kLanes == 0);
+  static_assert(kTrainHorseLanes % kLanes == 0);
+
+  static Reg broadcast(double v) { return Ops::broadcast(v); }
+
+  static Reg clamp(Reg x, double low, double high) {
+    return Ops::min(Ops::max(x, broadcast(low)), broadcast(high));
+  }
+
+  // exp(x) for x in [-700, 700], to about one unit in the last place:
+  // x = n ln2 + r with |r| <= ln2 / 2 (ln 2 in two parts, so n ln 2 is
+  // exact), exp(r) by its Taylor series to r^13 (the next term is below
+  // 5e-18), and n added to the exponent.
+  static Reg exp(Reg x) {
+    const Reg shifter = broadcast(6755399441055744.0);  // 1.5 * 2^52
+    // Adding the shifter rounds x log2(e) to an integer n, which then sits
+    // in the low bits of t.
+    const Reg t = Ops::fmadd(x, broadcast(1.4426950408889634), shifter);
+    const Reg n = Ops::sub(t, shifter);
+    Reg r = Ops::fmadd(n, broadcast(-6.93147180369123816490e-01), x);
+    r = Ops::fmadd(n, broadcast(-1.90821492927058770002e-10), r);
+    constexpr double kInverseFactorial[] = {1.0,
+                                            1.0,
+                                            1.0 / 2,
+                                            1.0 / 6,
+                                            1.0 / 24,
+                                            1.0 / 120,
+                                            1.0 / 720,
+                                            1.0 / 5040,
+                                            1.0 / 40320,
+                                            1.0 / 362880,
+                                            1.0 / 3628800,
+                                            1.0 / 39916800,
+                                            1.0 / 479001600,
+                                            1.0 / 6227020800.0};
+    Reg p = broadcast(kInverseFactorial[13]);
+    for (int k = 12; k >= 0; --k) p = Ops::fmadd(p, r, broadcast(kInverseFactorial[k]));
+    return Ops::scaleByShifted(p, t);
+  }
+
+  // ln(u / v) for positive normal u and v without dividing them: with
+  // u = 2^ku mu and v = 2^kv mv (mantissas in [1, 2)), one mantissa is
+  // halved or doubled until mu / mv lies in [sqrt(1/2), sqrt(2)]; then
+  // ln(mu / mv) = 2 atanh(s) with s = (mu - mv) / (mu + mv), |s| <= 0.1716,
+  // summed as 2s + s R(s^2) with the classic minimax R (error below 2^-58),
+  // and (ku - kv) ln 2 is added in two parts as in exp. mu - mv is exact
+  // there, so the result keeps its relative accuracy even near ln 1.
+  static Reg logRatio(Reg u, Reg v) {
+    Reg ku, mu, kv, mv;
+    Ops::splitExponent(u, ku, mu);
+    Ops::splitExponent(v, kv, mv);
+    Reg k = Ops::sub(ku, kv);
+    const Reg root2 = broadcast(1.4142135623730951);
+    const Mask high = Ops::less(Ops::mul(root2, mv), mu);
+    const Mask low = Ops::less(Ops::mul(root2, mu), mv);
+    mu = Ops::select(high, Ops::mul(mu, broadcast(0.5)), Ops::select(low, Ops::add(mu, mu), mu));
+    k = Ops::select(high, Ops::add(k, broadcast(1.0)), Ops::select(low, Ops::sub(k, broadcast(1.0)), k));
+    const Reg s = Ops::div(Ops::sub(mu, mv), Ops::add(mu, mv));
+    const Reg z = Ops::mul(s, s);
+    const Reg w = Ops::mul(z, z);
+    const Reg t1 = Ops::mul(
+        w,
+        Ops::fmadd(w, Ops::fmadd(w, broadcast(1.531383769920937332e-01), broadcast(2.222219843214978396e-01)),
+                   broadcast(3.999999999940941908e-01)));
+    const Reg t2 = Ops::mul(z, Ops::fmadd(w,
+                                          Ops::fmadd(w,
+                                                     Ops::fmadd(w, broadcast(1.479819860511658591e-01),
+                                                                broadcast(1.818357216161805012e-01)),
+                                                     broadcast(2.857142874366239149e-01)),
+                                          broadcast(6.666666666666735130e-01)));
+    const Reg sum =
+        Ops::fmadd(s, Ops::add(t2, t1), Ops::fmadd(k, broadcast(1.90821492927058770002e-10), Ops::add(s, s)));
+    return Ops::fmadd(k, broadcast(6.93147180369123816490e-01), sum);
+  }
+
+  // 1 / x0 and 1 / x1 from one division: each is the other's value over
+  // the product. Both values must lie within e^+-354 so that the product
+  // is a normal double; a few units in the last place.
+  static void reciprocals(Reg x0, Reg x1, Reg& r0, Reg& r1) {
+    const Reg inverse = Ops::div(broadcast(1.0), Ops::mul(x0, x1));
+    r0 = Ops::mul(inverse, x1);
+    r1 = Ops::mul(inverse, x0);
+  }
+
+  static void addVectors(double* out, const double* x, const double* y) {
+    for (int j = 0; j < kTrainHiddenPadded; j += kLanes) {
+      Ops::store(out + j, Ops::add(Ops::load(x + j), Ops::load(y + j)));
+    }
+  }
+
+  static void buildRecordTables(const TrainingWeights& weights, const RecordInputs& record, RecordTables& t) {
+    const int n = record.horseCount;
+    alignas(64) double last[kTrainHiddenPadded];
+    for (int horse = 0; horse < kTrainMostHorses; ++horse) {
+      for (int s = 0; s < kTrainSlots; ++s) {
+        Reg sum[kHiddenVectors];
+        for (int v = 0; v < kHiddenVectors; ++v) sum[v] = broadcast(0.0);
+        if (horse < n) {
+          for (int j = 0; j < kTrainInputsPerHorse; ++j) {
+            const Reg x = broadcast(record.input[horse][j]);
+            const double* row = weights.hiddenWeight[s * kTrainInputsPerHorse + j];
+            for (int v = 0; v < kHiddenVectors; ++v)
+              sum[v] = Ops::fmadd(Ops::load(row + v * kLanes), x, sum[v]);
+          }
+        }
+        double* out = s < 4 ? t.slotSum[s][horse] : last;
+        for (int v = 0; v < kHiddenVectors; ++v) Ops::store(out + v * kLanes, sum[v]);
+        if (s == 4) {
+          for (int h = 0; h < kTrainHiddenUnits; ++h) t.lastSum[h][horse] = last[h];
+        }
+      }
+    }
+    t.lastSumsModerate = true;
+    for (int h = 0; h < kTrainHiddenUnits; ++h) {
+      for (int horse = 0; horse < kTrainHorseLanes; ++horse) {
+        if (horse >= n) t.lastSum[h][horse] = 0.0;
+        const double sum = t.lastSum[h][horse];
+        t.lastSumsModerate =
+            t.lastSumsModerate && sum <= kTrainProductFormLimit && sum >= -kTrainProductFormLimit;
+      }
+      for (int lane = 0; lane < kTrainHorseLanes; lane += kLanes) {
+        const Reg minusSum = Ops::sub(broadcast(0.0), Ops::load(&t.lastSum[h][lane]));
+        Ops::store(&t.lastExp[h][lane], exp(clamp(minusSum, -kExpBound, kExpBound)));
+      }
+    }
+  }
+
+  // The horses still free after the first three picks, one lane each, with
+  // what the last slot needs of them and the slot-4 deltas gathered for
+  // each. Lanes past the free horses hold harmless values.
+  struct FreeLanes {
+    alignas(64) double lastExp[kTrainHiddenUnits][kTrainHorseLanes];
+    alignas(64) double lastSum[kTrainHiddenUnits][kTrainHorseLanes];
+    alignas(64) double deltaSum[kTrainHiddenUnits][kTrainHorseLanes];
+    alignas(64) double finish[kTrainHorseLanes];
+    int horse[kTrainHorseLanes];
+
+    void swap(int i, int k) {
+      for (int h = 0; h < kTrainHiddenUnits; ++h) {
+        exchange(lastExp[h][i], lastExp[h][k]);
+        exchange(lastSum[h][i], lastSum[h][k]);
+        exchange(deltaSum[h][i], deltaSum[h][k]);
+      }
+      exchange(finish[i], finish[k]);
+      const int other = horse[i];
+      horse[i] = horse[k];
+      horse[k] = other;
+    }
+    static void exchange(double& x, double& y) {
+      const double z = x;
+      x = y;
+      y = z;
+    }
+  };
+
+  // Lane-wise sums of one trainChoices call, added to TrainingSums at its end.
+  struct LaneSums {
+    alignas(64) double outputSlope[kTrainOutputs][kTrainHiddenUnits][kLanes];
+    alignas(64) double outputBiasSlope[kTrainOutputs][kLanes];
+    alignas(64) double squaredError[kLanes];
+    // This prefix's hidden deltas, for slots 0 to 3.
+    alignas(64) double prefixDelta[kTrainHiddenUnits][kLanes];
+  };
+
+  static void addTo(double* sum, Reg v) { Ops::store(sum, Ops::add(Ops::load(sum), v)); }
+
+  // The prefix's values that every lane of a group reads.
+  struct Prefix {
+    alignas(64) double sum[kTrainHiddenPadded];     // hidden net input of the first four horses
+    alignas(64) double expSum[kTrainHiddenPadded];  // exp(+sum), for the product form
+    int bestSlot;                                   // best finisher of the first four
+    double bestFinish;
+  };
+
+  // One forward and backward pass for the choices in the lanes of group g.
+  // With D the first four horses' hidden net input and P the last horse's,
+  // a hidden unit's logistic 1 / (1 + exp(-(D + P))) is written, in the
+  // product form, as exp(D) / (exp(D) + exp(-P)): no exponential per
+  // choice. It is used only where both exponents are small enough for every
+  // value to be a normal double.
+  template <bool kProductForm>
+  static void trainGroup(const TrainingWeights& w, const Prefix& prefix, FreeLanes& free, int g, Mask inUse,
+                         LaneSums& lanes) {
+    const int lane0 = g * kLanes;
+    const Reg one = broadcast(1.0);
+    const Reg zero = broadcast(0.0);
+    Reg act[kTrainHiddenUnits];
+    Reg net[kTrainOutputs];
+    for (int o = 0; o < kTrainOutputs; ++o) net[o] = broadcast(w.outputBias[o]);
+    // Hidden units in pairs, one division per pair. In the product form
+    // every exp(D) + exp(-P) lies within 2e^+-350, in the other within
+    // [1, 1 + e^15], so the reciprocals' product stays normal.
+    static_assert(kTrainHiddenUnits % 2 == 0 && kTrainProductFormLimit <= 350.0);
+    for (int h = 0; h < kTrainHiddenUnits; h += 2) {
+      Reg numerator[2], denominator[2];
+      for (int i = 0; i < 2; ++i) {
+        if constexpr (kProductForm) {
+          numerator[i] = broadcast(prefix.expSum[h + i]);
+          denominator[i] = Ops::add(numerator[i], Ops::load(&free.lastExp[h + i][lane0]));
+        } else {
+          const Reg sum = Ops::add(broadcast(prefix.sum[h + i]), Ops::load(&free.lastSum[h + i][lane0]));
+          const Reg minusSum = Ops::sub(zero, clamp(sum, -kNetInputBound, kNetInputBound));
+          numerator[i] = one;
+          denominator[i] = Ops::add(one, exp(minusSum));
+        }
+      }
+      Reg inverse[2];
+      reciprocals(denominator[0], denominator[1], inverse[0], inverse[1]);
+      for (int i = 0; i < 2; ++i) {
+        const Reg f = clamp(Ops::mul(numerator[i], inverse[i]), kLowest, kHighest);
+        act[h + i] = Ops::sub(Ops::add(f, f), one);
+        for (int o = 0; o < kTrainOutputs; ++o) {
+          net[o] = Ops::fmadd(broadcast(w.outputWeight[o][h + i]), act[h + i], net[o]);
+        }
+      }
+    }
+
+    // The target is the best finisher of the five, the earlier slot on a
+    // tie: the last horse only when it beats the first four outright.
+    const Mask lastWins = Ops::less(Ops::load(&free.finish[lane0]), broadcast(prefix.bestFinish));
+    Reg delta[kTrainOutputs];
+    Reg squared = zero;
+    // The five outputs 1 / (1 + exp(-net)) from one division: the
+    // reciprocal of the product of the five denominators (each at most
+    // 1 + e^15) times the other four.
+    Reg d[kTrainOutputs], output[kTrainOutputs];
+    for (int o = 0; o < kTrainOutputs; ++o) {
+      d[o] = Ops::add(one, exp(Ops::sub(zero, clamp(net[o], -kNetInputBound, kNetInputBound))));
+    }
+    const Reg p01 = Ops::mul(d[0], d[1]);
+    const Reg p23 = Ops::mul(d[2], d[3]);
+    const Reg p0123 = Ops::mul(p01, p23);
+    const Reg inverse = Ops::div(one, Ops::mul(p0123, d[4]));
+    const Reg inverse0123 = Ops::mul(inverse, d[4]);
+    const Reg inverse01 = Ops::mul(inverse0123, p23);
+    const Reg inverse23 = Ops::mul(inverse0123, p01);
+    output[0] = Ops::mul(inverse01, d[1]);
+    output[1] = Ops::mul(inverse01, d[0]);
+    output[2] = Ops::mul(inverse23, d[3]);
+    output[3] = Ops::mul(inverse23, d[2]);
+    output[4] = Ops::mul(inverse, p0123);
+    for (int o = 0; o < kTrainOutputs; ++o) {
+      const Reg y = clamp(output[o], kLowest, kHighest);
+      Reg target = zero;
+      if (o == kTrainOutputs - 1) target = Ops::select(lastWins, one, zero);
+      if (o == prefix.bestSlot) target = Ops::select(lastWins, zero, one);
+      const Reg difference = Ops::sub(target, y);
+      squared = Ops::fmadd(difference, difference, squared);
+      Reg error = logRatio(Ops::add(one, difference), Ops::sub(one, difference));
+      error = Ops::select(Ops::less(difference, broadcast(-kLargestLogDifference)), broadcast(-kClampedError),
+                          error);
+      error = Ops::select(Ops::less(broadcast(kLargestLogDifference), difference), broadcast(kClampedError),
+                          error);
+      const Reg derivative = Ops::add(Ops::mul(y, Ops::sub(one, y)), broadcast(kDerivativeOffset));
+      delta[o] = Ops::zeroUnless(inUse, Ops::mul(derivative, error));
+      addTo(lanes.outputBiasSlope[o], delta[o]);
+    }
+    addTo(lanes.squaredError, Ops::zeroUnless(inUse, squared));
+
+    for (int h = 0; h < kTrainHiddenUnits; ++h) {
+      // The output units hand their errors back from the last one down.
+      Reg error = Ops::mul(broadcast(w.outputWeight[kTrainOutputs - 1][h]), delta[kTrainOutputs - 1]);
+      for (int o = kTrainOutputs - 2; o >= 0; --o)
+        error = Ops::fmadd(broadcast(w.outputWeight[o][h]), delta[o], error);
+      const Reg a = act[h];
+      const Reg derivative =
+          Ops::add(Ops::mul(broadcast(0.5), Ops::sub(one, Ops::mul(a, a))), broadcast(kDerivativeOffset));
+      const Reg hiddenDelta = Ops::mul(derivative, error);
+      addTo(lanes.prefixDelta[h], hiddenDelta);
+      addTo(&free.deltaSum[h][lane0], hiddenDelta);
+      for (int o = 0; o < kTrainOutputs; ++o) {
+        Ops::store(lanes.outputSlope[o][h], Ops::fmadd(delta[o], a, Ops::load(lanes.outputSlope[o][h])));
+      }
+    }
+  }
+
+  static bool trainChoices(const TrainingWeights& w, const RecordInputs& record, const RecordTables& t,
+                           int firstHorse, int endHorse, TrainingSums& sums, StopCheck stop,
+                           const void* stopContext) {
+    const int n = record.horseCount;
+    // After the first three picks m horses are free; the fourth pick is
+    // moved to lane m - 1, so the last horse runs over lanes 0 to m - 2.
+    const int m = n - 3;
+    const int lastCount = m - 1;
+    const int groups = (lastCount + kLanes - 1) / kLanes;
+    alignas(64) double laneIndex[kTrainHorseLanes];
+    for (int i = 0; i < kTrainHorseLanes; ++i) laneIndex[i] = i;
+    Mask inUse[kMaxGroups];
+    for (int g = 0; g < groups; ++g)
+      inUse[g] = Ops::less(Ops::load(laneIndex + g * kLanes), broadcast(lastCount));
+
+    LaneSums lanes;
+    double* const laneValues[] = {&lanes.outputSlope[0][0][0], &lanes.outputBiasSlope[0][0],
+                                  lanes.squaredError};
+    const int laneValueCounts[] = {kTrainOutputs * kTrainHiddenUnits * kLanes, kTrainOutputs * kLanes,
+                                   kLanes};
+    for (int i = 0; i < 3; ++i) {
+      for (int k = 0; k < laneValueCounts[i]; ++k) laneValues[i][k] = 0.0;
+    }
+    FreeLanes free;
+    for (int h = 0; h < kTrainHiddenUnits; ++h) {
+      for (int i = 0; i < kTrainHorseLanes; ++i) {
+        free.lastExp[h][i] = 1.0;
+        free.lastSum[h][i] = 0.0;
+        free.deltaSum[h][i] = 0.0;
+      }
+    }
+    for (int i = 0; i < kTrainHorseLanes; ++i) {
+      free.finish[i] = kNoFinish;
+      free.horse[i] = 0;
+    }
+
+    alignas(64) double sumA[kTrainHiddenPadded], sumB[kTrainHiddenPadded], sumC[kTrainHiddenPadded];
+    double deltaA[kTrainHiddenUnits], deltaB[kTrainHiddenUnits], deltaC[kTrainHiddenUnits];
+    Prefix prefix;
+    for (int a = firstHorse; a < endHorse; ++a) {
+      addVectors(sumA, w.hiddenBias, t.slotSum[0][a]);
+      for (int h = 0; h < kTrainHiddenUnits; ++h) deltaA[h] = 0.0;
+      for (int b = 0; b < n; ++b) {
+        if (b == a) continue;
+        addVectors(sumB, sumA, t.slotSum[1][b]);
+        for (int h = 0; h < kTrainHiddenUnits; ++h) deltaB[h] = 0.0;
+        for (int c = 0; c < n; ++c) {
+          if (c == a || c == b) continue;
+          // At most 72 choices (12 horses) since the last look.
+          if (stop(stopContext)) return false;
+          addVectors(sumC, sumB, t.slotSum[2][c]);
+          for (int h = 0; h < kTrainHiddenUnits; ++h) deltaC[h] = 0.0;
+          int lane = 0;
+          for (int horse = 0; horse < n; ++horse) {
+            if (horse == a || horse == b || horse == c) continue;
+            for (int h = 0; h < kTrainHiddenUnits; ++h) {
+              free.lastExp[h][lane] = t.lastExp[h][horse];
+              free.lastSum[h][lane] = t.lastSum[h][horse];
+              free.deltaSum[h][lane] = 0.0;
+            }
+            free.finish[lane] = record.finish[horse];
+            free.horse[lane] = horse;
+            ++lane;
+          }
+          // Each free horse in turn is the fourth pick. Going from the last
+          // lane down, swapping lane p with lane m - 1 puts the new fourth
+          // pick there and returns the previous one to the lanes in use.
+          for (int p = m - 1; p >= 0; --p) {
+            if (p != m - 1) free.swap(p, m - 1);
+            const int d = free.horse[m - 1];
+            addVectors(prefix.sum, sumC, t.slotSum[3][d]);
+            bool moderate = t.lastSumsModerate;
+            for (int h = 0; h < kTrainHiddenUnits; ++h) {
+              moderate = moderate && prefix.sum[h] <= kTrainProductFormLimit &&
+                         prefix.sum[h] >= -kTrainProductFormLimit;
+            }
+            if (moderate) {
+              for (int j = 0; j < kTrainHiddenPadded; j += kLanes) {
+                Ops::store(prefix.expSum + j, exp(Ops::load(prefix.sum + j)));
+              }
+            }
+            const int picks[4] = {a, b, c, d};
+            prefix.bestSlot = 0;
+            prefix.bestFinish = record.finish[a];
+            for (int slot = 1; slot < 4; ++slot) {
+              if (record.finish[picks[slot]] < prefix.bestFinish) {
+                prefix.bestFinish = record.finish[picks[slot]];
+                prefix.bestSlot = slot;
+              }
+            }
+            for (int h = 0; h < kTrainHiddenUnits; ++h) Ops::store(lanes.prefixDelta[h], broadcast(0.0));
+            for (int g = 0; g < groups; ++g) {
+              if (moderate) {
+                trainGroup<true>(w, prefix, free, g, inUse[g], lanes);
+              } else {
+                trainGroup<false>(w, prefix, free, g, inUse[g], lanes);
+              }
+            }
+            for (int h = 0; h < kTrainHiddenUnits; ++h) {
+              const double total = Ops::sum(Ops::load(lanes.prefixDelta[h]));
+              sums.deltaSum[3][d][h] += total;
+              deltaC[h] += total;
+            }
+          }
+          for (int i = 0; i < m; ++i) {
+            double* target = sums.deltaSum[4][free.horse[i]];
+            for (int h = 0; h < kTrainHiddenUnits; ++h) target[h] += free.deltaSum[h][i];
+          }
+          for (int h = 0; h < kTrainHiddenUnits; ++h) {
+            sums.deltaSum[2][c][h] += deltaC[h];
+            deltaB[h] += deltaC[h];
+          }
+        }
+        for (int h = 0; h < kTrainHiddenUnits; ++h) {
+          sums.deltaSum[1][b][h] += deltaB[h];
+          deltaA[h] += deltaB[h];
+        }
+      }
+      for (int h = 0; h < kTrainHiddenUnits; ++h) sums.deltaSum[0][a][h] += deltaA[h];
+    }
+
+    for (int o = 0; o < kTrainOutputs; ++o) {
+      for (int h = 0; h < kTrainHiddenUnits; ++h)
+        sums.outputSlope[o][h] += Ops::sum(Ops::load(lanes.outputSlope[o][h]));
+      sums.outputBiasSlope[o] += Ops::sum(Ops::load(lanes.outputBiasSlope[o]));
+    }
+    sums.squaredError += Ops::sum(Ops::load(lanes.squaredError));
+    return true;
+  }
+
+  // hiddenSlope[h][s][j] += the sum over horses of deltaSum[s][horse][h]
+  // times the horse's input j; every choice puts one horse in slot 0, so
+  // slot 0's delta sums also make up the bias slopes.
+  static void addHiddenSlopes(const RecordInputs& record, TrainingSums& sums) {
+    const int n = record.horseCount;
+    for (int h = 0; h < kTrainHiddenUnits; ++h) {
+      for (int s = 0; s < kTrainSlots; ++s) {
+        double* row = sums.hiddenSlope[h][s];
+        for (int v = 0; v < kInputVectors; ++v) {
+          Reg slope = Ops::load(row + v * kLanes);
+          for (int horse = 0; horse < n; ++horse) {
+            slope = Ops::fmadd(broadcast(sums.deltaSum[s][horse][h]),
+                               Ops::load(record.input[horse] + v * kLanes), slope);
+          }
+          Ops::store(row + v * kLanes, slope);
+        }
+      }
+      for (int horse = 0; horse < n; ++horse) sums.hiddenBiasSlope[h] += sums.deltaSum[0][horse][h];
+    }
+  }
+
+  // exp(x) and ln(x / y) as the loop computes them (for tests).
+  static void mapBlock(const double* x, const double* y, double* out, int count) {
+    for (int i = 0; i < count; i += kLanes) {
+      alignas(64) double in[kLanes], over[kLanes], result[kLanes];
+      for (int k = 0; k < kLanes; ++k) {
+        in[k] = i + k < count ? x[i + k] : 1.0;
+        over[k] = y != nullptr && i + k < count ? y[i + k] : 1.0;
+      }
+      const Reg v = Ops::load(in);
+      Ops::store(result, y != nullptr ? logRatio(v, Ops::load(over)) : exp(v));
+      for (int k = 0; k < kLanes && i + k < count; ++k) out[i + k] = result[k];
+    }
+  }
+};
+
+}  // namespace
+}  // namespace stridewell

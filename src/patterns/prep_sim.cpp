@@ -1,0 +1,199 @@
+#include "patterns/prep_sim.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+#include "app/interaction.h"
+#include "app/replacement_file.h"
+#include "app/setting_keys.h"
+#include "app/settings_store.h"
+#include "app/workspace.h"
+#include "datasets/dataset_name.h"
+#include "handicap/sim_list.h"
+#include "model/pattern_record.h"
+#include "model/sim_model.h"
+#include "model/sim_name_rules.h"
+#include "model/sim_shape.h"
+#include "patterns/pattern_writer.h"
+#include "race/card_values.h"
+
+namespace stridewell {
+namespace {
+
+// The dataset is read sequentially; a larger buffer than the stream's
+// default keeps the reads few.
+constexpr size_t kDatasetBufferBytes = 32768;
+
+std::string targetWeightsPath(const Workspace& workspace, const std::string& simName) {
+  return joinPath(workspace.sim, simName + std::string(kSimFileExtension));
+}
+
+// The train information keeps both texts in 260-byte fields with their NUL.
+bool fitsTrainInfo(const Workspace& workspace, const std::string& simName) {
+  return targetWeightsPath(workspace, simName).size() < sizeof(TrainInfo::targetPath) &&
+         simName.size() < sizeof(TrainInfo::simName);
+}
+
+// Whether the SIM folder holds a SIM file of this name: name + ".SIM" with
+// the name compared ignoring case, as the SIM list shows and finds them.
+bool simFolderHasSim(const Workspace& workspace, const std::string& simName) {
+  const SimList list = fillSimList(workspace.sim, false);
+  for (int i = 0; i < list.count; ++i) {
+    if (equalsIgnoreCase(list.items[static_cast<size_t>(i)], simName)) return true;
+  }
+  return false;
+}
+
+void removeFile(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+}
+
+bool startingWeights(const PrepRequest& request, const Workspace& workspace, SimModel& model) {
+  if (!model.defined() || !hasSimShape(model)) {
+    if (defineSimShape(model) == 0) return false;
+  }
+  if (!request.startSim.empty()) return model.loadWeights(simWeightsPath(workspace, request.startSim));
+  if (request.random) {
+    model.setRandom(*request.random);
+  } else {
+    model.seedFromClock();
+  }
+  model.randomizeWeights();
+  return true;
+}
+
+}  // namespace
+
+std::string prepCaption(std::string_view simName) {
+  return "Prep: " + std::string(simName);
+}
+
+MwcRandom randomFromSeed(uint32_t seed) {
+  MwcRandom random;
+  random.z = seed;
+  random.w = ~seed;
+  return random;
+}
+
+PrepCheck checkPrepRequest(const PrepRequest& request, const Workspace& workspace, UserInteraction& ui) {
+  const std::string name = trimSimName(request.simName);
+  const std::string problem = simNameProblem(name, SimNameUse::kPrep, workspace.programFolder);
+  if (!problem.empty()) {
+    ui.error(problem);
+    return PrepCheck::kBadName;
+  }
+  if (!fitsTrainInfo(workspace, name)) {
+    ui.error(kSimNameTooLong);
+    return PrepCheck::kBadName;
+  }
+  if (request.startSim == name) {
+    ui.error(kSameStartAndTarget);
+    return PrepCheck::kSameAsStart;
+  }
+  if (simFolderHasSim(workspace, name) && !ui.query(kOverwriteSimQuery)) return PrepCheck::kDeclined;
+  return PrepCheck::kAccepted;
+}
+
+PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimModel& model,
+                   UserInteraction& ui, ProgressSink& progress, SettingsStore* settings) {
+  PrepResult result;
+  const std::string name = trimSimName(request.simName);
+  // The request should have passed checkPrepRequest; a name that could
+  // lead out of the SIM folder or not fit the train information is refused
+  // here too, before anything is touched.
+  if (const std::string problem = simNameProblem(name, SimNameUse::kPrep, workspace.programFolder);
+      !problem.empty()) {
+    ui.error(problem);
+    return result;
+  }
+  if (!fitsTrainInfo(workspace, name)) {
+    ui.error(kSimNameTooLong);
+    return result;
+  }
+  if (settings != nullptr) settings->write(setting::kTrainDataset, request.dataset);
+
+  // The dataset is opened before the starting weights are saved, so that a
+  // dataset that cannot be read leaves the previous preparation whole.
+  std::vector<char> buffer(kDatasetBufferBytes);
+  std::ifstream dataset;
+  dataset.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+  const std::string datasetFile = datasetPath(workspace, request.dataset);
+  if (checkDatasetName(request.dataset) == DatasetNameFault::kNone) {
+    dataset.open(datasetFile, std::ios::binary);
+  }
+  if (!dataset.is_open()) {
+    ui.error(kPrepDatasetOpenFailed);
+    return result;
+  }
+
+  if (!startingWeights(request, workspace, model)) {
+    ui.error(kPrepInitFailed);
+    return result;
+  }
+  const std::string trainWeights = joinPath(workspace.trainData, kTrainWeightsFileName);
+  // saveWeights replaces the file only when the new one is whole, so a
+  // failure here leaves the previous train.SIM in place.
+  if (!model.saveWeights(trainWeights)) {
+    ui.error(kPrepSaveFailed);
+    return result;
+  }
+
+  progress.setText(kPrepProgressText);
+  const std::string patternPath = joinPath(workspace.trainData, kPatternFileName);
+  // The old patterns go now, as a truncation would take them: whatever ends
+  // this run, no SIMPAT.DAT of an earlier preparation stays beside the new
+  // train.SIM. The new one is written under a temporary name and put in
+  // place last, after TVARS.DAT, so a run killed part-way leaves no pattern
+  // file and training asks for a new preparation.
+  removeFile(patternPath);
+  ReplacementFile patterns(patternPath);
+  const PatternRun run = writePatterns(request.criteria, dataset, datasetFile, patterns, ui, progress);
+  dataset.close();
+  result.races = run.races;
+  const auto discard = [&] {
+    removeFile(trainWeights);
+    removeFile(patternPath);
+  };
+  if (run.patterns < 0) {
+    if (run.cancelled) ui.notice(kPrepAbortedCaption, kPrepAborted);
+    discard();
+    result.outcome = run.cancelled ? PrepOutcome::kCancelled : PrepOutcome::kFailed;
+    return result;
+  }
+
+  TrainInfo info;
+  std::memset(static_cast<void*>(&info), 0, sizeof info);
+  const std::string target = targetWeightsPath(workspace, name);
+  std::memcpy(info.targetPath, target.data(), target.size());
+  std::memcpy(info.simName, name.data(), name.size());
+  info.passes = request.passes;
+  info.patternCount = static_cast<int32_t>(run.patterns);
+  std::string reason;
+  // Without its train information the new patterns and weights are no
+  // matched set: they go too, so training never runs them against the
+  // count and target of an earlier preparation.
+  if (!replaceFileContents(joinPath(workspace.trainData, kTrainInfoFileName), &info, sizeof info, reason)) {
+    ui.error(kTrainInfoFailed);
+    discard();
+    result.outcome = PrepOutcome::kFailed;
+    return result;
+  }
+  if (!patterns.replaceTarget()) {
+    ui.error(kPatternFileWriteFailed);
+    discard();
+    result.outcome = PrepOutcome::kFailed;
+    return result;
+  }
+  if (!run.damage.empty()) ui.warning(run.damage + "; the patterns cover the races before it.");
+  result.outcome = PrepOutcome::kDone;
+  result.patterns = run.patterns;
+  ui.notice(kPrepCompleteCaption,
+            std::to_string(run.patterns) + " patterns (" + std::to_string(run.races) + " races)");
+  return result;
+}
+
+}  // namespace stridewell

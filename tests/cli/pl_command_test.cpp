@@ -1,0 +1,180 @@
+// `stridewell pl` in-process, with the Workspace and the settings in a
+// temporary folder: the printed report and its comma copy, the settings it
+// remembers, the custom-list checks and the usage errors.
+#include "cli/pl_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/dataset_command.h"
+#include "analysis/strategy_totals.h"
+#include "cli_test_support.h"
+#include "model/sim_model.h"
+#include "model/sim_shape.h"
+#include "support/isolated_user.h"
+
+namespace stridewell::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using test::runCommand;
+
+const fs::path kExamples = fs::path(STRIDEWELL_SOURCE_DIR) / "examples";
+
+class PlCommandTest : public ::testing::Test {
+ protected:
+  void makeSimAndDataset() {
+    fs::create_directories(user_.workspace() / "SIM");
+    SimModel model(true);
+    ASSERT_GT(defineSimShape(model, {}, true), 0);
+    ASSERT_TRUE(model.saveWeights(user_.workspace() / "SIM" / "FRESH.SIM"));
+    const test::CommandRun created =
+        runCommand(DatasetCommand(), {"create", "Spring", (kExamples / "plain").string()});
+    ASSERT_EQ(created.status, 0) << created.err;
+  }
+
+  std::string settings() {
+    std::ifstream in(user_.settingsFile());
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  stridewell::test::IsolatedUser user_;
+};
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST_F(PlCommandTest, PrintsTheReportWritesTheCommaCopyAndRemembers) {
+  makeSimAndDataset();
+  const std::string csv = (user_.root() / "table.csv").string();
+  const test::CommandRun r =
+      runCommand(PlCommand(), {"spring", "--sim", "fresh", "--short", "--morning-line", "--csv", csv, "-j", "2"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  // The listed spellings of the dataset and SIM head the report.
+  EXPECT_EQ(r.out.rfind("DataSet:   Spring\n"
+                        "SIM Model: FRESH\n"
+                        "Short report format.\n"
+                        "All odds indicate Morning Line Odds instead of Actual Track Odds.\n"
+                        "\n"
+                        "BetType ",
+                        0),
+            0u)
+      << r.out;
+  const std::vector<std::string> lines = linesOf(r.out);
+  ASSERT_EQ(lines.size(), 5u + 1 + kShortStrategyCount + 2);
+  EXPECT_EQ(lines[lines.size() - 2], "");
+  EXPECT_NE(lines.back().find(" races analyzed."), std::string::npos);
+  const int analyzed = std::stoi(lines.back());
+  EXPECT_GT(analyzed, 0);
+  EXPECT_LE(analyzed, 28);
+  // WIN is played on every race analysed (the sample results have every payoff).
+  ASSERT_GT(lines.size(), 6u);
+  EXPECT_EQ(lines[6].rfind("WIN                 ", 0), 0u) << lines[6];
+  EXPECT_EQ(std::stoi(lines[6].substr(21, 5)), analyzed);
+
+  std::ifstream in(csv);
+  const std::string comma((std::istreambuf_iterator<char>(in)), {});
+  const std::vector<std::string> commaLines = linesOf(comma);
+  ASSERT_EQ(commaLines.size(), 1u + kShortStrategyCount);
+  EXPECT_EQ(commaLines[0], "BetType,#bets,#hits,hit%,$Bet,$Payout,Profit(%)");
+  EXPECT_EQ(commaLines[1].rfind("WIN                 ,", 0), 0u);
+
+  for (const char* setting : {"AUTOSCRATCH=y", "FORCEDRY=y", "SKIPTURF2DIRT=n", "USEMODDS=y", "SHORTREPORT=y",
+                              "CLIPBOARD=y", "NNTEST=FRESH", "DATASET_TEST=Spring"}) {
+    EXPECT_NE(settings().find(setting), std::string::npos) << setting << " in\n" << settings();
+  }
+  // The report file in TEMP lives only for the run.
+  EXPECT_FALSE(fs::exists(user_.workspace() / "TEMP" / "bets.txt"));
+
+  // The next run takes the remembered SIM; the criteria narrow the races.
+  const test::CommandRun dry = runCommand(PlCommand(), {"Spring", "--condition", "dry", "--classes", "8-13,14"});
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_NE(dry.out.find("SIM Model: FRESH\n"), std::string::npos);
+  EXPECT_NE(dry.out.find("Dry tracks only.\n"), std::string::npos) << dry.out;
+  EXPECT_LE(std::stoi(linesOf(dry.out).back()), analyzed);
+  EXPECT_NE(settings().find("SHORTREPORT=n"), std::string::npos);
+  EXPECT_NE(settings().find("CLIPBOARD=n"), std::string::npos);
+}
+
+TEST_F(PlCommandTest, EmptyCustomListsStopBeforeAnythingIsRemembered) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;
+  };
+  const Case cases[] = {
+      {{"Spring", "--class", "custom"}, "ERROR: Custom class list is empty (no checked items).\n"},
+      {{"Spring", "--distance", "custom"}, "ERROR: Custom distance list is empty (no checked items).\n"},
+      // The class list is checked first.
+      {{"Spring", "--distance", "CUSTOM", "--class", "Custom"},
+       "ERROR: Custom class list is empty (no checked items).\n"},
+      {{"Spring", "--classes", " , "}, "ERROR: Custom class list is empty (no checked items).\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[2]);
+    const test::CommandRun r = runCommand(PlCommand(), c.args);
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_EQ(r.err, c.error);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(settings().find("AUTOSCRATCH"), std::string::npos);
+  }
+}
+
+TEST_F(PlCommandTest, UsageErrors) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{}, "give the dataset to analyse"},
+      {{"One", "Two"}, "give the dataset to analyse"},
+      {{"Spring", "--distance", "far"}, "--distance must be one of all, routes, sprints, custom, not 'far'"},
+      {{"Spring", "--surface", "sand"}, "--surface must be one of all, turf, dirt, synthetic, not 'sand'"},
+      {{"Spring", "--distances", "9f"}, "--distances: no distance '9f'"},
+      {{"Spring", "--distance", "all", "--distances", "6f"}, "--distances needs --distance custom"},
+      {{"Spring", "--classes", "0"}, "--classes takes class numbers from 1 to 23"},
+      {{"Spring", "--classes", "12-8"}, "not '12-8'"},
+      {{"Spring", "--classes", "24"}, "not '24'"},
+      {{"Spring", "--class", "stakes", "--classes", "20"}, "--classes needs --class custom"},
+      {{"Spring", "--track", "ABCD"}, "--track needs a track code of up to 3 characters"},
+      {{"Spring", "--threads", "0"}, "--threads takes a number from 1 to 64, not '0'"},
+      {{"Spring", "--threads", "two"}, "--threads takes a number from 1 to 64"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    const test::CommandRun r = runCommand(PlCommand(), c.args);
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+TEST_F(PlCommandTest, MissingDatasetsAndSims) {
+  const test::CommandRun none = runCommand(PlCommand(), {"Spring"});
+  EXPECT_EQ(none.status, kExitCannotOpen);
+  EXPECT_NE(none.err.find("No datasets exist."), std::string::npos) << none.err;
+  // The options were remembered all the same, as the dialog does.
+  EXPECT_NE(settings().find("AUTOSCRATCH=y"), std::string::npos);
+
+  makeSimAndDataset();
+  const test::CommandRun other = runCommand(PlCommand(), {"Autumn", "--sim", "FRESH"});
+  EXPECT_EQ(other.status, kExitCannotOpen);
+  EXPECT_NE(other.err.find("there is no dataset 'Autumn'"), std::string::npos) << other.err;
+
+  const test::CommandRun noSim = runCommand(PlCommand(), {"Spring", "--sim", "Nothing"});
+  EXPECT_EQ(noSim.status, kExitCannotOpen);
+  EXPECT_NE(noSim.err.find("ERROR: Error loading SIM data"), std::string::npos) << noSim.err;
+  EXPECT_EQ(noSim.out, "");
+}
+
+}  // namespace
+}  // namespace stridewell::cli

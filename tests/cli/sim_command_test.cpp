@@ -1,0 +1,88 @@
+// `stridewell sim` in-process, with the Workspace in a temporary folder:
+// the list, deleting and renaming after a Yes, and the refusals.
+#include "cli/sim_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cli_test_support.h"
+#include "support/isolated_user.h"
+
+namespace stridewell::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using test::runCommand;
+
+class SimCommandTest : public ::testing::Test {
+ protected:
+  SimCommandTest() { fs::create_directories(user_.workspace() / "SIM"); }
+
+  fs::path sim(const std::string& file) const { return user_.workspace() / "SIM" / file; }
+  void addSim(const std::string& file) { std::ofstream(sim(file)) << "weights of " << file; }
+  std::string contents(const std::string& file) const {
+    std::ifstream in(sim(file), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  stridewell::test::IsolatedUser user_;
+};
+
+TEST_F(SimCommandTest, List) {
+  EXPECT_EQ(runCommand(SimCommand(), {"list"}).out, "Default\n");
+  addSim("beta.SIM");
+  addSim("Alpha.SIM");
+  const test::CommandRun listed = runCommand(SimCommand(), {"list"});
+  EXPECT_EQ(listed.status, 0);
+  EXPECT_EQ(listed.out, "Default\nAlpha\nbeta\n");
+}
+
+TEST_F(SimCommandTest, DeleteAfterAYes) {
+  addSim("Alpha.SIM");
+  const test::CommandRun refused = runCommand(SimCommand(), {"delete", "Alpha"});
+  EXPECT_EQ(refused.status, kExitBadInput);
+  EXPECT_NE(refused.err.find("Query: Delete SIM \"Alpha\"; are you sure?"), std::string::npos) << refused.err;
+  EXPECT_TRUE(fs::exists(sim("Alpha.SIM")));
+  // Typed in another letter case, the listed SIM is meant.
+  const test::CommandRun deleted = runCommand(SimCommand(), {"--yes", "delete", "alpha"});
+  EXPECT_EQ(deleted.status, 0) << deleted.err;
+  EXPECT_FALSE(fs::exists(sim("Alpha.SIM")));
+  const test::CommandRun missing = runCommand(SimCommand(), {"--yes", "delete", "Alpha"});
+  EXPECT_EQ(missing.status, kExitUsage);
+  EXPECT_NE(missing.err.find("there is no SIM 'Alpha'"), std::string::npos) << missing.err;
+}
+
+TEST_F(SimCommandTest, Rename) {
+  addSim("Alpha.SIM");
+  addSim("Beta.SIM");
+  const test::CommandRun taken = runCommand(SimCommand(), {"--yes", "rename", "Alpha", "Beta"});
+  EXPECT_EQ(taken.status, kExitBadInput);
+  EXPECT_NE(taken.err.find("ERROR: Rename failed."), std::string::npos) << taken.err;
+  EXPECT_EQ(contents("Alpha.SIM"), "weights of Alpha.SIM");
+  EXPECT_EQ(contents("Beta.SIM"), "weights of Beta.SIM");
+
+  const test::CommandRun bad = runCommand(SimCommand(), {"--yes", "rename", "Alpha", "a/b"});
+  EXPECT_EQ(bad.status, kExitUsage);
+  EXPECT_NE(bad.err.find("SIM name cannot contain"), std::string::npos) << bad.err;
+
+  const test::CommandRun renamed = runCommand(SimCommand(), {"--yes", "rename", "Alpha", " Gamma "});
+  EXPECT_EQ(renamed.status, 0) << renamed.err;
+  EXPECT_NE(renamed.err.find("Rename SIM \"Alpha\" to \"Gamma\"; are you sure?"), std::string::npos);
+  EXPECT_EQ(contents("Gamma.SIM"), "weights of Alpha.SIM");
+  EXPECT_FALSE(fs::exists(sim("Alpha.SIM")));
+}
+
+TEST_F(SimCommandTest, UsageErrors) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {}, {"frob"}, {"list", "x"}, {"delete"}, {"rename", "x"}, {"--yes", "--no", "list"}}) {
+    EXPECT_EQ(runCommand(SimCommand(), args).status, kExitUsage) << (args.empty() ? "" : args[0]);
+  }
+}
+
+}  // namespace
+}  // namespace stridewell::cli

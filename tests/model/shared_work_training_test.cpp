@@ -1,0 +1,306 @@
+// The shared-work trainer against the literal one: the same slopes, squared
+// error and quickprop step from the same start, on either kernel and any
+// thread count; the same sums every time for a given thread count; a stop
+// request honoured at once; untrainable records skipped.
+#include "model/shared_work_training.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "model/sim_shape.h"
+#include "model/training_tables.h"
+
+namespace stridewell {
+namespace {
+
+// Records of the given horse counts with inputs like standardised factors
+// (normal, cut at +-3) and finishes 1..n with a dead heat for second.
+std::vector<PatternRecord> makeRecords(const std::vector<int>& horseCounts, unsigned seed) {
+  std::mt19937 random(seed);
+  std::normal_distribution<float> normal(0.0f, 1.0f);
+  std::vector<PatternRecord> records(horseCounts.size());
+  for (size_t r = 0; r < records.size(); ++r) {
+    PatternRecord& record = records[r];
+    record = PatternRecord{};
+    record.horseCount = horseCounts[r];
+    const int n = std::clamp(horseCounts[r], 0, kPatternSlots);
+    std::vector<int32_t> finishes;
+    for (int i = 0; i < n; ++i) finishes.push_back(i < 2 ? 1 + i : i);  // 1, 2, 2, 3, ...
+    std::shuffle(finishes.begin(), finishes.end(), random);
+    for (int h = 0; h < n; ++h) {
+      for (float& input : record.horses[h].inputs) input = std::clamp(normal(random), -3.0f, 3.0f);
+      record.horses[h].finishPosition = finishes[static_cast<size_t>(h)];
+    }
+  }
+  return records;
+}
+
+// Slopes, squared error and the step a trainer gives from the fixed-seed
+// start; hiddenScale multiplies the first hidden unit's weights, to drive
+// its net inputs far past the point where the logistic saturates.
+struct Outcome {
+  bool trained = false;
+  double tss = 0;
+  std::vector<double> slopes;   // every connection, then every bias
+  std::vector<double> changes;  // the quickprop step of each
+  std::vector<double> weights;  // after the step
+};
+
+enum class Trainer { kLiteral, kPortable, kAvx2 };
+
+Outcome train(Trainer kind, int threads, const std::vector<PatternRecord>& records,
+              double hiddenScale = 1.0) {
+  Outcome outcome;
+  SimModel model(true);
+  if (defineSimShape(model) != kSimUnits) return outcome;
+  for (double& weight : model.connectionWeights(kSimInputs)) weight *= hiddenScale;
+  model.startEpoch(true);
+  std::atomic<int> stop{0};
+  const auto trainer = kind == Trainer::kLiteral ? makeLiteralTrainer(model, stop)
+                       : kind == Trainer::kPortable
+                           ? makeSharedWorkTrainer(model, stop, threads, TrainingKernel::kPortable)
+                           : makeSharedWorkTrainer(model, stop, threads, TrainingKernel::kAvx2);
+  if (!trainer) return outcome;
+  outcome.trained = trainer->trainRecords(records.data(), records.size(), outcome.tss);
+  const SimModel::TrainingState& state = model.trainingState();
+  outcome.slopes = state.slope;
+  outcome.slopes.insert(outcome.slopes.end(), state.biasSlope.begin(), state.biasSlope.end());
+  model.quickpropUpdate(0.00000001, 1.75);
+  outcome.changes = state.previousChange;
+  outcome.changes.insert(outcome.changes.end(), state.previousBiasChange.begin(),
+                         state.previousBiasChange.end());
+  for (int32_t unit = kSimInputs; unit < kSimUnits; ++unit) {
+    outcome.weights.push_back(model.bias(unit));
+    for (double weight : model.connectionWeights(unit)) outcome.weights.push_back(weight);
+  }
+  return outcome;
+}
+
+// Agreement to 1e-9 of the reference value. Values nearer 0 than `floor`
+// are held to 1e-9 of the floor instead: a slope is a sum of thousands of
+// terms of either sign, and summed in another order its last bits differ by
+// about 1e-13 of the terms' size however small the sum, so a relative test
+// of a near-zero sum measures nothing but that cancellation.
+void expectClose(const std::vector<double>& actual, const std::vector<double>& expected, double floor,
+                 const std::string& what) {
+  ASSERT_EQ(actual.size(), expected.size()) << what;
+  int failures = 0;
+  for (size_t i = 0; i < expected.size() && failures < 5; ++i) {
+    const double tolerance = 1e-9 * std::max(std::fabs(expected[i]), floor);
+    if (!(std::fabs(actual[i] - expected[i]) <= tolerance)) {
+      ++failures;
+      ADD_FAILURE() << what << " [" << i << "]: " << actual[i] << " against " << expected[i];
+    }
+  }
+}
+
+// The largest slope in size, to scale the floor by.
+double largest(const std::vector<double>& values) {
+  double most = 0;
+  for (double value : values) most = std::max(most, std::fabs(value));
+  return most;
+}
+
+std::vector<Trainer> fastKernels() {
+  std::vector<Trainer> kernels = {Trainer::kPortable};
+  if (processorRunsTrainingKernel(TrainingKernel::kAvx2)) kernels.push_back(Trainer::kAvx2);
+  return kernels;
+}
+
+const char* name(Trainer kind) {
+  return kind == Trainer::kPortable ? "portable" : kind == Trainer::kAvx2 ? "avx2" : "literal";
+}
+
+struct AgreementCase {
+  const char* what;
+  double hiddenScale;
+};
+
+TEST(SharedWorkTraining, AgreesWithLiteralTrainerOnEveryKernelAndThreadCount) {
+  // 5 to 8 horses: 120 + 720 + 2,520 + 6,720 choices. The large-weight case
+  // sends one hidden unit's net inputs past +-350, off the product form.
+  const std::vector<PatternRecord> records = makeRecords({5, 6, 7, 8}, 11);
+  const AgreementCase cases[] = {{"plain weights", 1.0}, {"one saturated hidden unit", 3000.0}};
+  for (const AgreementCase& c : cases) {
+    const Outcome literal = train(Trainer::kLiteral, 1, records, c.hiddenScale);
+    ASSERT_TRUE(literal.trained) << c.what;
+    ASSERT_GT(literal.tss, 0.0);
+    // Floors: a millionth of the largest slope, and of the largest change.
+    const double slopeFloor = 1e-6 * largest(literal.slopes);
+    const double changeFloor = 1e-6 * largest(literal.changes);
+    for (Trainer kernel : fastKernels()) {
+      for (int threads : {1, 2, 3}) {
+        const std::string what =
+            std::string(c.what) + ", " + name(kernel) + ", " + std::to_string(threads) + " threads";
+        const Outcome fast = train(kernel, threads, records, c.hiddenScale);
+        ASSERT_TRUE(fast.trained) << what;
+        EXPECT_NEAR(fast.tss, literal.tss, 1e-9 * literal.tss) << what;
+        expectClose(fast.slopes, literal.slopes, slopeFloor, what + ": slope");
+        expectClose(fast.changes, literal.changes, changeFloor, what + ": change");
+        expectClose(fast.weights, literal.weights, 0.0, what + ": weight");
+      }
+    }
+  }
+}
+
+TEST(SharedWorkTraining, SameThreadCountGivesIdenticalSums) {
+  const std::vector<PatternRecord> records = makeRecords({12, 9, 12}, 5);
+  for (Trainer kernel : fastKernels()) {
+    for (int threads : {1, 2}) {
+      const Outcome first = train(kernel, threads, records);
+      const Outcome second = train(kernel, threads, records);
+      ASSERT_TRUE(first.trained && second.trained);
+      EXPECT_EQ(first.tss, second.tss) << name(kernel) << " " << threads;
+      EXPECT_EQ(first.slopes, second.slopes) << name(kernel) << " " << threads;
+    }
+    const Outcome one = train(kernel, 1, records);
+    const Outcome two = train(kernel, 2, records);
+    EXPECT_NEAR(two.tss, one.tss, 1e-12 * one.tss) << name(kernel);
+    expectClose(two.slopes, one.slopes, 1e-6 * largest(one.slopes),
+                std::string(name(kernel)) + " 1 vs 2 threads");
+  }
+}
+
+TEST(SharedWorkTraining, SkipsRecordsWithUntrainableHorseCounts) {
+  const std::vector<PatternRecord> trainable = makeRecords({7, 5}, 3);
+  std::vector<PatternRecord> mixed = makeRecords({4, 7, 13, 0, 5, -1, 100000}, 3);
+  mixed[1] = trainable[0];
+  mixed[4] = trainable[1];
+  for (Trainer kernel : fastKernels()) {
+    for (int threads : {1, 2}) {
+      const Outcome expected = train(kernel, threads, trainable);
+      const Outcome actual = train(kernel, threads, mixed);
+      ASSERT_TRUE(actual.trained);
+      EXPECT_EQ(actual.tss, expected.tss) << name(kernel) << " " << threads;
+      EXPECT_EQ(actual.slopes, expected.slopes) << name(kernel) << " " << threads;
+    }
+    // Nothing trainable: nothing added, and the call still succeeds.
+    const std::vector<PatternRecord> none = makeRecords({4, 13, 0}, 3);
+    const Outcome untouched = train(kernel, 2, {});
+    const Outcome skipped = train(kernel, 2, none);
+    ASSERT_TRUE(skipped.trained);
+    EXPECT_EQ(skipped.tss, 0.0);
+    EXPECT_EQ(skipped.slopes, untouched.slopes);
+  }
+}
+
+TEST(SharedWorkTraining, StopRequestEndsTheCallWithinMilliseconds) {
+  // About 20 million choices: seconds of work on any kernel.
+  const std::vector<PatternRecord> records = makeRecords(std::vector<int>(200, 12), 7);
+  for (Trainer kernel : fastKernels()) {
+    for (int threads : {1, 2}) {
+      SimModel model(true);
+      ASSERT_EQ(defineSimShape(model), kSimUnits);
+      model.startEpoch(true);
+      std::atomic<int> stop{0};
+      const auto trainer = makeSharedWorkTrainer(
+          model, stop, threads, kernel == Trainer::kAvx2 ? TrainingKernel::kAvx2 : TrainingKernel::kPortable);
+      ASSERT_TRUE(trainer);
+      std::atomic<int64_t> stopTime{0};
+      std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        stopTime = std::chrono::steady_clock::now().time_since_epoch().count();
+        stop = 1;
+      });
+      double tss = 0;
+      const bool finished = trainer->trainRecords(records.data(), records.size(), tss);
+      const int64_t returnTime = std::chrono::steady_clock::now().time_since_epoch().count();
+      stopper.join();
+      EXPECT_FALSE(finished) << name(kernel) << " " << threads;
+      // A few milliseconds on a quiet machine; the bound leaves room for
+      // sanitizers and a busy one.
+      const auto late = std::chrono::steady_clock::duration(returnTime - stopTime.load());
+      EXPECT_LT(late, std::chrono::milliseconds(250)) << name(kernel) << " " << threads;
+      // A stop already set ends the next call before any work.
+      tss = 0;
+      EXPECT_FALSE(trainer->trainRecords(records.data(), 1, tss));
+      EXPECT_EQ(tss, 0.0);
+    }
+  }
+}
+
+TEST(SharedWorkTraining, RefusesModelsItCannotTrain) {
+  std::atomic<int> stop{0};
+  SimModel forwardOnly(true);
+  ASSERT_EQ(defineSimShape(forwardOnly, {}, true), kSimUnits);
+  EXPECT_FALSE(makeFastTrainer(forwardOnly, stop, 1));
+  SimModel otherShape(true);
+  const int32_t hidden[] = {10};
+  ASSERT_GT(otherShape.defineNet(kSimInputs, kSimOutputs, hidden, {}, false), 0);
+  EXPECT_FALSE(makeFastTrainer(otherShape, stop, 1));
+  SimModel undefined(true);
+  EXPECT_FALSE(makeFastTrainer(undefined, stop, 1));
+  SimModel program(true);
+  ASSERT_EQ(defineSimShape(program), kSimUnits);
+  EXPECT_TRUE(makeFastTrainer(program, stop, 0));  // held to one thread
+}
+
+struct MathCase {
+  const char* what;
+  double low, high;
+  bool logarithm;  // ln((1 + x) / (1 - x)), else exp(x)
+};
+
+TEST(SharedWorkTraining, KernelExpAndLogAreWithinAFewUnitsInTheLastPlace) {
+  // The logarithm is the output error's, over the differences a clamped
+  // output can leave, and near 0 where the result is small.
+  const MathCase cases[] = {
+      {"exp near 0", -1.0, 1.0, false},
+      {"exp of net inputs", -15.0, 15.0, false},
+      {"exp of extreme sums", -700.0, 700.0, false},
+      {"error of every difference", -0.999999, 0.999999, true},
+      {"error of small differences", -1e-6, 1e-6, true},
+  };
+  using ExpFunction = void (*)(const double*, double*, int);
+  using LogFunction = void (*)(const double*, const double*, double*, int);
+  struct KernelMath {
+    const char* name;
+    ExpFunction exp;
+    LogFunction logRatio;
+  };
+  std::vector<KernelMath> kernels = {{"portable", trainingExpPortable, trainingLogRatioPortable}};
+  if (processorRunsTrainingKernel(TrainingKernel::kAvx2)) {
+    kernels.push_back({"avx2", trainingExpAvx2, trainingLogRatioAvx2});
+  }
+  for (const MathCase& c : cases) {
+    std::vector<double> x(4001), plus(x.size()), minus(x.size()), out(x.size());
+    for (size_t i = 0; i < x.size(); ++i) {
+      x[i] = c.low + (c.high - c.low) * static_cast<double>(i) / static_cast<double>(x.size() - 1);
+      plus[i] = 1.0 + x[i];
+      minus[i] = 1.0 - x[i];
+    }
+    for (const KernelMath& kernel : kernels) {
+      if (c.logarithm) {
+        kernel.logRatio(plus.data(), minus.data(), out.data(), static_cast<int>(x.size()));
+      } else {
+        kernel.exp(x.data(), out.data(), static_cast<int>(x.size()));
+      }
+      double worst = 0;
+      for (size_t i = 0; i < x.size(); ++i) {
+        // The logarithm's reference in extended precision from the same
+        // (rounded) numerator and denominator.
+        const long double exact = c.logarithm ? std::log(static_cast<long double>(plus[i])) -
+                                                    std::log(static_cast<long double>(minus[i]))
+                                              : std::exp(static_cast<long double>(x[i]));
+        if (exact != 0) {
+          worst = std::max(worst, static_cast<double>(std::fabs((out[i] - exact) / exact)));
+        } else {
+          EXPECT_EQ(out[i], 0.0) << c.what << ", " << kernel.name;
+        }
+      }
+      EXPECT_LT(worst, 4 * std::numeric_limits<double>::epsilon()) << c.what << ", " << kernel.name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace stridewell
