@@ -1,15 +1,14 @@
 #include "app/sim_management.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
+#include "app/file_moves.h"
 #include "app/interaction.h"
 #include "app/workspace.h"
 #include "model/sim_name_rules.h"
@@ -45,20 +44,6 @@ bool isManagedName(const Workspace& workspace, std::string_view name) {
   const SimList list = managedSimList(workspace);
   return std::find(list.items.begin(), list.items.begin() + list.count, name) !=
          list.items.begin() + list.count;
-}
-
-// Moves `from` to `to` unless `to` exists, atomically where the file system
-// allows. renameat2 is refused with EINVAL by file systems that lack
-// RENAME_NOREPLACE (and ENOSYS on old kernels); link + unlink is then the
-// no-replace move, since link never replaces an existing name.
-bool moveWithoutReplacing(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
-  if (::link(from.c_str(), to.c_str()) != 0) return false;
-  if (::unlink(from.c_str()) == 0) return true;
-  // Both names now lead to the file; drop the new one so nothing changed.
-  ::unlink(to.c_str());
-  return false;
 }
 
 }  // namespace

@@ -111,17 +111,21 @@ bool parseOptions(std::span<const OptionSpec> specs, std::span<const std::string
   return true;
 }
 
-bool parseRaceNumber(std::string_view text, int& raceNumber) {
-  if (text.empty() || text.size() > 3) return false;
+bool parseWholeNumber(std::string_view text, int low, int high, int& number) {
+  // Nine digits cannot overflow an int, and no bound the commands use is
+  // longer.
+  if (text.empty() || text.size() > 9) return false;
   int value = 0;
   for (char c : text) {
     if (c < '0' || c > '9') return false;
     value = value * 10 + (c - '0');
   }
-  if (value < 1 || value > 255) return false;
-  raceNumber = value;
+  if (value < low || value > high) return false;
+  number = value;
   return true;
 }
+
+bool parseRaceNumber(std::string_view text, int& raceNumber) { return parseWholeNumber(text, 1, 255, raceNumber); }
 
 std::string Command::help() const {
   return usageLine() + "\n" + std::string(description()) + optionList();

@@ -57,6 +57,10 @@ class ParsedOptions {
 bool parseOptions(std::span<const OptionSpec> specs, std::span<const std::string> args, ParsedOptions& parsed,
                   std::string& error);
 
+// A whole number from `low` to `high` (at most 999,999,999), digits only:
+// no sign, blank or other character. False for anything else.
+bool parseWholeNumber(std::string_view text, int low, int high, int& number);
+
 // A race number given as an option value: a whole number from 1 to 255 (the
 // records keep race numbers in a byte). False for anything else.
 bool parseRaceNumber(std::string_view text, int& raceNumber);

@@ -104,26 +104,13 @@ std::vector<std::string> listItems(const std::string& list) {
   return items;
 }
 
-// A whole number from `low` to `high`, digits only.
-bool parseNumber(std::string_view text, int low, int high, int& number) {
-  if (text.empty() || text.size() > 6) return false;
-  int value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-  }
-  if (value < low || value > high) return false;
-  number = value;
-  return true;
-}
-
 // Distances by their short label ("6f", "1+1/16mi"), list label ("1 mile")
 // or yards ("1320").
 bool parseDistances(const std::string& list, std::array<bool, kCriteriaDistanceCount>& checks, std::ostream& err) {
   for (const std::string& item : listItems(list)) {
     int found = -1;
     int yards = 0;
-    const bool isYards = parseNumber(item, 1, 99999, yards);
+    const bool isYards = parseWholeNumber(item, 1, 99999, yards);
     for (int i = 0; i < kCriteriaDistanceCount && found < 0; ++i) {
       const CriteriaDistance& distance = kCriteriaDistances[i];
       if (equalsIgnoreCase(distance.shortLabel, item) || equalsIgnoreCase(distance.listLabel, item) ||
@@ -149,11 +136,11 @@ bool parseClasses(const std::string& list, std::array<bool, kCriteriaClassCount>
     int last = 0;
     bool ok = false;
     if (dash == std::string::npos) {
-      ok = parseNumber(item, 1, kCriteriaClassCount, first);
+      ok = parseWholeNumber(item, 1, kCriteriaClassCount, first);
       last = first;
     } else {
-      ok = parseNumber(trimmed(item.substr(0, dash)), 1, kCriteriaClassCount, first) &&
-           parseNumber(trimmed(item.substr(dash + 1)), 1, kCriteriaClassCount, last) && first <= last;
+      ok = parseWholeNumber(trimmed(item.substr(0, dash)), 1, kCriteriaClassCount, first) &&
+           parseWholeNumber(trimmed(item.substr(dash + 1)), 1, kCriteriaClassCount, last) && first <= last;
     }
     if (!ok) {
       err << "stridewell pl: --classes takes class numbers from 1 to " << kCriteriaClassCount
@@ -271,7 +258,7 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
   CriteriaChoices choices;
   if (!readChoices(options, choices, err)) return kExitUsage;
   int threads = 0;
-  if (options.has("threads") && !parseNumber(options.value("threads"), 1, kMostThreads, threads)) {
+  if (options.has("threads") && !parseWholeNumber(options.value("threads"), 1, kMostThreads, threads)) {
     err << "stridewell pl: --threads takes a number from 1 to " << kMostThreads << ", not '"
         << printableText(options.value("threads")) << "'\n";
     return kExitUsage;

@@ -74,19 +74,6 @@ bool parseItem(const ParsedOptions& options, std::string_view option,
   return false;
 }
 
-// A whole number from `low` to `high`, nothing else.
-bool parseNumber(std::string_view text, int low, int high, int& number) {
-  if (text.empty() || text.size() > 2) return false;
-  int value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
-  }
-  if (value < low || value > high) return false;
-  number = value;
-  return true;
-}
-
 // A track code as the 3-character edit holds it, blanks around it removed;
 // letters, digits and other visible characters only, so that nothing from
 // the command line can break the table or the settings file's lines.
@@ -234,7 +221,7 @@ int SimMapCommand::run(const ParsedOptions& options, std::ostream& out, std::ost
   int mapNumber = -1;
   if (!operands.empty()) {
     int n = 0;
-    if (!parseNumber(operands[0], 1, kSimMapCount, n)) {
+    if (!parseWholeNumber(operands[0], 1, kSimMapCount, n)) {
       err << "stridewell simmap: the map is a number from 1 to 5, not '" << printableText(operands[0])
           << "'\n";
       return kExitUsage;
@@ -246,7 +233,7 @@ int SimMapCommand::run(const ParsedOptions& options, std::ostream& out, std::ost
                                        [&](std::string_view name) { return options.has(name); });
   const bool changes = changesRule || options.has("rule") || options.has("reset") || options.has("comment");
   int ruleNumber = 0;
-  if (options.has("rule") && !parseNumber(options.value("rule"), 1, kSimMapRuleCount, ruleNumber)) {
+  if (options.has("rule") && !parseWholeNumber(options.value("rule"), 1, kSimMapRuleCount, ruleNumber)) {
     err << "stridewell simmap: --rule needs a rule number from 1 to 10, not '"
         << printableText(options.value("rule")) << "'\n";
     return kExitUsage;

@@ -1,11 +1,10 @@
 #include "datasets/dataset_management.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 
+#include "app/file_moves.h"
 #include "app/interaction.h"
 #include "app/workspace.h"
 #include "datasets/append_journal.h"
@@ -21,20 +20,6 @@ namespace {
 bool isListedName(std::string_view name) { return !name.empty() && !hasForbiddenNameCharacter(name); }
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Moves `from` to `to` unless `to` exists, atomically where the file system
-// allows. renameat2 is refused with EINVAL by file systems that lack
-// RENAME_NOREPLACE (and ENOSYS on old kernels); link + unlink is then the
-// no-replace move, since link never replaces an existing name.
-bool moveWithoutReplacing(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
-  if (::link(from.c_str(), to.c_str()) != 0) return false;
-  if (::unlink(from.c_str()) == 0) return true;
-  // Both names now lead to the file; drop the new one so nothing changed.
-  ::unlink(to.c_str());
-  return false;
-}
 
 }  // namespace
 
