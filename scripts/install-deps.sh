@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev
+  poppler-utils fonts-dejavu-core fontconfig
   zip unzip
 )
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the fuzz preset and runs every fuzz target for SECONDS seconds each
-# (default 60), starting from a copy of fuzz/corpus so that the repository is
-# left as it was. Exits non-zero when any target reports a finding (crash,
+# Builds the fuzz preset and runs every fuzz target for SECONDS seconds
+# (default 60), all at once, each from a copy of fuzz/corpus so that the
+# repository is left as it was. Exits non-zero when any target reports a finding (crash,
 # failed check, leak, timeout, out-of-memory); the reproducer is kept in the
 # findings folder printed at the end.
 #
@@ -17,7 +17,9 @@ cmake --preset fuzz >/dev/null || exit 2
 cmake --build --preset fuzz -j2 --target "${targets[@]}" || exit 2
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/stridewell-fuzz.XXXXXX")"
-status=0
+# The targets run side by side, each for SECONDS of wall time, so the whole
+# run takes SECONDS however many targets there are.
+declare -A pids
 for target in "${targets[@]}"; do
   corpus="$work/corpus/$target"
   findings="$work/findings/$target"
@@ -36,8 +38,16 @@ for target in "${targets[@]}"; do
     -timeout=10 \
     -artifact_prefix="$findings/" \
     -print_final_stats=1 \
-    >"$work/$target.log" 2>&1
+    >"$work/$target.log" 2>&1 &
+  pids[$target]=$!
+done
+
+status=0
+for target in "${targets[@]}"; do
+  wait "${pids[$target]}"
   rc=$?
+  findings="$work/findings/$target"
+  echo "== $target"
   grep -E '^#[0-9]+' "$work/$target.log" | tail -n 1
   grep -E '^(stat::|==[0-9]+==|SUMMARY|artifact_prefix|Test unit written)' "$work/$target.log"
   if [ "$rc" -ne 0 ] || [ -n "$(ls -A "$findings")" ]; then

@@ -1,0 +1,34 @@
+// The client area of the main window: the result windows of the last
+// handicap run, and behind them a tiled pattern with the horse picture
+// centred on it, scaled down with its proportions kept when the area is
+// smaller than the picture. The picture shows only while no result window
+// is open.
+#pragma once
+
+#include <QMdiArea>
+#include <QPixmap>
+
+namespace stridewell::gui {
+
+class FrameArea final : public QMdiArea {
+  Q_OBJECT
+
+ public:
+  explicit FrameArea(QWidget* parent = nullptr);
+
+  const QPixmap& picture() const { return picture_; }
+  // Where the picture is drawn now; empty while result windows are open.
+  QRect pictureRect() const;
+
+ signals:
+  void resized();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QPixmap picture_;
+};
+
+}  // namespace stridewell::gui

@@ -1,0 +1,66 @@
+// The main window's commands that open the program's other windows: the
+// Handicap Races dialog, printing and the user manual.
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
+
+#include "app/interaction.h"
+#include "gui/handicap_dialog.h"
+#include "gui/main_window.h"
+#include "gui/print_results_dialog.h"
+#include "gui/text_printing.h"
+
+namespace stridewell::gui {
+namespace {
+
+constexpr const char* kPrintFailed = "Error during print (check printer setup).";
+
+std::string resultTitle(const QString& name) {
+  return "Stridewell 5 - " + name.toStdString();
+}
+
+std::string resultPath(const HandicappedResult& result) {
+  return QDir(result.folder).filePath(result.fileName).toStdString();
+}
+
+}  // namespace
+
+FrameCommands defaultFrameCommands() {
+  FrameCommands commands;
+  commands.chooseHandicap = [](MainWindow& window) -> std::optional<HandicapChoice> {
+    HandicapDialog dialog(window.settings(), window.workspace(), window.ui(), &window);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    HandicapChoice choice{dialog.setup(), dialog.inputPaths()};
+    if (choice.files.empty()) return std::nullopt;
+    return choice;
+  };
+  commands.printHandicapResults = [](MainWindow& window) {
+    std::vector<PrintableResult> results;
+    for (const HandicappedResult& result : window.handicappedResults()) {
+      results.push_back({result.displayName.toStdString(), resultPath(result)});
+    }
+    const std::string predict = window.workspace().predict;
+    PrintResultsDialog dialog(
+        std::move(results),
+        [&window, predict](const std::string& path, const std::string& title) {
+          return printResultFile(path, title, predict, &window);
+        },
+        window.ui(), &window);
+    dialog.exec();
+  };
+  commands.printerSetup = [](MainWindow& window) { showPrinterSetup(&window); };
+  commands.printResultWindow = [](MainWindow& window, const ResultWindow& active) {
+    // The entry of the handicapped results that bears the window's title.
+    for (const HandicappedResult& result : window.handicappedResults()) {
+      if (result.displayName != active.title) continue;
+      if (!printResultFile(resultPath(result), resultTitle(result.displayName), window.workspace().predict, &window)) {
+        window.ui().error(kPrintFailed);
+      }
+      return;
+    }
+  };
+  commands.openManual = [](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); };
+  return commands;
+}
+
+}  // namespace stridewell::gui

@@ -1,0 +1,344 @@
+#include "gui/handicap_dialog.h"
+
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "app/card_folder.h"
+#include "app/folder_browsing.h"
+#include "app/interaction.h"
+#include "app/setting_keys.h"
+#include "app/settings_store.h"
+#include "app/workspace.h"
+#include "gui/scratch_editor_dialog.h"
+#include "gui/sim_mapping_dialog.h"
+#include "handicap/sim_map.h"
+#include "handicap/sim_map_rules.h"
+
+namespace stridewell::gui {
+namespace {
+
+bool isFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+QPushButton* button(const QString& text, const char* name, QWidget* parent) {
+  auto* result = new QPushButton(text, parent);
+  result->setObjectName(name);
+  result->setAutoDefault(false);
+  return result;
+}
+
+}  // namespace
+
+HandicapList& HandicapDialog::sharedList() {
+  static HandicapList list;
+  return list;
+}
+
+HandicapDialog::HandicapDialog(SettingsStore& store, const Workspace& workspace, UserInteraction& ui,
+                               QWidget* parent)
+    : QDialog(parent), store_(store), workspace_(workspace), ui_(ui), list_(sharedList()) {
+  setWindowTitle(tr("Handicap Races"));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(buildModeBox());
+  auto* middle = new QHBoxLayout;
+  middle->addWidget(buildBrowser(), 1);
+  middle->addWidget(buildListBox(), 1);
+  layout->addLayout(middle, 1);
+
+  auto* bottom = new QHBoxLayout;
+  dryOnly_ = new QCheckBox(tr("Assume DRY only"), this);
+  dryOnly_->setObjectName("dryOnly");
+  dryOnly_->setChecked(false);
+  dryOnly_->setEnabled(false);
+  dryOnly_->hide();
+  bottom->addWidget(dryOnly_);
+  bottom->addStretch(1);
+  handicap_ = new QPushButton(tr("&Handicap"), this);
+  handicap_->setObjectName("handicap");
+  handicap_->setDefault(true);
+  auto* cancel = button(tr("&Cancel"), "cancel", this);
+  bottom->addWidget(handicap_);
+  bottom->addWidget(cancel);
+  layout->addLayout(bottom);
+  connect(handicap_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  // The mode and choices of the last run.
+  const bool single = store_.readFlag(kSettingsSection, setting::kSingleSim, setting::kSingleSimDefault);
+  const bool maps = store_.readFlag(kSettingsSection, setting::kUseMaps, setting::kUseMapsDefault);
+  showMode(!single && maps);
+  maps_->setCurrentIndex(simMapNumber(store_.read(setting::kSimMapName, setting::kSimMapNameDefault)));
+  sims_->setCurrentIndex(
+      selectSimByName(simList_.items, store_.read(setting::kSimName, setting::kSimNameDefault), 0));
+
+  showList();
+  showFolder(store_.read(setting::kImportFolder, setting::defaultFolder()));
+  handicap_->setFocus();
+}
+
+QWidget* HandicapDialog::buildModeBox() {
+  auto* box = new QGroupBox(this);
+  auto* grid = new QGridLayout(box);
+  singleSim_ = new QRadioButton(tr("Single SIM Model:"), box);
+  singleSim_->setObjectName("singleSim");
+  useMap_ = new QRadioButton(tr("Use SI Map:"), box);
+  useMap_->setObjectName("useMap");
+  sims_ = new QComboBox(box);
+  sims_->setObjectName("sims");
+  simList_ = fillSimList(workspace_.sim, true);
+  for (const std::string& item : simList_.items) sims_->addItem(QString::fromStdString(item));
+  maps_ = new QComboBox(box);
+  maps_->setObjectName("maps");
+  for (int map = 1; map <= kSimMapCount; ++map) maps_->addItem(QString::number(map));
+  auto* editMaps = button(tr("Edit SI &Maps"), "editMaps", box);
+  grid->addWidget(singleSim_, 0, 0);
+  grid->addWidget(sims_, 0, 1);
+  grid->addWidget(useMap_, 1, 0);
+  grid->addWidget(maps_, 1, 1);
+  grid->addWidget(editMaps, 1, 2);
+  grid->setColumnStretch(3, 1);
+  connect(singleSim_, &QRadioButton::toggled, this, [this](bool single) { showMode(!single); });
+  connect(editMaps, &QPushButton::clicked, this, [this] {
+    SimMappingDialog dialog(store_, workspace_, this);
+    dialog.exec();
+  });
+  return box;
+}
+
+QWidget* HandicapDialog::buildBrowser() {
+  auto* box = new QGroupBox(this);
+  auto* grid = new QGridLayout(box);
+  grid->addWidget(new QLabel(tr("Drive:"), box), 0, 0);
+  drives_ = new QComboBox(box);
+  drives_->setObjectName("drives");
+  places_ = startingPlaces();
+  for (const std::string& place : places_) drives_->addItem(QString::fromStdString(place));
+  grid->addWidget(drives_, 0, 1);
+  auto* search = button(tr("&Search"), "search", box);
+  grid->addWidget(search, 0, 2);
+
+  grid->addWidget(new QLabel(tr("Path"), box), 1, 0);
+  path_ = new QLineEdit(box);
+  path_->setObjectName("path");
+  path_->setReadOnly(true);
+  grid->addWidget(path_, 1, 1, 1, 2);
+
+  grid->addWidget(new QLabel(tr("Folders:"), box), 2, 0, 1, 2);
+  upOneLevel_ = button(tr("&Up One Level"), "upOneLevel", box);
+  grid->addWidget(upOneLevel_, 2, 2);
+  folders_ = new QListWidget(box);
+  folders_->setObjectName("folders");
+  grid->addWidget(folders_, 3, 0, 1, 3);
+  grid->addWidget(new QLabel(tr("TCF Files:"), box), 4, 0, 1, 2);
+  addFile_ = button(tr("&Add File"), "addFile", box);
+  grid->addWidget(addFile_, 4, 2);
+  cardFiles_ = new QListWidget(box);
+  cardFiles_->setObjectName("cardFiles");
+  grid->addWidget(cardFiles_, 5, 0, 1, 3);
+
+  connect(drives_, &QComboBox::activated, this, [this](int index) {
+    if (index >= 0 && static_cast<size_t>(index) < places_.size())
+      showFolder(places_[static_cast<size_t>(index)]);
+  });
+  connect(search, &QPushButton::clicked, this, [this] { searchNewestCards(); });
+  connect(upOneLevel_, &QPushButton::clicked, this, [this] {
+    const std::string parent = parentFolder(folder_);
+    if (!parent.empty()) showFolder(parent);
+  });
+  connect(folders_, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem* item) { showFolder(joinPath(folder_, item->text().toStdString())); });
+  connect(cardFiles_, &QListWidget::itemSelectionChanged, this,
+          [this] { addFile_->setEnabled(!cardFiles_->selectedItems().isEmpty()); });
+  connect(cardFiles_, &QListWidget::itemActivated, this, [this] { addSelectedFile(); });
+  connect(addFile_, &QPushButton::clicked, this, [this] { addSelectedFile(); });
+  return box;
+}
+
+QWidget* HandicapDialog::buildListBox() {
+  auto* box = new QGroupBox(this);
+  auto* grid = new QGridLayout(box);
+  auto* buttons = new QHBoxLayout;
+  remove_ = button(tr("&Remove"), "remove", box);
+  clearList_ = button(tr("Clear &List"), "clearList", box);
+  editScratches_ = button(tr("&Edit Scratches..."), "editScratches", box);
+  buttons->addWidget(remove_);
+  buttons->addWidget(clearList_);
+  buttons->addWidget(editScratches_);
+  buttons->addStretch(1);
+  grid->addLayout(buttons, 0, 0);
+  entries_ = new QListWidget(box);
+  entries_->setObjectName("handicapList");
+  entries_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  entries_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  grid->addWidget(entries_, 1, 0);
+  summary_ = new QLabel(box);
+  summary_->setObjectName("summary");
+  grid->addWidget(summary_, 2, 0);
+
+  connect(remove_, &QPushButton::clicked, this, [this] { removeSelectedEntry(); });
+  connect(clearList_, &QPushButton::clicked, this, [this] { clearList(); });
+  connect(editScratches_, &QPushButton::clicked, this, [this] { editScratches(); });
+  connect(entries_, &QListWidget::itemSelectionChanged, this, [this] {
+    const bool selected = !entries_->selectedItems().isEmpty();
+    remove_->setEnabled(selected);
+    editScratches_->setEnabled(selected);
+  });
+  return box;
+}
+
+void HandicapDialog::showMode(bool mapMode) {
+  useMap_->setChecked(mapMode);
+  singleSim_->setChecked(!mapMode);
+  maps_->setEnabled(mapMode);
+  sims_->setEnabled(!mapMode);
+}
+
+void HandicapDialog::showList() {
+  entries_->clear();
+  for (const HandicapListEntry& entry : list_.entries())
+    entries_->addItem(QString::fromStdString(handicapListLine(entry)));
+  entries_->clearSelection();
+  entries_->setCurrentRow(-1);
+  remove_->setEnabled(false);
+  editScratches_->setEnabled(false);
+  showListButtons();
+}
+
+void HandicapDialog::showListButtons() {
+  summary_->setText(QString::fromStdString(handicapSummaryText(list_.size())));
+  clearList_->setEnabled(!list_.empty());
+  handicap_->setEnabled(!list_.empty());
+}
+
+void HandicapDialog::showFolder(const std::string& folder) {
+  std::string shown = folder.empty() ? std::string("/") : folder;
+  // A folder removed since it was last shown: its nearest parent that is left.
+  while (!isFolder(shown) && !parentFolder(shown).empty()) shown = parentFolder(shown);
+  const CardFolderList listing = listCardFolder(shown);
+  folder_ = shown;
+  path_->setText(QString::fromStdString(shown));
+  upOneLevel_->setEnabled(!parentFolder(shown).empty());
+  folders_->clear();
+  for (const std::string& name : listing.subfolders) folders_->addItem(QString::fromStdString(name));
+  cardFiles_->clear();
+  for (const std::string& name : listing.cardFiles) cardFiles_->addItem(QString::fromStdString(name));
+  addFile_->setEnabled(false);
+  drives_->setCurrentIndex(placeHolding(places_, shown));
+  store_.write(setting::kImportFolder, shown);
+}
+
+void HandicapDialog::usePlaces(std::vector<std::string> places) {
+  if (places.empty()) return;
+  places_ = std::move(places);
+  drives_->clear();
+  for (const std::string& place : places_) drives_->addItem(QString::fromStdString(place));
+  showFolder(places_.front());
+}
+
+void HandicapDialog::searchNewestCards() {
+  const int index = drives_->currentIndex();
+  const std::string place = index >= 0 && static_cast<size_t>(index) < places_.size()
+                                ? places_[static_cast<size_t>(index)]
+                                : std::string("/");
+  QProgressDialog progress(
+      tr("Searching %1 for recent Stridewell 5 files...").arg(QString::fromStdString(place)), tr("Cancel"), 0,
+      0, this);
+  progress.setWindowTitle(tr("Search"));
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(0);
+  progress.show();
+  QApplication::processEvents();
+  const NewestCardSearch search = findNewestCardFolder(place, [&progress] {
+    QApplication::processEvents();
+    return !progress.wasCanceled();
+  });
+  progress.close();
+  if (search.folder.empty() && !search.cancelled) {
+    ui_.warning("No Stridewell 5 files were found on " + place);
+  }
+  showFolder(!search.folder.empty() && !search.cancelled ? search.folder : place);
+}
+
+void HandicapDialog::addSelectedFile() {
+  const QList<QListWidgetItem*> selected = cardFiles_->selectedItems();
+  if (selected.isEmpty()) return;
+  const std::string name = selected.front()->text().toStdString();
+  const HandicapListAdd added = list_.add(name, folder_);
+  if (added == HandicapListAdd::kDuplicate) {
+    ui_.warning(duplicateFileText(name));
+  } else if (added == HandicapListAdd::kAdded) {
+    entries_->addItem(QString::fromStdString(handicapListLine(list_.entries().back())));
+    entries_->scrollToBottom();
+  }
+  showListButtons();
+}
+
+void HandicapDialog::removeSelectedEntry() {
+  const int row = entries_->currentRow();
+  if (row < 0 || !entries_->item(row)->isSelected()) return;
+  list_.remove(static_cast<size_t>(row));
+  showList();
+}
+
+void HandicapDialog::clearList() {
+  list_.clear();
+  showList();
+}
+
+void HandicapDialog::editScratches() {
+  const int row = entries_->currentRow();
+  if (row < 0 || static_cast<size_t>(row) >= list_.size()) return;
+  const HandicapListEntry& entry = list_.entries()[static_cast<size_t>(row)];
+  gui::editScratches(joinPath(entry.folder, entry.fileName), workspace_, ui_, this);
+}
+
+void HandicapDialog::accept() {
+  const bool mapMode = useMap_->isChecked();
+  std::vector<SettingsStore::Change> changes;
+  auto change = [&changes](std::string_view key, std::string value) {
+    changes.push_back({std::string(kSettingsSection), std::string(key), std::move(value)});
+  };
+  change(setting::kSingleSim, singleSim_->isChecked() ? "y" : "n");
+  change(setting::kUseMaps, mapMode ? "y" : "n");
+  const std::string mapName(simMapNameForEntry(maps_->currentIndex()));
+  change(setting::kSimMapName, mapName);
+  change(setting::kDryOnly, "n");
+  const std::string simName = sims_->currentText().toStdString();
+  if (simList_.count > 0) change(setting::kSimName, simName);
+  store_.write(changes);
+
+  setup_ = HandicapSetup{};
+  setup_.mapMode = mapMode;
+  setup_.dryOnly = false;
+  if (mapMode) {
+    setup_.simMap = resolveSimMap(store_, workspace_, mapName);
+  } else {
+    setup_.simName = simName;
+    setup_.simPath = singleSimPath(simList_, sims_->currentIndex(), workspace_);
+  }
+  sharedList() = list_;
+  QDialog::accept();
+}
+
+void HandicapDialog::reject() {
+  store_.write(setting::kImportFolder, folder_);
+  QDialog::reject();
+}
+
+}  // namespace stridewell::gui

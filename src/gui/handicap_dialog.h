@@ -1,0 +1,103 @@
+// The Handicap Races dialog: the mode (one SIM for every race, or an SI Map
+// that picks a SIM per race), a folder browser over card files (plain and
+// archived), the search for the folder with the newest card, and the list
+// of up to 64 card files to handicap. On "Handicap" it writes the user's
+// choices to the settings and yields the run's setup and input paths; the
+// list is kept for the next opening in this process. User-interface thread.
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+#include "handicap/handicap_list.h"
+#include "handicap/handicap_run.h"
+#include "handicap/sim_list.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace stridewell {
+class SettingsStore;
+class UserInteraction;
+struct Workspace;
+}  // namespace stridewell
+
+namespace stridewell::gui {
+
+class HandicapDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  HandicapDialog(SettingsStore& store, const Workspace& workspace, UserInteraction& ui,
+                 QWidget* parent = nullptr);
+
+  // The list kept between openings; the dialog starts with it and replaces
+  // it on "Handicap".
+  static HandicapList& sharedList();
+
+  // After "Handicap": the run's choices and its card files in list order.
+  const HandicapSetup& setup() const { return setup_; }
+  std::vector<std::string> inputPaths() const { return list_.paths(); }
+
+  // The folder browser shows `folder` (a missing folder: its nearest
+  // existing parent) and remembers it as IMPORTDIR.
+  void showFolder(const std::string& folder);
+  const std::string& shownFolder() const { return folder_; }
+  // Searches the place chosen in "Drive:" for the folder of the newest card.
+  void searchNewestCards();
+  // Offers `places` in "Drive:" instead of this machine's (the root, the
+  // home folder and the mounted volumes), and shows the first of them.
+  void usePlaces(std::vector<std::string> places);
+  // The dialog's list, as edited so far.
+  const HandicapList& list() const { return list_; }
+
+  void accept() override;
+  void reject() override;
+
+ private:
+  QWidget* buildModeBox();
+  QWidget* buildBrowser();
+  QWidget* buildListBox();
+  void showMode(bool mapMode);
+  void addSelectedFile();
+  void removeSelectedEntry();
+  void clearList();
+  void editScratches();
+  void showList();
+  void showListButtons();
+
+  SettingsStore& store_;
+  const Workspace& workspace_;
+  UserInteraction& ui_;
+  HandicapList list_;
+  HandicapSetup setup_;
+  SimList simList_;
+  std::vector<std::string> places_;
+  std::string folder_;
+
+  QRadioButton* singleSim_ = nullptr;
+  QRadioButton* useMap_ = nullptr;
+  QComboBox* sims_ = nullptr;
+  QComboBox* maps_ = nullptr;
+  QComboBox* drives_ = nullptr;
+  QListWidget* folders_ = nullptr;
+  QPushButton* upOneLevel_ = nullptr;
+  QLineEdit* path_ = nullptr;
+  QListWidget* cardFiles_ = nullptr;
+  QPushButton* addFile_ = nullptr;
+  QPushButton* remove_ = nullptr;
+  QPushButton* clearList_ = nullptr;
+  QPushButton* editScratches_ = nullptr;
+  QListWidget* entries_ = nullptr;
+  QLabel* summary_ = nullptr;
+  QCheckBox* dryOnly_ = nullptr;
+  QPushButton* handicap_ = nullptr;
+};
+
+}  // namespace stridewell::gui

@@ -1,0 +1,40 @@
+// The desktop program: refuses a second copy on the same Workspace, shows
+// the main window (maximised unless it was left otherwise) and lets it run
+// its start-up sequence.
+#include <QApplication>
+#include <QMessageBox>
+
+#include "app/setting_keys.h"
+#include "app/settings_store.h"
+#include "app/workspace.h"
+#include "gui/main_window.h"
+#include "gui/qt_interaction.h"
+#include "gui/single_instance.h"
+
+int main(int argc, char* argv[]) {
+  using namespace stridewell;
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Stridewell 5"));
+
+  const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
+  gui::SingleInstance instance;
+  if (instance.acquire(QString::fromStdString(workspace.base)) == gui::SingleInstance::Outcome::kHeldElsewhere) {
+    QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromLatin1(gui::kAlreadyRunning));
+    return 1;
+  }
+
+  gui::QtInteraction ui;
+  SettingsStore store(SettingsStore::defaultFile(), &ui);
+  gui::MainWindow window(store, ui);
+  ui.setOwner(&window);
+  QObject::connect(&window, &gui::MainWindow::startUpFinished, &app, [&app](bool ok) {
+    if (!ok) app.exit(1);
+  });
+  if (store.readFlag(kSettingsSection, setting::kMaximize, setting::kMaximizeDefault)) {
+    window.showMaximized();
+  } else {
+    window.show();
+  }
+  window.beginStartUp(workspace);
+  return QApplication::exec();
+}

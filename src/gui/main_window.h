@@ -1,0 +1,218 @@
+// The main window: a multi-document frame with the Handicap, Database,
+// Train and Help menus, the background picture while no results are open,
+// one result window per handicapped card file, and the print item that the
+// first handicap run adds to the menu bar. It runs the start-up sequence
+// one step per turn of the event loop, keeps the menu disabled until that
+// is done and while a long run holds the user-interface thread, shows the
+// training status in its title every second and refuses to close while a
+// SIM is being trained. User-interface thread only.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include "app/workspace.h"
+#include "handicap/handicap_run.h"
+
+class QAction;
+class QListWidget;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+
+namespace stridewell {
+class SettingsStore;
+class SimModel;
+class TrainingSession;
+class UserInteraction;
+}  // namespace stridewell
+
+namespace stridewell::gui {
+
+class FrameArea;
+class MainWindow;
+class ProgressDialog;
+
+// What the Handicap Races dialog hands to the run.
+struct HandicapChoice {
+  HandicapSetup setup;
+  std::vector<std::string> files;  // card files or archives, in run order
+};
+
+// One open result window: the card's name, its report file and the window.
+struct ResultWindow {
+  QString title;  // the card file's name without extension
+  QString path;   // its report in PREDICT
+  QPointer<QMdiSubWindow> frame;
+  QListWidget* list = nullptr;
+  const QObject* identity = nullptr;  // the frame, to recognise it while it is destroyed
+};
+
+// One report of the last run, as "&Print Handicap Results..." offers it.
+struct HandicappedResult {
+  QString displayName;
+  QString folder;
+  QString fileName;
+};
+
+// What the window needs to know of the background training.
+class TrainingMonitor {
+ public:
+  virtual ~TrainingMonitor() = default;
+  virtual bool running() const = 0;
+  // How many statuses were given so far, and the latest one's text.
+  virtual uint64_t statusCount() const = 0;
+  virtual std::string statusText() const = 0;
+};
+
+// The commands that open other windows, so that tests can stand in for
+// them; defaultFrameCommands() gives the program's own.
+struct FrameCommands {
+  std::function<std::optional<HandicapChoice>(MainWindow&)> chooseHandicap;
+  std::function<void(MainWindow&)> printHandicapResults;
+  std::function<void(MainWindow&)> printerSetup;
+  std::function<void(MainWindow&, const ResultWindow&)> printResultWindow;
+  std::function<bool(const QString& manualFile)> openManual;
+};
+FrameCommands defaultFrameCommands();
+
+enum class Command {
+  kHandicapRaces,
+  kPrintHandicapResults,
+  kPrinterSetup,
+  kExit,
+  kProfitLoss,
+  kCreateDataset,
+  kDeleteDataset,
+  kRenameDataset,
+  kSplitDataset,
+  kCombineDatasets,
+  kExoticsReport,
+  kDailyDoubleReport,
+  kContentsReport,
+  kPrepSim,
+  kTrainSim,
+  kStopTraining,
+  kDeleteSim,
+  kRenameSim,
+  kAbout,
+  kUserManual,
+};
+
+inline constexpr const char* kTrainingInProgress = "Training is in progress; stop training first";
+inline constexpr const char* kMainTitle = "Stridewell 5";
+
+class MainWindow final : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // `training` may be null until a training front end is attached.
+  MainWindow(SettingsStore& store, UserInteraction& ui, FrameCommands commands = defaultFrameCommands(),
+             QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Starts the start-up sequence in `workspace`; startUpFinished(true) is
+  // emitted with the menu enabled, or startUpFinished(false) after the
+  // error box when a folder or the SIM engine cannot be set up.
+  void beginStartUp(const Workspace& workspace);
+  bool startedUp() const { return startUpStep_ == kStartUpDone; }
+  const Workspace& workspace() const { return workspace_; }
+
+  void setTrainingMonitor(const TrainingMonitor* monitor) { training_ = monitor; }
+  SimModel& foregroundModel() { return *foreground_; }
+  SimModel& trainingModel() { return *trainingModel_; }
+  UserInteraction& ui() { return ui_; }
+  SettingsStore& settings() { return store_; }
+  ProgressDialog& progressDialog() { return *progress_; }
+  FrameArea& area() { return *area_; }
+
+  QAction* action(Command command) const;
+  QMenu* menu(int position) const;  // 0 Handicap, 1 Database, 2 Train, 3 Help
+  // Re-evaluates which commands may be chosen (also done whenever a menu
+  // opens).
+  void updateCommandStates();
+  bool menuEnabled() const { return menuEnabled_; }
+  // The four menus and the print item; with `frameToo` also the window.
+  // Enabling brings the window to the front.
+  void setMenuEnabled(bool enabled, bool frameToo = false);
+
+  // Clears the last run's windows, handicaps `choice` under the progress
+  // window with the menu and window disabled, and opens a result window
+  // per report written.
+  void runHandicap(const HandicapChoice& choice);
+
+  const std::vector<ResultWindow>& resultWindows() const { return results_; }
+  const std::vector<HandicappedResult>& handicappedResults() const { return handicapped_; }
+  // Index into resultWindows() of the active window, -1 when none.
+  int activeResultIndex() const;
+  // The menu-bar print item, null until the first run and after the last
+  // result window closed; its position is 4 while it exists, else -1.
+  QAction* printerItem() const { return printerItem_; }
+  int printerItemPosition() const;
+  void closeAllResultWindows();
+
+  // The manual beside the program, else the one in the source tree.
+  static QString manualFile();
+
+ signals:
+  void startUpFinished(bool ok);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  enum { kStartUpDone = 7 };
+  class CommandScope;
+
+  void buildMenus();
+  QAction* addCommand(QMenu* menu, Command command, const QString& text);
+  void runStartUpStep();
+  void onCommand(Command command);
+  void showAbout();
+  void showManual();
+  void hideResultWindows();
+  void showResultWindows();
+  void openResultWindow(const QString& title, const QString& path, int index, int count);
+  void placeResultWindows();
+  void onResultWindowClosed(QObject* closed);
+  void addPrinterItem();
+  void removePrinterItem();
+  void onTimer();
+
+  SettingsStore& store_;
+  UserInteraction& ui_;
+  FrameCommands commands_;
+  Workspace workspace_;
+  int startUpStep_ = 0;
+  bool menuEnabled_ = true;
+  bool busy_ = false;
+  bool quitPending_ = false;
+  bool closing_ = false;
+  bool wasMinimised_ = false;
+  const TrainingMonitor* training_ = nullptr;
+  uint64_t shownStatus_ = 0;
+  std::unique_ptr<SimModel> foreground_;
+  std::unique_ptr<SimModel> trainingModel_;
+  FrameArea* area_ = nullptr;
+  ProgressDialog* progress_ = nullptr;
+  QTimer* timer_ = nullptr;
+  std::vector<QMenu*> menus_;
+  std::vector<std::pair<Command, QAction*>> actions_;
+  QAction* printerItem_ = nullptr;
+  std::vector<ResultWindow> results_;
+  std::vector<HandicappedResult> handicapped_;
+};
+
+// Lines of a report file as a result window lists them, line ends removed,
+// long lines whole. Empty when the file cannot be read.
+QStringList resultFileLines(const QString& path);
+
+}  // namespace stridewell::gui

@@ -1,0 +1,511 @@
+// The handicap dialogs driven through their widgets on the offscreen
+// platform: the Handicap Races dialog's list rules, settings and the setup
+// it yields; the SIM Mapping dialog's store and restore across tabs, Reset,
+// OK and Cancel; the Scratch Editor's save and cancel. With
+// STRIDEWELL_SCREENSHOTS set to a folder, also writes the pictures of the
+// two main dialogs there (docs/screenshots).
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/folder_browsing.h"
+#include "app/scratch_edit.h"
+#include "app/setting_keys.h"
+#include "app/settings_store.h"
+#include "app/workspace.h"
+#include "gui/handicap_dialog.h"
+#include "gui/scratch_editor_dialog.h"
+#include "gui/sim_mapping_dialog.h"
+#include "handicap/sim_map.h"
+#include "support/recording_interaction.h"
+#include "support/temp_folder.h"
+
+namespace fs = std::filesystem;
+using namespace stridewell;
+using stridewell::gui::HandicapDialog;
+using stridewell::gui::ScratchEditorDialog;
+using stridewell::gui::SimMappingDialog;
+using Kind = test::RecordingInteraction::Kind;
+
+namespace {
+
+const fs::path kExamples = fs::path(STRIDEWELL_SOURCE_DIR) / "examples";
+
+std::string readAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+template <typename T>
+T* child(QWidget& parent, const char* name) {
+  T* found = parent.findChild<T*>(name);
+  if (found == nullptr) qFatal("no widget %s", name);
+  return found;
+}
+
+QStringList lines(const QListWidget* list) {
+  QStringList texts;
+  for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
+  return texts;
+}
+
+void selectText(QListWidget* list, const QString& text) {
+  const QList<QListWidgetItem*> items = list->findItems(text, Qt::MatchExactly);
+  if (items.isEmpty()) qFatal("no item %s", qPrintable(text));
+  list->setCurrentItem(items.front());
+}
+
+}  // namespace
+
+class DialogsTest : public QObject {
+  Q_OBJECT
+
+ private:
+  // A fresh user per test: settings file, Workspace with one SIM of its
+  // own, and two card folders holding a file of the same name.
+  struct User {
+    test::TempFolder folder;
+    Workspace workspace;
+    std::unique_ptr<SettingsStore> store;
+    test::RecordingInteraction ui;
+    std::string cardsA, cardsB;
+
+    User() {
+      workspace = workspaceAt((folder.path() / "program").string(), (folder.path() / "home").string());
+      fs::create_directories(workspace.programFolder);
+      fs::create_directories(workspace.sim);
+      fs::create_directories(workspace.unzip);
+      fs::copy_file(fs::path(STRIDEWELL_SOURCE_DIR) / "data" / "Default.SIM",
+                    fs::path(workspace.programFolder) / "Default.SIM");
+      std::ofstream(fs::path(workspace.sim) / "Alpha.SIM") << "weights";
+      store = std::make_unique<SettingsStore>((folder.path() / "settings.conf").string());
+      cardsA = (folder.path() / "cards" / "a").string();
+      cardsB = (folder.path() / "cards" / "b").string();
+      fs::create_directories(cardsA);
+      fs::create_directories(cardsB);
+      for (const char* name : {"SAX0313.TCF", "SAX0314.TCF"}) {
+        fs::copy_file(kExamples / "plain" / name, fs::path(cardsA) / name);
+      }
+      fs::copy_file(kExamples / "plain" / "SAX0313.TCF", fs::path(cardsB) / "SAX0313.TCF");
+      fs::copy_file(kExamples / "zipped" / "SAX0316M.ZIP", fs::path(cardsB) / "SAX0316M.ZIP");
+      store->write(setting::kImportFolder, cardsA);
+    }
+    // What another run of the program would read.
+    SettingsStore reread() const { return SettingsStore(store->file()); }
+  };
+
+  static void addFile(HandicapDialog& dialog, const QString& name) {
+    selectText(child<QListWidget>(dialog, "cardFiles"), name);
+    QVERIFY(child<QPushButton>(dialog, "addFile")->isEnabled());
+    QTest::mouseClick(child<QPushButton>(dialog, "addFile"), Qt::LeftButton);
+  }
+
+ private slots:
+  void init() { HandicapDialog::sharedList().clear(); }
+
+  void handicapDialogOpensWithTheLastChoices() {
+    User user;
+    user.store->write(setting::kSingleSim, "n");
+    user.store->write(setting::kUseMaps, "y");
+    user.store->write(setting::kSimMapName, "SI Map 4");
+    HandicapDialog dialog(*user.store, user.workspace, user.ui);
+    QVERIFY(child<QRadioButton>(dialog, "useMap")->isChecked());
+    QVERIFY(child<QComboBox>(dialog, "maps")->isEnabled());
+    QVERIFY(!child<QComboBox>(dialog, "sims")->isEnabled());
+    QCOMPARE(child<QComboBox>(dialog, "maps")->currentText(), QString("4"));
+    QCOMPARE(child<QComboBox>(dialog, "sims")->count(), 2);  // Default, Alpha
+    QVERIFY(child<QCheckBox>(dialog, "dryOnly")->isHidden());
+    QVERIFY(!child<QCheckBox>(dialog, "dryOnly")->isEnabled());
+
+    // The browser shows IMPORTDIR with its card files, nothing chosen yet.
+    QCOMPARE(child<QLineEdit>(dialog, "path")->text(), QString::fromStdString(user.cardsA));
+    QCOMPARE(lines(child<QListWidget>(dialog, "cardFiles")), QStringList({"SAX0313.TCF", "SAX0314.TCF"}));
+    QVERIFY(!child<QPushButton>(dialog, "addFile")->isEnabled());
+    QVERIFY(child<QPushButton>(dialog, "upOneLevel")->isEnabled());
+
+    // An empty list can be neither handicapped nor cleared.
+    QCOMPARE(child<QLabel>(dialog, "summary")->text(), QString("Total files:   0"));
+    QVERIFY(!child<QPushButton>(dialog, "handicap")->isEnabled());
+    QVERIFY(!child<QPushButton>(dialog, "clearList")->isEnabled());
+    QVERIFY(!child<QPushButton>(dialog, "remove")->isEnabled());
+    QVERIFY(!child<QPushButton>(dialog, "editScratches")->isEnabled());
+
+    // Switching the mode switches which drop-down is live.
+    child<QRadioButton>(dialog, "singleSim")->click();
+    QVERIFY(!child<QComboBox>(dialog, "maps")->isEnabled());
+    QVERIFY(child<QComboBox>(dialog, "sims")->isEnabled());
+  }
+
+  void handicapListRefusesDuplicatesAndKeepsItsButtonsRight() {
+    User user;
+    HandicapDialog dialog(*user.store, user.workspace, user.ui);
+    auto* list = child<QListWidget>(dialog, "handicapList");
+    addFile(dialog, "SAX0313.TCF");
+    QCOMPARE(lines(list), QStringList({QString::fromStdString("SAX0313.TCF  " + user.cardsA)}));
+    QCOMPARE(child<QLabel>(dialog, "summary")->text(), QString("Total files:   1"));
+    QVERIFY(child<QPushButton>(dialog, "handicap")->isEnabled());
+    QVERIFY(child<QPushButton>(dialog, "clearList")->isEnabled());
+
+    // The same name from another folder is refused, with a warning.
+    dialog.showFolder(user.cardsB);
+    QCOMPARE(user.reread().read(setting::kImportFolder, ""), user.cardsB);
+    QCOMPARE(lines(child<QListWidget>(dialog, "cardFiles")), QStringList({"SAX0313.TCF", "SAX0316.TCF"}));
+    addFile(dialog, "SAX0313.TCF");
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(user.ui.calls().size(), size_t{1});
+    QVERIFY(user.ui.calls()[0] ==
+            (test::RecordingInteraction::Call{Kind::kWarning, "Warning",
+                                              "SAX0313.TCF is already in list (duplicate ignored)"}));
+    addFile(dialog, "SAX0316.TCF");  // the archive, under its card's name
+    QCOMPARE(list->count(), 2);
+
+    // Selecting a line enables Remove and Edit Scratches; removing disables them.
+    list->setCurrentRow(0);
+    QVERIFY(child<QPushButton>(dialog, "remove")->isEnabled());
+    QVERIFY(child<QPushButton>(dialog, "editScratches")->isEnabled());
+    QTest::mouseClick(child<QPushButton>(dialog, "remove"), Qt::LeftButton);
+    QCOMPARE(lines(list), QStringList({QString::fromStdString("SAX0316.TCF  " + user.cardsB)}));
+    QVERIFY(!child<QPushButton>(dialog, "remove")->isEnabled());
+    QVERIFY(!child<QPushButton>(dialog, "editScratches")->isEnabled());
+    QCOMPARE(child<QLabel>(dialog, "summary")->text(), QString("Total files:   1"));
+
+    // Up one level shows the folders; Clear List empties the list.
+    QTest::mouseClick(child<QPushButton>(dialog, "upOneLevel"), Qt::LeftButton);
+    QCOMPARE(child<QLineEdit>(dialog, "path")->text(), QString::fromStdString(parentFolder(user.cardsB)));
+    QCOMPARE(lines(child<QListWidget>(dialog, "folders")), QStringList({"a", "b"}));
+    QCOMPARE(child<QListWidget>(dialog, "cardFiles")->count(), 0);
+    auto* folders = child<QListWidget>(dialog, "folders");
+    emit folders->itemActivated(folders->item(0));  // a double click goes into the folder
+    QCOMPARE(dialog.shownFolder(), user.cardsA);
+    QTest::mouseClick(child<QPushButton>(dialog, "clearList"), Qt::LeftButton);
+    QCOMPARE(list->count(), 0);
+    QVERIFY(!child<QPushButton>(dialog, "handicap")->isEnabled());
+    QCOMPARE(child<QLabel>(dialog, "summary")->text(), QString("Total files:   0"));
+  }
+
+  void aFullListSilentlyRefusesMoreFiles() {
+    User user;
+    for (int i = 0; i < 64; ++i) {
+      HandicapDialog::sharedList().add("ABC" + std::to_string(1000 + i) + ".TCF", "/elsewhere");
+    }
+    HandicapDialog dialog(*user.store, user.workspace, user.ui);
+    QCOMPARE(child<QLabel>(dialog, "summary")->text(), QString("Total files:  64"));
+    addFile(dialog, "SAX0313.TCF");
+    QCOMPARE(child<QListWidget>(dialog, "handicapList")->count(), 64);
+    QVERIFY(user.ui.calls().empty());
+  }
+
+  void handicapYieldsTheSetupAndKeepsTheList() {
+    User user;
+    SimMap third = defaultSimMap();
+    third.rules[0].sim = "Alpha";
+    QVERIFY(saveSimMap(*user.store, 2, third));
+    {
+      HandicapDialog dialog(*user.store, user.workspace, user.ui);
+      addFile(dialog, "SAX0314.TCF");
+      addFile(dialog, "SAX0313.TCF");
+      child<QRadioButton>(dialog, "useMap")->click();
+      child<QComboBox>(dialog, "maps")->setCurrentIndex(2);
+      QTest::mouseClick(child<QPushButton>(dialog, "handicap"), Qt::LeftButton);
+      QCOMPARE(dialog.result(), int(QDialog::Accepted));
+      QVERIFY(dialog.setup().mapMode);
+      QVERIFY(!dialog.setup().dryOnly);
+      QVERIFY(dialog.setup().simMap[0].enabled);
+      QCOMPARE(dialog.setup().simMap[0].weightsPath, user.workspace.sim + "/Alpha.SIM");
+      QVERIFY(!dialog.setup().simMap[1].enabled);
+      QCOMPARE(dialog.inputPaths(),
+               (std::vector<std::string>{user.cardsA + "/SAX0314.TCF", user.cardsA + "/SAX0313.TCF"}));
+    }
+    SettingsStore after = user.reread();
+    QCOMPARE(after.read(setting::kSingleSim, ""), std::string("n"));
+    QCOMPARE(after.read(setting::kUseMaps, ""), std::string("y"));
+    QCOMPARE(after.read(setting::kSimMapName, ""), std::string("SI Map 3"));
+    QCOMPARE(after.read(setting::kDryOnly, ""), std::string("n"));
+
+    // The next opening starts with that list; Cancel keeps it as it was.
+    {
+      HandicapDialog dialog(*user.store, user.workspace, user.ui);
+      QCOMPARE(child<QListWidget>(dialog, "handicapList")->count(), 2);
+      QVERIFY(child<QRadioButton>(dialog, "useMap")->isChecked());
+      QTest::mouseClick(child<QPushButton>(dialog, "clearList"), Qt::LeftButton);
+      dialog.showFolder(user.cardsB);
+      user.store->write(setting::kImportFolder, "/somewhere/else");
+      QTest::mouseClick(child<QPushButton>(dialog, "cancel"), Qt::LeftButton);
+      QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+    QCOMPARE(HandicapDialog::sharedList().size(), size_t{2});
+    QCOMPARE(user.reread().read(setting::kImportFolder, ""), user.cardsB);
+
+    // Single-SIM mode: the SIM folder's file of the chosen name.
+    {
+      HandicapDialog dialog(*user.store, user.workspace, user.ui);
+      child<QRadioButton>(dialog, "singleSim")->click();
+      child<QComboBox>(dialog, "sims")->setCurrentText("Alpha");
+      QTest::mouseClick(child<QPushButton>(dialog, "handicap"), Qt::LeftButton);
+      QVERIFY(!dialog.setup().mapMode);
+      QCOMPARE(dialog.setup().simName, std::string("Alpha"));
+      QCOMPARE(dialog.setup().simPath, user.workspace.sim + "/Alpha.SIM");
+    }
+    QCOMPARE(user.reread().read(setting::kSimName, ""), std::string("Alpha"));
+    QCOMPARE(user.reread().read(setting::kSingleSim, ""), std::string("y"));
+    QCOMPARE(user.reread().read(setting::kUseMaps, ""), std::string("n"));
+  }
+
+  void aMissingImportFolderShowsItsNearestParent() {
+    User user;
+    user.store->write(setting::kImportFolder, user.cardsA + "/gone/deeper");
+    HandicapDialog dialog(*user.store, user.workspace, user.ui);
+    QCOMPARE(dialog.shownFolder(), user.cardsA);
+    QCOMPARE(child<QListWidget>(dialog, "cardFiles")->count(), 2);
+  }
+
+  void searchShowsTheFolderOfTheNewestCard() {
+    User user;
+    const fs::path cards = fs::path(user.cardsA).parent_path();
+    const fs::path empty = user.folder.path() / "empty";
+    fs::create_directories(empty / "sub");
+    const auto now = fs::file_time_type::clock::now();
+    for (const auto& entry : fs::recursive_directory_iterator(cards)) {
+      if (entry.is_regular_file()) fs::last_write_time(entry.path(), now - std::chrono::hours(2));
+    }
+    fs::last_write_time(fs::path(user.cardsB) / "SAX0316M.ZIP", now - std::chrono::hours(1));
+
+    HandicapDialog dialog(*user.store, user.workspace, user.ui);
+    dialog.usePlaces({cards.string(), empty.string()});
+    QCOMPARE(dialog.shownFolder(), cards.string());
+    dialog.searchNewestCards();
+    QCOMPARE(dialog.shownFolder(), user.cardsB);
+    QCOMPARE(user.reread().read(setting::kImportFolder, ""), user.cardsB);
+    QVERIFY(user.ui.calls().empty());
+
+    // Nothing found: a warning, and the browser at the place searched.
+    child<QComboBox>(dialog, "drives")->setCurrentIndex(1);
+    dialog.searchNewestCards();
+    QCOMPARE(dialog.shownFolder(), empty.string());
+    QCOMPARE(user.ui.calls().size(), size_t{1});
+    QVERIFY(user.ui.calls()[0] ==
+            (test::RecordingInteraction::Call{Kind::kWarning, "Warning",
+                                              "No Stridewell 5 files were found on " + empty.string()}));
+  }
+
+  void simMappingStoresAndRestoresAcrossTabs() {
+    User user;
+    SimMap second = defaultSimMap();
+    second.comment = "two";
+    second.rules[1] = {true, "AQ", 2, 1, 0, 5, "Alpha"};
+    second.rules[2] = {true, "", 0, 0, 0, 0, "Gone"};    // a SIM that was deleted
+    second.rules[3] = {false, "", 7, 0, 0, 0, "Alpha"};  // an index no list has
+    QVERIFY(saveSimMap(*user.store, 1, second));
+    user.store->write(setting::kSimMapName, "SI Map 2");
+
+    SimMappingDialog dialog(*user.store, user.workspace);
+    auto* tabs = child<QTabBar>(dialog, "mapTabs");
+    QCOMPARE(tabs->count(), 5);
+    QCOMPARE(tabs->tabText(4), QString("SI Map 5"));
+    QCOMPARE(tabs->currentIndex(), 1);
+    QCOMPARE(child<QLineEdit>(dialog, "comment")->text(), QString("two"));
+    QVERIFY(child<QCheckBox>(dialog, "rule2On")->isChecked());
+    QCOMPARE(child<QLineEdit>(dialog, "rule2Track")->text(), QString("AQ"));
+    QCOMPARE(child<QComboBox>(dialog, "rule2Distance")->currentText(), QString("Sprint"));
+    QCOMPARE(child<QComboBox>(dialog, "rule2Surface")->currentText(), QString("Turf"));
+    QCOMPARE(child<QComboBox>(dialog, "rule2Class")->currentText(), QString("Stakes"));
+    QCOMPARE(child<QComboBox>(dialog, "rule2Sim")->currentText(), QString("Alpha"));
+    QCOMPARE(child<QComboBox>(dialog, "rule3Sim")->currentText(), QString("Default"));
+    QCOMPARE(child<QLineEdit>(dialog, "rule2Track")->maxLength(), 3);
+    // A row's controls show only while it is checked.
+    QVERIFY(!child<QComboBox>(dialog, "rule2Sim")->isHidden());
+    QVERIFY(child<QComboBox>(dialog, "rule5Sim")->isHidden());
+    QVERIFY(child<QLineEdit>(dialog, "rule5Track")->isHidden());
+
+    // Checking a row stores it at once and shows its controls.
+    child<QCheckBox>(dialog, "rule5On")->click();
+    QVERIFY(dialog.maps()[1].rules[4].enabled);
+    QVERIFY(!child<QLineEdit>(dialog, "rule5Track")->isHidden());
+    child<QLineEdit>(dialog, "comment")->setText("two, edited");
+    child<QLineEdit>(dialog, "rule5Track")->setText("SA");
+
+    tabs->setCurrentIndex(0);
+    QCOMPARE(dialog.currentMap(), 0);
+    QCOMPARE(dialog.maps()[1].comment, std::string("two, edited"));
+    QCOMPARE(dialog.maps()[1].rules[4].track, std::string("SA"));
+    QCOMPARE(dialog.maps()[1].rules[2].sim, std::string("Gone"));  // not replaced by what was shown
+    QCOMPARE(dialog.maps()[1].rules[3].distance, 7);
+    QCOMPARE(child<QLineEdit>(dialog, "comment")->text(), QString());
+    QVERIFY(child<QCheckBox>(dialog, "rule1On")->isChecked());
+    QVERIFY(!child<QCheckBox>(dialog, "rule2On")->isChecked());
+    child<QComboBox>(dialog, "rule1Condition")->setCurrentIndex(2);
+
+    tabs->setCurrentIndex(1);
+    QCOMPARE(dialog.maps()[0].rules[0].condition, 2);
+    QCOMPARE(child<QLineEdit>(dialog, "comment")->text(), QString("two, edited"));
+    QCOMPARE(child<QLineEdit>(dialog, "rule5Track")->text(), QString("SA"));
+    QVERIFY(child<QCheckBox>(dialog, "rule5On")->isChecked());
+
+    // Picking a SIM for the row of the deleted one replaces it.
+    auto* gone = child<QComboBox>(dialog, "rule3Sim");
+    gone->setCurrentIndex(1);
+    emit gone->activated(1);
+    tabs->setCurrentIndex(2);
+    QCOMPARE(dialog.maps()[1].rules[2].sim, std::string("Alpha"));
+  }
+
+  void simMappingResetOkAndCancel() {
+    User user;
+    SimMap second = defaultSimMap();
+    second.comment = "two";
+    second.rules[1] = {true, "AQ", 2, 1, 0, 5, "Alpha"};
+    second.rules[3] = {false, "", 7, 0, 0, 0, "Alpha"};
+    QVERIFY(saveSimMap(*user.store, 1, second));
+    user.store->write(setting::kSimMapName, "SI Map 2");
+
+    {  // Cancel writes nothing, whatever was edited on any tab.
+      SimMappingDialog dialog(*user.store, user.workspace);
+      child<QLineEdit>(dialog, "comment")->setText("lost");
+      child<QTabBar>(dialog, "mapTabs")->setCurrentIndex(3);
+      child<QCheckBox>(dialog, "rule1On")->click();
+      QTest::mouseClick(child<QPushButton>(dialog, "cancel"), Qt::LeftButton);
+    }
+    SettingsStore afterCancel = user.reread();
+    QVERIFY(loadSimMap(afterCancel, 1) == second);
+    QCOMPARE(afterCancel.read("SI Map 4", "1ON", "missing"), std::string("missing"));
+
+    {  // Reset touches the shown map only; OK writes all five.
+      SimMappingDialog dialog(*user.store, user.workspace);
+      child<QTabBar>(dialog, "mapTabs")->setCurrentIndex(0);
+      child<QLineEdit>(dialog, "comment")->setText("first");
+      child<QTabBar>(dialog, "mapTabs")->setCurrentIndex(1);
+      QTest::mouseClick(child<QPushButton>(dialog, "resetMap"), Qt::LeftButton);
+      QVERIFY(!child<QCheckBox>(dialog, "rule2On")->isChecked());
+      QCOMPARE(child<QLineEdit>(dialog, "comment")->text(), QString());
+      QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton);
+      QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    SettingsStore afterOk = user.reread();
+    QVERIFY(loadSimMap(afterOk, 1) == defaultSimMap());
+    QCOMPARE(loadSimMap(afterOk, 0).comment, std::string("first"));
+    for (const char* section : {"SI Map 3", "SI Map 4", "SI Map 5"}) {
+      QCOMPARE(afterOk.read(section, "1ON", "missing"), std::string("y"));
+      QCOMPARE(afterOk.read(section, "10NN", "missing"), std::string("Default"));
+    }
+    // The dialog never changes which map is used.
+    QCOMPARE(afterOk.read(setting::kSimMapName, ""), std::string("SI Map 2"));
+
+    {  // OK without touching a row keeps what the rows cannot show.
+      SimMap odd = defaultSimMap();
+      odd.rules[0] = {true, "", 7, 0, 0, 0, "Gone"};
+      QVERIFY(saveSimMap(*user.store, 1, odd));
+      SimMappingDialog dialog(*user.store, user.workspace);
+      QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton);
+      QVERIFY(loadSimMap(user.reread(), 1) == odd);
+    }
+  }
+
+  void scratchEditorSavesTheCheckedHorses() {
+    User user;
+    const fs::path card = fs::path(user.cardsA) / "SAX0313.TCF";
+    const std::string original = readAll(card);
+    ScratchCard before;
+    QVERIFY(loadScratchCard(card.string(), user.workspace, user.ui, before));
+    QVERIFY(before.items.size() > 3);
+
+    {  // Cancel leaves the card as it was.
+      ScratchEditorDialog dialog(card.string(), user.workspace, user.ui);
+      QVERIFY(dialog.loaded());
+      QCOMPARE(child<QLabel>(dialog, "fileName")->text(), QString::fromStdString(card.string()));
+      QCOMPARE(dialog.horseList()->count(), int(before.items.size()));
+      QCOMPARE(dialog.horseList()->item(0)->text(), QString::fromStdString(before.items[0].text));
+      dialog.horseList()->item(1)->setCheckState(Qt::Checked);
+      QTest::mouseClick(child<QPushButton>(dialog, "cancel"), Qt::LeftButton);
+    }
+    QCOMPARE(readAll(card), original);
+
+    {
+      ScratchEditorDialog dialog(card.string(), user.workspace, user.ui);
+      for (size_t i = 0; i < before.items.size(); ++i) {
+        const Qt::CheckState shown = dialog.horseList()->item(int(i))->checkState();
+        QCOMPARE(shown == Qt::Checked, before.items[i].scratched);
+        const bool editable = dialog.horseList()->item(int(i))->flags() & Qt::ItemIsUserCheckable;
+        QCOMPARE(editable, !before.items[i].locked);
+      }
+      const Qt::CheckState flipped = before.items[2].scratched ? Qt::Unchecked : Qt::Checked;
+      dialog.horseList()->item(2)->setCheckState(flipped);
+      QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton);
+      QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    ScratchCard after;
+    QVERIFY(loadScratchCard(card.string(), user.workspace, user.ui, after));
+    QCOMPARE(after.items.size(), before.items.size());
+    for (size_t i = 0; i < after.items.size(); ++i) {
+      QCOMPARE(after.items[i].scratched, i == 2 ? !before.items[i].scratched : before.items[i].scratched);
+    }
+    QVERIFY(user.ui.calls().empty());
+  }
+
+  void aFailedScratchSaveKeepsTheEditorOpen() {
+    User user;
+    const fs::path card = fs::path(user.cardsA) / "SAX0313.TCF";
+    ScratchEditorDialog dialog(card.string(), user.workspace, user.ui);
+    QVERIFY(dialog.loaded());
+    dialog.show();
+    dialog.horseList()->item(0)->setCheckState(Qt::Checked);
+    // The card changes behind the editor's back: it must not be overwritten.
+    const std::string changed = readAll(fs::path(user.cardsA) / "SAX0314.TCF");
+    std::ofstream(card, std::ios::binary | std::ios::trunc) << changed;
+    QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(user.ui.calls().size(), size_t{1});
+    QCOMPARE(user.ui.calls()[0].kind, Kind::kError);
+    QVERIFY(user.ui.calls()[0].text.starts_with("Error during save"));
+    QCOMPARE(readAll(card), changed);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    dialog.reject();
+  }
+
+  void scratchEditorRefusesAnInvalidCard() {
+    User user;
+    ScratchEditorDialog dialog((kExamples / "bad" / "SAX0313.TCF").string(), user.workspace, user.ui);
+    QVERIFY(!dialog.loaded());
+    QCOMPARE(user.ui.calls().size(), size_t{1});
+    QCOMPARE(user.ui.calls()[0].kind, Kind::kError);
+    QVERIFY(user.ui.calls()[0].text.starts_with("File is invalid."));
+  }
+
+  void screenshots() {
+    const QByteArray folder = qgetenv("STRIDEWELL_SCREENSHOTS");
+    if (folder.isEmpty()) QSKIP("set STRIDEWELL_SCREENSHOTS to a folder to write the dialogs' pictures");
+    User user;
+    {
+      HandicapDialog dialog(*user.store, user.workspace, user.ui);
+      addFile(dialog, "SAX0313.TCF");
+      addFile(dialog, "SAX0314.TCF");
+      dialog.resize(900, 560);
+      dialog.show();
+      QVERIFY(dialog.grab().save(QString::fromUtf8(folder) + "/handicap-races.png"));
+    }
+    {
+      SimMap first = defaultSimMap();
+      first.comment = "Sprints and routes";
+      first.rules[0] = {true, "", 2, 0, 0, 0, "Alpha"};
+      first.rules[1] = {true, "", 0, 0, 0, 0, "Default"};
+      QVERIFY(saveSimMap(*user.store, 0, first));
+      SimMappingDialog dialog(*user.store, user.workspace);
+      dialog.show();
+      QVERIFY(dialog.grab().save(QString::fromUtf8(folder) + "/sim-mapping.png"));
+    }
+  }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "dialogs_test.moc"

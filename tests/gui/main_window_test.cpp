@@ -1,0 +1,480 @@
+// The main window: start-up, the menus and their enabling rules, result
+// windows with the print item, the progress window's Cancel, Exit while
+// training, the single-instance lock, and a whole handicap run driven
+// through the Handicap Races dialog.
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/setting_keys.h"
+#include "app/settings_store.h"
+#include "app/workspace.h"
+#include "gui/frame_area.h"
+#include "gui/handicap_dialog.h"
+#include "gui/main_window.h"
+#include "gui/progress_dialog.h"
+#include "gui/single_instance.h"
+#include "model/pattern_record.h"
+#include "support/isolated_user.h"
+#include "support/recording_interaction.h"
+
+namespace fs = std::filesystem;
+using namespace stridewell;
+using namespace stridewell::gui;
+using stridewell::test::RecordingInteraction;
+
+namespace {
+
+const fs::path kExamples = fs::path(STRIDEWELL_SOURCE_DIR) / "examples" / "plain";
+
+class FakeTraining final : public TrainingMonitor {
+ public:
+  bool running() const override { return running_; }
+  uint64_t statusCount() const override { return count_; }
+  std::string statusText() const override { return text_; }
+  void give(std::string text) {
+    text_ = std::move(text);
+    ++count_;
+  }
+  bool running_ = false;
+
+ private:
+  uint64_t count_ = 0;
+  std::string text_;
+};
+
+// A user of its own (Workspace and settings in a temporary folder) and a
+// main window that went through start-up there.
+struct Frame {
+  explicit Frame(FrameCommands commands = {})
+      : store(SettingsStore::defaultFile(), &ui), window(store, ui, std::move(commands)) {
+    window.setTrainingMonitor(&training);
+    window.resize(1000, 760);
+    window.show();
+  }
+  bool startUp() {
+    QSignalSpy finished(&window, &MainWindow::startUpFinished);
+    window.beginStartUp(workspaceAt(programFolder(), defaultWorkspaceBase()));
+    if (!finished.wait(5000) && finished.isEmpty()) return false;
+    return finished.first().first().toBool();
+  }
+  HandicapChoice sampleRun(std::initializer_list<const char*> cards) {
+    HandicapChoice choice;
+    choice.setup.simName = "Default";
+    choice.setup.simPath = (fs::path(STRIDEWELL_SOURCE_DIR) / "data" / "Default.SIM").string();
+    for (const char* card : cards) choice.files.push_back((kExamples / card).string());
+    return choice;
+  }
+  QStringList titles() const {
+    QStringList result;
+    for (const ResultWindow& r : window.resultWindows()) result << r.title;
+    return result;
+  }
+
+  test::IsolatedUser user;
+  RecordingInteraction ui;
+  SettingsStore store;
+  FakeTraining training;
+  MainWindow window;
+};
+
+// Texts of a menu's entries, separators as "-".
+QStringList entries(QMenu* menu) {
+  QStringList texts;
+  for (QAction* action : menu->actions()) texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+  return texts;
+}
+
+QStringList fileLines(const fs::path& file) {
+  QStringList lines;
+  std::ifstream in(file, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines << QString::fromStdString(line);
+  }
+  return lines;
+}
+
+template <typename T>
+T* findTopLevel() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (auto* found = qobject_cast<T*>(widget); found && found->isVisible()) return found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void startUpMakesTheWorkspaceClearsScratchAndEnablesTheMenu();
+  void startUpStopsWhenAFolderCannotBeMade();
+  void menusHoldEveryItemInOrder();
+  void commandsFollowTrainingAndPatternFile();
+  void resultWindowsCascadeCloseAndTakeThePrintItem();
+  void printItemPrintsTheActiveWindow();
+  void progressCancelHidesAtOnceAndStopsTheRun();
+  void exitIsRefusedWhileTrainingAndSavesMaximize();
+  void closeDuringARunStopsItAndClosesAfter();
+  void timerPutsTrainingStatusInTitle();
+  void aboutBoxAndManual();
+  void secondInstanceIsRefused();
+  void handicapDialogRunShowsTheReport();
+  void screenshot();
+};
+
+void MainWindowTest::startUpMakesTheWorkspaceClearsScratchAndEnablesTheMenu() {
+  Frame frame;
+  const Workspace ws = workspaceAt(programFolder(), defaultWorkspaceBase());
+  fs::create_directories(ws.predict);
+  fs::create_directories(fs::path(ws.unzip) / "inner");
+  std::ofstream(fs::path(ws.predict) / "OLD.TXT") << "old report\n";
+  std::ofstream(fs::path(ws.predict) / "keep.DAT") << "not a report\n";
+  std::ofstream(fs::path(ws.unzip) / "SAX0313.TCF") << "unpacked\n";
+  QVERIFY(!frame.window.menuEnabled());
+  QVERIFY(!frame.window.menu(0)->menuAction()->isEnabled());
+
+  QVERIFY(frame.startUp());
+  QVERIFY(frame.window.menuEnabled());
+  for (int i = 0; i < 4; ++i) QVERIFY(frame.window.menu(i)->menuAction()->isEnabled());
+  for (const std::string& folder : {ws.predict, ws.datasets, ws.sim, ws.unzip, ws.trainData, ws.temp}) {
+    QVERIFY2(fs::is_directory(folder), folder.c_str());
+  }
+  QVERIFY(!fs::exists(fs::path(ws.predict) / "OLD.TXT"));
+  QVERIFY(fs::exists(fs::path(ws.predict) / "keep.DAT"));
+  QVERIFY(fs::is_empty(ws.unzip));
+  QVERIFY(frame.ui.calls().empty());
+}
+
+void MainWindowTest::startUpStopsWhenAFolderCannotBeMade() {
+  Frame frame;
+  const Workspace ws = workspaceAt(programFolder(), defaultWorkspaceBase());
+  fs::create_directories(ws.base);
+  std::ofstream(ws.predict) << "a file where the folder belongs\n";
+  QVERIFY(!frame.startUp());
+  QVERIFY(!frame.window.menuEnabled());
+  QCOMPARE(frame.ui.calls().size(), size_t{1});
+  QCOMPARE(frame.ui.calls()[0].caption, std::string("ERROR"));
+  QCOMPARE(frame.ui.calls()[0].text, "Cannot create folder " + ws.predict);
+}
+
+void MainWindowTest::menusHoldEveryItemInOrder() {
+  Frame frame;
+  const QList<QAction*> bar = frame.window.menuBar()->actions();
+  QCOMPARE(bar.size(), 4);
+  QCOMPARE(bar[0]->text(), QStringLiteral("&Handicap"));
+  QCOMPARE(bar[1]->text(), QStringLiteral("&Database"));
+  QCOMPARE(bar[2]->text(), QStringLiteral("&Train"));
+  QCOMPARE(bar[3]->text(), QStringLiteral("H&elp"));
+  QCOMPARE(entries(frame.window.menu(0)), (QStringList{"&Handicap Races...", "&Print Handicap Results...", "-",
+                                                        "Printer &Setup...", "-", "&Exit!"}));
+  QCOMPARE(entries(frame.window.menu(1)),
+           (QStringList{"&Profit/Loss Analysis...", "-", "&Create/Append DataSet...", "&Delete DataSet...",
+                        "Re&name DataSet...", "-", "&Split DataSet...", "Co&mbine DataSets...", "-",
+                        "&Exotics Report...", "Da&ily Double Report...", "DataSet Contents &Report..."}));
+  QCOMPARE(entries(frame.window.menu(2)), (QStringList{"&Prep SIM...", "-", "&Train SIM (or Train More)...", "-",
+                                                        "&Stop Training!", "-", "&Delete SIM...", "&Rename SIM..."}));
+  QCOMPARE(entries(frame.window.menu(3)), (QStringList{"&About...", "User &Manual..."}));
+}
+
+void MainWindowTest::commandsFollowTrainingAndPatternFile() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  MainWindow& w = frame.window;
+  struct Case {
+    const char* name;
+    bool training;
+    bool patterns;
+    bool prep, train, stop;
+  };
+  const Case cases[] = {
+      {"idle, no patterns", false, false, true, false, false},
+      {"idle, patterns ready", false, true, true, true, false},
+      {"training, patterns ready", true, true, false, false, true},
+      {"training, no patterns", true, false, false, false, true},
+  };
+  const fs::path patterns = fs::path(w.workspace().trainData) / kPatternFileName;
+  for (const Case& c : cases) {
+    frame.training.running_ = c.training;
+    if (c.patterns) {
+      std::ofstream(patterns) << "x";
+    } else {
+      fs::remove(patterns);
+    }
+    emit w.menu(2)->aboutToShow();  // the rules are applied as the menu opens
+    QVERIFY2(w.action(Command::kPrepSim)->isEnabled() == c.prep, c.name);
+    QVERIFY2(w.action(Command::kTrainSim)->isEnabled() == c.train, c.name);
+    QVERIFY2(w.action(Command::kStopTraining)->isEnabled() == c.stop, c.name);
+  }
+  // Before any run: nothing to print and no print item.
+  emit w.menu(0)->aboutToShow();
+  QVERIFY(!w.action(Command::kPrintHandicapResults)->isEnabled());
+  QCOMPARE(w.printerItemPosition(), -1);
+}
+
+void MainWindowTest::resultWindowsCascadeCloseAndTakeThePrintItem() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  MainWindow& w = frame.window;
+  w.runHandicap(frame.sampleRun({"SAX0313.TCF", "SAX0314.TCF", "SAX0315.TCF"}));
+  QCOMPARE(frame.titles(), (QStringList{"SAX0313", "SAX0314", "SAX0315"}));
+  QCOMPARE(w.handicappedResults().size(), size_t{3});
+  QCOMPARE(w.printerItemPosition(), 4);
+  QVERIFY(w.menuEnabled());
+  QVERIFY(w.area().isEnabled());
+  QVERIFY(w.area().pictureRect().isEmpty());
+  emit w.menu(0)->aboutToShow();
+  QVERIFY(w.action(Command::kPrintHandicapResults)->isEnabled());
+
+  // Each window one scroll-bar width right and one caption lower than the
+  // one before.
+  const int s = w.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const int c = w.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  const QRect first = w.resultWindows()[0].frame->geometry();
+  const QRect third = w.resultWindows()[2].frame->geometry();
+  QCOMPARE(third.topLeft() - first.topLeft(), QPoint(2 * s, 2 * c));
+  QCOMPARE(first.width(), w.area().viewport()->width() - 2 * s);
+
+  // Closing one window keeps the others in order and the print item.
+  const auto closeResult = [&w](size_t index) {
+    w.resultWindows()[index].frame->close();
+  };
+  closeResult(1);
+  QCOMPARE(frame.titles(), (QStringList{"SAX0313", "SAX0315"}));
+  QCOMPARE(w.printerItemPosition(), 4);
+  // Closing the last brings the picture back and takes the item away.
+  closeResult(1);
+  closeResult(0);
+  QVERIFY(w.resultWindows().empty());
+  QCOMPARE(w.printerItemPosition(), -1);
+  QVERIFY(!w.area().pictureRect().isEmpty());
+
+  // A later run adds the item again at the same place; a new run replaces
+  // the windows of the one before.
+  w.runHandicap(frame.sampleRun({"SAX0313.TCF", "SAX0314.TCF"}));
+  w.runHandicap(frame.sampleRun({"SAX0315.TCF"}));
+  QCOMPARE(frame.titles(), QStringList{"SAX0315"});
+  QCOMPARE(w.area().subWindowList().size(), 1);
+  QCOMPARE(w.printerItemPosition(), 4);
+}
+
+void MainWindowTest::printItemPrintsTheActiveWindow() {
+  QStringList printed;
+  FrameCommands commands;
+  commands.printResultWindow = [&printed](MainWindow&, const ResultWindow& r) { printed << r.title; };
+  Frame frame(commands);
+  QVERIFY(frame.startUp());
+  frame.window.runHandicap(frame.sampleRun({"SAX0313.TCF", "SAX0314.TCF"}));
+  frame.window.area().setActiveSubWindow(frame.window.resultWindows()[0].frame);
+  frame.window.printerItem()->trigger();
+  frame.window.area().setActiveSubWindow(frame.window.resultWindows()[1].frame);
+  frame.window.printerItem()->trigger();
+  QCOMPARE(printed, (QStringList{"SAX0313", "SAX0314"}));
+}
+
+void MainWindowTest::progressCancelHidesAtOnceAndStopsTheRun() {
+  {
+    ProgressDialog progress;
+    progress.open(QStringLiteral("Work"));
+    QVERIFY(progress.isVisible());
+    QVERIFY(progress.percentCallback(40) == false);
+    QCOMPARE(progress.text(), QStringLiteral("40% complete"));
+    QCOMPARE(progress.percent(), 40);
+    progress.setText("Reading SAX0313.TCF");
+    progress.percentCallback(40);  // the same percent again changes nothing shown
+    QCOMPARE(progress.text(), QStringLiteral("Reading SAX0313.TCF"));
+    progress.percentCallback(-1);
+    QCOMPARE(progress.percent(), 40);
+    QTest::mouseClick(progress.cancelButton(), Qt::LeftButton);
+    QVERIFY(!progress.isVisible());
+    QVERIFY(progress.cancelled());
+    QVERIFY(progress.percentCallback(50));
+    progress.open(QStringLiteral("Again"));  // a new operation starts uncancelled
+    QVERIFY(!progress.cancelled());
+    QCOMPARE(progress.percent(), 0);
+  }
+  // Cancel pressed as the run starts: the run stops between files, and the
+  // menu and frame come back.
+  Frame frame;
+  QVERIFY(frame.startUp());
+  bool sawDisabled = false;
+  QTimer::singleShot(0, &frame.window, [&frame, &sawDisabled] {
+    sawDisabled = !frame.window.menuEnabled() && !frame.window.area().isEnabled();
+    frame.window.progressDialog().cancel();
+  });
+  frame.window.runHandicap(frame.sampleRun({"SAX0313.TCF", "SAX0314.TCF", "SAX0315.TCF"}));
+  QVERIFY(sawDisabled);
+  QVERIFY(frame.window.resultWindows().size() < 3);
+  QVERIFY(frame.window.menuEnabled());
+  QVERIFY(frame.window.area().isEnabled());
+  QVERIFY(!frame.window.progressDialog().isVisible());
+}
+
+void MainWindowTest::exitIsRefusedWhileTrainingAndSavesMaximize() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.training.running_ = true;
+  frame.window.action(Command::kExit)->trigger();
+  QVERIFY(frame.window.isVisible());
+  QCOMPARE(frame.ui.calls().size(), size_t{1});
+  QCOMPARE(frame.ui.calls()[0].caption, std::string("ERROR"));
+  QCOMPARE(frame.ui.calls()[0].text, std::string("Training is in progress; stop training first"));
+  QCOMPARE(frame.store.read(setting::kMaximize, "unset"), std::string("unset"));
+
+  frame.training.running_ = false;
+  QVERIFY(frame.window.close());
+  QCOMPARE(frame.store.read(setting::kMaximize, "unset"), std::string("n"));
+  SettingsStore again(SettingsStore::defaultFile());  // it reached the file
+  QCOMPARE(again.read(setting::kMaximize, "unset"), std::string("n"));
+}
+
+void MainWindowTest::closeDuringARunStopsItAndClosesAfter() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  bool closedAtOnce = true;
+  QTimer::singleShot(0, &frame.window, [&frame, &closedAtOnce] { closedAtOnce = frame.window.close(); });
+  frame.window.runHandicap(frame.sampleRun({"SAX0313.TCF", "SAX0314.TCF", "SAX0315.TCF"}));
+  // The run was holding the thread: the close stopped it rather than
+  // pulling the window from under it, and is carried out afterwards.
+  QVERIFY(!closedAtOnce);
+  QVERIFY(frame.window.resultWindows().size() < 3);
+  QTRY_VERIFY(!frame.window.isVisible());
+  QCOMPARE(frame.store.read(setting::kMaximize, "unset"), std::string("n"));
+}
+
+void MainWindowTest::timerPutsTrainingStatusInTitle() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  QCOMPARE(frame.window.windowTitle(), QStringLiteral("Stridewell 5"));
+  frame.training.give("Pass 3 of 10 (30%)");
+  QTRY_COMPARE_WITH_TIMEOUT(frame.window.windowTitle(), QStringLiteral("Pass 3 of 10 (30%)"), 3000);
+}
+
+void MainWindowTest::aboutBoxAndManual() {
+  QString opened;
+  FrameCommands commands;
+  commands.openManual = [&opened](const QString& file) {
+    opened = file;
+    return true;
+  };
+  Frame frame(commands);
+  QVERIFY(frame.startUp());
+  QStringList aboutTexts;
+  QTimer::singleShot(0, [&aboutTexts] {
+    QWidget* box = QApplication::activeModalWidget();
+    if (!box) return;
+    for (QLabel* label : box->findChildren<QLabel*>()) aboutTexts << label->text();
+    box->close();
+  });
+  frame.window.action(Command::kAbout)->trigger();
+  QVERIFY(aboutTexts.join('\n').contains(
+      "Stridewell\nHorse Handicapping Software\n(Simulated Annealing Model)\nVersion 5.00"));
+
+  frame.window.action(Command::kUserManual)->trigger();
+  QVERIFY(opened.endsWith(QStringLiteral("manual/index.html")));
+  QVERIFY(QFileInfo::exists(opened));
+  QVERIFY(frame.ui.calls().empty());
+}
+
+void MainWindowTest::secondInstanceIsRefused() {
+  QTemporaryDir folder;
+  const QString workspace = folder.filePath(QStringLiteral("home"));
+  auto first = std::make_unique<SingleInstance>();
+  using Outcome = SingleInstance::Outcome;
+  QCOMPARE(first->acquire(workspace), Outcome::kAcquired);
+  SingleInstance second;
+  QCOMPARE(second.acquire(workspace), Outcome::kHeldElsewhere);
+  QVERIFY(!second.held());
+  first.reset();  // the first copy ends
+  QCOMPARE(second.acquire(workspace), Outcome::kAcquired);
+  // A lock left by a process that is gone does not lock the user out.
+  QTemporaryDir other;
+  {
+    QFile stale(QDir(other.path()).filePath(SingleInstance::lockFileName()));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    // pid, program name, host: a process of this machine that has ended.
+    stale.write(QByteArray("999999999\ngui_frame_tests\n") + QSysInfo::machineHostName().toUtf8() + "\n");
+  }
+  SingleInstance third;
+  QCOMPARE(third.acquire(other.path()), Outcome::kAcquired);
+  // A Workspace that cannot be made is not "already running": the start-up
+  // sequence reports the folder.
+  QFile blocker(QDir(other.path()).filePath(QStringLiteral("file")));
+  QVERIFY(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  SingleInstance fourth;
+  QCOMPARE(fourth.acquire(QDir(other.path()).filePath(QStringLiteral("file/home"))), Outcome::kNoLock);
+  QVERIFY(!fourth.held());
+}
+
+void MainWindowTest::handicapDialogRunShowsTheReport() {
+  HandicapDialog::sharedList().clear();
+  FrameCommands commands = defaultFrameCommands();
+  Frame frame(commands);
+  QVERIFY(frame.startUp());
+  bool drove = false;
+  QTimer::singleShot(0, [&drove] {
+    auto* dialog = findTopLevel<HandicapDialog>();
+    if (!dialog) return;
+    dialog->showFolder(kExamples.string());
+    auto* files = dialog->findChild<QListWidget*>("cardFiles");
+    const QList<QListWidgetItem*> found = files->findItems("SAX0313", Qt::MatchStartsWith);
+    if (found.size() != 1) return;
+    files->setCurrentItem(found.first());
+    QTest::mouseClick(dialog->findChild<QPushButton*>("addFile"), Qt::LeftButton);
+    QTest::mouseClick(dialog->findChild<QPushButton*>("handicap"), Qt::LeftButton);
+    drove = true;
+  });
+  frame.window.action(Command::kHandicapRaces)->trigger();
+  QVERIFY(drove);
+  QCOMPARE(frame.titles(), QStringList{"SAX0313"});
+  const ResultWindow& result = frame.window.resultWindows()[0];
+  const fs::path report = fs::path(frame.window.workspace().predict) / "SAX0313.TXT";
+  QCOMPARE(result.path, QString::fromStdString(report.string()));
+  const QStringList expected = fileLines(report);
+  QVERIFY(expected.size() > 20);
+  QVERIFY(expected.contains("SIM In Use: Default"));
+  QStringList shown;
+  for (int i = 0; i < result.list->count(); ++i) shown << result.list->item(i)->text();
+  QCOMPARE(shown, expected);
+  QCOMPARE(result.list->font().fixedPitch() || QFontInfo(result.list->font()).fixedPitch(), true);
+  QCOMPARE(frame.window.printerItemPosition(), 4);
+  QVERIFY(frame.window.menuEnabled());
+}
+
+// Writes the main window with result windows to the folder named by
+// STRIDEWELL_SCREENSHOTS (docs/screenshots in the source tree).
+void MainWindowTest::screenshot() {
+  const QByteArray folder = qgetenv("STRIDEWELL_SCREENSHOTS");
+  if (folder.isEmpty()) QSKIP("set STRIDEWELL_SCREENSHOTS to a folder to write the main window's pictures");
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.window.resize(1000, 700);
+  frame.window.runHandicap(frame.sampleRun({"SAX0313.TCF", "SAX0314.TCF", "SAX0315.TCF"}));
+  QTest::qWait(100);
+  QVERIFY(frame.window.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath("main-window.png")));
+  frame.window.closeAllResultWindows();
+  QTest::qWait(50);
+  QVERIFY(frame.window.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath("main-window-empty.png")));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
