@@ -80,7 +80,7 @@ void writeProfitLossHeader(std::ostream& report, std::string_view datasetName, s
 
 int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
                 std::ostream& report, std::ostream* comma, SimModel& model, const ProfitLossOptions& options,
-                UserInteraction& ui, ProgressSink& progress, bool* damaged) {
+                UserInteraction& ui, ProgressSink& progress, bool* damaged, StrategyTotalsTable* totalsOut) {
   auto totals = std::make_unique<StrategyTotalsTable>();
   clearTotals(*totals);
 
@@ -133,11 +133,13 @@ int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::
   if (reader.damaged()) ui.warning(reader.problem() + "; the report covers the races before it.");
   if (damaged != nullptr) *damaged = reader.damaged();
   writeTotalsReport(report, *totals, options.shortReport, comma);
+  if (totalsOut != nullptr) *totalsOut = *totals;
   return analyzed;
 }
 
 ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& model, const std::string& reportPath,
-                                std::ostream* comma, UserInteraction& ui, ProgressSink& progress) {
+                                std::ostream* comma, UserInteraction& ui, ProgressSink& progress,
+                                StrategyTotalsTable* totals) {
   ProfitLossOutcome outcome;
   if (!model.loadWeights(request.simPath)) {
     ui.error("Error loading SIM data\n" + request.simPath);
@@ -160,7 +162,7 @@ ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& mode
   progress.setText("Performing Profit/Loss Analysis...");
   writeProfitLossHeader(report, request.datasetName, request.simName, request.criteria, request.options);
   const int analyzed = runRaceLoop(request.criteria, dataset, request.datasetPath, report, comma, model,
-                                   request.options, ui, progress, &outcome.datasetDamaged);
+                                   request.options, ui, progress, &outcome.datasetDamaged, totals);
   if (analyzed < 0) {
     report.close();
     removeFile(reportPath);

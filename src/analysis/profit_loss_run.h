@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/strategy_totals.h"
 #include "race/race.h"
 #include "race/race_criteria.h"
 
@@ -57,10 +58,13 @@ void writeProfitLossHeader(std::ostream& report, std::string_view datasetName, s
 // comma lines to `comma` when given). Returns the number of races
 // analysed, or -1 when cancelled, with nothing written. A dataset ending
 // in a damaged race is reported up to that race, with a warning naming it
-// (and `damaged`, when given, set).
+// (and `damaged`, when given, set). `totals`, when given, receives the
+// table the report was written from (a chart draws on the same figures);
+// it is left alone when the run is cancelled.
 int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
                 std::ostream& report, std::ostream* comma, SimModel& model, const ProfitLossOptions& options,
-                UserInteraction& ui, ProgressSink& progress, bool* damaged = nullptr);
+                UserInteraction& ui, ProgressSink& progress, bool* damaged = nullptr,
+                StrategyTotalsTable* totals = nullptr);
 
 struct ProfitLossRequest {
   std::string datasetName;
@@ -89,8 +93,10 @@ struct ProfitLossOutcome {
 // error that stops the run before anything else; then the header, the race
 // loop and "\n%d races analyzed.\n". On kDone the report file stays for the
 // caller to show and remove; a report that could not be written completely
-// is an error and is removed.
+// is an error and is removed. `totals`, when given, receives the run's
+// totals table whenever the race loop ran to its end (always on kDone).
 ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& model, const std::string& reportPath,
-                                std::ostream* comma, UserInteraction& ui, ProgressSink& progress);
+                                std::ostream* comma, UserInteraction& ui, ProgressSink& progress,
+                                StrategyTotalsTable* totals = nullptr);
 
 }  // namespace stridewell

@@ -98,6 +98,15 @@ std::string parentFolder(const std::string& folder) {
   return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
+std::string nearestExistingFolder(const std::string& folder) {
+  std::string shown = folder.empty() ? std::string("/") : folder;
+  struct stat info {};
+  while (!(::stat(shown.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) && !parentFolder(shown).empty()) {
+    shown = parentFolder(shown);
+  }
+  return shown;
+}
+
 NewestCardSearch findNewestCardFolder(const std::string& root, const std::function<bool()>& keepGoing) {
   NewestCardSearch search;
   struct stat rootInfo {};

@@ -29,6 +29,11 @@ int placeHolding(const std::vector<std::string>& places, const std::string& fold
 // empty for "/" itself or a relative path without a parent.
 std::string parentFolder(const std::string& folder);
 
+// The folder a browser shows for `folder`: the folder itself, or when it
+// has gone since it was last shown, its nearest parent that is left; "/"
+// for an empty text.
+std::string nearestExistingFolder(const std::string& folder);
+
 struct NewestCardSearch {
   std::string folder;  // the folder of the newest card file; empty when none was found
   bool cancelled = false;

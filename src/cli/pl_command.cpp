@@ -15,6 +15,7 @@
 #include "analysis/profit_loss_run.h"
 #include "app/replacement_file.h"
 #include "app/setting_keys.h"
+#include "app/profit_loss_settings.h"
 #include "app/settings_store.h"
 #include "app/workspace.h"
 #include "cli/terminal_interaction.h"
@@ -286,12 +287,7 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
   request.options.shortReport = options.has("short");
   request.options.threads = threads;
   const bool commaCopy = options.has("csv");
-  store.writeFlag(kSettingsSection, setting::kAutoScratch, request.options.autoScratch);
-  store.writeFlag(kSettingsSection, setting::kForceDry, request.options.forceDry);
-  store.writeFlag(kSettingsSection, setting::kSkipTurfToDirt, request.options.skipTurfToDirt);
-  store.writeFlag(kSettingsSection, setting::kUseMorningLineOdds, request.options.morningLineOdds);
-  store.writeFlag(kSettingsSection, setting::kShortReport, request.options.shortReport);
-  store.writeFlag(kSettingsSection, setting::kClipboard, commaCopy);
+  writeProfitLossFlags(store, request.options, commaCopy);
 
   // A SIM of the list takes the list's spelling; another name is still
   // tried, and its load fails with the path it looked at.

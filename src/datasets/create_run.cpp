@@ -47,6 +47,10 @@ bool checkCreateRequest(const std::string& name, bool append, const Workspace& w
   return true;
 }
 
+std::string createRunCaption(const std::string& name, bool append) {
+  return (append ? "Appending DataSet: " : "Creating DataSet: ") + name;
+}
+
 PairOutcome buildPair(const DatasetRaceWriter& write, const std::string& folder, const FilePair& pair,
                       const Workspace& workspace) {
   PairOutcome outcome;
@@ -111,7 +115,7 @@ CreateOutcome createDataset(const std::string& rawName, bool append, const std::
     return writeDatasetRace(appended, race) && appended.good();
   };
 
-  progress.setText((append ? "Appending DataSet: " : "Creating DataSet: ") + name);
+  progress.setText(createRunCaption(name, append));
   const int count = static_cast<int>(pairs.size());
   for (int i = 0; i < count; ++i) {
     progress.setText(pairs[i].cardName + " + " + pairs[i].resultsName);

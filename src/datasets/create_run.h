@@ -47,6 +47,10 @@ struct CreateOutcome {
   int invalidFiles = 0;
 };
 
+// The caption of the run's progress window for the trimmed `name`:
+// "Creating DataSet: <name>", or "Appending DataSet: <name>" for an append.
+std::string createRunCaption(const std::string& name, bool append);
+
 // The create run over `pairs` (in the folder's card order) with every
 // message of the run: "Cannot create/open dataset file.", "Error during
 // dataset creation (disk probably full)", "User Aborted.", the invalid-file

@@ -7,6 +7,7 @@
 #include "app/interaction.h"
 #include "gui/handicap_dialog.h"
 #include "gui/main_window.h"
+#include "gui/menu_commands.h"
 #include "gui/print_results_dialog.h"
 #include "gui/text_printing.h"
 
@@ -60,6 +61,34 @@ FrameCommands defaultFrameCommands() {
     }
   };
   commands.openManual = [](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); };
+  commands.runMenuCommand = [](MainWindow& window, Command command) {
+    switch (command) {
+      case Command::kProfitLoss:
+        runProfitLossAnalysis(window);
+        break;
+      case Command::kCreateDataset:
+        runCreateDataset(window);
+        break;
+      case Command::kDeleteDataset:
+      case Command::kRenameDataset:
+      case Command::kSplitDataset:
+      case Command::kCombineDatasets:
+      case Command::kExoticsReport:
+      case Command::kDailyDoubleReport:
+      case Command::kContentsReport:
+        runDatasetCommand(window, command);
+        break;
+      case Command::kPrepSim:
+      case Command::kTrainSim:
+      case Command::kStopTraining:
+      case Command::kDeleteSim:
+      case Command::kRenameSim:
+        runTrainCommand(window, command);
+        break;
+      default:
+        break;
+    }
+  };
   return commands;
 }
 

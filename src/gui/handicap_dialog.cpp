@@ -1,7 +1,5 @@
 #include "gui/handicap_dialog.h"
 
-#include <sys/stat.h>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,11 +28,6 @@
 
 namespace stridewell::gui {
 namespace {
-
-bool isFolder(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 QPushButton* button(const QString& text, const char* name, QWidget* parent) {
   auto* result = new QPushButton(text, parent);
@@ -227,9 +220,7 @@ void HandicapDialog::showListButtons() {
 }
 
 void HandicapDialog::showFolder(const std::string& folder) {
-  std::string shown = folder.empty() ? std::string("/") : folder;
-  // A folder removed since it was last shown: its nearest parent that is left.
-  while (!isFolder(shown) && !parentFolder(shown).empty()) shown = parentFolder(shown);
+  const std::string shown = nearestExistingFolder(folder);
   const CardFolderList listing = listCardFolder(shown);
   folder_ = shown;
   path_->setText(QString::fromStdString(shown));

@@ -51,26 +51,6 @@ class MainWindow::CommandScope {
 
 namespace {
 
-// The menu and the frame stay disabled while a long run holds the
-// user-interface thread, and come back on every way out of it.
-class BusyScope {
- public:
-  BusyScope(MainWindow& window, bool& busy) : window_(window), busy_(busy) {
-    busy_ = true;
-    window_.setMenuEnabled(false, true);
-  }
-  ~BusyScope() {
-    busy_ = false;
-    window_.setMenuEnabled(true, true);
-  }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  MainWindow& window_;
-  bool& busy_;
-};
-
 // A result window that tells when it has been closed, so that its entry
 // goes at once rather than when the window object is finally deleted.
 class ResultFrame final : public QMdiSubWindow {
@@ -161,6 +141,8 @@ MainWindow::MainWindow(SettingsStore& store, UserInteraction& ui, FrameCommands 
 }
 
 MainWindow::~MainWindow() {
+  emit destroying();
+  training_ = nullptr;
   closing_ = true;
   // Windows closed but not yet deleted go with the frame area, after this
   // object has stopped being a MainWindow: they must not call back.
@@ -328,10 +310,38 @@ void MainWindow::onCommand(Command command) {
       showManual();
       break;
     default:
-      // The Database and Train commands get their windows with the dataset
-      // and training front ends.
+      if (commands_.runMenuCommand) commands_.runMenuCommand(*this, command);
       break;
   }
+}
+
+MainWindow::LongRun::LongRun(MainWindow& window, bool beginNow) : window_(window) {
+  if (beginNow) begin();
+}
+
+MainWindow::LongRun::~LongRun() {
+  end();
+  // A close asked for during the run comes once the caller has finished
+  // with the window.
+  if (window_.quitPending_) {
+    window_.quitPending_ = false;
+    QTimer::singleShot(0, &window_, &QWidget::close);
+  }
+}
+
+void MainWindow::LongRun::begin() {
+  if (active_ || ended_) return;
+  active_ = true;
+  window_.busy_ = true;
+  window_.setMenuEnabled(false, true);
+}
+
+void MainWindow::LongRun::end() {
+  if (!active_) return;
+  active_ = false;
+  ended_ = true;
+  window_.busy_ = false;
+  window_.setMenuEnabled(true, true);
 }
 
 void MainWindow::runHandicap(const HandicapChoice& choice) {
@@ -339,7 +349,7 @@ void MainWindow::runHandicap(const HandicapChoice& choice) {
   handicapped_.clear();
   std::vector<std::pair<QString, QString>> reports;  // title, path
   {
-    BusyScope busy(*this, busy_);
+    LongRun busy(*this);
     progress_->open(tr("Handicap Races"));
     const HandicapRun run =
         stridewell::runHandicap(choice.setup, *foreground_, choice.files, workspace_, ui_, *progress_);
@@ -357,7 +367,6 @@ void MainWindow::runHandicap(const HandicapChoice& choice) {
   for (int i = 0; i < count; ++i) openResultWindow(reports[i].first, reports[i].second, i, count);
   if (!results_.empty()) addPrinterItem();
   updateCommandStates();
-  if (quitPending_) QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void MainWindow::openResultWindow(const QString& title, const QString& path, int index, int count) {
@@ -376,29 +385,27 @@ void MainWindow::openResultWindow(const QString& title, const QString& path, int
   connect(frame, &QObject::destroyed, this, &MainWindow::onResultWindowClosed);
   results_.push_back({title, path, frame, list, frame});
 
-  const QSize client = area_->viewport()->size();
-  const CascadeMetrics metrics{client.width(),
-                               client.height(),
-                               style()->pixelMetric(QStyle::PM_ScrollBarExtent),
-                               style()->pixelMetric(QStyle::PM_TitleBarHeight),
-                               area_->picture().width(),
-                               area_->picture().height()};
+  const CascadeMetrics metrics = cascadeMetrics();
   const PixelRect r = cascadePosition(index, count, metrics);
   frame->setGeometry(r.left, r.top, r.width, r.height);
   frame->show();
   list->setFocus();
 }
 
+CascadeMetrics MainWindow::cascadeMetrics() const {
+  const QSize client = area_->viewport()->size();
+  return {client.width(),
+          client.height(),
+          style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+          style()->pixelMetric(QStyle::PM_TitleBarHeight),
+          area_->picture().width(),
+          area_->picture().height()};
+}
+
 void MainWindow::placeResultWindows() {
   const int count = static_cast<int>(results_.size());
   if (count == 0) return;
-  const QSize client = area_->viewport()->size();
-  const CascadeMetrics metrics{client.width(),
-                               client.height(),
-                               style()->pixelMetric(QStyle::PM_ScrollBarExtent),
-                               style()->pixelMetric(QStyle::PM_TitleBarHeight),
-                               area_->picture().width(),
-                               area_->picture().height()};
+  const CascadeMetrics metrics = cascadeMetrics();
   for (int i = 0; i < count; ++i) {
     QMdiSubWindow* frame = results_[i].frame;
     if (!frame) continue;

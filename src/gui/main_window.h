@@ -18,6 +18,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "app/frame_layout.h"
 #include "app/workspace.h"
 #include "handicap/handicap_run.h"
 
@@ -72,17 +73,6 @@ class TrainingMonitor {
   virtual std::string statusText() const = 0;
 };
 
-// The commands that open other windows, so that tests can stand in for
-// them; defaultFrameCommands() gives the program's own.
-struct FrameCommands {
-  std::function<std::optional<HandicapChoice>(MainWindow&)> chooseHandicap;
-  std::function<void(MainWindow&)> printHandicapResults;
-  std::function<void(MainWindow&)> printerSetup;
-  std::function<void(MainWindow&, const ResultWindow&)> printResultWindow;
-  std::function<bool(const QString& manualFile)> openManual;
-};
-FrameCommands defaultFrameCommands();
-
 enum class Command {
   kHandicapRaces,
   kPrintHandicapResults,
@@ -105,6 +95,19 @@ enum class Command {
   kAbout,
   kUserManual,
 };
+
+// The commands that open other windows, so that tests can stand in for
+// them; defaultFrameCommands() gives the program's own.
+struct FrameCommands {
+  std::function<std::optional<HandicapChoice>(MainWindow&)> chooseHandicap;
+  std::function<void(MainWindow&)> printHandicapResults;
+  std::function<void(MainWindow&)> printerSetup;
+  std::function<void(MainWindow&, const ResultWindow&)> printResultWindow;
+  std::function<bool(const QString& manualFile)> openManual;
+  // The Database and Train menus' commands.
+  std::function<void(MainWindow&, Command)> runMenuCommand;
+};
+FrameCommands defaultFrameCommands();
 
 inline constexpr const char* kTrainingInProgress = "Training is in progress; stop training first";
 inline constexpr const char* kMainTitle = "Stridewell 5";
@@ -143,6 +146,29 @@ class MainWindow final : public QMainWindow {
   // Enabling brings the window to the front.
   void setMenuEnabled(bool enabled, bool frameToo = false);
 
+  // Holds the menu and the frame disabled while a run keeps the
+  // user-interface thread, and gives them back on every way out. Closing
+  // the window meanwhile cancels the run (through the progress window) and
+  // closes the window once the run is over. A run that should show its
+  // opening errors with the menu still enabled begins later than it is
+  // made.
+  class LongRun {
+   public:
+    explicit LongRun(MainWindow& window, bool beginNow = true);
+    ~LongRun();
+    LongRun(const LongRun&) = delete;
+    LongRun& operator=(const LongRun&) = delete;
+
+    void begin();  // no effect once begun or ended
+    void end();    // the menu and frame come back now
+    bool active() const { return active_; }
+
+   private:
+    MainWindow& window_;
+    bool active_ = false;
+    bool ended_ = false;
+  };
+
   // Clears the last run's windows, handicaps `choice` under the progress
   // window with the menu and window disabled, and opens a result window
   // per report written.
@@ -163,6 +189,9 @@ class MainWindow final : public QMainWindow {
 
  signals:
   void startUpFinished(bool ok);
+  // Emitted first thing in the destructor, while both SIM models still
+  // exist: the background training stops and joins its thread here.
+  void destroying();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -182,6 +211,7 @@ class MainWindow final : public QMainWindow {
   void showResultWindows();
   void openResultWindow(const QString& title, const QString& path, int index, int count);
   void placeResultWindows();
+  CascadeMetrics cascadeMetrics() const;
   void onResultWindowClosed(QObject* closed);
   void addPrinterItem();
   void removePrinterItem();

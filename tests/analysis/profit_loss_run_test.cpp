@@ -3,6 +3,7 @@
 // recorded condition, auto scratch, cancel, a damaged end, any number of
 // threads giving the same report) and the errors that stop a run early.
 #include "analysis/profit_loss_run.h"
+#include "analysis/totals_report.h"
 
 #include <gtest/gtest.h>
 
@@ -483,6 +484,36 @@ TEST_F(ProfitLossRunTest, CancelRemovesTheReport) {
   EXPECT_EQ(outcome.status, ProfitLossStatus::kCancelled);
   EXPECT_FALSE(fs::exists(reportPath_));
   EXPECT_TRUE(ui_.empty());
+}
+
+TEST_F(ProfitLossRunTest, TotalsHandedBackAreTheOnesReported) {
+  writeDataset(sampleDataset());
+  auto model = freshSim();
+  RecordingProgress progress;
+  StrategyTotalsTable totals{};
+  const ProfitLossOutcome outcome =
+      runProfitLoss(request_, *model, reportPath_, nullptr, ui_, progress, &totals);
+  ASSERT_EQ(outcome.status, ProfitLossStatus::kDone);
+  ASSERT_GT(outcome.racesAnalyzed, 0);
+  // Every strategy's report line is the line of the table handed back.
+  const std::string text = report();
+  int played = 0;
+  for (int i = 0; i < kStrategyCount; ++i) {
+    const std::string line = totalsLine(strategyName(i), totals[static_cast<size_t>(i)]);
+    EXPECT_NE(text.find(line), std::string::npos) << line;
+    if (totals[static_cast<size_t>(i)].betCount > 0) ++played;
+  }
+  EXPECT_GT(played, 0);
+
+  // A cancelled run leaves the table as it was.
+  StrategyTotalsTable untouched{};
+  untouched[0].betCount = 77;
+  RecordingProgress cancelling(1);
+  auto again = freshSim();
+  EXPECT_EQ(runProfitLoss(request_, *again, reportPath_, nullptr, ui_, cancelling, &untouched).status,
+            ProfitLossStatus::kCancelled);
+  EXPECT_EQ(untouched[0].betCount, 77);
+  EXPECT_EQ(untouched[1].betCount, 0);
 }
 
 TEST_F(ProfitLossRunTest, ErrorsBeforeTheRun) {

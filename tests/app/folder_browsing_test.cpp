@@ -66,6 +66,25 @@ TEST(ParentFolder, OneLevelUpAndNothingAboveTheRoot) {
   for (const auto& c : cases) EXPECT_EQ(parentFolder(c.folder), c.parent) << c.folder;
 }
 
+TEST(NearestExistingFolder, TheFolderOrTheNearestParentLeft) {
+  test::TempFolder folder;
+  const std::string base = folder.path().string();
+  fs::create_directories(folder.path() / "kept");
+  std::ofstream(folder.path() / "file") << "x";
+  const struct {
+    std::string folder;
+    std::string shown;
+  } cases[] = {
+      {base + "/kept", base + "/kept"},
+      {base + "/kept/gone/deeper", base + "/kept"},  // removed since it was shown
+      {base + "/file", base},                        // a file is not a folder
+      {base + "/file/below", base},
+      {"", "/"},
+      {"/", "/"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(nearestExistingFolder(c.folder), c.shown) << c.folder;
+}
+
 class NewestCardSearchTest : public ::testing::Test {
  protected:
   // A file written `age` seconds before a fixed moment.

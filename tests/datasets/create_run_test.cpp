@@ -118,6 +118,18 @@ TEST_F(CreateRunTest, NewDatasetHoldsEveryRaceWithItsResult) {
   EXPECT_EQ(listDatasets(workspace_), std::vector<std::string>{"Spring"});
 }
 
+TEST_F(CreateRunTest, ProgressCaptionNamesTheKindOfRunAndTheTrimmedName) {
+  EXPECT_EQ(createRunCaption("Spring", false), "Creating DataSet: Spring");
+  EXPECT_EQ(createRunCaption("Spring", true), "Appending DataSet: Spring");
+  const fs::path data = folder_.path() / "data";
+  writeDays(data, 3, 15, 1);
+  test::RecordingProgress progress;
+  ASSERT_EQ(create("  Spring ", false, data, progress).status, CreateStatus::kDone);
+  // The caption comes first, then one text per pair.
+  ASSERT_FALSE(progress.texts().empty());
+  EXPECT_EQ(progress.texts().front(), "Creating DataSet: Spring");
+}
+
 TEST_F(CreateRunTest, InvalidCardIsCountedAndItsEarlierRacesKept) {
   const fs::path data = folder_.path() / "data";
   writeDays(data, 3, 15, 2, 40);  // the first day's card fails at line 40

@@ -28,6 +28,7 @@
 #include "gui/sim_mapping_dialog.h"
 #include "handicap/sim_map.h"
 #include "support/recording_interaction.h"
+#include "widget_texts.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -37,29 +38,13 @@ using stridewell::gui::ScratchEditorDialog;
 using stridewell::gui::SimMappingDialog;
 using Kind = test::RecordingInteraction::Kind;
 
+using stridewell::test::child;
+using stridewell::test::fileBytes;
+using stridewell::test::itemTexts;
+
 namespace {
 
 const fs::path kExamples = fs::path(STRIDEWELL_SOURCE_DIR) / "examples";
-
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-template <typename T>
-T* child(QWidget& parent, const char* name) {
-  T* found = parent.findChild<T*>(name);
-  if (found == nullptr) qFatal("no widget %s", name);
-  return found;
-}
-
-QStringList lines(const QListWidget* list) {
-  QStringList texts;
-  for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
-  return texts;
-}
 
 void selectText(QListWidget* list, const QString& text) {
   const QList<QListWidgetItem*> items = list->findItems(text, Qt::MatchExactly);
@@ -131,7 +116,7 @@ class DialogsTest : public QObject {
 
     // The browser shows IMPORTDIR with its card files, nothing chosen yet.
     QCOMPARE(child<QLineEdit>(dialog, "path")->text(), QString::fromStdString(user.cardsA));
-    QCOMPARE(lines(child<QListWidget>(dialog, "cardFiles")), QStringList({"SAX0313.TCF", "SAX0314.TCF"}));
+    QCOMPARE(itemTexts(child<QListWidget>(dialog, "cardFiles")), QStringList({"SAX0313.TCF", "SAX0314.TCF"}));
     QVERIFY(!child<QPushButton>(dialog, "addFile")->isEnabled());
     QVERIFY(child<QPushButton>(dialog, "upOneLevel")->isEnabled());
 
@@ -153,7 +138,7 @@ class DialogsTest : public QObject {
     HandicapDialog dialog(*user.store, user.workspace, user.ui);
     auto* list = child<QListWidget>(dialog, "handicapList");
     addFile(dialog, "SAX0313.TCF");
-    QCOMPARE(lines(list), QStringList({QString::fromStdString("SAX0313.TCF  " + user.cardsA)}));
+    QCOMPARE(itemTexts(list), QStringList({QString::fromStdString("SAX0313.TCF  " + user.cardsA)}));
     QCOMPARE(child<QLabel>(dialog, "summary")->text(), QString("Total files:   1"));
     QVERIFY(child<QPushButton>(dialog, "handicap")->isEnabled());
     QVERIFY(child<QPushButton>(dialog, "clearList")->isEnabled());
@@ -161,7 +146,7 @@ class DialogsTest : public QObject {
     // The same name from another folder is refused, with a warning.
     dialog.showFolder(user.cardsB);
     QCOMPARE(user.reread().read(setting::kImportFolder, ""), user.cardsB);
-    QCOMPARE(lines(child<QListWidget>(dialog, "cardFiles")), QStringList({"SAX0313.TCF", "SAX0316.TCF"}));
+    QCOMPARE(itemTexts(child<QListWidget>(dialog, "cardFiles")), QStringList({"SAX0313.TCF", "SAX0316.TCF"}));
     addFile(dialog, "SAX0313.TCF");
     QCOMPARE(list->count(), 1);
     QCOMPARE(user.ui.calls().size(), size_t{1});
@@ -176,7 +161,7 @@ class DialogsTest : public QObject {
     QVERIFY(child<QPushButton>(dialog, "remove")->isEnabled());
     QVERIFY(child<QPushButton>(dialog, "editScratches")->isEnabled());
     QTest::mouseClick(child<QPushButton>(dialog, "remove"), Qt::LeftButton);
-    QCOMPARE(lines(list), QStringList({QString::fromStdString("SAX0316.TCF  " + user.cardsB)}));
+    QCOMPARE(itemTexts(list), QStringList({QString::fromStdString("SAX0316.TCF  " + user.cardsB)}));
     QVERIFY(!child<QPushButton>(dialog, "remove")->isEnabled());
     QVERIFY(!child<QPushButton>(dialog, "editScratches")->isEnabled());
     QCOMPARE(child<QLabel>(dialog, "summary")->text(), QString("Total files:   1"));
@@ -184,7 +169,7 @@ class DialogsTest : public QObject {
     // Up one level shows the folders; Clear List empties the list.
     QTest::mouseClick(child<QPushButton>(dialog, "upOneLevel"), Qt::LeftButton);
     QCOMPARE(child<QLineEdit>(dialog, "path")->text(), QString::fromStdString(parentFolder(user.cardsB)));
-    QCOMPARE(lines(child<QListWidget>(dialog, "folders")), QStringList({"a", "b"}));
+    QCOMPARE(itemTexts(child<QListWidget>(dialog, "folders")), QStringList({"a", "b"}));
     QCOMPARE(child<QListWidget>(dialog, "cardFiles")->count(), 0);
     auto* folders = child<QListWidget>(dialog, "folders");
     emit folders->itemActivated(folders->item(0));  // a double click goes into the folder
@@ -415,7 +400,7 @@ class DialogsTest : public QObject {
   void scratchEditorSavesTheCheckedHorses() {
     User user;
     const fs::path card = fs::path(user.cardsA) / "SAX0313.TCF";
-    const std::string original = readAll(card);
+    const std::string original = fileBytes(card);
     ScratchCard before;
     QVERIFY(loadScratchCard(card.string(), user.workspace, user.ui, before));
     QVERIFY(before.items.size() > 3);
@@ -429,7 +414,7 @@ class DialogsTest : public QObject {
       dialog.horseList()->item(1)->setCheckState(Qt::Checked);
       QTest::mouseClick(child<QPushButton>(dialog, "cancel"), Qt::LeftButton);
     }
-    QCOMPARE(readAll(card), original);
+    QCOMPARE(fileBytes(card), original);
 
     {
       ScratchEditorDialog dialog(card.string(), user.workspace, user.ui);
@@ -461,14 +446,14 @@ class DialogsTest : public QObject {
     dialog.show();
     dialog.horseList()->item(0)->setCheckState(Qt::Checked);
     // The card changes behind the editor's back: it must not be overwritten.
-    const std::string changed = readAll(fs::path(user.cardsA) / "SAX0314.TCF");
+    const std::string changed = fileBytes(fs::path(user.cardsA) / "SAX0314.TCF");
     std::ofstream(card, std::ios::binary | std::ios::trunc) << changed;
     QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton);
     QVERIFY(dialog.isVisible());
     QCOMPARE(user.ui.calls().size(), size_t{1});
     QCOMPARE(user.ui.calls()[0].kind, Kind::kError);
     QVERIFY(user.ui.calls()[0].text.starts_with("Error during save"));
-    QCOMPARE(readAll(card), changed);
+    QCOMPARE(fileBytes(card), changed);
     QVERIFY(QApplication::overrideCursor() == nullptr);
     dialog.reject();
   }

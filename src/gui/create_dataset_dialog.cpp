@@ -1,0 +1,279 @@
+#include "gui/create_dataset_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/card_folder.h"
+#include "app/folder_browsing.h"
+#include "app/interaction.h"
+#include "app/setting_keys.h"
+#include "app/settings_store.h"
+#include "app/workspace.h"
+#include "datasets/create_run.h"
+#include "datasets/dataset_name.h"
+#include "gui/create_dataset_run.h"
+#include "gui/main_window.h"
+#include "gui/menu_commands.h"
+#include "gui/qt_interaction.h"
+
+namespace stridewell::gui {
+namespace {
+
+// No button of this dialog answers Enter on its own: Enter belongs to the
+// folder list (open the chosen subfolder) and does nothing elsewhere.
+QPushButton* button(const QString& text, const char* name, QWidget* parent) {
+  auto* result = new QPushButton(text, parent);
+  result->setObjectName(name);
+  result->setAutoDefault(false);
+  result->setDefault(false);
+  return result;
+}
+
+// The lists are sorted by the bytes of their lines, so that a left-over
+// results file (whose line starts with blanks) sorts ahead of the cards as
+// in a plain sorted list, whatever the locale would make of the blanks.
+void fillSorted(QListWidget* list, std::vector<std::string> lines) {
+  std::sort(lines.begin(), lines.end());
+  list->clear();
+  for (const std::string& line : lines) list->addItem(toQString(line));
+}
+
+}  // namespace
+
+CreateDatasetDialog::CreateDatasetDialog(SettingsStore& store, const Workspace& workspace,
+                                         UserInteraction& ui, QWidget* parent)
+    : QDialog(parent), store_(store), workspace_(workspace), ui_(ui) {
+  setWindowTitle(tr("Create DataSet"));
+  setObjectName("createDataset");
+
+  auto* nameRow = new QHBoxLayout;
+  auto* nameLabel = new QLabel(tr("DataSet Name:"), this);
+  name_ = new QComboBox(this);
+  name_->setObjectName("name");
+  name_->setEditable(true);
+  name_->setInsertPolicy(QComboBox::NoInsert);
+  // The name is what was typed: no completion to a longer existing name
+  // (typing "Spring" must not append to "Spring 2026"), and Enter does not
+  // swap it for an existing name that differs in letter case.
+  name_->setCompleter(nullptr);
+  name_->setDuplicatesEnabled(true);
+  name_->setMinimumWidth(220);
+  nameLabel->setBuddy(name_);
+  append_ = new QCheckBox(tr("Append"), this);
+  append_->setObjectName("append");
+  nameRow->addWidget(nameLabel);
+  nameRow->addWidget(name_, 1);
+  nameRow->addWidget(append_);
+
+  auto* lists = new QHBoxLayout;
+  lists->addWidget(buildListBox(tr("Matched Pairs (TCF+XRD)"), "matched", "matchedCount",
+                                tr("Card(s) in DataSet"), matched_, matchedCount_),
+                   1);
+  lists->addWidget(buildListBox(tr("Left over files (mismatched)"), "leftOver", "leftOverCount",
+                                tr("File(s) Not Used"), leftOver_, leftOverCount_),
+                   1);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  build_ = button(tr("&Build"), "build", this);
+  build_->setEnabled(false);
+  auto* cancel = button(tr("&Cancel"), "cancel", this);
+  buttons->addWidget(build_);
+  buttons->addWidget(cancel);
+  connect(build_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(nameRow);
+  layout->addWidget(buildLocationBox());
+  layout->addLayout(lists, 1);
+  layout->addLayout(buttons);
+  resize(760, 600);
+
+  // The existing datasets to append to or over-write; none: an empty list.
+  for (const std::string& existing : listDatasets(workspace_)) name_->addItem(toQString(existing));
+  name_->setCurrentIndex(-1);
+  name_->setEditText(QString());
+
+  fillDrives();
+  openingFolder_ = store_.read(setting::kDatasetFolder, setting::defaultFolder());
+  showFolder(openingFolder_);
+  name_->setFocus();
+}
+
+QWidget* CreateDatasetDialog::buildLocationBox() {
+  auto* box = new QGroupBox(tr("TCF+XRD Data File Location"), this);
+  auto* grid = new QGridLayout(box);
+  path_ = new QLabel(tr("Path"), box);
+  path_->setObjectName("path");
+  path_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // A long path must not widen the dialog; the whole of it is in the tip.
+  path_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  grid->addWidget(path_, 0, 0, 1, 3);
+
+  auto* driveLabel = new QLabel(tr("Drive:"), box);
+  drives_ = new QComboBox(box);
+  drives_->setObjectName("drives");
+  driveLabel->setBuddy(drives_);
+  grid->addWidget(driveLabel, 1, 0);
+  grid->addWidget(drives_, 1, 1);
+
+  grid->addWidget(new QLabel(tr("Folders:"), box), 2, 0);
+  upOneLevel_ = button(tr("&Up One Level"), "upOneLevel", box);
+  grid->addWidget(upOneLevel_, 2, 2);
+  folders_ = new QListWidget(box);
+  folders_->setObjectName("folders");
+  folders_->installEventFilter(this);
+  folders_->setMaximumHeight(170);  // the pair lists below get the room
+  grid->addWidget(folders_, 3, 0, 1, 3);
+  auto* note =
+      new QLabel(tr("NOTE:  All TCF files and their associated XRD files must be in the same folder."), box);
+  note->setObjectName("note");
+  note->setWordWrap(true);
+  grid->addWidget(note, 4, 0, 1, 3);
+  grid->setColumnStretch(1, 1);
+
+  connect(drives_, &QComboBox::activated, this, [this](int index) {
+    if (index >= 0 && static_cast<size_t>(index) < places_.size())
+      showFolder(places_[static_cast<size_t>(index)]);
+  });
+  connect(folders_, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { openSubfolder(folders_->row(item)); });
+  connect(upOneLevel_, &QPushButton::clicked, this, [this] { upOneLevel(); });
+  return box;
+}
+
+QWidget* CreateDatasetDialog::buildListBox(const QString& title, const char* listName, const char* countName,
+                                           const QString& countLabel, QListWidget*& list, QLabel*& count) {
+  auto* box = new QGroupBox(title, this);
+  auto* column = new QVBoxLayout(box);
+  list = new QListWidget(box);
+  list->setObjectName(listName);
+  list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  list->setSelectionMode(QAbstractItemView::NoSelection);
+  column->addWidget(list, 1);
+  auto* countRow = new QHBoxLayout;
+  count = new QLabel(QStringLiteral("0"), box);
+  count->setObjectName(countName);
+  countRow->addWidget(count);
+  countRow->addWidget(new QLabel(countLabel, box));
+  countRow->addStretch(1);
+  column->addLayout(countRow);
+  return box;
+}
+
+void CreateDatasetDialog::fillDrives() {
+  places_ = startingPlaces();
+  std::sort(places_.begin(), places_.end());
+  drives_->clear();
+  for (const std::string& place : places_) drives_->addItem(toQString(place));
+}
+
+void CreateDatasetDialog::usePlaces(std::vector<std::string> places) {
+  if (places.empty()) return;
+  std::sort(places.begin(), places.end());
+  places_ = std::move(places);
+  drives_->clear();
+  for (const std::string& place : places_) drives_->addItem(toQString(place));
+  drives_->setCurrentIndex(placeHolding(places_, folder_));
+}
+
+void CreateDatasetDialog::showFolder(const std::string& folder) {
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  const std::string shown = nearestExistingFolder(folder);
+  folder_ = shown;
+  upOneLevel_->setEnabled(!parentFolder(shown).empty());
+  path_->setText(toQString(shown));
+  path_->setToolTip(path_->text());
+
+  const CardFolderList listing = listCardFolder(shown);
+  // Rows stand for the names as listed (kept for opening them, whatever
+  // the display made of their bytes).
+  subfolders_ = listing.subfolders;
+  folders_->clear();
+  for (const std::string& name : subfolders_) folders_->addItem(toQString(name));
+  pairing_ = pairFolderFiles(listing);
+
+  std::vector<std::string> pairLines;
+  for (const FilePair& pair : pairing_.pairs) pairLines.push_back(pairLine(pair));
+  fillSorted(matched_, std::move(pairLines));
+  matchedCount_->setText(QString::number(pairing_.pairs.size()));
+  build_->setEnabled(!pairing_.pairs.empty());
+  fillSorted(leftOver_, leftOverLines(pairing_));
+  leftOverCount_->setText(QString::number(pairing_.leftOverCount()));
+
+  drives_->setCurrentIndex(placeHolding(places_, shown));
+  store_.write(setting::kDatasetFolder, shown);
+  QGuiApplication::restoreOverrideCursor();
+}
+
+void CreateDatasetDialog::openSubfolder(int row) {
+  if (row < 0 || static_cast<size_t>(row) >= subfolders_.size()) return;
+  showFolder(joinPath(folder_, subfolders_[static_cast<size_t>(row)]));
+}
+
+void CreateDatasetDialog::upOneLevel() {
+  const std::string parent = parentFolder(folder_);
+  if (!parent.empty()) showFolder(parent);
+}
+
+bool CreateDatasetDialog::eventFilter(QObject* watched, QEvent* event) {
+  // Enter in the folder list opens the selected subfolder; with none
+  // selected it does nothing. Either way it goes no further.
+  if (watched == folders_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      QListWidgetItem* item = folders_->currentItem();
+      if (item != nullptr && item->isSelected()) openSubfolder(folders_->row(item));
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+std::string CreateDatasetDialog::name() const {
+  return name_->currentText().toStdString();
+}
+
+bool CreateDatasetDialog::append() const {
+  return append_->isChecked();
+}
+
+void CreateDatasetDialog::accept() {
+  if (pairing_.pairs.empty()) return;
+  if (!checkCreateRequest(name(), append(), workspace_, ui_)) {
+    name_->setFocus();
+    return;
+  }
+  QDialog::accept();
+}
+
+void CreateDatasetDialog::reject() {
+  store_.write(setting::kDatasetFolder, openingFolder_);
+  QDialog::reject();
+}
+
+void runCreateDataset(MainWindow& window) {
+  CreateRequest request;
+  {
+    CreateDatasetDialog dialog(window.settings(), window.workspace(), window.ui(), &window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    request = {dialog.name(), dialog.append(), dialog.folder(), dialog.pairs()};
+  }
+  runCreateRequest(window, request);
+}
+
+}  // namespace stridewell::gui

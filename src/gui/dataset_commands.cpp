@@ -1,0 +1,265 @@
+// The Database menu's dataset commands: Delete, Rename, Split and Combine
+// with their dialogs, and the three dataset reports (exotics, daily double,
+// contents) through the shared Report dialog, the progress window, the
+// clipboard, the report viewer and the printer. The work itself is the
+// core's: the same operations the command line runs.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "app/interaction.h"
+#include "app/workspace.h"
+#include "datasets/contents_report.h"
+#include "datasets/dataset_combine.h"
+#include "datasets/dataset_management.h"
+#include "datasets/dataset_name.h"
+#include "datasets/dataset_split.h"
+#include "datasets/payout_report.h"
+#include "gui/clipboard_copy.h"
+#include "gui/dataset_combine_dialog.h"
+#include "gui/dataset_delete_dialog.h"
+#include "gui/dataset_rename_dialog.h"
+#include "gui/dataset_split_dialog.h"
+#include "gui/main_window.h"
+#include "gui/menu_commands.h"
+#include "gui/progress_dialog.h"
+#include "gui/report_dialog.h"
+#include "gui/report_viewer.h"
+#include "gui/text_printing.h"
+
+namespace stridewell::gui {
+namespace {
+
+constexpr std::string_view kClipboardFailed = "Cannot copy data to clipboard.";
+constexpr std::string_view kPrintFailed = "Error during print.";
+
+using LongRun = MainWindow::LongRun;
+
+// The progress window of a split or combine. It opens with the first news of
+// progress, so a run that cannot open its files shows its error without a
+// progress window flashing up first.
+class RunProgress final : public ProgressSink {
+ public:
+  RunProgress(ProgressDialog& dialog, QString caption) : dialog_(dialog), caption_(std::move(caption)) {}
+  ~RunProgress() override { finish(); }
+  RunProgress(const RunProgress&) = delete;
+  RunProgress& operator=(const RunProgress&) = delete;
+
+  void setText(std::string_view text) override {
+    open();
+    dialog_.setText(text);
+  }
+  void setPercent(int percent) override {
+    open();
+    dialog_.setPercent(percent);
+  }
+  bool cancelled() const override { return opened_ && dialog_.cancelled(); }
+
+  void finish() {
+    if (opened_ && !finished_) dialog_.finish();
+    finished_ = true;
+  }
+
+ private:
+  void open() {
+    if (opened_ || finished_) return;
+    opened_ = true;
+    dialog_.open(caption_);
+  }
+
+  ProgressDialog& dialog_;
+  QString caption_;
+  bool opened_ = false;
+  bool finished_ = false;
+};
+
+// The reports' progress: every percent goes through the window's percent
+// callback, which shows "N% complete" and handles the queued events.
+class ReportProgress final : public ProgressSink {
+ public:
+  explicit ReportProgress(ProgressDialog& dialog) : dialog_(dialog) {}
+  void setText(std::string_view text) override { dialog_.setText(text); }
+  void setPercent(int percent) override { dialog_.percentCallback(percent); }
+  bool cancelled() const override { return dialog_.cancelled(); }
+
+ private:
+  ProgressDialog& dialog_;
+};
+
+// The messages of a run. An error or a notice is the run's last word: the
+// progress window closes (and, for split and combine, the menu comes back)
+// before it shows. Warnings (a damaged race) and questions leave the run
+// as it is.
+class RunInteraction final : public UserInteraction {
+ public:
+  RunInteraction(UserInteraction& ui, std::function<void()> onEnd) : ui_(ui), onEnd_(std::move(onEnd)) {}
+
+  void error(std::string_view text) override {
+    end();
+    ui_.error(text);
+  }
+  void warning(std::string_view text) override { ui_.warning(text); }
+  bool query(std::string_view text) override { return ui_.query(text); }
+  void notice(std::string_view caption, std::string_view text) override {
+    end();
+    ui_.notice(caption, text);
+  }
+
+  void end() {
+    if (!onEnd_) return;
+    auto onEnd = std::move(onEnd_);
+    onEnd_ = nullptr;
+    onEnd();
+  }
+
+ private:
+  UserInteraction& ui_;
+  std::function<void()> onEnd_;
+};
+
+void deleteDatasetsCommand(MainWindow& window) {
+  DatasetDeleteDialog dialog(window.workspace(), window.ui(), &window);
+  if (dialog.exec() != QDialog::Accepted) return;
+  // Failures are not reported: a file that went meanwhile is gone anyway.
+  for (const std::string& name : dialog.selectedNames()) deleteDataset(window.workspace(), name);
+}
+
+void renameDatasetCommand(MainWindow& window) {
+  DatasetRenameDialog dialog(window.workspace(), window.ui(), &window);
+  if (dialog.exec() != QDialog::Accepted) return;
+  renameDataset(window.workspace(), dialog.oldName(), dialog.newName(), window.ui());
+}
+
+void splitDatasetCommand(MainWindow& window) {
+  DatasetSplitDialog dialog(window.workspace(), window.ui(), &window);
+  if (dialog.exec() != QDialog::Accepted) return;
+  LongRun run(window);
+  RunProgress progress(window.progressDialog(), QStringLiteral("Splitting dataset..."));
+  RunInteraction ui(window.ui(), [&] {
+    progress.finish();
+    run.end();
+  });
+  splitDataset(window.workspace(), dialog.sourceName(), dialog.trainName(), dialog.testName(), dialog.step(),
+               ui, progress);
+}
+
+void combineDatasetsCommand(MainWindow& window) {
+  DatasetCombineDialog dialog(window.workspace(), window.ui(), &window);
+  if (dialog.exec() != QDialog::Accepted) return;
+  LongRun run(window);
+  RunProgress progress(window.progressDialog(), QStringLiteral("Combining datasets..."));
+  RunInteraction ui(window.ui(), [&] {
+    progress.finish();
+    run.end();
+  });
+  combineDatasets(window.workspace(), dialog.selectedNames(), dialog.newName(), ui, progress);
+}
+
+enum class DatasetReport { kExotics, kDailyDouble, kContents };
+
+QString reportTitle(DatasetReport report) {
+  switch (report) {
+    case DatasetReport::kExotics:
+      return QStringLiteral("Exotics Report");
+    case DatasetReport::kDailyDouble:
+      return QStringLiteral("Daily Double Report");
+    case DatasetReport::kContents:
+      return QStringLiteral("DataSet Contents Report");
+  }
+  return {};
+}
+
+void removeFile(const std::string& path) {
+  if (!path.empty()) std::remove(path.c_str());
+}
+
+void datasetReportCommand(MainWindow& window, DatasetReport report) {
+  const QString title = reportTitle(report);
+  ReportDialog dialog(title, window.workspace(), window.settings(), &window);
+  if (dialog.exec() != QDialog::Accepted) return;
+
+  const Workspace& workspace = window.workspace();
+  const std::string name = dialog.datasetName();
+  // The contents report has one file, which is also the clipboard's copy;
+  // the payout reports have a text table and a comma table.
+  std::string textPath;
+  std::string commaPath;
+  if (report == DatasetReport::kContents) {
+    textPath = joinPath(workspace.temp, std::string(kContentsFile));
+  } else {
+    textPath = joinPath(workspace.temp, std::string(kPayoutTextFile));
+    commaPath = joinPath(workspace.temp, std::string(kPayoutCommaFile));
+  }
+
+  LongRun run(window);  // until the viewer has closed
+  ProgressDialog& progressDialog = window.progressDialog();
+  progressDialog.open(title + QStringLiteral("..."));
+  ReportProgress progress(progressDialog);
+  RunInteraction ui(window.ui(), [&progressDialog] { progressDialog.finish(); });
+  ReportOutcome outcome = ReportOutcome::kFailed;
+  if (report == DatasetReport::kContents) {
+    outcome = runContentsReport(name, datasetPath(workspace, name), textPath, ui, progress);
+  } else {
+    const PayoutReportKind kind =
+        report == DatasetReport::kExotics ? PayoutReportKind::kExotics : PayoutReportKind::kDailyDouble;
+    outcome = runPayoutReport(kind, name, datasetPath(workspace, name), textPath, commaPath, ui, progress);
+  }
+  // A Cancel pressed after the last race still counts.
+  const bool cancelled = progress.cancelled();
+  ui.end();
+  if (outcome != ReportOutcome::kDone || cancelled) {
+    // The core has removed the files of a failed or cancelled run and shown
+    // the error of a failed one; a Cancel after the end leaves ours.
+    removeFile(textPath);
+    removeFile(commaPath);
+    return;
+  }
+
+  if (dialog.copyToClipboard() && !copyFileToClipboard(commaPath.empty() ? textPath : commaPath)) {
+    window.ui().warning(kClipboardFailed);
+  }
+  if (showReport(textPath, title.toStdString(), ReportLayout::Wide, &window)) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool printed = printTextFile(textPath, "Stridewell 5 - " + title.toStdString(), &window);
+    QApplication::restoreOverrideCursor();
+    if (!printed) window.ui().error(kPrintFailed);
+  }
+  removeFile(textPath);
+  removeFile(commaPath);
+}
+
+}  // namespace
+
+void runDatasetCommand(MainWindow& window, Command command) {
+  switch (command) {
+    case Command::kDeleteDataset:
+      deleteDatasetsCommand(window);
+      break;
+    case Command::kRenameDataset:
+      renameDatasetCommand(window);
+      break;
+    case Command::kSplitDataset:
+      splitDatasetCommand(window);
+      break;
+    case Command::kCombineDatasets:
+      combineDatasetsCommand(window);
+      break;
+    case Command::kExoticsReport:
+      datasetReportCommand(window, DatasetReport::kExotics);
+      break;
+    case Command::kDailyDoubleReport:
+      datasetReportCommand(window, DatasetReport::kDailyDouble);
+      break;
+    case Command::kContentsReport:
+      datasetReportCommand(window, DatasetReport::kContents);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace stridewell::gui

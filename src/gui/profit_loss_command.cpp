@@ -1,0 +1,168 @@
+#include "gui/profit_loss_command.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QDir>
+#include <QPushButton>
+#include <QTemporaryFile>
+#include <QTimer>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <system_error>
+
+#include "analysis/profit_loss_run.h"
+#include "app/interaction.h"
+#include "app/workspace.h"
+#include "gui/clipboard_copy.h"
+#include "gui/main_window.h"
+#include "gui/menu_commands.h"
+#include "gui/profit_loss_chart.h"
+#include "gui/progress_dialog.h"
+#include "gui/report_viewer.h"
+#include "gui/text_printing.h"
+
+namespace stridewell::gui {
+namespace {
+
+// The progress of one run, which also keeps the menu and the frame
+// disabled while it shows. Nothing shows until the run's first report of
+// progress: the SIM, the dataset and the report file are opened before
+// that, and their error boxes come with the menu still enabled. Closing the
+// main window meanwhile cancels the run and closes the window after it.
+class RunProgress final : public ProgressSink {
+ public:
+  explicit RunProgress(MainWindow& window) : window_(window), dialog_(window.progressDialog()), busy_(window, false) {}
+  ~RunProgress() override { end(); }
+  RunProgress(const RunProgress&) = delete;
+  RunProgress& operator=(const RunProgress&) = delete;
+
+  // The run names itself once, which the caption already says; the text
+  // line is kept for the percentage.
+  void setText(std::string_view) override { begin(); }
+  void setPercent(int percent) override {
+    begin();
+    if (percent == shown_) return;
+    shown_ = percent;
+    dialog_.setPercent(percent);
+    dialog_.setText(QStringLiteral("%1% complete.").arg(percent).toStdString());
+  }
+  bool cancelled() const override { return open_ && dialog_.cancelled(); }
+
+  void end() {
+    if (!open_) return;
+    open_ = false;
+    dialog_.finish();
+    busy_.end();
+  }
+
+ private:
+  void begin() {
+    if (open_) return;
+    open_ = true;
+    busy_.begin();
+    window_.update();
+    dialog_.open(QString::fromLatin1(kProfitLossCaption));
+  }
+
+  MainWindow& window_;
+  ProgressDialog& dialog_;
+  MainWindow::LongRun busy_;
+  bool open_ = false;
+  int shown_ = -1;
+};
+
+// The comma lines through a unique file in TEMP onto the clipboard; a
+// failure is a warning only.
+void copyCommaLines(MainWindow& window, const std::string& lines, const ProfitLossServices& services) {
+  QTemporaryFile file(QDir(QString::fromStdString(window.workspace().temp)).filePath(QStringLiteral("plcopyXXXXXX.txt")));
+  bool copied = false;
+  if (file.open()) {
+    const bool written = file.write(lines.data(), qint64(lines.size())) == qint64(lines.size());
+    file.close();
+    copied = written && services.copyToClipboard(file.fileName().toStdString());
+  }
+  if (!copied) window.ui().warning(kClipboardFailedText);
+}
+
+// The box layout that holds `widget`, searched through `layout`.
+QBoxLayout* layoutHolding(QLayout* layout, QWidget* widget) {
+  if (layout == nullptr) return nullptr;
+  if (layout->indexOf(widget) >= 0) return qobject_cast<QBoxLayout*>(layout);
+  for (int i = 0; i < layout->count(); ++i) {
+    if (QBoxLayout* found = layoutHolding(layout->itemAt(i)->layout(), widget)) return found;
+  }
+  return nullptr;
+}
+
+// A "&Chart" button beside the viewer's "&Print" that opens the profit
+// chart of the run.
+void addChartButton(ReportViewer& viewer, const StrategyTotalsTable& totals, const ProfitLossRequest& request) {
+  auto* chart = new QPushButton(QObject::tr("C&hart"), &viewer);
+  chart->setObjectName(QStringLiteral("chartButton"));
+  chart->setAutoDefault(false);
+  QBoxLayout* buttons = layoutHolding(viewer.layout(), viewer.printButton());
+  if (buttons != nullptr) {
+    buttons->insertWidget(buttons->indexOf(viewer.printButton()) + 1, chart);
+  } else if (viewer.layout() != nullptr) {
+    viewer.layout()->addWidget(chart);
+  }
+  const QString caption = QStringLiteral("DataSet: %1, SIM Model: %2")
+                              .arg(QString::fromStdString(request.datasetName), QString::fromStdString(request.simName));
+  QObject::connect(chart, &QPushButton::clicked, &viewer, [&viewer, &totals, caption] {
+    ProfitChartDialog dialog(totals, caption, &viewer);
+    dialog.exec();
+  });
+}
+
+}  // namespace
+
+ProfitLossServices defaultProfitLossServices() {
+  ProfitLossServices services;
+  services.choose = [](MainWindow& window) -> std::optional<ProfitLossChoice> {
+    ProfitLossDialog dialog(window.settings(), window.workspace(), window.ui(), &window);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.choice();
+  };
+  services.print = [](const std::string& path, const std::string& title, QWidget* parent) {
+    return printTextFile(path, title, parent);
+  };
+  services.copyToClipboard = [](const std::string& path) { return copyFileToClipboard(path); };
+  return services;
+}
+
+void runProfitLoss(MainWindow& window, const ProfitLossChoice& choice, const ProfitLossServices& services) {
+  const std::string reportPath = joinPath(window.workspace().temp, std::string(kProfitLossReportFile));
+  std::ostringstream comma;
+  auto totals = std::make_unique<StrategyTotalsTable>();
+  ProfitLossOutcome outcome;
+  {
+    RunProgress progress(window);
+    outcome = stridewell::runProfitLoss(choice.request, window.foregroundModel(), reportPath,
+                                        choice.copyToClipboard ? &comma : nullptr, window.ui(), progress,
+                                        totals.get());
+  }
+  if (outcome.status == ProfitLossStatus::kDone) {
+    if (choice.copyToClipboard) copyCommaLines(window, comma.str(), services);
+    ReportViewer viewer(reportPath, kProfitLossTitle, ReportLayout::Plain, &window);
+    addChartButton(viewer, *totals, choice.request);
+    if (viewer.exec() == QDialog::Accepted) {
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      const bool printed = services.print(reportPath, kProfitLossPrintTitle, &window);
+      QApplication::restoreOverrideCursor();
+      if (!printed) window.ui().error(kPrintFailedText);
+    }
+  }
+  std::error_code ignored;
+  std::filesystem::remove(reportPath, ignored);
+}
+
+void runProfitLossAnalysis(MainWindow& window, const ProfitLossServices& services) {
+  const std::optional<ProfitLossChoice> choice = services.choose(window);
+  if (choice) runProfitLoss(window, *choice, services);
+}
+
+void runProfitLossAnalysis(MainWindow& window) { runProfitLossAnalysis(window, defaultProfitLossServices()); }
+
+}  // namespace stridewell::gui

@@ -1,0 +1,606 @@
+// The Train menu: the Prep SIM dialog's initial state and checks, a whole
+// preparation under the progress window (and its Cancel), training in the
+// background with its status in the window title and its chart, Stop
+// Training, handicapping while a SIM trains, the window stopping the
+// training thread when it is destroyed, and the Delete SIM and Rename SIM
+// dialogs.
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/interaction.h"
+#include "app/setting_keys.h"
+#include "app/settings_store.h"
+#include "app/workspace.h"
+#include "datasets/build_pair.h"
+#include "datasets/create_run.h"
+#include "gui/criteria_controls.h"
+#include "gui/main_window.h"
+#include "gui/menu_commands.h"
+#include "gui/prep_sim_dialog.h"
+#include "gui/progress_dialog.h"
+#include "gui/sim_delete_dialog.h"
+#include "gui/sim_rename_dialog.h"
+#include "gui/training_chart.h"
+#include "gui/training_runner.h"
+#include "model/pattern_record.h"
+#include "support/isolated_user.h"
+#include "support/recording_interaction.h"
+#include "widget_texts.h"
+
+namespace fs = std::filesystem;
+using namespace stridewell;
+using namespace stridewell::gui;
+using stridewell::test::RecordingInteraction;
+using Kind = RecordingInteraction::Kind;
+
+using stridewell::test::child;
+
+namespace {
+
+const fs::path kExamples = fs::path(STRIDEWELL_SOURCE_DIR) / "examples" / "plain";
+constexpr int kLongWait = 120000;  // a sanitizer build trains slowly
+
+// A user of its own and a started main window with the program's commands.
+struct Frame {
+  Frame() : store(SettingsStore::defaultFile(), &ui), window(std::make_unique<MainWindow>(store, ui)) {
+    window->resize(900, 700);
+    window->show();
+  }
+  bool startUp() {
+    QSignalSpy finished(window.get(), &MainWindow::startUpFinished);
+    window->beginStartUp(workspaceAt(programFolder(), defaultWorkspaceBase()));
+    if (!finished.wait(5000) && finished.isEmpty()) return false;
+    return finished.first().first().toBool();
+  }
+  const Workspace& ws() const { return window->workspace(); }
+  // A dataset of the three sample days.
+  void makeDataset(const std::string& name) {
+    RecordingInteraction quiet;
+    NoProgress progress;
+    const FolderPairing pairing = pairCardFolder(kExamples.string());
+    const CreateOutcome outcome =
+        createDataset(name, false, kExamples.string(), pairing.pairs, ws(), quiet, progress);
+    QVERIFY(outcome.status == CreateStatus::kDone);
+    QVERIFY(outcome.races > 0);
+  }
+  void writeSim(const std::string& name, const std::string& content = "weights") {
+    std::ofstream(fs::path(ws().sim) / (name + ".SIM"), std::ios::binary) << content;
+  }
+  fs::path trainData(const char* file) const { return fs::path(ws().trainData) / file; }
+  void trigger(Command command) { window->action(command)->trigger(); }
+
+  test::IsolatedUser user;
+  RecordingInteraction ui;
+  SettingsStore store;
+  std::unique_ptr<MainWindow> window;
+};
+
+// Runs `drive` on the first modal dialog of type T that opens, once.
+template <typename T>
+void whenDialogOpens(std::function<void(T&)> drive) {
+  auto* timer = new QTimer;
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, drive] {
+    auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    timer->stop();
+    timer->deleteLater();
+    drive(*dialog);
+  });
+  timer->start();
+}
+
+TrainInfo readInfo(const fs::path& file) {
+  TrainInfo info{};
+  std::ifstream in(file, std::ios::binary);
+  in.read(reinterpret_cast<char*>(&info), sizeof info);
+  return info;
+}
+
+// Fills the Prep SIM dialog and presses "&Prep".
+void prepThrough(PrepSimDialog& dialog, const QString& simName, const char* pressure) {
+  child<QLineEdit>(dialog, "simName")->setText(simName);
+  child<QRadioButton>(dialog, pressure)->setChecked(true);
+  QTest::mouseClick(child<QPushButton>(dialog, "prep"), Qt::LeftButton);
+}
+
+// Prepares `simName` from dataset "Sample" through the menu.
+void prepare(Frame& frame, const QString& simName, const char* pressure) {
+  whenDialogOpens<PrepSimDialog>([&](PrepSimDialog& dialog) { prepThrough(dialog, simName, pressure); });
+  frame.trigger(Command::kPrepSim);
+}
+
+// Answers "Train?" with Yes and starts training through the menu.
+TrainingRunner* train(Frame& frame) {
+  frame.ui.queueAnswers({true});
+  frame.trigger(Command::kTrainSim);
+  return TrainingRunner::find(*frame.window);
+}
+
+// Waits for the run to end and for the timer to show its last status.
+bool waitForEnd(Frame& frame, TrainingRunner& runner, const QString& lastTitle) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < kLongWait) {
+    QTest::qWait(50);
+    if (!runner.running() && frame.window->windowTitle() == lastTitle) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+class TrainCommandsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void epochMessagesGiveThePassAndItsError();
+  void prepDialogStartsAsTheSettingsSay();
+  void prepDialogWithoutDatasetsCannotPrep();
+  void prepDialogChecksInOrder();
+  void prepWritesTheMatchedSetAndTrainingCompletes();
+  void prepCancelRemovesTheNewFiles();
+  void stopTrainingSavesAndHandicappingGoesOn();
+  void destroyingTheWindowStopsAndJoinsTheThread();
+  void trainRefusesWithoutPreparation();
+  void deleteSimAsksAndDeletes();
+  void renameSimChecksAsksAndRenames();
+  void screenshots();
+};
+
+void TrainCommandsTest::epochMessagesGiveThePassAndItsError() {
+  struct Case {
+    const char* text;
+    bool parsed;
+    int pass;
+    double tss;
+  };
+  const Case cases[] = {
+      {"[E]pass=1 tss=12.5", true, 1, 12.5},
+      {"[E]pass=25 tss=0.000123", true, 25, 0.000123},
+      {"[E]pass=3 tss=1.5e+06", true, 3, 1.5e6},
+      {"Begin training (npasses=5, npatterns=30)", false, 0, 0},
+      {"[E]pass=0 tss=1", false, 0, 0},  // passes count from 1
+      {"[E]pass=2 tss=", false, 0, 0},
+      {"[E]pass=2 tss=3 extra", false, 0, 0},
+      {"", false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    int pass = -1;
+    double tss = -1;
+    QCOMPARE(parseEpochMessage(c.text, pass, tss), c.parsed);
+    if (c.parsed) {
+      QCOMPARE(pass, c.pass);
+      QCOMPARE(tss, c.tss);
+    } else {
+      QCOMPARE(pass, -1);  // untouched
+    }
+  }
+}
+
+void TrainCommandsTest::prepDialogStartsAsTheSettingsSay() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.makeDataset("Alpha");
+  frame.makeDataset("Sample");
+  frame.writeSim("Mine");
+  frame.store.write(setting::kTrainDataset, "sAMPLE");  // found ignoring case
+
+  PrepSimDialog dialog(frame.ws(), frame.store, frame.ui);
+  dialog.show();
+  dialog.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&dialog));
+  QCOMPARE(dialog.windowTitle(), QStringLiteral("Prep SIM"));
+  auto* dataset = child<QComboBox>(dialog, "dataset");
+  QCOMPARE(dataset->count(), 2);
+  QCOMPARE(dataset->currentText(), QStringLiteral("Sample"));
+  QVERIFY(child<QPushButton>(dialog, "prep")->isEnabled());
+  QCOMPARE(child<QPushButton>(dialog, "prep")->text(), QStringLiteral("&Prep"));
+  QCOMPARE(child<QPushButton>(dialog, "cancel")->text(), QStringLiteral("&Cancel"));
+  QVERIFY(child<QRadioButton>(dialog, "randomStart")->isChecked());
+  QVERIFY(child<QRadioButton>(dialog, "pressureHigh")->isChecked());
+  auto* startSim = child<QComboBox>(dialog, "startSim");
+  QVERIFY(!startSim->isEnabled());
+  QCOMPARE(startSim->count(), 2);
+  QCOMPARE(startSim->itemText(0), QStringLiteral("Default"));
+  QCOMPARE(startSim->itemText(1), QStringLiteral("Mine"));
+  for (const char* box : {"distanceBox", "classBox", "surfaceBox", "conditionBox"}) {
+    QCOMPARE(child<QComboBox>(dialog, box)->currentText(), QStringLiteral("All"));
+  }
+  // No custom lists here: the class list ends with "Stakes only".
+  auto* classes = child<QComboBox>(dialog, "classBox");
+  QCOMPARE(classes->itemText(classes->count() - 1), QStringLiteral("Stakes only"));
+  QVERIFY(dialog.findChild<QWidget*>(QStringLiteral("distanceList")) == nullptr);
+  bool noted = false;
+  for (QLabel* label : dialog.findChildren<QLabel*>()) noted |= label->text() == "(blank=all tracks in dataset)";
+  QVERIFY(noted);
+  QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dataset));
+
+  // "SIM:" enables the drop-down, "Random Starting Point" disables it.
+  child<QRadioButton>(dialog, "simStart")->setChecked(true);
+  QVERIFY(startSim->isEnabled());
+  child<QRadioButton>(dialog, "randomStart")->setChecked(true);
+  QVERIFY(!startSim->isEnabled());
+
+  // Each pressure gives its passes.
+  const std::pair<const char*, int> pressures[] = {
+      {"pressureLow", 5}, {"pressureMedium", 10}, {"pressureHigh", 25}, {"pressureVeryHigh", 50}};
+  for (const auto& [name, passes] : pressures) {
+    child<QRadioButton>(dialog, name)->setChecked(true);
+    QCOMPARE(dialog.currentRequest().passes, passes);
+  }
+}
+
+void TrainCommandsTest::prepDialogWithoutDatasetsCannotPrep() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  PrepSimDialog dialog(frame.ws(), frame.store, frame.ui);
+  QCOMPARE(child<QComboBox>(dialog, "dataset")->count(), 0);
+  QVERIFY(!child<QPushButton>(dialog, "prep")->isEnabled());
+}
+
+void TrainCommandsTest::prepDialogChecksInOrder() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.makeDataset("Sample");
+  frame.writeSim("Alpha");
+  frame.writeSim("Taken");
+
+  struct Case {
+    const char* name;
+    const char* startSim;  // null: random
+    std::vector<bool> answers;
+    std::vector<RecordingInteraction::Call> calls;
+    bool accepted;
+  };
+  using Call = RecordingInteraction::Call;
+  const std::string forbidden = "SIM name cannot contain any of the following characters: ?*<\">/\\:|";
+  const Case cases[] = {
+      {"   ", nullptr, {}, {Call{Kind::kError, "ERROR", "SIM name cannot be blank."}}, false},
+      {"a:b", nullptr, {}, {Call{Kind::kError, "ERROR", forbidden}}, false},
+      {"Default", nullptr, {}, {Call{Kind::kError, "ERROR", "The SIM name you have chosen is reserved.  Please pick another."}}, false},
+      {" Alpha ", "Alpha", {}, {Call{Kind::kError, "ERROR", "Starting point and target SIM cannot be identical."}}, false},
+      // The identity test minds letter case; "alpha" then exists (ignoring
+      // case) in the SIM folder, so the over-write question follows.
+      {"alpha", "Alpha", {false}, {Call{Kind::kQuery, "Query", "A SIM with that name already exists; over-write?"}}, false},
+      {"Taken", nullptr, {true}, {Call{Kind::kQuery, "Query", "A SIM with that name already exists; over-write?"}}, true},
+      {"Fresh", "Default", {}, {}, true},
+  };
+  for (const Case& c : cases) {
+    RecordingInteraction ui;
+    for (bool answer : c.answers) ui.queueAnswers({answer});
+    PrepSimDialog dialog(frame.ws(), frame.store, ui);
+    dialog.show();
+    child<QLineEdit>(dialog, "simName")->setText(QString::fromLatin1(c.name));
+    if (c.startSim) {
+      child<QRadioButton>(dialog, "simStart")->setChecked(true);
+      auto* sims = child<QComboBox>(dialog, "startSim");
+      sims->setCurrentIndex(sims->findText(QString::fromLatin1(c.startSim)));
+    }
+    child<QRadioButton>(dialog, "pressureMedium")->setChecked(true);
+    QTest::mouseClick(child<QPushButton>(dialog, "prep"), Qt::LeftButton);
+    QVERIFY2(ui.calls() == c.calls, c.name);
+    QCOMPARE(dialog.result() == QDialog::Accepted, c.accepted);
+    QCOMPARE(dialog.isVisible(), !c.accepted);
+    if (c.accepted) {
+      QCOMPARE(dialog.request().dataset, std::string("Sample"));
+      QCOMPARE(dialog.request().simName, std::string(c.name));
+      QCOMPARE(dialog.request().startSim, std::string(c.startSim ? c.startSim : ""));
+      QCOMPARE(dialog.request().passes, 10);
+    }
+  }
+}
+
+void TrainCommandsTest::prepWritesTheMatchedSetAndTrainingCompletes() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.makeDataset("Sample");
+  QVERIFY(!frame.window->action(Command::kTrainSim)->isEnabled());
+
+  // The progress window is open, captioned with the SIM name, while the run reads.
+  QString progressCaption;
+  QObject::connect(&frame.window->progressDialog(), &QDialog::windowTitleChanged,
+                   [&](const QString& title) { progressCaption = title; });
+  prepare(frame, QStringLiteral(" Tiny "), "pressureLow");
+  QCOMPARE(progressCaption, QStringLiteral("Prep: Tiny"));
+  QVERIFY(!frame.window->progressDialog().isVisible());
+  QVERIFY(frame.window->menuEnabled());
+  QCOMPARE(frame.store.read(setting::kTrainDataset, ""), std::string("Sample"));
+
+  // The closing notice counts what the files hold.
+  const auto patternBytes = fs::file_size(frame.trainData(kPatternFileName));
+  QCOMPARE(patternBytes % sizeof(PatternRecord), uintmax_t{0});
+  const auto patterns = static_cast<int32_t>(patternBytes / sizeof(PatternRecord));
+  QVERIFY(patterns > 0);
+  const TrainInfo info = readInfo(frame.trainData(kTrainInfoFileName));
+  QCOMPARE(info.patternCount, patterns);
+  QCOMPARE(info.passes, 5);
+  QCOMPARE(std::string(info.simName), std::string("Tiny"));
+  QCOMPARE(fs::path(info.targetPath), fs::path(frame.ws().sim) / "Tiny.SIM");
+  QVERIFY(fs::exists(frame.trainData(kTrainWeightsFileName)));
+  const std::vector<RecordingInteraction::Call> calls = frame.ui.calls();
+  QCOMPARE(calls.size(), size_t{1});
+  QCOMPARE(calls[0].caption, std::string("Prep complete"));
+  QVERIFY2(calls[0].text.rfind(std::to_string(patterns) + " patterns (", 0) == 0, calls[0].text.c_str());
+
+  // Train: the menu follows the run, the title shows it, the chart draws it.
+  frame.window->updateCommandStates();
+  QVERIFY(frame.window->action(Command::kTrainSim)->isEnabled());
+  TrainingRunner* runner = train(frame);
+  QVERIFY(runner != nullptr);
+  QCOMPARE(frame.ui.queries().back(), std::string("Train?"));
+  QVERIFY(waitForEnd(frame, *runner, QStringLiteral("Stridewell 5 - Training COMPLETE (5 passes)[SIM=Tiny]")));
+  QCOMPARE(runner->join().end, TrainingEnd::kCompleted);
+  QVERIFY(fs::exists(fs::path(frame.ws().sim) / "Tiny.SIM"));
+  // The saved weights are the run's last state in both files.
+  QCOMPARE(fs::file_size(fs::path(frame.ws().sim) / "Tiny.SIM"), fs::file_size(frame.trainData(kTrainWeightsFileName)));
+
+  const std::vector<PassError> errors = runner->passErrors();
+  QCOMPARE(errors.size(), size_t{5});
+  for (size_t i = 0; i < errors.size(); ++i) {
+    QCOMPARE(errors[i].pass, static_cast<int>(i) + 1);
+    QVERIFY(std::isfinite(errors[i].tss) && errors[i].tss > 0.0);
+  }
+  TrainingChartWindow* chart = runner->chart();
+  QVERIFY(chart != nullptr && chart->isVisible());
+  QCOMPARE(chart->windowTitle(), QStringLiteral("Training: Tiny"));
+  QTRY_COMPARE(chart->series()->count(), 5);
+  for (int i = 0; i < 5; ++i) {
+    QCOMPARE(chart->series()->at(i), QPointF(errors[i].pass, errors[i].tss));
+  }
+  frame.window->updateCommandStates();
+  QVERIFY(frame.window->action(Command::kPrepSim)->isEnabled());
+  QVERIFY(!frame.window->action(Command::kStopTraining)->isEnabled());
+}
+
+void TrainCommandsTest::prepCancelRemovesTheNewFiles() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.makeDataset("Sample");
+  // Cancel is pressed as soon as the progress window shows.
+  QTimer cancel;
+  cancel.setInterval(0);
+  QObject::connect(&cancel, &QTimer::timeout, [&] {
+    if (frame.window->progressDialog().isVisible()) {
+      frame.window->progressDialog().cancelButton()->click();
+      cancel.stop();
+    }
+  });
+  cancel.start();
+  prepare(frame, QStringLiteral("Tiny"), "pressureLow");
+  QCOMPARE(frame.ui.calls().size(), size_t{1});
+  QCOMPARE(frame.ui.calls()[0].caption, std::string("Prep"));
+  QCOMPARE(frame.ui.calls()[0].text, std::string("User aborted."));
+  QVERIFY(!fs::exists(frame.trainData(kPatternFileName)));
+  QVERIFY(!fs::exists(frame.trainData(kTrainWeightsFileName)));
+  QVERIFY(frame.window->menuEnabled());
+  frame.window->updateCommandStates();
+  QVERIFY(!frame.window->action(Command::kTrainSim)->isEnabled());
+}
+
+void TrainCommandsTest::stopTrainingSavesAndHandicappingGoesOn() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.makeDataset("Sample");
+  prepare(frame, QStringLiteral("Long"), "pressureVeryHigh");
+  QVERIFY(fs::exists(frame.trainData(kPatternFileName)));
+  TrainingRunner* runner = train(frame);
+  QVERIFY(runner != nullptr && runner->running());
+
+  // While it runs: the title shows the pass, Prep and Train wait, Stop is offered.
+  QTRY_VERIFY_WITH_TIMEOUT(frame.window->windowTitle().startsWith("Stridewell 5: Training Long [pass "), 5000);
+  frame.window->updateCommandStates();
+  QVERIFY(!frame.window->action(Command::kPrepSim)->isEnabled());
+  QVERIFY(!frame.window->action(Command::kTrainSim)->isEnabled());
+  QVERIFY(frame.window->action(Command::kStopTraining)->isEnabled());
+
+  // Handicapping uses the other model meanwhile.
+  HandicapChoice choice;
+  choice.setup.simName = "Default";
+  choice.setup.simPath = (fs::path(STRIDEWELL_SOURCE_DIR) / "data" / "Default.SIM").string();
+  choice.files.push_back((kExamples / "SAX0313.TCF").string());
+  frame.window->runHandicap(choice);
+  QCOMPARE(frame.window->resultWindows().size(), size_t{1});
+  QVERIFY(runner->running());  // fifty passes take longer than one card
+
+  // Exit is refused while the SIM trains.
+  frame.trigger(Command::kExit);
+  QVERIFY(frame.window->isVisible());
+  QCOMPARE(frame.ui.errors(), std::vector<std::string>{"Training is in progress; stop training first"});
+
+  frame.trigger(Command::kStopTraining);
+  QVERIFY(waitForEnd(frame, *runner, QStringLiteral("Stridewell 5 - Training stopped by user.")));
+  const TrainingOutcome outcome = runner->join();
+  QCOMPARE(outcome.end, TrainingEnd::kStopped);
+  QVERIFY(outcome.saved);
+  QVERIFY(fs::exists(fs::path(frame.ws().sim) / "Long.SIM"));
+  QCOMPARE(frame.ui.errors().size(), size_t{1});  // only the refused Exit
+}
+
+void TrainCommandsTest::destroyingTheWindowStopsAndJoinsTheThread() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.makeDataset("Sample");
+  prepare(frame, QStringLiteral("Gone"), "pressureVeryHigh");
+  TrainingRunner* runner = train(frame);
+  QVERIFY(runner != nullptr && runner->running());
+  QVERIFY(!fs::exists(fs::path(frame.ws().sim) / "Gone.SIM"));
+  const std::string sim = frame.ws().sim;
+  // The window goes with the thread running: it stops it, and the stop
+  // saves the SIM before the thread ends, before the models are freed.
+  frame.window.reset();
+  QVERIFY(fs::exists(fs::path(sim) / "Gone.SIM"));
+}
+
+void TrainCommandsTest::trainRefusesWithoutPreparation() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  // No pattern file.
+  frame.ui.queueAnswers({true});
+  runTrainCommand(*frame.window, Command::kTrainSim);
+  QCOMPARE(frame.ui.errors(), std::vector<std::string>{"No training data - do prep first"});
+  // A pattern file without its train information.
+  std::ofstream(frame.trainData(kPatternFileName), std::ios::binary) << "";
+  frame.ui.queueAnswers({true});
+  runTrainCommand(*frame.window, Command::kTrainSim);
+  QCOMPARE(frame.ui.errors().back(), std::string("No train info file - do prep first"));
+  // "Train?" answered No: nothing starts, nothing is said.
+  const size_t before = frame.ui.calls().size();
+  frame.ui.queueAnswers({false});
+  runTrainCommand(*frame.window, Command::kTrainSim);
+  QCOMPARE(frame.ui.calls().size(), before + 1);
+  QCOMPARE(frame.ui.calls().back().text, std::string("Train?"));
+  QVERIFY(!TrainingRunner::find(*frame.window)->running());
+}
+
+void TrainCommandsTest::deleteSimAsksAndDeletes() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  {
+    // Nothing to delete: the placeholder and a disabled button.
+    SimDeleteDialog dialog(frame.ws());
+    auto* sims = child<QComboBox>(dialog, "sims");
+    QCOMPARE(sims->count(), 1);
+    QCOMPARE(sims->itemText(0), QStringLiteral("<No SIM models have been created.>"));
+    QVERIFY(!child<QPushButton>(dialog, "delete")->isEnabled());
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Delete SIM"));
+  }
+  frame.writeSim("Alpha");
+  frame.writeSim("Beta");
+  struct Case {
+    bool answer;
+    bool gone;
+  };
+  for (const Case c : {Case{false, false}, Case{true, true}}) {
+    frame.ui.queueAnswers({c.answer});
+    whenDialogOpens<SimDeleteDialog>([](SimDeleteDialog& dialog) {
+      auto* sims = child<QComboBox>(dialog, "sims");
+      QCOMPARE(sims->itemText(0), QStringLiteral("Alpha"));  // "Default" is not offered
+      sims->setCurrentIndex(sims->findText("Beta"));
+      QTest::mouseClick(child<QPushButton>(dialog, "delete"), Qt::LeftButton);
+    });
+    frame.trigger(Command::kDeleteSim);
+    QCOMPARE(frame.ui.queries().back(), std::string("Delete SIM \"Beta\"; are you sure?"));
+    QCOMPARE(!fs::exists(fs::path(frame.ws().sim) / "Beta.SIM"), c.gone);
+    QVERIFY(fs::exists(fs::path(frame.ws().sim) / "Alpha.SIM"));
+  }
+  // Cancel asks nothing.
+  const size_t before = frame.ui.calls().size();
+  whenDialogOpens<SimDeleteDialog>(
+      [](SimDeleteDialog& dialog) { QTest::mouseClick(child<QPushButton>(dialog, "cancel"), Qt::LeftButton); });
+  frame.trigger(Command::kDeleteSim);
+  QCOMPARE(frame.ui.calls().size(), before);
+}
+
+void TrainCommandsTest::renameSimChecksAsksAndRenames() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  {
+    SimRenameDialog dialog(frame.ws(), frame.ui);
+    QCOMPARE(child<QComboBox>(dialog, "sims")->itemText(0), QStringLiteral("<No SIM models have been created.>"));
+    QVERIFY(!child<QPushButton>(dialog, "rename")->isEnabled());
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Rename SIM"));
+  }
+  frame.writeSim("Alpha", "alpha weights");
+  frame.writeSim("Beta", "beta weights");
+
+  // Refusals keep the dialog open with the focus in the edit.
+  struct Refusal {
+    const char* typed;
+    const char* message;
+  };
+  const Refusal refusals[] = {
+      {"  ", "New name cannot be blank."},
+      {"a*b", "SIM name cannot contain any of the following characters: ?*<\">/\\:|"},
+      {" Default", "The SIM name you have chosen is reserved.  Please pick another."},
+  };
+  for (const Refusal& r : refusals) {
+    RecordingInteraction ui;
+    SimRenameDialog dialog(frame.ws(), ui);
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    child<QLineEdit>(dialog, "newName")->setText(QString::fromLatin1(r.typed));
+    QTest::mouseClick(child<QPushButton>(dialog, "rename"), Qt::LeftButton);
+    QCOMPARE(ui.errors(), std::vector<std::string>{r.message});
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(child<QLineEdit>(dialog, "newName")));
+  }
+
+  // Through the menu: the name is trimmed; No changes nothing; Yes renames.
+  const auto renameThrough = [&frame](const char* oldName, const char* typed, bool answer) {
+    frame.ui.queueAnswers({answer});
+    whenDialogOpens<SimRenameDialog>([oldName, typed](SimRenameDialog& dialog) {
+      auto* sims = child<QComboBox>(dialog, "sims");
+      sims->setCurrentIndex(sims->findText(oldName));
+      child<QLineEdit>(dialog, "newName")->setText(QString::fromLatin1(typed));
+      QTest::mouseClick(child<QPushButton>(dialog, "rename"), Qt::LeftButton);
+    });
+    frame.trigger(Command::kRenameSim);
+  };
+  const fs::path sim = frame.ws().sim;
+  renameThrough("Alpha", "  Gamma ", false);
+  QCOMPARE(frame.ui.queries().back(), std::string("Rename SIM \"Alpha\" to \"Gamma\"; are you sure?"));
+  QVERIFY(fs::exists(sim / "Alpha.SIM") && !fs::exists(sim / "Gamma.SIM"));
+  renameThrough("Alpha", "  Gamma ", true);
+  QVERIFY(!fs::exists(sim / "Alpha.SIM") && fs::exists(sim / "Gamma.SIM"));
+  QVERIFY(frame.ui.errors().empty());
+  // Onto an existing SIM: refused, both files as they were.
+  renameThrough("Gamma", "Beta", true);
+  QCOMPARE(frame.ui.errors(), std::vector<std::string>{"Rename failed."});
+  std::ifstream gamma(sim / "Gamma.SIM");
+  std::ifstream beta(sim / "Beta.SIM");
+  std::string gammaText, betaText;
+  std::getline(gamma, gammaText);
+  std::getline(beta, betaText);
+  QCOMPARE(gammaText, std::string("alpha weights"));
+  QCOMPARE(betaText, std::string("beta weights"));
+}
+
+void TrainCommandsTest::screenshots() {
+  const QByteArray folder = qgetenv("STRIDEWELL_SCREENSHOTS");
+  if (folder.isEmpty()) QSKIP("set STRIDEWELL_SCREENSHOTS to a folder to save the screenshots");
+  fs::create_directories(folder.toStdString());
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.makeDataset("Sample");
+  frame.writeSim("Sprinters");
+  frame.store.write(setting::kTrainDataset, "Sample");
+  {
+    PrepSimDialog dialog(frame.ws(), frame.store, frame.ui);
+    child<QLineEdit>(dialog, "simName")->setText("Routes");
+    child<QComboBox>(dialog, "distanceBox")->setCurrentIndex(1);
+    dialog.show();
+    QTest::qWait(100);
+    QVERIFY(dialog.grab().save(QString::fromLocal8Bit(folder) + "/prep-sim.png"));
+  }
+  prepare(frame, QStringLiteral("Routes"), "pressureMedium");
+  TrainingRunner* runner = train(frame);
+  QVERIFY(runner != nullptr);
+  QVERIFY(waitForEnd(frame, *runner, QStringLiteral("Stridewell 5 - Training COMPLETE (10 passes)[SIM=Routes]")));
+  QTRY_COMPARE(runner->chart()->series()->count(), 10);
+  QTest::qWait(100);
+  QVERIFY(runner->chart()->grab().save(QString::fromLocal8Bit(folder) + "/training-chart.png"));
+}
+
+QTEST_MAIN(TrainCommandsTest)
+#include "train_commands_test.moc"

@@ -1,0 +1,45 @@
+// What the desktop program's tests read back: a named child widget (a
+// missing one ends the test program at once, naming it, rather than
+// crashing later on a null pointer), the item texts of a list or drop-down,
+// and a file's bytes.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QObject>
+#include <QStringList>
+
+namespace stridewell::test {
+
+template <typename T>
+T* child(QObject& parent, const char* name) {
+  T* found = parent.findChild<T*>(QString::fromLatin1(name));
+  if (found == nullptr) qFatal("no widget %s", name);
+  return found;
+}
+
+inline QStringList itemTexts(const QListWidget* list) {
+  QStringList texts;
+  for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
+  return texts;
+}
+
+inline QStringList itemTexts(const QComboBox* box) {
+  QStringList texts;
+  for (int i = 0; i < box->count(); ++i) texts << box->itemText(i);
+  return texts;
+}
+
+inline std::string fileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+}  // namespace stridewell::test
