@@ -3,7 +3,6 @@
 // little to the parsing. Both report races per second; 60 generated days
 // at one track are written to a temporary folder once.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -14,6 +13,7 @@
 
 #include "app/interaction.h"
 #include "app/workspace.h"
+#include "bench_samples.h"
 #include "datasets/build_pair.h"
 #include "datasets/create_run.h"
 #include "race/card_reader.h"
@@ -24,29 +24,18 @@
 namespace {
 
 using namespace stridewell;
+using bench::Silent;
+using bench::writeSampleFolder;
 namespace fs = std::filesystem;
 
 constexpr int kDays = 60;
 
-// Messages go nowhere: the benchmark only times the run.
-class Silent final : public UserInteraction {
- public:
-  void error(std::string_view) override {}
-  void warning(std::string_view) override {}
-  bool query(std::string_view) override { return true; }
-  void notice(std::string_view, std::string_view) override {}
-};
-
 struct Folder {
   Folder() : root(fs::temp_directory_path() / ("stridewell_dataset_bench_" + std::to_string(::getpid()))) {
-    fs::create_directories(root / "data");
     gen::SampleOptions options;
     options.days = kDays;
     options.simulcasts = false;
-    for (const gen::SampleDay& day : gen::generateSampleDays(options)) {
-      std::ofstream(root / "data" / (day.baseName + ".TCF"), std::ios::binary) << day.cardText;
-      std::ofstream(root / "data" / (day.baseName + ".XRD"), std::ios::binary) << day.resultsText;
-    }
+    writeSampleFolder(root / "data", options);
     workspace = workspaceAt((root / "program").string(), (root / "home").string());
     Silent silent;
     createWorkspaceFolders(workspace, silent);
@@ -81,7 +70,8 @@ void BM_ReadersAlone(benchmark::State& state) {
       }
     }
   }
-  state.counters["races_per_second"] = benchmark::Counter(static_cast<double>(races), benchmark::Counter::kIsRate);
+  state.counters["races_per_second"] =
+      benchmark::Counter(static_cast<double>(races), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ReadersAlone)->Unit(benchmark::kMillisecond);
 
@@ -95,7 +85,8 @@ void BM_BuildDataset(benchmark::State& state) {
         createDataset("Bench", false, (f.root / "data").string(), f.pairs, f.workspace, silent, progress);
     races += outcome.races;
   }
-  state.counters["races_per_second"] = benchmark::Counter(static_cast<double>(races), benchmark::Counter::kIsRate);
+  state.counters["races_per_second"] =
+      benchmark::Counter(static_cast<double>(races), benchmark::Counter::kIsRate);
   // The hand-off of two producer threads polling every 20 ms managed at most
   // one race per 20 ms: 50 races a second.
   state.counters["times_50_per_second"] =

@@ -5,7 +5,6 @@
 // how well the scorers share the work.
 // Run: build/<dir>/bench/profit_loss_bench
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -19,6 +18,7 @@
 #include "analysis/profit_loss_run.h"
 #include "app/interaction.h"
 #include "app/workspace.h"
+#include "bench_samples.h"
 #include "datasets/build_pair.h"
 #include "datasets/create_run.h"
 #include "datasets/dataset_file.h"
@@ -32,33 +32,24 @@
 namespace {
 
 using namespace stridewell;
+using bench::Silent;
+using bench::writeSampleFolder;
 namespace fs = std::filesystem;
 
 constexpr int kDays = 240;
 
-class Silent final : public UserInteraction {
- public:
-  void error(std::string_view) override {}
-  void warning(std::string_view) override {}
-  bool query(std::string_view) override { return true; }
-  void notice(std::string_view, std::string_view) override {}
-};
-
 struct Setup {
   Setup() : root(fs::temp_directory_path() / ("stridewell_pl_bench_" + std::to_string(::getpid()))) {
-    fs::create_directories(root / "data");
     gen::SampleOptions options;
     options.days = kDays;
-    for (const gen::SampleDay& day : gen::generateSampleDays(options)) {
-      std::ofstream(root / "data" / (day.baseName + ".TCF"), std::ios::binary) << day.cardText;
-      std::ofstream(root / "data" / (day.baseName + ".XRD"), std::ios::binary) << day.resultsText;
-    }
+    writeSampleFolder(root / "data", options);
     const Workspace workspace = workspaceAt((root / "program").string(), (root / "home").string());
     Silent silent;
     NoProgress progress;
     createWorkspaceFolders(workspace, silent);
     const std::string folder = (root / "data").string();
-    races = createDataset("Bench", false, folder, pairCardFolder(folder).pairs, workspace, silent, progress).races;
+    races = createDataset("Bench", false, folder, pairCardFolder(folder).pairs, workspace, silent, progress)
+                .races;
     dataset = datasetPath(workspace, "Bench");
     fs::remove_all(root / "data");
   }

@@ -1,7 +1,5 @@
 #include "cli/dataset_command.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -266,14 +264,9 @@ int DatasetCommand::run(const ParsedOptions& options, std::ostream& out, std::os
     err << "stridewell dataset: no action given\n\n" << usage();
     return kExitUsage;
   }
-  QueryAnswer answer = QueryAnswer::kAsk;
-  std::string error;
-  if (!readQueryAnswer(options, answer, error)) {
-    err << "stridewell dataset: " << error << '\n';
-    return kExitUsage;
-  }
-  const bool terminal = &out == &std::cout && ::isatty(STDIN_FILENO) == 1;
-  TerminalInteraction ui(std::cin, out, err, terminal, answer);
+  const std::unique_ptr<TerminalInteraction> user = askingInteraction(options, "dataset", out, err);
+  if (!user) return kExitUsage;
+  TerminalInteraction& ui = *user;
   SettingsStore store(SettingsStore::defaultFile(), &ui);
   const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
   if (!createWorkspaceFolders(workspace, ui)) return kExitCannotOpen;

@@ -1,7 +1,5 @@
 #include "cli/prep_command.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
 #include <iostream>
@@ -194,14 +192,9 @@ int PrepCommand::run(const ParsedOptions& options, std::ostream& out, std::ostre
     err << "stridewell prep: give the dataset and the name of the SIM to prepare\n\n" << usage();
     return kExitUsage;
   }
-  QueryAnswer answer = QueryAnswer::kAsk;
-  std::string error;
-  if (!readQueryAnswer(options, answer, error)) {
-    err << "stridewell prep: " << error << '\n';
-    return kExitUsage;
-  }
-  const bool terminal = &out == &std::cout && ::isatty(STDIN_FILENO) == 1;
-  TerminalInteraction ui(std::cin, out, err, terminal, answer);
+  const std::unique_ptr<TerminalInteraction> user = askingInteraction(options, "prep", out, err);
+  if (!user) return kExitUsage;
+  TerminalInteraction& ui = *user;
   const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
   if (!createWorkspaceFolders(workspace, ui)) return kExitCannotOpen;
 

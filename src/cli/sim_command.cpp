@@ -1,7 +1,5 @@
 #include "cli/sim_command.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <iostream>
 #include <string>
@@ -128,14 +126,9 @@ int SimCommand::run(const ParsedOptions& options, std::ostream& out, std::ostrea
     err << "stridewell sim: no action given\n\n" << usage();
     return kExitUsage;
   }
-  QueryAnswer answer = QueryAnswer::kAsk;
-  std::string error;
-  if (!readQueryAnswer(options, answer, error)) {
-    err << "stridewell sim: " << error << '\n';
-    return kExitUsage;
-  }
-  const bool terminal = &out == &std::cout && ::isatty(STDIN_FILENO) == 1;
-  TerminalInteraction ui(std::cin, out, err, terminal, answer);
+  const std::unique_ptr<TerminalInteraction> user = askingInteraction(options, "sim", out, err);
+  if (!user) return kExitUsage;
+  TerminalInteraction& ui = *user;
   const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
   if (!createWorkspaceFolders(workspace, ui)) return kExitCannotOpen;
   Context context{out, err, ui, workspace};

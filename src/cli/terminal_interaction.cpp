@@ -45,6 +45,18 @@ bool readQueryAnswer(const ParsedOptions& options, QueryAnswer& answer, std::str
   return true;
 }
 
+std::unique_ptr<TerminalInteraction> askingInteraction(const ParsedOptions& options, std::string_view command,
+                                                       std::ostream& out, std::ostream& err) {
+  QueryAnswer answer = QueryAnswer::kAsk;
+  std::string error;
+  if (!readQueryAnswer(options, answer, error)) {
+    err << "stridewell " << command << ": " << error << '\n';
+    return nullptr;
+  }
+  const bool terminal = &out == &std::cout && ::isatty(STDIN_FILENO) == 1;
+  return std::make_unique<TerminalInteraction>(std::cin, out, err, terminal, answer);
+}
+
 TerminalInteraction::TerminalInteraction(QueryAnswer answer)
     : TerminalInteraction(std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1, answer) {}
 

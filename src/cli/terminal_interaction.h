@@ -8,6 +8,7 @@
 #pragma once
 
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -58,5 +59,12 @@ class TerminalInteraction final : public UserInteraction {
   QueryAnswer answer_;
   TerminalProgress* progress_ = nullptr;
 };
+
+// The interaction of a command that asks questions: --yes or --no answer
+// them, else they are asked when the command writes to the process's own
+// output and standard input is a terminal. Null, after "stridewell
+// COMMAND: ..." on `err`, when both options are given.
+std::unique_ptr<TerminalInteraction> askingInteraction(const ParsedOptions& options, std::string_view command,
+                                                       std::ostream& out, std::ostream& err);
 
 }  // namespace stridewell::cli

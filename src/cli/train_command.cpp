@@ -1,7 +1,5 @@
 #include "cli/train_command.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -107,15 +105,9 @@ int TrainCommand::run(const ParsedOptions& options, std::ostream& out, std::ostr
     return kExitUsage;
   }
   const bool literal = options.has("literal");
-  QueryAnswer answer = QueryAnswer::kAsk;
-  std::string error;
-  if (!readQueryAnswer(options, answer, error)) {
-    err << "stridewell train: " << error << '\n';
-    return kExitUsage;
-  }
-
-  const bool terminal = &out == &std::cout && ::isatty(STDIN_FILENO) == 1;
-  TerminalInteraction ui(std::cin, out, err, terminal, answer);
+  const std::unique_ptr<TerminalInteraction> user = askingInteraction(options, "train", out, err);
+  if (!user) return kExitUsage;
+  TerminalInteraction& ui = *user;
   const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
   if (!createWorkspaceFolders(workspace, ui)) return kExitCannotOpen;
 

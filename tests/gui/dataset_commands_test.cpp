@@ -156,7 +156,7 @@ struct Frame {
   bool startUp() {
     QSignalSpy finished(&window, &MainWindow::startUpFinished);
     window.beginStartUp(workspaceAt(programFolder(), defaultWorkspaceBase()));
-    if (!finished.wait(10000) && finished.isEmpty()) return false;
+    if (!finished.wait(30000) && finished.isEmpty()) return false;
     return finished.first().first().toBool();
   }
   fs::path dataset(const std::string& name) const {

@@ -70,7 +70,7 @@ struct Frame {
   bool startUp() {
     QSignalSpy finished(&window, &MainWindow::startUpFinished);
     window.beginStartUp(workspaceAt(programFolder(), defaultWorkspaceBase()));
-    if (!finished.wait(5000) && finished.isEmpty()) return false;
+    if (!finished.wait(30000) && finished.isEmpty()) return false;
     return finished.first().first().toBool();
   }
   HandicapChoice sampleRun(std::initializer_list<const char*> cards) {
@@ -365,7 +365,7 @@ void MainWindowTest::timerPutsTrainingStatusInTitle() {
   QVERIFY(frame.startUp());
   QCOMPARE(frame.window.windowTitle(), QStringLiteral("Stridewell 5"));
   frame.training.give("Pass 3 of 10 (30%)");
-  QTRY_COMPARE_WITH_TIMEOUT(frame.window.windowTitle(), QStringLiteral("Pass 3 of 10 (30%)"), 3000);
+  QTRY_COMPARE_WITH_TIMEOUT(frame.window.windowTitle(), QStringLiteral("Pass 3 of 10 (30%)"), 10000);
 }
 
 void MainWindowTest::aboutBoxAndManual() {

@@ -130,7 +130,7 @@ struct Frame {
   bool startUp() {
     QSignalSpy finished(&window, &MainWindow::startUpFinished);
     window.beginStartUp(workspaceAt(programFolder(), defaultWorkspaceBase()));
-    if (!finished.wait(5000) && finished.isEmpty()) return false;
+    if (!finished.wait(30000) && finished.isEmpty()) return false;
     return finished.first().first().toBool();
   }
   bool makeDataset(const std::string& name) {
