@@ -153,12 +153,7 @@ struct Frame {
     window.resize(900, 700);
     window.show();
   }
-  bool startUp() {
-    QSignalSpy finished(&window, &MainWindow::startUpFinished);
-    window.beginStartUp(workspaceAt(programFolder(), defaultWorkspaceBase()));
-    if (!finished.wait(30000) && finished.isEmpty()) return false;
-    return finished.first().first().toBool();
-  }
+  bool startUp() { return test::startUpWindow(window); }
   fs::path dataset(const std::string& name) const {
     return fs::path(window.workspace().datasets) / (name + ".DSI");
   }

@@ -32,6 +32,7 @@
 #include "model/pattern_record.h"
 #include "support/isolated_user.h"
 #include "support/recording_interaction.h"
+#include "widget_texts.h"
 
 namespace fs = std::filesystem;
 using namespace stridewell;
@@ -67,12 +68,7 @@ struct Frame {
     window.resize(1000, 760);
     window.show();
   }
-  bool startUp() {
-    QSignalSpy finished(&window, &MainWindow::startUpFinished);
-    window.beginStartUp(workspaceAt(programFolder(), defaultWorkspaceBase()));
-    if (!finished.wait(30000) && finished.isEmpty()) return false;
-    return finished.first().first().toBool();
-  }
+  bool startUp() { return test::startUpWindow(window); }
   HandicapChoice sampleRun(std::initializer_list<const char*> cards) {
     HandicapChoice choice;
     choice.setup.simName = "Default";

@@ -127,12 +127,7 @@ struct Frame {
     window.resize(900, 700);
     window.show();
   }
-  bool startUp() {
-    QSignalSpy finished(&window, &MainWindow::startUpFinished);
-    window.beginStartUp(workspaceAt(programFolder(), defaultWorkspaceBase()));
-    if (!finished.wait(30000) && finished.isEmpty()) return false;
-    return finished.first().first().toBool();
-  }
+  bool startUp() { return test::startUpWindow(window); }
   bool makeDataset(const std::string& name) {
     RecordingInteraction quiet;
     NoProgress none;
@@ -142,6 +137,16 @@ struct Frame {
     return outcome.status == CreateStatus::kDone && outcome.races > 0;
   }
   std::string reportPath() const { return joinPath(window.workspace().temp, "bets.txt"); }
+  // A run over the dataset "Spring" with the shipped Default SIM, all races.
+  ProfitLossChoice springChoice() const {
+    ProfitLossChoice choice;
+    choice.request.datasetName = "Spring";
+    choice.request.datasetPath = datasetPath(window.workspace(), "Spring");
+    choice.request.simName = "Default";
+    choice.request.simPath = joinPath(window.workspace().programFolder, "Default.SIM");
+    choice.request.criteria = buildCriteria(CriteriaChoices{});
+    return choice;
+  }
 
   test::IsolatedUser user;
   RecordingInteraction ui;
@@ -497,13 +502,8 @@ class ProfitLossTest : public QObject {
     Frame frame;
     QVERIFY(frame.startUp());
     QVERIFY(frame.makeDataset("Spring"));
-    ProfitLossChoice choice;
-    choice.request.datasetName = "Spring";
-    choice.request.datasetPath = datasetPath(frame.window.workspace(), "Spring");
-    choice.request.simName = "Default";
-    choice.request.simPath = joinPath(frame.window.workspace().programFolder, "Default.SIM");
+    ProfitLossChoice choice = frame.springChoice();
     choice.request.options.shortReport = true;
-    choice.request.criteria = buildCriteria(CriteriaChoices{});
 
     struct Case {
       const char* what;
@@ -539,12 +539,7 @@ class ProfitLossTest : public QObject {
     Frame frame;
     QVERIFY(frame.startUp());
     QVERIFY(frame.makeDataset("Spring"));
-    ProfitLossChoice choice;
-    choice.request.datasetName = "Spring";
-    choice.request.datasetPath = datasetPath(frame.window.workspace(), "Spring");
-    choice.request.simName = "Default";
-    choice.request.simPath = joinPath(frame.window.workspace().programFolder, "Default.SIM");
-    choice.request.criteria = buildCriteria(CriteriaChoices{});
+    ProfitLossChoice choice = frame.springChoice();
     choice.copyToClipboard = true;
     ProfitLossServices services = defaultProfitLossServices();
     std::string copiedText;
@@ -572,12 +567,7 @@ class ProfitLossTest : public QObject {
     Frame frame;
     QVERIFY(frame.startUp());
     QVERIFY(frame.makeDataset("Spring"));
-    ProfitLossChoice choice;
-    choice.request.datasetName = "Spring";
-    choice.request.datasetPath = datasetPath(frame.window.workspace(), "Spring");
-    choice.request.simName = "Default";
-    choice.request.simPath = joinPath(frame.window.workspace().programFolder, "Default.SIM");
-    choice.request.criteria = buildCriteria(CriteriaChoices{});
+    ProfitLossChoice choice = frame.springChoice();
     bool menuWhileRunning = true;
     QString caption;
     bool viewerSeen = false;
@@ -605,12 +595,9 @@ class ProfitLossTest : public QObject {
     Frame frame;
     QVERIFY(frame.startUp());
     QVERIFY(frame.makeDataset("Spring"));
-    ProfitLossChoice choice;
-    choice.request.datasetName = "Spring";
-    choice.request.datasetPath = datasetPath(frame.window.workspace(), "Spring");
+    ProfitLossChoice choice = frame.springChoice();
     choice.request.simName = "Gone";
     choice.request.simPath = joinPath(frame.window.workspace().sim, "Gone.SIM");
-    choice.request.criteria = buildCriteria(CriteriaChoices{});
     bool progressSeen = false;
     whenShown<ProgressDialog>([&](ProgressDialog&) { progressSeen = true; });
     runProfitLoss(frame.window, choice, defaultProfitLossServices());

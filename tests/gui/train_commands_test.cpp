@@ -68,12 +68,7 @@ struct Frame {
     window->resize(900, 700);
     window->show();
   }
-  bool startUp() {
-    QSignalSpy finished(window.get(), &MainWindow::startUpFinished);
-    window->beginStartUp(workspaceAt(programFolder(), defaultWorkspaceBase()));
-    if (!finished.wait(30000) && finished.isEmpty()) return false;
-    return finished.first().first().toBool();
-  }
+  bool startUp() { return test::startUpWindow(*window); }
   const Workspace& ws() const { return window->workspace(); }
   // A dataset of the three sample days.
   // The sample days, `copies` times over: a run that must still be going

@@ -1,7 +1,7 @@
-// What the desktop program's tests read back: a named child widget (a
-// missing one ends the test program at once, naming it, rather than
-// crashing later on a null pointer), the item texts of a list or drop-down,
-// and a file's bytes.
+// What the desktop program's tests share: a main window taken through its
+// start-up sequence, a named child widget (a missing one ends the test
+// program at once, naming it, rather than crashing later on a null
+// pointer), the item texts of a list or drop-down, and a file's bytes.
 #pragma once
 
 #include <filesystem>
@@ -12,9 +12,23 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QObject>
+#include <QSignalSpy>
 #include <QStringList>
 
+#include "app/workspace.h"
+#include "gui/main_window.h"
+
 namespace stridewell::test {
+
+// Runs the window's start-up sequence in the user's default Workspace (a
+// temporary one under test::IsolatedUser) and waits for it; true when it
+// finished well. A busy machine gets half a minute.
+inline bool startUpWindow(gui::MainWindow& window) {
+  QSignalSpy finished(&window, &gui::MainWindow::startUpFinished);
+  window.beginStartUp(workspaceAt(programFolder(), defaultWorkspaceBase()));
+  if (!finished.wait(30000) && finished.isEmpty()) return false;
+  return finished.first().first().toBool();
+}
 
 template <typename T>
 T* child(QObject& parent, const char* name) {
