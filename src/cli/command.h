@@ -14,11 +14,19 @@
 
 namespace stridewell::cli {
 
-// Exit statuses shared by every subcommand.
+// Exit statuses shared by every subcommand; the README's "Exit status"
+// section is the user's copy of this table. When several apply (a run over
+// many files), the highest wins.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitBadInput = 1;  // a file was read but is not valid, or could not be read to its end
-inline constexpr int kExitUsage = 2;     // unknown command or option, missing operand
-inline constexpr int kExitCannotOpen = 2;  // a named file could not be opened
+// Invalid or damaged input (the output covers what came before the fault),
+// or nothing matched what was asked for (no race, no such race, no pattern).
+inline constexpr int kExitBadInput = 1;
+// Unknown command or option, a bad option value, a missing operand.
+inline constexpr int kExitUsage = 2;
+// A file or folder that cannot be opened, read, written, renamed or deleted.
+inline constexpr int kExitCannotOpen = 2;
+// The user answered No, or stopped the run (Ctrl-C, SIGTERM, SIGHUP).
+inline constexpr int kExitDeclined = 3;
 
 struct OptionSpec {
   char shortName;              // '\0' when the option has no short form
