@@ -16,7 +16,7 @@ namespace {
 constexpr OptionSpec kCardOptions[] = {
     {'f', "form", "", "Show the form factors derived for every horse."},
     {'p', "past", "", "Show the past races of every horse under it."},
-    {'r', "race", "N", "Show only race number N of each file."},
+    kRaceOption,
 };
 
 const TextTable kHorseTable(2, {
@@ -249,7 +249,7 @@ std::span<const OptionSpec> CardCommand::options() const {
 
 int CardCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
   if (options.operands().empty()) {
-    err << "stridewell card: no card file given\n\n" << usage();
+    err << "stridewell card: error: no card file given\n\n" << usage();
     return kExitUsage;
   }
   int onlyRace = 0;
@@ -263,7 +263,7 @@ int CardCommand::run(const ParsedOptions& options, std::ostream& out, std::ostre
   for (const std::string& path : options.operands()) {
     InputFile input = openInputFile(path);
     if (!input.stream) {
-      err << "stridewell: " << input.error << '\n';
+      err << "stridewell card: error: " << input.error << '\n';
       status = std::max(status, kExitCannotOpen);
       continue;
     }
@@ -280,10 +280,10 @@ int CardCommand::run(const ParsedOptions& options, std::ostream& out, std::ostre
     if (onlyRace != 0) out << ", " << shown << " shown";
     out << "\n\n";
     if (reader.invalid() || reader.readError()) {
-      err << "stridewell: " << reader.problem() << '\n';
+      err << "stridewell card: error: " << reader.problem() << '\n';
       status = std::max(status, kExitBadInput);
     } else if (reader.tooManyHorses()) {
-      err << "stridewell: warning: " << reader.problem() << '\n';
+      err << "stridewell card: warning: " << reader.problem() << '\n';
     }
   }
   return status;

@@ -9,9 +9,14 @@ namespace {
 
 constexpr OptionSpec kHelpOption{'h', "help", "", "Show this help and exit."};
 
+// The canonical spellings first, so that an older spelling can never
+// shadow an option of the command.
 const OptionSpec* findLong(std::span<const OptionSpec> specs, std::string_view name) {
   for (const OptionSpec& spec : specs) {
     if (spec.longName == name) return &spec;
+  }
+  for (const OptionSpec& spec : specs) {
+    if (!spec.longAlias.empty() && spec.longAlias == name) return &spec;
   }
   return nullptr;
 }
@@ -20,7 +25,25 @@ const OptionSpec* findShort(std::span<const OptionSpec> specs, char name) {
   for (const OptionSpec& spec : specs) {
     if (spec.shortName != '\0' && spec.shortName == name) return &spec;
   }
+  for (const OptionSpec& spec : specs) {
+    if (spec.shortAlias != '\0' && spec.shortAlias == name) return &spec;
+  }
   return nullptr;
+}
+
+// "-t for --threads, --csv for --comma": the older spellings a command
+// still takes, or "" when it has none.
+std::string aliasList(std::span<const OptionSpec> specs) {
+  std::string list;
+  for (const OptionSpec& spec : specs) {
+    for (const std::string& alias : {spec.shortAlias != '\0' ? std::string{'-', spec.shortAlias} : std::string(),
+                                    spec.longAlias.empty() ? std::string() : "--" + std::string(spec.longAlias)}) {
+      if (alias.empty()) continue;
+      if (!list.empty()) list += ", ";
+      list += alias + " for --" + std::string(spec.longName);
+    }
+  }
+  return list;
 }
 
 std::string optionLabel(const OptionSpec& spec) {
@@ -35,6 +58,14 @@ std::string optionLabel(const OptionSpec& spec) {
 }
 
 }  // namespace
+
+std::string errorPrefix(std::string_view command) {
+  return command.empty() ? "stridewell: error: " : "stridewell " + std::string(command) + ": error: ";
+}
+
+std::string warningPrefix(std::string_view command) {
+  return command.empty() ? "stridewell: warning: " : "stridewell " + std::string(command) + ": warning: ";
+}
 
 std::string ParsedOptions::value(std::string_view longName) const {
   const auto found = values_.find(longName);
@@ -139,9 +170,14 @@ std::string Command::usageLine() const {
   return "Usage: stridewell " + std::string(name()) + " [options] " + std::string(operandsSynopsis()) + "\n";
 }
 
-std::string Command::optionList() const {
+std::vector<OptionSpec> Command::allOptions() const {
   std::vector<OptionSpec> all(options().begin(), options().end());
   all.push_back(kHelpOption);
+  return all;
+}
+
+std::string Command::optionList() const {
+  const std::vector<OptionSpec> all = allOptions();
   size_t width = 0;
   for (const OptionSpec& spec : all) width = std::max(width, optionLabel(spec).size());
   std::string text = "\nOptions:\n";
@@ -149,16 +185,17 @@ std::string Command::optionList() const {
     text += "  " + fitText(optionLabel(spec), static_cast<int>(width)) + "  " +
             std::string(spec.description) + "\n";
   }
+  const std::string aliases = aliasList(all);
+  if (!aliases.empty()) text += "\nOlder spellings still accepted: " + aliases + ".\n";
   return text;
 }
 
 int Command::execute(std::span<const std::string> args, std::ostream& out, std::ostream& err) const {
-  std::vector<OptionSpec> all(options().begin(), options().end());
-  all.push_back(kHelpOption);
+  const std::vector<OptionSpec> all = allOptions();
   ParsedOptions parsed;
   std::string error;
   if (!parseOptions(all, args, parsed, error)) {
-    err << "stridewell " << name() << ": " << error << "\n\n" << usage();
+    err << errorPrefix(name()) << error << "\n\n" << usage();
     return kExitUsage;
   }
   if (parsed.has("help")) {
@@ -172,7 +209,7 @@ bool readRaceOption(const ParsedOptions& options, std::string_view command, std:
                     int& onlyRace) {
   onlyRace = 0;
   if (!options.has("race") || parseRaceNumber(options.value("race"), onlyRace)) return true;
-  err << "stridewell " << command << ": --race needs a race number from 1 to 255, not '"
+  err << errorPrefix(command) << "--race needs a race number from 1 to 255, not '"
       << options.value("race") << "'\n";
   return false;
 }

@@ -33,7 +33,34 @@ struct OptionSpec {
   std::string_view longName;   // without the leading "--"
   std::string_view valueName;  // empty for a flag; else shown in the help ("N")
   std::string_view description;
+  // An older spelling that scripts may still use: accepted and stored under
+  // longName, listed only at the end of the help so that every command
+  // shows an option the same way.
+  char shortAlias = '\0';
+  std::string_view longAlias = {};
 };
+
+// `spec` that also answers to an older spelling.
+constexpr OptionSpec withAlias(OptionSpec spec, char shortAlias, std::string_view longAlias = {}) {
+  spec.shortAlias = shortAlias;
+  spec.longAlias = longAlias;
+  return spec;
+}
+
+// Options that several commands take, spelled and described alike in all.
+inline constexpr OptionSpec kSimOption{'s', "sim", "NAME",
+                                       "Score the races with SIM NAME: \"Default\" or a SIM of the SIM folder."};
+inline constexpr OptionSpec kRaceOption{'r', "race", "N", "Show only race number N of each file."};
+inline constexpr OptionSpec kThreadsOption{'j', "threads", "N",
+                                           "Work on N threads (one per processor when not given)."};
+inline constexpr OptionSpec kCommaOption{'\0', "comma", "FILE",
+                                         "Also write the table as comma-separated lines to FILE."};
+
+// The start of an error or a warning on standard error, so that every
+// message of a command looks alike: "stridewell COMMAND: error: " (or
+// "stridewell: error: " without a command).
+std::string errorPrefix(std::string_view command);
+std::string warningPrefix(std::string_view command);
 
 // Options as given on the command line, keyed by long name, and the operands.
 class ParsedOptions {
@@ -60,8 +87,9 @@ class ParsedOptions {
 
 // Options and operands may come in any order; "--" ends the options, and "-"
 // alone is an operand (standard input). Long options take their value as
-// "--race=3" or "--race 3", short ones as "-r3" or "-r 3". False, with a
-// message in `error`, for an unknown option or a missing value.
+// "--race=3" or "--race 3", short ones as "-r3" or "-r 3"; an option's
+// older spelling counts as the option itself. False, with a message in
+// `error`, for an unknown option or a missing value.
 bool parseOptions(std::span<const OptionSpec> specs, std::span<const std::string> args, ParsedOptions& parsed,
                   std::string& error);
 
@@ -97,6 +125,8 @@ class Command {
 
   // Usage line, description and option list.
   std::string help() const;
+  // The options as parsed: the command's own and -h/--help.
+  std::vector<OptionSpec> allOptions() const;
   // Usage line and option list: what a wrong command line gets on stderr.
   std::string usage() const;
   // Parses `args` (the words after the command name), answers --help, reports

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/criteria_options.h"
 #include "cli/text_format.h"
 
 #ifndef STRIDEWELL_VERSION
@@ -18,6 +19,15 @@ const Command* findCommand(std::span<const Command* const> commands, std::string
   return nullptr;
 }
 
+constexpr std::string_view kHelpOnHelp =
+    "Usage: stridewell help [COMMAND | criteria | help]\n"
+    "\n"
+    "Without a word, lists the commands. With a command's name, shows how to use\n"
+    "it: its operands, what it does and its options (the same as\n"
+    "'stridewell COMMAND --help'). 'stridewell help criteria' lists the words of\n"
+    "the race criteria options --distance, --class, --surface and --condition of\n"
+    "prep, pl and simmap. 'stridewell help help' shows this text.\n";
+
 }  // namespace
 
 std::string versionText() {
@@ -27,7 +37,7 @@ std::string versionText() {
 std::string usageText(std::span<const Command* const> commands) {
   std::string text =
       "Usage: stridewell COMMAND [options] [ARGUMENTS]\n"
-      "       stridewell help [COMMAND]\n"
+      "       stridewell help [COMMAND | criteria | help]\n"
       "       stridewell --help | --version\n"
       "\nCommands:\n";
   size_t width = 4;  // "help"
@@ -37,7 +47,8 @@ std::string usageText(std::span<const Command* const> commands) {
             std::string(command->summary()) + "\n";
   }
   text += "  " + fitText("help", static_cast<int>(width)) + "  Show the help of a command.\n";
-  text += "\nRun 'stridewell help COMMAND' for the options of a command.\n";
+  text += "\nRun 'stridewell help COMMAND' for the options of a command, 'stridewell help\n"
+          "criteria' for the words of the race criteria options (prep, pl, simmap).\n";
   return text;
 }
 
@@ -62,23 +73,32 @@ int runCommandLine(std::span<const Command* const> commands, std::span<const std
       return kExitOk;
     }
     if (args.size() == 2) {
-      if (const Command* command = findCommand(commands, args[1])) {
+      const std::string& topic = args[1];
+      if (const Command* command = findCommand(commands, topic)) {
         out << command->help();
         return kExitOk;
       }
-      err << "stridewell: unknown command '" << args[1] << "'\n\n" << usageText(commands);
+      if (topic == "help" || topic == "--help" || topic == "-h") {
+        out << kHelpOnHelp;
+        return kExitOk;
+      }
+      if (topic == "criteria") {
+        out << criteriaHelpText();
+        return kExitOk;
+      }
+      err << errorPrefix({}) << "unknown command '" << printableText(topic) << "'\n\n" << usageText(commands);
       return kExitUsage;
     }
-    err << "stridewell: help takes at most one command name\n\n" << usageText(commands);
+    err << errorPrefix({}) << "help takes at most one command name\n\n" << usageText(commands);
     return kExitUsage;
   }
   if (!first.empty() && first[0] == '-') {
-    err << "stridewell: unknown option '" << first << "'\n\n" << usageText(commands);
+    err << errorPrefix({}) << "unknown option '" << printableText(first) << "'\n\n" << usageText(commands);
     return kExitUsage;
   }
   const Command* command = findCommand(commands, first);
   if (command == nullptr) {
-    err << "stridewell: unknown command '" << first << "'\n\n" << usageText(commands);
+    err << errorPrefix({}) << "unknown command '" << printableText(first) << "'\n\n" << usageText(commands);
     return kExitUsage;
   }
   return command->execute(args.subspan(1), out, err);

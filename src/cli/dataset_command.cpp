@@ -25,7 +25,7 @@ namespace stridewell::cli {
 namespace {
 
 constexpr OptionSpec kDatasetOptions[] = {
-    {'\0', "comma", "FILE", "report exotics|daily-double: also write the comma-separated table to FILE."},
+    kCommaOption,
     {'\0', "test-share", "PERCENT", "split: the share of races for the test dataset (50, 33, 25, 20, 10, 5 or 1; 10 when not given)."},
     kYesOption,
     kNoOption,
@@ -52,7 +52,7 @@ auto withProgress(Context& context, Work work) {
 
 int createOrAppend(const std::vector<std::string>& args, bool append, Context& context) {
   if (args.size() != 3) {
-    context.err << "stridewell dataset " << args[0] << ": give the dataset name and the folder of card and results files\n";
+    context.err << "stridewell dataset " << args[0] << ": error: give the dataset name and the folder of card and results files\n";
     return kExitUsage;
   }
   const std::string& name = args[1];
@@ -68,7 +68,7 @@ int createOrAppend(const std::vector<std::string>& args, bool append, Context& c
               << " file(s) not used\n";
   for (const std::string& line : leftOverLines(pairing)) context.out << "  not used: " << printableText(line) << '\n';
   if (pairing.pairs.empty()) {
-    context.err << "stridewell dataset: no card file in " << printableText(folder) << " has its results file\n";
+    context.err << "stridewell dataset: error: no card file in " << printableText(folder) << " has its results file\n";
     return kExitBadInput;
   }
   const CreateOutcome outcome = withProgress(context, [&](ProgressSink& progress) {
@@ -88,7 +88,7 @@ int createOrAppend(const std::vector<std::string>& args, bool append, Context& c
 
 int list(const std::vector<std::string>& args, Context& context) {
   if (args.size() != 1) {
-    context.err << "stridewell dataset list: takes no arguments\n";
+    context.err << "stridewell dataset list: error: takes no arguments\n";
     return kExitUsage;
   }
   const std::vector<std::string> names = listDatasets(context.workspace);
@@ -104,18 +104,18 @@ void printFile(const std::string& path, std::ostream& out) {
 
 int report(const std::vector<std::string>& args, const ParsedOptions& options, Context& context) {
   if (args.size() != 3) {
-    context.err << "stridewell dataset report: give the report (exotics, daily-double or contents) and the dataset\n";
+    context.err << "stridewell dataset report: error: give the report (exotics, daily-double or contents) and the dataset\n";
     return kExitUsage;
   }
   const std::string& kind = args[1];
   const std::string name = trimDatasetName(args[2]);
   if (kind != "exotics" && kind != "daily-double" && kind != "contents") {
-    context.err << "stridewell dataset report: unknown report '" << printableText(kind)
+    context.err << "stridewell dataset report: error: unknown report '" << printableText(kind)
                 << "' (exotics, daily-double or contents)\n";
     return kExitUsage;
   }
   if (!datasetExists(context.workspace, name)) {
-    context.err << "stridewell dataset report: there is no dataset '" << printableText(name) << "'\n";
+    context.err << "stridewell dataset report: error: there is no dataset '" << printableText(name) << "'\n";
     return kExitCannotOpen;
   }
   std::string textPath;
@@ -156,7 +156,7 @@ int exitFor(DatasetRunOutcome outcome) {
 
 int remove(const std::vector<std::string>& args, Context& context) {
   if (args.size() < 2) {
-    context.err << "stridewell dataset delete: name the datasets to delete\n";
+    context.err << "stridewell dataset delete: error: name the datasets to delete\n";
     return kExitUsage;
   }
   int deleted = 0;
@@ -168,7 +168,7 @@ int remove(const std::vector<std::string>& args, Context& context) {
 
 int rename(const std::vector<std::string>& args, Context& context) {
   if (args.size() != 3) {
-    context.err << "stridewell dataset rename: give the old and the new name\n";
+    context.err << "stridewell dataset rename: error: give the old and the new name\n";
     return kExitUsage;
   }
   switch (renameDataset(context.workspace, args[1], args[2], context.ui)) {
@@ -185,18 +185,18 @@ int rename(const std::vector<std::string>& args, Context& context) {
 
 int split(const std::vector<std::string>& args, const ParsedOptions& options, Context& context) {
   if (args.size() != 4) {
-    context.err << "stridewell dataset split: give the source, the train and the test dataset\n";
+    context.err << "stridewell dataset split: error: give the source, the train and the test dataset\n";
     return kExitUsage;
   }
   const std::string share = options.has("test-share") ? options.value("test-share") : "10";
   const int step = splitStepFor(share + "%");
   if (step == 0) {
-    context.err << "stridewell dataset split: --test-share is one of 50, 33, 25, 20, 10, 5 or 1, not '"
+    context.err << "stridewell dataset split: error: --test-share is one of 50, 33, 25, 20, 10, 5 or 1, not '"
                 << printableText(share) << "'\n";
     return kExitUsage;
   }
   if (!datasetExists(context.workspace, trimDatasetName(args[1]))) {
-    context.err << "stridewell dataset split: there is no dataset '" << printableText(args[1]) << "'\n";
+    context.err << "stridewell dataset split: error: there is no dataset '" << printableText(args[1]) << "'\n";
     return kExitCannotOpen;
   }
   if (checkSplitNames(context.workspace, args[1], args[2], args[3], context.ui) != DatasetField::kNone) {
@@ -210,13 +210,13 @@ int split(const std::vector<std::string>& args, const ParsedOptions& options, Co
 
 int combine(const std::vector<std::string>& args, Context& context) {
   if (args.size() < 3) {
-    context.err << "stridewell dataset combine: give the new dataset and the datasets to combine\n";
+    context.err << "stridewell dataset combine: error: give the new dataset and the datasets to combine\n";
     return kExitUsage;
   }
   const std::vector<std::string> sources(args.begin() + 2, args.end());
   for (const std::string& source : sources) {
     if (!datasetExists(context.workspace, trimDatasetName(source))) {
-      context.err << "stridewell dataset combine: there is no dataset '" << printableText(source) << "'\n";
+      context.err << "stridewell dataset combine: error: there is no dataset '" << printableText(source) << "'\n";
       return kExitCannotOpen;
     }
   }
@@ -261,7 +261,7 @@ std::span<const OptionSpec> DatasetCommand::options() const {
 int DatasetCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
   const std::vector<std::string>& args = options.operands();
   if (args.empty()) {
-    err << "stridewell dataset: no action given\n\n" << usage();
+    err << "stridewell dataset: error: no action given\n\n" << usage();
     return kExitUsage;
   }
   const std::unique_ptr<TerminalInteraction> user = askingInteraction(options, "dataset", out, err);
@@ -281,7 +281,7 @@ int DatasetCommand::run(const ParsedOptions& options, std::ostream& out, std::os
   if (action == "rename") return rename(args, context);
   if (action == "split") return split(args, options, context);
   if (action == "combine") return combine(args, context);
-  err << "stridewell dataset: unknown action '" << printableText(action) << "'\n\n" << usage();
+  err << "stridewell dataset: error: unknown action '" << printableText(action) << "'\n\n" << usage();
   return kExitUsage;
 }
 

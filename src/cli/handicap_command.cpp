@@ -21,7 +21,7 @@ namespace stridewell::cli {
 namespace {
 
 constexpr OptionSpec kHandicapOptions[] = {
-    {'s', "sim", "NAME", "Use the SIM NAME for every race."},
+    kSimOption,
     {'m', "map", "N", "Use SI Map N (1 to 5): each race gets the SIM of its first matching rule."},
     {'\0', "dry-only", "", "With an SI Map, assume a dry track only (no wet-track finish order)."},
     {'q', "quiet", "", "Write the report files without printing them."},
@@ -90,25 +90,25 @@ std::span<const OptionSpec> HandicapCommand::options() const {
 int HandicapCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
   const std::vector<std::string>& inputs = options.operands();
   if (inputs.empty()) {
-    err << "stridewell handicap: no card file given\n\n" << usage();
+    err << "stridewell handicap: error: no card file given\n\n" << usage();
     return kExitUsage;
   }
   if (inputs.size() > static_cast<size_t>(kMostHandicapFiles)) {
-    err << "stridewell handicap: at most " << kMostHandicapFiles << " card files at a time\n";
+    err << "stridewell handicap: error: at most " << kMostHandicapFiles << " card files at a time\n";
     return kExitUsage;
   }
   if (options.has("sim") && options.has("map")) {
-    err << "stridewell handicap: choose --sim or --map, not both\n";
+    err << "stridewell handicap: error: choose --sim or --map, not both\n";
     return kExitUsage;
   }
   int mapNumber = -1;
   if (options.has("map") && !readMapNumber(options.value("map"), mapNumber)) {
-    err << "stridewell handicap: --map takes a map number from 1 to 5, not '"
+    err << "stridewell handicap: error: --map takes a map number from 1 to 5, not '"
         << printableText(options.value("map")) << "'\n";
     return kExitUsage;
   }
 
-  TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo);
+  TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo, name());
   SettingsStore store(SettingsStore::defaultFile(), &ui);
   const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
   if (!createWorkspaceFolders(workspace, ui)) return kExitCannotOpen;

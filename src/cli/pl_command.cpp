@@ -18,6 +18,7 @@
 #include "app/profit_loss_settings.h"
 #include "app/settings_store.h"
 #include "app/workspace.h"
+#include "cli/criteria_options.h"
 #include "cli/terminal_interaction.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
@@ -32,62 +33,21 @@ namespace stridewell::cli {
 namespace {
 
 constexpr OptionSpec kPlOptions[] = {
-    {'s', "sim", "NAME", "Score the races with SIM NAME (the last run's SIM when not given)."},
-    {'\0', "distance", "ITEM", "All, Routes, Sprints or Custom (with --distances)."},
-    {'\0', "distances", "LIST", "The distances of a custom list, e.g. 6f,7f,1mi,1+1/16mi."},
-    {'\0', "class", "ITEM", "All, Maiden, MdnSpWgt, Claiming, Allowance, Stakes or Custom (with --classes)."},
-    {'\0', "classes", "LIST", "The classes of a custom list by number (see below), e.g. 8-12,20."},
-    {'\0', "surface", "ITEM", "All, Turf, Dirt or Synthetic."},
-    {'\0', "condition", "ITEM", "All, Wet or Dry: the condition the race was run on."},
-    {'\0', "track", "CODE", "Only races at track CODE (up to 3 characters)."},
+    kSimOption,
+    kDistanceOption,
+    {'\0', "distances", "LIST", "Only races of a custom list of distances (--distance custom), e.g. 6f,7f,1mi."},
+    kClassOption,
+    {'\0', "classes", "LIST", "Only races of a custom list of classes (--class custom) by number, e.g. 8-12,20."},
+    kSurfaceOption,
+    kConditionOption,
+    kTrackOption,
     {'\0', "short", "", "Short report: leave out the TO1 and OVERLAY strategies."},
     {'\0', "morning-line", "", "Bet on the morning-line odds instead of the track's final odds."},
-    {'\0', "csv", "FILE", "Also write the table as comma-separated lines to FILE."},
-    {'j', "threads", "N", "Score on N threads (1 to 64; every processor when not given)."},
+    withAlias(kCommaOption, '\0', "csv"),
+    kThreadsOption,
 };
-
-struct Word {
-  std::string_view word;
-  int item;
-};
-
-constexpr Word kDistanceWords[] = {{"all", 0},    {"routes", 1}, {"route", 1},
-                                   {"sprints", 2}, {"sprint", 2}, {"custom", kDistanceCustomItem}};
-constexpr Word kClassWords[] = {{"all", 0},       {"maiden", 1},    {"mdnspwgt", 2}, {"claiming", 3},
-                                {"allowance", 4}, {"stakes", 5},    {"custom", kClassCustomItem}};
-constexpr Word kSurfaceWords[] = {{"all", 0}, {"turf", 1}, {"dirt", 2}, {"synthetic", 3}, {"synth", 3}};
-constexpr Word kConditionWords[] = {{"all", 0}, {"wet", 1}, {"dry", 2}};
 
 constexpr int kMostThreads = 64;
-
-// An item of a drop-down by its short word or its full text, any letter
-// case; false, with a message, otherwise.
-bool parseItem(const ParsedOptions& options, std::string_view option, std::span<const Word> words,
-               std::span<const std::string_view> items, int& index, std::ostream& err) {
-  if (!options.has(option)) return true;
-  const std::string text = options.value(option);
-  for (const Word& word : words) {
-    if (equalsIgnoreCase(word.word, text)) {
-      index = word.item;
-      return true;
-    }
-  }
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (equalsIgnoreCase(items[i], text)) {
-      index = static_cast<int>(i);
-      return true;
-    }
-  }
-  std::string choices;
-  for (size_t i = 0; i < words.size(); ++i) {
-    if (i > 0 && words[i].item == words[i - 1].item) continue;  // a second spelling
-    if (!choices.empty()) choices += ", ";
-    choices += words[i].word;
-  }
-  err << "stridewell pl: --" << option << " must be one of " << choices << ", not '" << printableText(text)
-      << "'\n";
-  return false;
-}
 
 std::string trimmed(std::string_view text) {
   const size_t first = text.find_first_not_of(" \t");
@@ -120,7 +80,7 @@ bool parseDistances(const std::string& list, std::array<bool, kCriteriaDistanceC
       }
     }
     if (found < 0) {
-      err << "stridewell pl: --distances: no distance '" << printableText(item)
+      err << "stridewell pl: error: --distances: no distance '" << printableText(item)
           << "' (write them as 6f, 1mi, 1+1/16mi ... or in yards)\n";
       return false;
     }
@@ -144,7 +104,7 @@ bool parseClasses(const std::string& list, std::array<bool, kCriteriaClassCount>
            parseWholeNumber(trimmed(item.substr(dash + 1)), 1, kCriteriaClassCount, last) && first <= last;
     }
     if (!ok) {
-      err << "stridewell pl: --classes takes class numbers from 1 to " << kCriteriaClassCount
+      err << "stridewell pl: error: --classes takes class numbers from 1 to " << kCriteriaClassCount
           << " and ranges such as 8-12, not '" << printableText(item) << "'\n";
       return false;
     }
@@ -153,25 +113,13 @@ bool parseClasses(const std::string& list, std::array<bool, kCriteriaClassCount>
   return true;
 }
 
-bool parseTrack(const std::string& text, std::string& track, std::ostream& err) {
-  const std::string code = trimmed(text);
-  const bool visible = std::all_of(code.begin(), code.end(), [](char c) { return c > ' ' && c < 0x7f; });
-  if (!visible || code.size() > 3) {
-    err << "stridewell pl: --track needs a track code of up to 3 characters, not '" << printableText(text)
-        << "'\n";
-    return false;
-  }
-  track = code;
-  return true;
-}
-
 // The criteria controls as the options set them; false, with a message, on
 // a bad value.
 bool readChoices(const ParsedOptions& options, CriteriaChoices& choices, std::ostream& err) {
-  if (!parseItem(options, "distance", kDistanceWords, distanceItems(true), choices.distance, err) ||
-      !parseItem(options, "class", kClassWords, classItems(true), choices.raceClass, err) ||
-      !parseItem(options, "surface", kSurfaceWords, kSurfaceItems, choices.surface, err) ||
-      !parseItem(options, "condition", kConditionWords, kConditionItems, choices.condition, err)) {
+  if (!readCriteriaItem(options, "pl", CriteriaGroup::kDistance, true, choices.distance, err) ||
+      !readCriteriaItem(options, "pl", CriteriaGroup::kClass, true, choices.raceClass, err) ||
+      !readCriteriaItem(options, "pl", CriteriaGroup::kSurface, true, choices.surface, err) ||
+      !readCriteriaItem(options, "pl", CriteriaGroup::kCondition, true, choices.condition, err)) {
     return false;
   }
   // A list alone means a custom list; beside another choice it would be
@@ -179,7 +127,7 @@ bool readChoices(const ParsedOptions& options, CriteriaChoices& choices, std::os
   if (options.has("distances")) {
     if (!options.has("distance")) choices.distance = kDistanceCustomItem;
     if (choices.distance != kDistanceCustomItem) {
-      err << "stridewell pl: --distances needs --distance custom\n";
+      err << "stridewell pl: error: --distances needs --distance custom\n";
       return false;
     }
     if (!parseDistances(options.value("distances"), choices.distanceChecks, err)) return false;
@@ -187,12 +135,12 @@ bool readChoices(const ParsedOptions& options, CriteriaChoices& choices, std::os
   if (options.has("classes")) {
     if (!options.has("class")) choices.raceClass = kClassCustomItem;
     if (choices.raceClass != kClassCustomItem) {
-      err << "stridewell pl: --classes needs --class custom\n";
+      err << "stridewell pl: error: --classes needs --class custom\n";
       return false;
     }
     if (!parseClasses(options.value("classes"), choices.classChecks, err)) return false;
   }
-  if (options.has("track") && !parseTrack(options.value("track"), choices.trackText, err)) return false;
+  if (!readTrackOption(options, "pl", choices.trackText, err)) return false;
   return true;
 }
 
@@ -235,9 +183,13 @@ std::string_view PlCommand::description() const {
       "The class numbers of --classes:\n" +
       classListText() +
       "\n"
+      "The words of --distance, --class, --surface and --condition are listed by\n"
+      "'stridewell help criteria'.\n"
+      "\n"
       "The options, SIM and dataset are remembered in the settings, as the\n"
-      "desktop program's dialog remembers them; the criteria are taken from the\n"
-      "command line only (all races when none are given).\n"
+      "desktop program's dialog remembers them, and without --sim the last run's\n"
+      "SIM is used; the criteria are taken from the command line only (all races\n"
+      "when none are given).\n"
       "\n"
       "Exit status: 0 when the report is printed, 1 when the run was cancelled\n"
       "(Ctrl-C), the dataset ends in a damaged race (the races before it are\n"
@@ -253,19 +205,19 @@ std::span<const OptionSpec> PlCommand::options() const {
 int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
   const std::vector<std::string>& operands = options.operands();
   if (operands.size() != 1) {
-    err << "stridewell pl: give the dataset to analyse\n\n" << usage();
+    err << "stridewell pl: error: give the dataset to analyse\n\n" << usage();
     return kExitUsage;
   }
   CriteriaChoices choices;
   if (!readChoices(options, choices, err)) return kExitUsage;
   int threads = 0;
   if (options.has("threads") && !parseWholeNumber(options.value("threads"), 1, kMostThreads, threads)) {
-    err << "stridewell pl: --threads takes a number from 1 to " << kMostThreads << ", not '"
+    err << "stridewell pl: error: --threads takes a number from 1 to " << kMostThreads << ", not '"
         << printableText(options.value("threads")) << "'\n";
     return kExitUsage;
   }
 
-  TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo);
+  TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo, name());
   // The dialog's order: the custom lists are checked before anything is
   // remembered.
   if (choices.raceClass == kClassCustomItem && noneChecked(choices.classChecks)) {
@@ -286,7 +238,7 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
   request.options.morningLineOdds = options.has("morning-line");
   request.options.shortReport = options.has("short");
   request.options.threads = threads;
-  const bool commaCopy = options.has("csv");
+  const bool commaCopy = options.has("comma");
   writeProfitLossFlags(store, request.options, commaCopy);
 
   // A SIM of the list takes the list's spelling; another name is still
@@ -308,7 +260,7 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
   }
   request.datasetName = findDataset(datasets, trimDatasetName(operands[0]));
   if (request.datasetName.empty()) {
-    err << "stridewell pl: there is no dataset '" << printableText(operands[0]) << "'\n";
+    err << "stridewell pl: error: there is no dataset '" << printableText(operands[0]) << "'\n";
     return kExitCannotOpen;
   }
   store.write(setting::kTestDataset, request.datasetName);
@@ -345,8 +297,8 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
   if (commaCopy) {
     const std::string bytes = comma.str();
     std::string reason;
-    if (!replaceFileContents(options.value("csv"), bytes.data(), bytes.size(), reason)) {
-      ui.error("Cannot write " + options.value("csv") + ": " + reason);
+    if (!replaceFileContents(options.value("comma"), bytes.data(), bytes.size(), reason)) {
+      ui.error("Cannot write " + options.value("comma") + ": " + reason);
       status = kExitBadInput;
     }
   }

@@ -9,6 +9,7 @@
 
 #include "app/settings_store.h"
 #include "app/workspace.h"
+#include "cli/criteria_options.h"
 #include "cli/terminal_interaction.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
@@ -27,57 +28,42 @@ constexpr OptionSpec kPrepOptions[] = {
      "Start from the weights of SIM (\"Default\" or a SIM of the list); random when not given."},
     {'\0', "pressure", "LEVEL",
      "Learning pressure: low (5 passes), medium (10), high (25, the default) or very-high (50)."},
-    {'\0', "distance", "ITEM", "all, routes or sprints."},
-    {'\0', "class", "ITEM", "all, maiden-claiming, maiden-special-weight, claiming, allowance or stakes."},
-    {'\0', "surface", "ITEM", "all, turf, dirt or synthetic."},
-    {'\0', "condition", "ITEM", "all, wet or dry."},
-    {'\0', "track", "CODE", "Only races at track CODE (up to 3 characters); all tracks when not given."},
+    kDistanceOption,
+    kClassOption,
+    kSurfaceOption,
+    kConditionOption,
+    kTrackOption,
     {'\0', "seed", "N",
      "Draw the random starting weights from seed N (0 to 4294967295) instead of the clock."},
     kYesOption,
     kNoOption,
 };
 
-// The words an option takes, in the order of the dialog's items; the
-// item texts themselves ("Routes only") are taken too.
-struct ItemWords {
-  std::string_view option;
-  std::vector<std::string_view> words;
-  std::span<const std::string_view> items;
-};
+// The learning pressures in the order of the dialog's items.
+constexpr std::string_view kPressureWords[] = {"low", "medium", "high", "very-high"};
 
-const ItemWords kPressureWords{"pressure", {"low", "medium", "high", "very-high"}, {}};
-const ItemWords kDistanceWords{"distance", {"all", "routes", "sprints"}, distanceItems(false)};
-const ItemWords kClassWords{
-    "class",
-    {"all", "maiden-claiming", "maiden-special-weight", "claiming", "allowance", "stakes"},
-    classItems(false)};
-const ItemWords kSurfaceWords{"surface", {"all", "turf", "dirt", "synthetic"}, kSurfaceItems};
-const ItemWords kConditionWords{"condition", {"all", "wet", "dry"}, kConditionItems};
-
-std::string wordList(const ItemWords& words) {
+std::string pressureList() {
   std::string list;
-  for (size_t i = 0; i < words.words.size(); ++i) {
-    if (i > 0) list += i + 1 == words.words.size() ? " or " : ", ";
-    list += words.words[i];
+  for (size_t i = 0; i < std::size(kPressureWords); ++i) {
+    if (i > 0) list += i + 1 == std::size(kPressureWords) ? " or " : ", ";
+    list += kPressureWords[i];
   }
   return list;
 }
 
-// The item index chosen by the option (`index` unchanged when it is not
-// given); false, with a message, for a word that is none of the items.
-bool readItem(const ParsedOptions& options, const ItemWords& words, int& index, std::ostream& err) {
-  if (!options.has(words.option)) return true;
-  const std::string text = options.value(words.option);
-  for (size_t i = 0; i < words.words.size(); ++i) {
-    if (equalsIgnoreCase(words.words[i], text) ||
-        (i < words.items.size() && equalsIgnoreCase(words.items[i], text))) {
+// The pressure chosen by --pressure (`index` unchanged when it is not
+// given); false, with a message, for a word that is none of them.
+bool readPressure(const ParsedOptions& options, int& index, std::ostream& err) {
+  if (!options.has("pressure")) return true;
+  const std::string text = options.value("pressure");
+  for (size_t i = 0; i < std::size(kPressureWords); ++i) {
+    if (equalsIgnoreCase(kPressureWords[i], text)) {
       index = static_cast<int>(i);
       return true;
     }
   }
-  err << "stridewell prep: --" << words.option << " must be " << wordList(words) << ", not '"
-      << printableText(text) << "'\n";
+  err << "stridewell prep: error: --pressure must be " << pressureList() << ", not '" << printableText(text)
+      << "'\n";
   return false;
 }
 
@@ -104,7 +90,7 @@ bool readRequest(const ParsedOptions& options, const Workspace& workspace, PrepR
   const std::vector<std::string> datasets = listDatasets(workspace);
   const int dataset = findListed(datasets, static_cast<int>(datasets.size()), args[0]);
   if (dataset < 0) {
-    err << "stridewell prep: there is no dataset '" << printableText(args[0]) << "'\n";
+    err << "stridewell prep: error: there is no dataset '" << printableText(args[0]) << "'\n";
     return false;
   }
   request.dataset = datasets[static_cast<size_t>(dataset)];
@@ -114,7 +100,7 @@ bool readRequest(const ParsedOptions& options, const Workspace& workspace, PrepR
     const SimList list = fillSimList(workspace.sim, true);
     const int found = findListed(list.items, list.count, options.value("start"));
     if (found < 0) {
-      err << "stridewell prep: there is no SIM named '" << printableText(options.value("start")) << "'\n";
+      err << "stridewell prep: error: there is no SIM named '" << printableText(options.value("start")) << "'\n";
       return false;
     }
     request.startSim = list.items[static_cast<size_t>(found)];
@@ -122,12 +108,12 @@ bool readRequest(const ParsedOptions& options, const Workspace& workspace, PrepR
   if (options.has("seed")) {
     uint32_t seed = 0;
     if (!readSeed(options.value("seed"), seed)) {
-      err << "stridewell prep: --seed takes a whole number from 0 to 4294967295, not '"
+      err << "stridewell prep: error: --seed takes a whole number from 0 to 4294967295, not '"
           << printableText(options.value("seed")) << "'\n";
       return false;
     }
     if (options.has("start")) {
-      err << "stridewell prep: --seed is for a random start and cannot go with --start\n";
+      err << "stridewell prep: error: --seed is for a random start and cannot go with --start\n";
       return false;
     }
     request.random = randomFromSeed(seed);
@@ -135,29 +121,15 @@ bool readRequest(const ParsedOptions& options, const Workspace& workspace, PrepR
 
   int pressure = kDefaultPressure;
   CriteriaChoices choices;
-  if (!readItem(options, kPressureWords, pressure, err) ||
-      !readItem(options, kDistanceWords, choices.distance, err) ||
-      !readItem(options, kClassWords, choices.raceClass, err) ||
-      !readItem(options, kSurfaceWords, choices.surface, err) ||
-      !readItem(options, kConditionWords, choices.condition, err)) {
+  if (!readPressure(options, pressure, err) ||
+      !readCriteriaItem(options, "prep", CriteriaGroup::kDistance, false, choices.distance, err) ||
+      !readCriteriaItem(options, "prep", CriteriaGroup::kClass, false, choices.raceClass, err) ||
+      !readCriteriaItem(options, "prep", CriteriaGroup::kSurface, false, choices.surface, err) ||
+      !readCriteriaItem(options, "prep", CriteriaGroup::kCondition, false, choices.condition, err) ||
+      !readTrackOption(options, "prep", choices.trackText, err)) {
     return false;
   }
   request.passes = kPassesPerPressure[pressure];
-  if (options.has("track")) {
-    const std::string track = options.value("track");
-    const std::string code = criteriaTrackText(track);
-    const bool visible = std::all_of(code.begin(), code.end(), [](char c) { return c > ' ' && c < 0x7f; });
-    // The dialog's edit holds three characters; more is a typing error
-    // rather than a code to cut.
-    const size_t first = track.find_first_not_of(" \t");
-    const size_t length = first == std::string::npos ? 0 : track.find_last_not_of(" \t") - first + 1;
-    if (!visible || length > 3) {
-      err << "stridewell prep: --track needs a track code of up to 3 characters, not '"
-          << printableText(track) << "'\n";
-      return false;
-    }
-    choices.trackText = code;
-  }
   request.criteria = buildCriteria(choices);
   return true;
 }
@@ -171,7 +143,8 @@ std::string_view PrepCommand::description() const {
          "Workspace's TRAINDATA folder, replacing the previous preparation.\n"
          "\n"
          "Only races that meet the criteria and have a known track condition are\n"
-         "used; a race gives a pattern when 5 to 12 horses finished. The SIM name\n"
+         "used; a race gives a pattern when 5 to 12 horses finished ('stridewell help\n"
+         "criteria' lists the words of the criteria options). The SIM name\n"
          "may not be blank, hold any of ?*<\">/\\:| or be the name of a SIM kept\n"
          "beside the program (\"Default\"); an existing SIM of that name is only\n"
          "over-written after a Yes (--yes answers it). With --seed the random\n"
@@ -189,7 +162,7 @@ std::span<const OptionSpec> PrepCommand::options() const {
 
 int PrepCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
   if (options.operands().size() != 2) {
-    err << "stridewell prep: give the dataset and the name of the SIM to prepare\n\n" << usage();
+    err << "stridewell prep: error: give the dataset and the name of the SIM to prepare\n\n" << usage();
     return kExitUsage;
   }
   const std::unique_ptr<TerminalInteraction> user = askingInteraction(options, "prep", out, err);

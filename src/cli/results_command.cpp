@@ -15,7 +15,7 @@ namespace stridewell::cli {
 namespace {
 
 constexpr OptionSpec kResultsOptions[] = {
-    {'r', "race", "N", "Show only race number N of each file."},
+    kRaceOption,
 };
 
 const TextTable kFinisherTable(2, {
@@ -121,7 +121,7 @@ std::span<const OptionSpec> ResultsCommand::options() const {
 
 int ResultsCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
   if (options.operands().empty()) {
-    err << "stridewell results: no results file given\n\n" << usage();
+    err << "stridewell results: error: no results file given\n\n" << usage();
     return kExitUsage;
   }
   int onlyRace = 0;
@@ -132,7 +132,7 @@ int ResultsCommand::run(const ParsedOptions& options, std::ostream& out, std::os
   for (const std::string& path : options.operands()) {
     InputFile input = openInputFile(path);
     if (!input.stream) {
-      err << "stridewell: " << input.error << '\n';
+      err << "stridewell results: error: " << input.error << '\n';
       status = std::max(status, kExitCannotOpen);
       continue;
     }
@@ -141,7 +141,7 @@ int ResultsCommand::run(const ParsedOptions& options, std::ostream& out, std::os
     int shown = 0;
     while (reader.next(*result)) {
       if (reader.droppedLines() > 0) {
-        err << "stridewell: warning: " << input.displayName << ": " << raceLabel(*result) << " has "
+        err << "stridewell results: warning: " << input.displayName << ": " << raceLabel(*result) << " has "
             << reader.droppedLines() << " more lines than the " << kMaxFinishers
             << " starters a result holds; they were left out\n";
       }
@@ -154,7 +154,7 @@ int ResultsCommand::run(const ParsedOptions& options, std::ostream& out, std::os
     if (onlyRace != 0) out << ", " << shown << " shown";
     out << "\n\n";
     if (reader.readError()) {
-      err << "stridewell: " << input.displayName << ": the file could not be read to its end\n";
+      err << "stridewell results: error: " << input.displayName << ": the file could not be read to its end\n";
       status = std::max(status, kExitBadInput);
     }
   }

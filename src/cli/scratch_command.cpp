@@ -14,7 +14,7 @@ namespace stridewell::cli {
 namespace {
 
 constexpr OptionSpec kScratchOptions[] = {
-    {'s', "set", "RACE:PROG[,PROG...]", "Scratch these horses (may be repeated)."},
+    withAlias({'\0', "set", "RACE:PROG[,PROG...]", "Scratch these horses (may be repeated)."}, 's'),
     {'c', "clear", "RACE:PROG[,PROG...]", "Take these horses off the scratch list (may be repeated)."},
 };
 
@@ -130,7 +130,7 @@ std::span<const OptionSpec> ScratchCommand::options() const {
 
 int ScratchCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
   if (options.operands().size() != 1) {
-    err << "stridewell scratch: "
+    err << "stridewell scratch: error: "
         << (options.operands().empty() ? "no card file given" : "give one card file") << "\n\n"
         << usage();
     return kExitUsage;
@@ -140,13 +140,13 @@ int ScratchCommand::run(const ParsedOptions& options, std::ostream& out, std::os
   for (const auto& [option, scratch] : {std::pair{"set", true}, std::pair{"clear", false}}) {
     for (const std::string& value : options.values(option)) {
       if (!parseChanges(option, value, scratch, changes, error)) {
-        err << "stridewell scratch: " << error << '\n';
+        err << "stridewell scratch: error: " << error << '\n';
         return kExitUsage;
       }
     }
   }
 
-  TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo);
+  TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo, name());
   const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
   ScratchCard card;
   // An archive named on the command line stands for the card it holds.
@@ -171,7 +171,7 @@ int ScratchCommand::run(const ParsedOptions& options, std::ostream& out, std::os
     }
     const std::string horse = "race " + std::to_string(change.race) + " #" + printableText(change.program);
     if (found.size() != 1) {
-      err << "stridewell scratch: " << printableText(card.cardPath) << ": "
+      err << "stridewell scratch: error: " << printableText(card.cardPath) << ": "
           << (found.empty()
                   ? "there is no " + horse
                   : horse + " is on " + std::to_string(found.size()) + " lines; it cannot be told apart")
@@ -180,7 +180,7 @@ int ScratchCommand::run(const ParsedOptions& options, std::ostream& out, std::os
     }
     for (size_t earlier = 0; earlier < c; ++earlier) {
       if (targets[earlier] == found[0] && changes[earlier].scratch != change.scratch) {
-        err << "stridewell scratch: " << horse
+        err << "stridewell scratch: error: " << horse
             << " is both to be scratched and cleared; nothing was changed\n";
         return kExitUsage;
       }

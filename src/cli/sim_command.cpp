@@ -40,10 +40,10 @@ std::string findManaged(const std::string& typed, std::string_view action, Conte
   }
   if (found != listed) return *found;
   if (isReservedSimName(context.workspace.programFolder, trimSimName(typed))) {
-    context.err << "stridewell sim " << action << ": '" << printableText(typed)
+    context.err << "stridewell sim " << action << ": error: '" << printableText(typed)
                 << "' is kept beside the program and cannot be " << action << "d\n";
   } else {
-    context.err << "stridewell sim " << action << ": there is no SIM '" << printableText(typed)
+    context.err << "stridewell sim " << action << ": error: there is no SIM '" << printableText(typed)
                 << "' in the SIM folder\n";
   }
   return {};
@@ -51,7 +51,7 @@ std::string findManaged(const std::string& typed, std::string_view action, Conte
 
 int list(const std::vector<std::string>& args, Context& context) {
   if (args.size() != 1) {
-    context.err << "stridewell sim list: takes no arguments\n";
+    context.err << "stridewell sim list: error: takes no arguments\n";
     return kExitUsage;
   }
   for (const std::string& name : fillSimList(context.workspace.sim, true).items) {
@@ -62,7 +62,7 @@ int list(const std::vector<std::string>& args, Context& context) {
 
 int remove(const std::vector<std::string>& args, Context& context) {
   if (args.size() != 2) {
-    context.err << "stridewell sim delete: name the SIM to delete\n";
+    context.err << "stridewell sim delete: error: name the SIM to delete\n";
     return kExitUsage;
   }
   const std::string name = findManaged(args[1], "delete", context);
@@ -72,7 +72,7 @@ int remove(const std::vector<std::string>& args, Context& context) {
       break;
     case SimDeleteOutcome::kFailed:
       // The dialog says nothing when the file stays; a script learns it here.
-      context.err << "stridewell sim delete: could not delete '" << printableText(name) << "'\n";
+      context.err << "stridewell sim delete: error: could not delete '" << printableText(name) << "'\n";
       return kExitBadInput;
     case SimDeleteOutcome::kNotListed:
     case SimDeleteOutcome::kDeclined:
@@ -83,7 +83,7 @@ int remove(const std::vector<std::string>& args, Context& context) {
 
 int rename(const std::vector<std::string>& args, Context& context) {
   if (args.size() != 3) {
-    context.err << "stridewell sim rename: give the old and the new name\n";
+    context.err << "stridewell sim rename: error: give the old and the new name\n";
     return kExitUsage;
   }
   const std::string oldName = findManaged(args[1], "rename", context);
@@ -123,7 +123,7 @@ std::span<const OptionSpec> SimCommand::options() const {
 int SimCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
   const std::vector<std::string>& args = options.operands();
   if (args.empty()) {
-    err << "stridewell sim: no action given\n\n" << usage();
+    err << "stridewell sim: error: no action given\n\n" << usage();
     return kExitUsage;
   }
   const std::unique_ptr<TerminalInteraction> user = askingInteraction(options, "sim", out, err);
@@ -137,7 +137,7 @@ int SimCommand::run(const ParsedOptions& options, std::ostream& out, std::ostrea
   if (action == "list") return list(args, context);
   if (action == "delete") return remove(args, context);
   if (action == "rename") return rename(args, context);
-  err << "stridewell sim: unknown action '" << printableText(action) << "'\n\n" << usage();
+  err << "stridewell sim: error: unknown action '" << printableText(action) << "'\n\n" << usage();
   return kExitUsage;
 }
 

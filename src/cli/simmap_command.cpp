@@ -12,26 +12,28 @@
 #include "app/setting_keys.h"
 #include "app/settings_store.h"
 #include "app/workspace.h"
+#include "cli/criteria_options.h"
 #include "cli/terminal_interaction.h"
 #include "cli/text_format.h"
 #include "handicap/sim_list.h"
 #include "handicap/sim_map_rules.h"
 #include "race/card_values.h"
 #include "race/criteria_choices.h"
+#include "race/criteria_words.h"
 
 namespace stridewell::cli {
 namespace {
 
 constexpr OptionSpec kSimMapOptions[] = {
-    {'r', "rule", "R", "Change rule R (1 to 10) with the options below."},
+    withAlias({'\0', "rule", "R", "Change rule R (1 to 10) with the options below."}, 'r'),
     {'\0', "enable", "", "Switch the rule on."},
     {'\0', "disable", "", "Switch the rule off."},
-    {'\0', "sim", "NAME", "Score the races the rule takes with SIM NAME."},
-    {'\0', "track", "CODE", "Only races at track CODE (up to 3 characters); '' for any track."},
-    {'\0', "distance", "ITEM", "All, Route or Sprint."},
-    {'\0', "class", "ITEM", "All, Maiden, MdnSpWgt, Claiming, Allowance or Stakes."},
-    {'\0', "surface", "ITEM", "All, Turf, Dirt or Synth."},
-    {'\0', "condition", "ITEM", "All, Wet or Dry."},
+    kSimOption,
+    kTrackOption,
+    kDistanceOption,
+    kClassOption,
+    kSurfaceOption,
+    kConditionOption,
     {'\0', "comment", "TEXT", "Set the map's comment."},
     {'\0', "reset", "", "Reset the map first: rule 1 on for every race with Default, the rest off."},
 };
@@ -48,49 +50,6 @@ std::string itemText(const std::array<std::string_view, N>& items, int index) {
   return "invalid (" + std::to_string(index) + ")";  // stored by hand; matches no race
 }
 
-template <size_t N>
-std::string itemList(const std::array<std::string_view, N>& items) {
-  std::string list;
-  for (size_t i = 0; i < N; ++i) {
-    if (i > 0) list += i + 1 == N ? " or " : ", ";
-    list += items[i];
-  }
-  return list;
-}
-
-// The item named `text` (any letter case); false, with a message, otherwise.
-template <size_t N>
-bool parseItem(const ParsedOptions& options, std::string_view option,
-               const std::array<std::string_view, N>& items, int& index, std::ostream& err) {
-  const std::string text = options.value(option);
-  for (size_t i = 0; i < N; ++i) {
-    if (equalsIgnoreCase(items[i], text)) {
-      index = static_cast<int>(i);
-      return true;
-    }
-  }
-  err << "stridewell simmap: --" << option << " must be " << itemList(items) << ", not '"
-      << printableText(text) << "'\n";
-  return false;
-}
-
-// A track code as the 3-character edit holds it, blanks around it removed;
-// letters, digits and other visible characters only, so that nothing from
-// the command line can break the table or the settings file's lines.
-bool parseTrack(const std::string& text, std::string& track, std::ostream& err) {
-  const size_t first = text.find_first_not_of(" \t");
-  const std::string code =
-      first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(" \t") - first + 1);
-  const bool visible = std::all_of(code.begin(), code.end(), [](char c) { return c > ' ' && c < 0x7f; });
-  if (!visible || code.size() > 3) {
-    err << "stridewell simmap: --track needs a track code of up to 3 characters, not '" << printableText(text)
-        << "'\n";
-    return false;
-  }
-  track = code;
-  return true;
-}
-
 bool simFileExists(const Workspace& workspace, const std::string& sim) {
   return ::access(simWeightsPath(workspace, sim).c_str(), R_OK) == 0;
 }
@@ -98,22 +57,16 @@ bool simFileExists(const Workspace& workspace, const std::string& sim) {
 // Applies the rule options to `rule`; false, with a message, on a bad value.
 bool editRule(const ParsedOptions& options, const Workspace& workspace, SimMapRule& rule, std::ostream& err) {
   if (options.has("enable") && options.has("disable")) {
-    err << "stridewell simmap: --enable and --disable exclude each other\n";
+    err << "stridewell simmap: error: --enable and --disable exclude each other\n";
     return false;
   }
   if (options.has("enable")) rule.enabled = true;
   if (options.has("disable")) rule.enabled = false;
-  if (options.has("track") && !parseTrack(options.value("track"), rule.track, err)) return false;
-  if (options.has("distance") && !parseItem(options, "distance", kSimMapDistanceItems, rule.distance, err)) {
-    return false;
-  }
-  if (options.has("class") && !parseItem(options, "class", kSimMapClassItems, rule.raceClass, err))
-    return false;
-  if (options.has("surface") && !parseItem(options, "surface", kSimMapSurfaceItems, rule.surface, err)) {
-    return false;
-  }
-  if (options.has("condition") &&
-      !parseItem(options, "condition", kSimMapConditionItems, rule.condition, err)) {
+  if (!readTrackOption(options, "simmap", rule.track, err) ||
+      !readCriteriaItem(options, "simmap", CriteriaGroup::kDistance, false, rule.distance, err) ||
+      !readCriteriaItem(options, "simmap", CriteriaGroup::kClass, false, rule.raceClass, err) ||
+      !readCriteriaItem(options, "simmap", CriteriaGroup::kSurface, false, rule.surface, err) ||
+      !readCriteriaItem(options, "simmap", CriteriaGroup::kCondition, false, rule.condition, err)) {
     return false;
   }
   if (options.has("sim")) {
@@ -124,7 +77,7 @@ bool editRule(const ParsedOptions& options, const Workspace& workspace, SimMapRu
     if (found < 0 || found >= list.count) {
       std::string names;
       for (int i = 0; i < list.count; ++i) names += (i > 0 ? ", " : "") + list.items[i];
-      err << "stridewell simmap: there is no SIM named '" << printableText(options.value("sim"))
+      err << "stridewell simmap: error: there is no SIM named '" << printableText(options.value("sim"))
           << "'; the SIMs are: " << printableText(names) << '\n';
       return false;
     }
@@ -199,7 +152,8 @@ std::string_view SimMapCommand::description() const {
          "\n"
          "With --reset, --comment or --rule and its options, changes map N first and\n"
          "then shows it; --reset comes before the other changes. A SIM must be one of\n"
-         "Default and the SIM folder's files.\n"
+         "Default and the SIM folder's files. 'stridewell help criteria' lists the\n"
+         "words of --distance, --class, --surface and --condition.\n"
          "\n"
          "The maps are kept in the settings file ($XDG_CONFIG_HOME/Farrowmede/\n"
          "Stridewell 5.conf); the SIM folder is in the Workspace ($STRIDEWELL_HOME).\n"
@@ -215,14 +169,14 @@ std::span<const OptionSpec> SimMapCommand::options() const {
 int SimMapCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
   const std::vector<std::string>& operands = options.operands();
   if (operands.size() > 1) {
-    err << "stridewell simmap: name one map\n\n" << usage();
+    err << "stridewell simmap: error: name one map\n\n" << usage();
     return kExitUsage;
   }
   int mapNumber = -1;
   if (!operands.empty()) {
     int n = 0;
     if (!parseWholeNumber(operands[0], 1, kSimMapCount, n)) {
-      err << "stridewell simmap: the map is a number from 1 to 5, not '" << printableText(operands[0])
+      err << "stridewell simmap: error: the map is a number from 1 to 5, not '" << printableText(operands[0])
           << "'\n";
       return kExitUsage;
     }
@@ -234,26 +188,26 @@ int SimMapCommand::run(const ParsedOptions& options, std::ostream& out, std::ost
   const bool changes = changesRule || options.has("rule") || options.has("reset") || options.has("comment");
   int ruleNumber = 0;
   if (options.has("rule") && !parseWholeNumber(options.value("rule"), 1, kSimMapRuleCount, ruleNumber)) {
-    err << "stridewell simmap: --rule needs a rule number from 1 to 10, not '"
+    err << "stridewell simmap: error: --rule needs a rule number from 1 to 10, not '"
         << printableText(options.value("rule")) << "'\n";
     return kExitUsage;
   }
   if (changesRule && ruleNumber == 0) {
-    err << "stridewell simmap: say which rule to change with --rule R\n";
+    err << "stridewell simmap: error: say which rule to change with --rule R\n";
     return kExitUsage;
   }
   if (ruleNumber != 0 && !changesRule) {
-    err << "stridewell simmap: --rule " << ruleNumber << " without a change (--enable, --sim, --track ...)\n";
+    err << "stridewell simmap: error: --rule " << ruleNumber << " without a change (--enable, --sim, --track ...)\n";
     return kExitUsage;
   }
   if (changes && mapNumber < 0) {
-    err << "stridewell simmap: name the map to change (1 to 5)\n";
+    err << "stridewell simmap: error: name the map to change (1 to 5)\n";
     return kExitUsage;
   }
 
   // Settings warnings (a damaged file reads as defaults) go to this
   // command's error stream; nothing here asks a question.
-  TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo);
+  TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo, name());
   SettingsStore store(SettingsStore::defaultFile(), &ui);
   const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
   const int inUse = simMapNumber(store.read(setting::kSimMapName, setting::kSimMapNameDefault));
@@ -265,7 +219,7 @@ int SimMapCommand::run(const ParsedOptions& options, std::ostream& out, std::ost
     if (options.has("comment")) map.comment = options.value("comment");
     if (ruleNumber != 0 && !editRule(options, workspace, map.rules[ruleNumber - 1], err)) return kExitUsage;
     if (!saveSimMap(store, mapNumber, map)) {
-      err << "stridewell simmap: could not write the settings file " << printableText(store.file()) << '\n';
+      err << "stridewell simmap: error: could not write the settings file " << printableText(store.file()) << '\n';
       return kExitCannotOpen;
     }
   }

@@ -50,49 +50,48 @@ std::unique_ptr<TerminalInteraction> askingInteraction(const ParsedOptions& opti
   QueryAnswer answer = QueryAnswer::kAsk;
   std::string error;
   if (!readQueryAnswer(options, answer, error)) {
-    err << "stridewell " << command << ": " << error << '\n';
+    err << errorPrefix(command) << error << '\n';
     return nullptr;
   }
   const bool terminal = &out == &std::cout && ::isatty(STDIN_FILENO) == 1;
-  return std::make_unique<TerminalInteraction>(std::cin, out, err, terminal, answer);
+  return std::make_unique<TerminalInteraction>(std::cin, out, err, terminal, answer, command);
 }
 
-TerminalInteraction::TerminalInteraction(QueryAnswer answer)
-    : TerminalInteraction(std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1, answer) {}
+TerminalInteraction::TerminalInteraction(QueryAnswer answer, std::string_view command)
+    : TerminalInteraction(std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1, answer, command) {}
 
 TerminalInteraction::TerminalInteraction(std::istream& in, std::ostream& out, std::ostream& err,
-                                         bool inputIsTerminal, QueryAnswer answer)
-    : in_(in), out_(out), err_(err), inputIsTerminal_(inputIsTerminal), answer_(answer) {}
+                                         bool inputIsTerminal, QueryAnswer answer, std::string_view command)
+    : in_(in), out_(out), err_(err), inputIsTerminal_(inputIsTerminal), answer_(answer), command_(command) {}
 
-void TerminalInteraction::write(std::ostream& stream, std::string_view caption, std::string_view text) {
+void TerminalInteraction::write(std::ostream& stream, std::string_view lead, std::string_view text) {
   if (progress_ != nullptr) progress_->clearLine();
-  if (!caption.empty()) stream << caption << ": ";
-  stream << text;
+  stream << lead << text;
   if (text.empty() || text.back() != '\n') stream << '\n';
   stream.flush();
 }
 
 void TerminalInteraction::error(std::string_view text) {
-  write(err_, kErrorCaption, text);
+  write(err_, errorPrefix(command_), text);
 }
 
 void TerminalInteraction::warning(std::string_view text) {
-  write(err_, kWarningCaption, text);
+  write(err_, warningPrefix(command_), text);
 }
 
 void TerminalInteraction::notice(std::string_view caption, std::string_view text) {
-  write(out_, caption, text);
+  write(out_, caption.empty() ? std::string() : std::string(caption) + ": ", text);
 }
 
 bool TerminalInteraction::query(std::string_view text) {
   if (answer_ != QueryAnswer::kAsk) {
     const bool yes = answer_ == QueryAnswer::kYes;
-    write(err_, kQueryCaption, text);
+    write(err_, std::string(kQueryCaption) + ": ", text);
     err_ << (yes ? "Answered Yes (--yes).\n" : "Answered No (--no).\n") << std::flush;
     return yes;
   }
   if (!inputIsTerminal_) {
-    write(err_, kQueryCaption, text);
+    write(err_, std::string(kQueryCaption) + ": ", text);
     err_ << "Answered No: there is no terminal to ask (give --yes or --no to answer).\n" << std::flush;
     return false;
   }

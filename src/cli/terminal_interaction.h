@@ -1,5 +1,6 @@
 // The user interaction of the command line: errors and warnings go to
-// standard error after their caption ("ERROR: ...", "Warning: ..."),
+// standard error in the style of every message of the program
+// ("stridewell COMMAND: error: ...", "stridewell COMMAND: warning: ..."),
 // notices to standard output, and questions are asked on the terminal or
 // answered by --yes / --no. Without a terminal to ask and without either
 // option a question is answered No, and the output says so, so that a
@@ -34,11 +35,12 @@ bool readQueryAnswer(const ParsedOptions& options, QueryAnswer& answer, std::str
 class TerminalInteraction final : public UserInteraction {
  public:
   // The process's standard streams; questions are asked only when standard
-  // input is a terminal.
-  explicit TerminalInteraction(QueryAnswer answer);
+  // input is a terminal. `command` names the command in every error and
+  // warning ("" for the program as a whole).
+  explicit TerminalInteraction(QueryAnswer answer, std::string_view command = {});
   // For tests: `inputIsTerminal` says whether `in` may be asked.
   TerminalInteraction(std::istream& in, std::ostream& out, std::ostream& err, bool inputIsTerminal,
-                      QueryAnswer answer);
+                      QueryAnswer answer, std::string_view command = {});
 
   void error(std::string_view text) override;
   void warning(std::string_view text) override;
@@ -50,20 +52,21 @@ class TerminalInteraction final : public UserInteraction {
   void attachProgress(TerminalProgress* progress) { progress_ = progress; }
 
  private:
-  void write(std::ostream& stream, std::string_view caption, std::string_view text);
+  void write(std::ostream& stream, std::string_view lead, std::string_view text);
 
   std::istream& in_;
   std::ostream& out_;
   std::ostream& err_;
   bool inputIsTerminal_;
   QueryAnswer answer_;
+  std::string command_;
   TerminalProgress* progress_ = nullptr;
 };
 
 // The interaction of a command that asks questions: --yes or --no answer
 // them, else they are asked when the command writes to the process's own
 // output and standard input is a terminal. Null, after "stridewell
-// COMMAND: ..." on `err`, when both options are given.
+// COMMAND: error: ..." on `err`, when both options are given.
 std::unique_ptr<TerminalInteraction> askingInteraction(const ParsedOptions& options, std::string_view command,
                                                        std::ostream& out, std::ostream& err);
 

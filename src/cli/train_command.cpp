@@ -25,8 +25,9 @@ constexpr int kMostThreads = 256;
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
 
 constexpr OptionSpec kTrainOptions[] = {
-    {'p', "passes", "N", "Make N passes instead of the number the preparation chose (\"Train More\")."},
-    {'t', "threads", "N", "Train on N threads (default: one per processor)."},
+    withAlias({'\0', "passes", "N", "Make N passes instead of the number the preparation chose (\"Train More\")."},
+              'p'),
+    withAlias(kThreadsOption, 't'),
     {'\0', "literal", "", "Use the reference trainer (one network pass per choice of five; slow)."},
     kYesOption,
     kNoOption,
@@ -88,19 +89,19 @@ std::span<const OptionSpec> TrainCommand::options() const {
 
 int TrainCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
   if (!options.operands().empty()) {
-    err << "stridewell train: takes no operands\n\n" << usage();
+    err << "stridewell train: error: takes no operands\n\n" << usage();
     return kExitUsage;
   }
   TrainCommandOptions trainOptions;
   if (options.has("passes") &&
       !readCount(options.value("passes"), kMostPasses, trainOptions.passesOverride)) {
-    err << "stridewell train: --passes takes a number from 1 to " << kMostPasses << ", not '"
+    err << "stridewell train: error: --passes takes a number from 1 to " << kMostPasses << ", not '"
         << printableText(options.value("passes")) << "'\n";
     return kExitUsage;
   }
   int threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned{kMostThreads}));
   if (options.has("threads") && !readCount(options.value("threads"), kMostThreads, threads)) {
-    err << "stridewell train: --threads takes a number from 1 to " << kMostThreads << ", not '"
+    err << "stridewell train: error: --threads takes a number from 1 to " << kMostThreads << ", not '"
         << printableText(options.value("threads")) << "'\n";
     return kExitUsage;
   }
@@ -166,7 +167,7 @@ int TrainCommand::run(const ParsedOptions& options, std::ostream& out, std::ostr
   progress.clearLine();
   ui.attachProgress(nullptr);
   out << session.status().text << '\n';
-  if (!outcome.problem.empty()) err << "stridewell train: " << outcome.problem << '\n';
+  if (!outcome.problem.empty()) err << "stridewell train: error: " << outcome.problem << '\n';
 
   if (outcome.end == TrainingEnd::kFailed) return kExitBadInput;
   if (!outcome.saved) return kExitCannotOpen;

@@ -1,0 +1,127 @@
+#include "cli/criteria_options.h"
+
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "cli/text_format.h"
+#include "race/card_values.h"
+
+namespace stridewell::cli {
+namespace {
+
+// The short forms a command takes for the group, joined as a sentence.
+std::string wordList(CriteriaGroup group, bool withCustom) {
+  std::vector<std::string_view> words;
+  const std::span<const CriteriaWord> items = criteriaWords(group);
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (static_cast<int>(i) == criteriaCustomItem(group) && !withCustom) continue;
+    words.push_back(items[i].word);
+  }
+  std::string list;
+  for (size_t i = 0; i < words.size(); ++i) {
+    if (i > 0) list += i + 1 == words.size() ? " or " : ", ";
+    list += words[i];
+  }
+  return list;
+}
+
+std::string trimmed(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
+}  // namespace
+
+const OptionSpec& criteriaOption(CriteriaGroup group) {
+  switch (group) {
+    case CriteriaGroup::kDistance:
+      return kDistanceOption;
+    case CriteriaGroup::kClass:
+      return kClassOption;
+    case CriteriaGroup::kSurface:
+      return kSurfaceOption;
+    case CriteriaGroup::kCondition:
+      return kConditionOption;
+  }
+  return kDistanceOption;
+}
+
+bool readCriteriaItem(const ParsedOptions& options, std::string_view command, CriteriaGroup group,
+                      bool withCustom, int& index, std::ostream& err) {
+  const std::string_view option = criteriaGroupName(group);
+  if (!options.has(option)) return true;
+  const std::string text = options.value(option);
+  const int found = findCriteriaItem(group, text);
+  if (found >= 0 && (withCustom || found != criteriaCustomItem(group))) {
+    index = found;
+    return true;
+  }
+  err << errorPrefix(command) << "--" << option << " must be " << wordList(group, withCustom) << ", not '"
+      << printableText(text) << "'";
+  if (found >= 0) err << " (a custom list is a choice of `stridewell pl` only)";
+  err << "; see 'stridewell help criteria'\n";
+  return false;
+}
+
+bool readTrackOption(const ParsedOptions& options, std::string_view command, std::string& track,
+                     std::ostream& err) {
+  if (!options.has("track")) return true;
+  const std::string text = options.value("track");
+  // The dialogs' edits hold three characters; more is a typing error rather
+  // than a code to cut, and only visible characters can reach the settings
+  // file's lines and the tables unharmed.
+  const std::string code = trimmed(text);
+  const bool visible = std::all_of(code.begin(), code.end(), [](char c) { return c > ' ' && c < 0x7f; });
+  if (!visible || code.size() > 3) {
+    err << errorPrefix(command) << "--track needs a track code of up to 3 characters, not '"
+        << printableText(text) << "'\n";
+    return false;
+  }
+  track = code;
+  return true;
+}
+
+std::string criteriaHelpText() {
+  std::string text =
+      "Race criteria: the races `stridewell prep` trains on, `stridewell pl` bets on\n"
+      "and an SI Map rule of `stridewell simmap` takes.\n"
+      "\n"
+      "Each of --distance, --class, --surface and --condition names one item of its\n"
+      "drop-down list. Every command takes an item by its short form (left) or by\n"
+      "any of its other spellings (right): as the desktop program's criteria and\n"
+      "SI Map drop-downs show it, also without a trailing \" only\" (\"Maiden Special\n"
+      "Weight\"), in any letter case. \"all\" takes every race.\n";
+  for (const CriteriaGroup group : kCriteriaGroups) {
+    const OptionSpec& option = criteriaOption(group);
+    text += "\n--" + std::string(option.longName) + " " + std::string(option.valueName) + "\n";
+    const std::span<const CriteriaWord> items = criteriaWords(group);
+    for (size_t i = 0; i < items.size(); ++i) {
+      const CriteriaWord& item = items[i];
+      std::string others;
+      auto add = [&](std::string_view spelling) {
+        if (spelling.empty() || equalsIgnoreCase(spelling, item.word)) return;
+        others += others.empty() ? "" : ", ";
+        others += "\"" + std::string(spelling) + "\"";
+      };
+      add(item.listItem);
+      if (!equalsIgnoreCase(item.ruleItem, item.listItem)) add(item.ruleItem);
+      if (static_cast<int>(i) == criteriaCustomItem(group)) {
+        others += others.empty() ? "" : " ";
+        others += group == CriteriaGroup::kDistance ? "(pl only: the distances of --distances)"
+                                                    : "(pl only: the classes of --classes)";
+      }
+      text += "  " + fitText(item.word, 22) + "  " + others;
+      while (!text.empty() && text.back() == ' ') text.pop_back();
+      text += '\n';
+    }
+  }
+  text +=
+      "\n--track CODE\n"
+      "  a track code of up to 3 characters (AQU; a 2-letter code such as AQ reads\n"
+      "  as AQX); '' or no --track for every track.\n";
+  return text;
+}
+
+}  // namespace stridewell::cli

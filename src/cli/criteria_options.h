@@ -1,0 +1,48 @@
+// The race criteria options of `prep`, `pl` and `simmap`: one spelling,
+// one help line and one reading of --distance, --class, --surface,
+// --condition and --track for all three, over the word table of
+// race/criteria_words.h, and the text of `stridewell help criteria`.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "cli/command.h"
+#include "race/criteria_words.h"
+
+namespace stridewell::cli {
+
+inline constexpr OptionSpec kDistanceOption{'\0', "distance", "ITEM",
+                                            "Only races of distance ITEM: all, routes or sprints."};
+inline constexpr OptionSpec kClassOption{
+    '\0', "class", "ITEM",
+    "Only races of class ITEM: all, maiden-claiming, maiden-special-weight, claiming, allowance or stakes."};
+inline constexpr OptionSpec kSurfaceOption{'\0', "surface", "ITEM",
+                                           "Only races on surface ITEM: all, turf, dirt or synthetic."};
+inline constexpr OptionSpec kConditionOption{'\0', "condition", "ITEM",
+                                             "Only races on a track of condition ITEM: all, wet or dry."};
+inline constexpr OptionSpec kTrackOption{'\0', "track", "CODE",
+                                         "Only races at track CODE (up to 3 characters; '' for every track)."};
+
+// The option of a group.
+const OptionSpec& criteriaOption(CriteriaGroup group);
+
+// Sets `index` to the item the group's option names (left as it is when the
+// option is not given). `withCustom` says whether the command offers the
+// CUSTOM item. False, after "stridewell COMMAND: error: ..." on `err`
+// listing the short forms, for a word that names no item.
+bool readCriteriaItem(const ParsedOptions& options, std::string_view command, CriteriaGroup group,
+                      bool withCustom, int& index, std::ostream& err);
+
+// Sets `track` to --track's code, blanks around it removed ("" for every
+// track; left as it is when the option is not given). False, with a
+// message, for more than 3 characters or one that is not visible.
+bool readTrackOption(const ParsedOptions& options, std::string_view command, std::string& track,
+                     std::ostream& err);
+
+// What `stridewell help criteria` prints: every item of every group with all
+// the spellings it answers to.
+std::string criteriaHelpText();
+
+}  // namespace stridewell::cli
