@@ -189,7 +189,7 @@ TEST(CardCommandTest, InvalidLineNamesFileAndLineAndExitsWithOne) {
 
   const test::CommandRun r = runCommand(CardCommand(), {file.path()});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "stridewell: " + file.path() + ": line 5 fails its check code; the file is not valid\n");
+  EXPECT_EQ(r.err, "stridewell card: error: " + file.path() + ": line 5 fails its check code; the file is not valid\n");
   // The race completed before the bad line is shown; the one in progress is not.
   EXPECT_NE(r.out.find("Swift Arrow"), std::string::npos);
   EXPECT_EQ(r.out.find("Rocket Man"), std::string::npos);
@@ -210,7 +210,7 @@ TEST(CardCommandTest, FileThatCannotBeOpenedExitsWithTwoAndOthersAreStillRead) {
   const std::string missing = good.path() + ".missing";
   const test::CommandRun r = runCommand(CardCommand(), {missing, good.path()});
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err.rfind("stridewell: Cannot open " + missing, 0), 0u) << r.err;
+  EXPECT_EQ(r.err.rfind("stridewell card: error: Cannot open " + missing, 0), 0u) << r.err;
   EXPECT_NE(r.out.find("Swift Arrow"), std::string::npos);
   EXPECT_NE(r.out.find(good.path() + ": 2 races read\n"), std::string::npos);
 }

@@ -112,12 +112,12 @@ TEST_F(PlCommandTest, EmptyCustomListsStopBeforeAnythingIsRemembered) {
     std::string error;
   };
   const Case cases[] = {
-      {{"Spring", "--class", "custom"}, "ERROR: Custom class list is empty (no checked items).\n"},
-      {{"Spring", "--distance", "custom"}, "ERROR: Custom distance list is empty (no checked items).\n"},
+      {{"Spring", "--class", "custom"}, "stridewell pl: error: Custom class list is empty (no checked items).\n"},
+      {{"Spring", "--distance", "custom"}, "stridewell pl: error: Custom distance list is empty (no checked items).\n"},
       // The class list is checked first.
       {{"Spring", "--distance", "CUSTOM", "--class", "Custom"},
-       "ERROR: Custom class list is empty (no checked items).\n"},
-      {{"Spring", "--classes", " , "}, "ERROR: Custom class list is empty (no checked items).\n"},
+       "stridewell pl: error: Custom class list is empty (no checked items).\n"},
+      {{"Spring", "--classes", " , "}, "stridewell pl: error: Custom class list is empty (no checked items).\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[2]);
@@ -137,8 +137,8 @@ TEST_F(PlCommandTest, UsageErrors) {
   const Case cases[] = {
       {{}, "give the dataset to analyse"},
       {{"One", "Two"}, "give the dataset to analyse"},
-      {{"Spring", "--distance", "far"}, "--distance must be one of all, routes, sprints, custom, not 'far'"},
-      {{"Spring", "--surface", "sand"}, "--surface must be one of all, turf, dirt, synthetic, not 'sand'"},
+      {{"Spring", "--distance", "far"}, "--distance must be all, routes, sprints or custom, not 'far'"},
+      {{"Spring", "--surface", "sand"}, "--surface must be all, turf, dirt or synthetic, not 'sand'"},
       {{"Spring", "--distances", "9f"}, "--distances: no distance '9f'"},
       {{"Spring", "--distance", "all", "--distances", "6f"}, "--distances needs --distance custom"},
       {{"Spring", "--classes", "0"}, "--classes takes class numbers from 1 to 23"},
@@ -172,7 +172,7 @@ TEST_F(PlCommandTest, MissingDatasetsAndSims) {
 
   const test::CommandRun noSim = runCommand(PlCommand(), {"Spring", "--sim", "Nothing"});
   EXPECT_EQ(noSim.status, kExitCannotOpen);
-  EXPECT_NE(noSim.err.find("ERROR: Error loading SIM data"), std::string::npos) << noSim.err;
+  EXPECT_NE(noSim.err.find("stridewell pl: error: Error loading SIM data"), std::string::npos) << noSim.err;
   EXPECT_EQ(noSim.out, "");
 }
 

@@ -100,7 +100,7 @@ TEST(ResultsCommandTest, StartersBeyondWhatTheRecordHoldsAreReported) {
   const TempFile file("BIG.XRD", test::joinLines(lines));
   const test::CommandRun r = runCommand(ResultsCommand(), {file.path()});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "stridewell: warning: " + file.path() +
+  EXPECT_EQ(r.err, "stridewell results: warning: " + file.path() +
                        ": race 4 of SAX 2026-03-15 has 2 more lines than the 63 starters a result holds;"
                        " they were left out\n");
   EXPECT_EQ(linesWith(r.out, " Starter 63 ").size(), 1u);
@@ -112,7 +112,7 @@ TEST(ResultsCommandTest, FileThatCannotBeOpened) {
   const std::string missing = ::testing::TempDir() + "no-such-results.XRD";
   const test::CommandRun r = runCommand(ResultsCommand(), {missing});
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err.rfind("stridewell: Cannot open " + missing, 0), 0u) << r.err;
+  EXPECT_EQ(r.err.rfind("stridewell results: error: Cannot open " + missing, 0), 0u) << r.err;
   EXPECT_EQ(r.out, "");
 }
 

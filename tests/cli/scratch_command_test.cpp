@@ -131,8 +131,8 @@ TEST_F(ScratchCommandTest, RefusalsLeaveTheCardAlone) {
       {{path_, "--set", "1:1,,3"}, 2, "a program number is missing"},
       {{path_, path_}, 2, "give one card file"},
       {{}, 2, "no card file given"},
-      {{(temp_.path() / "NON0315.TCF").string(), "--set", "1:1"}, 2, "ERROR: Cannot open"},
-      {{invalid, "--set", "1:1"}, 1, "ERROR: File is invalid.\n"},
+      {{(temp_.path() / "NON0315.TCF").string(), "--set", "1:1"}, 2, "stridewell scratch: error: Cannot open"},
+      {{invalid, "--set", "1:1"}, 1, "stridewell scratch: error: File is invalid.\n"},
   };
   for (const Case& c : kCases) {
     const test::CommandRun r = runCommand(ScratchCommand(), c.args);

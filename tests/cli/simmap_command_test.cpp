@@ -228,11 +228,14 @@ TEST_F(SimMapCommandTest, RefusalsExplainAndLeaveTheSettingsAlone) {
       {{"--reset"}, "name the map to change (1 to 5)"},
       {{"--comment", "x"}, "name the map to change (1 to 5)"},
       {{"1", "--rule", "2", "--enable", "--disable"}, "--enable and --disable exclude each other"},
-      {{"1", "--rule", "2", "--distance", "Mile"}, "--distance must be All, Route or Sprint, not 'Mile'"},
-      {{"1", "--rule", "2", "--class", "Maiden Claiming"},
-       "--class must be All, Maiden, MdnSpWgt, Claiming, Allowance or Stakes, not 'Maiden Claiming'"},
-      {{"1", "--rule", "2", "--surface", "grass"}, "--surface must be All, Turf, Dirt or Synth, not 'grass'"},
-      {{"1", "--rule", "2", "--condition", "Sloppy"}, "--condition must be All, Wet or Dry, not 'Sloppy'"},
+      {{"1", "--rule", "2", "--distance", "Mile"}, "--distance must be all, routes or sprints, not 'Mile'"},
+      {{"1", "--rule", "2", "--class", "Maiden Allowance"},
+       "--class must be all, maiden-claiming, maiden-special-weight, claiming, allowance or stakes, not "
+       "'Maiden Allowance'"},
+      // A rule has no custom list.
+      {{"1", "--rule", "2", "--class", "custom"}, "--class must be all, maiden-claiming"},
+      {{"1", "--rule", "2", "--surface", "grass"}, "--surface must be all, turf, dirt or synthetic, not 'grass'"},
+      {{"1", "--rule", "2", "--condition", "Sloppy"}, "--condition must be all, wet or dry, not 'Sloppy'"},
       {{"1", "--rule", "2", "--sim", "Ghost"}, "there is no SIM named 'Ghost'; the SIMs are: Default, Alpha"},
       {{"1", "--rule", "2", "--sim", ""}, "there is no SIM named ''"},
       {{"1", "--rule", "2", "--track", "ABCD"},
@@ -247,7 +250,7 @@ TEST_F(SimMapCommandTest, RefusalsExplainAndLeaveTheSettingsAlone) {
     const test::CommandRun refused = run(c.args);
     EXPECT_EQ(refused.status, kExitUsage);
     EXPECT_EQ(refused.out, "");
-    EXPECT_NE(refused.err.find(std::string("stridewell simmap: ") + c.message), std::string::npos)
+    EXPECT_NE(refused.err.find(std::string("stridewell simmap: error: ") + c.message), std::string::npos)
         << refused.err;
     EXPECT_FALSE(fs::exists(settingsFile()));
   }
@@ -285,7 +288,7 @@ TEST_F(SimMapCommandTest, ADamagedSettingsFileIsReportedAndReadsAsDefaults) {
   std::ofstream(settingsFile(), std::ios::binary) << "[SI Map 1\n1ON=n\n\x01\x02garbage\n";
   const test::CommandRun shown = run({"1"});
   EXPECT_EQ(shown.status, kExitOk);
-  EXPECT_NE(shown.err.find("Warning: "), std::string::npos) << shown.err;
+  EXPECT_NE(shown.err.find("stridewell simmap: warning: "), std::string::npos) << shown.err;
   EXPECT_NE(shown.err.find(settingsFile()), std::string::npos) << shown.err;
   EXPECT_EQ(row(shown.out, 1), Row({"1", "yes", "Default", "any", "All", "All", "All", "All"}));
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,20 +15,50 @@
 namespace stridewell::cli {
 namespace {
 
-TEST(TerminalInteraction, MessagesGoToTheirStreamsAfterTheirCaption) {
-  std::istringstream in;
+TEST(TerminalInteraction, MessagesGoToTheirStreamsInTheProgramsStyle) {
+  // Errors and warnings read as the command's own messages do, whether the
+  // interaction knows the command or speaks for the program as a whole.
+  struct Case {
+    const char* command;
+    const char* errors;
+  };
+  const Case kCases[] = {
+      {"handicap",
+       "stridewell handicap: error: Cannot open input file 'X.TCF'.\n"
+       "stridewell handicap: warning: File X.TCF is NOT VALID!\n"
+       "stridewell handicap: error: already ends in a line end\n"},
+      {"",
+       "stridewell: error: Cannot open input file 'X.TCF'.\n"
+       "stridewell: warning: File X.TCF is NOT VALID!\n"
+       "stridewell: error: already ends in a line end\n"},
+  };
+  for (const Case& c : kCases) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    TerminalInteraction ui(in, out, err, false, QueryAnswer::kAsk, c.command);
+    ui.error("Cannot open input file 'X.TCF'.");
+    ui.warning("File X.TCF is NOT VALID!");
+    ui.notice("Stridewell 5", "Prep complete");
+    ui.notice("", "no caption");
+    ui.error("already ends in a line end\n");
+    EXPECT_EQ(err.str(), c.errors) << "'" << c.command << "'";
+    EXPECT_EQ(out.str(), "Stridewell 5: Prep complete\nno caption\n") << "'" << c.command << "'";
+  }
+}
+
+TEST(TerminalInteraction, TheAskingInteractionNamesItsCommand) {
+  ParsedOptions options;
   std::ostringstream out, err;
-  TerminalInteraction ui(in, out, err, false, QueryAnswer::kAsk);
-  ui.error("Cannot open input file 'X.TCF'.");
-  ui.warning("File X.TCF is NOT VALID!");
-  ui.notice("Stridewell 5", "Prep complete");
-  ui.notice("", "no caption");
-  ui.error("already ends in a line end\n");
-  EXPECT_EQ(err.str(),
-            "ERROR: Cannot open input file 'X.TCF'.\n"
-            "Warning: File X.TCF is NOT VALID!\n"
-            "ERROR: already ends in a line end\n");
-  EXPECT_EQ(out.str(), "Stridewell 5: Prep complete\nno caption\n");
+  const std::unique_ptr<TerminalInteraction> ui = askingInteraction(options, "dataset", out, err);
+  ASSERT_NE(ui, nullptr);
+  ui->warning("2 races were stored already");
+  EXPECT_EQ(err.str(), "stridewell dataset: warning: 2 races were stored already\n");
+
+  options.set("yes", "");
+  options.set("no", "");
+  err.str("");
+  EXPECT_EQ(askingInteraction(options, "dataset", out, err), nullptr);
+  EXPECT_EQ(err.str(), "stridewell dataset: error: --yes and --no cannot be given together\n");
 }
 
 TEST(TerminalInteraction, QuestionsAreAnsweredByTheOptionsOrTheTerminal) {
@@ -110,7 +141,7 @@ TEST(TerminalInteraction, AMessageFirstTakesTheProgressBarOffItsLine) {
   const std::string bar = TerminalProgress::barLine("SAX0315.TCF", 40, 60);
   err.str("");
   ui.warning("File SAX0315.TCF is NOT VALID!");
-  EXPECT_EQ(err.str(), "\r" + std::string(bar.size(), ' ') + "\rWarning: File SAX0315.TCF is NOT VALID!\n");
+  EXPECT_EQ(err.str(), "\r" + std::string(bar.size(), ' ') + "\rstridewell: warning: File SAX0315.TCF is NOT VALID!\n");
   // The next update draws the bar again on a line of its own.
   err.str("");
   progress.setPercent(60);

@@ -56,7 +56,7 @@ class TrainCommandTest : public ::testing::Test {
 TEST_F(TrainCommandTest, NothingPrepared) {
   const test::CommandRun run = runCommand(TrainCommand(), {"--yes"});
   EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("ERROR: No training data - do prep first"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("stridewell train: error: No training data - do prep first"), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(trainData() / "train.SIM"));
 }
 
@@ -72,7 +72,7 @@ TEST_F(TrainCommandTest, TrainThenTrainMore) {
   prepare(2);
   const test::CommandRun first = runCommand(TrainCommand(), {"--yes", "--literal"});
   EXPECT_EQ(first.status, 0) << first.err;
-  EXPECT_NE(first.err.find("Warning: No SIM data file; using random start point"), std::string::npos)
+  EXPECT_NE(first.err.find("stridewell train: warning: No SIM data file; using random start point"), std::string::npos)
       << first.err;
   EXPECT_NE(first.out.find("Stridewell 5 - Training COMPLETE (2 passes)[SIM=Alpha]\n"), std::string::npos)
       << first.out;
@@ -101,7 +101,7 @@ TEST_F(TrainCommandTest, DamagedTrainInfoIsRefused) {
   fs::resize_file(trainData() / "TVARS.DAT", 100);
   const test::CommandRun run = runCommand(TrainCommand(), {"--yes"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("ERROR: Train info file " + (trainData() / "TVARS.DAT").string() +
+  EXPECT_NE(run.err.find("stridewell train: error: Train info file " + (trainData() / "TVARS.DAT").string() +
                          " is damaged (it holds 100 of 528 bytes) - do prep first"),
             std::string::npos)
       << run.err;
