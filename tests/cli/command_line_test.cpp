@@ -136,6 +136,30 @@ TEST_F(CommandLineTest, HelpOfOneCommand) {
   EXPECT_EQ(r.out.rfind("Usage: stridewell results [options] FILE...\n", 0), 0u) << r.out;
 }
 
+TEST_F(CommandLineTest, HelpOnHelpAndOnTheCriteriaWords) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string starts;  // what standard output starts with
+    std::string has;     // and holds further on
+  };
+  const Case cases[] = {
+      {{"help", "help"}, "Usage: stridewell help [COMMAND | criteria | help]\n", "'stridewell help criteria'"},
+      {{"help", "--help"}, "Usage: stridewell help [COMMAND | criteria | help]\n", "'stridewell help help'"},
+      {{"help", "-h"}, "Usage: stridewell help [COMMAND | criteria | help]\n", "'stridewell help help'"},
+      {{"help", "criteria"}, "Race criteria:", "\n  maiden-special-weight   \"Maiden Special Weight only\", \"MdnSpWgt\"\n"},
+      // The command list points to both.
+      {{"help"}, "Usage: stridewell COMMAND", "'stridewell help\ncriteria'"},
+  };
+  for (const Case& c : cases) {
+    const std::string shown = ::testing::PrintToString(c.args);
+    const test::CommandRun r = run(c.args);
+    EXPECT_EQ(r.status, 0) << shown;
+    EXPECT_EQ(r.err, "") << shown;
+    EXPECT_EQ(r.out.rfind(c.starts, 0), 0u) << shown << "\n" << r.out;
+    EXPECT_NE(r.out.find(c.has), std::string::npos) << shown << "\n" << r.out;
+  }
+}
+
 TEST_F(CommandLineTest, UsageErrorsExitWithTwoAndUsageOnStandardError) {
   struct Case {
     std::vector<std::string> args;
@@ -147,6 +171,8 @@ TEST_F(CommandLineTest, UsageErrorsExitWithTwoAndUsageOnStandardError) {
       {{"frob"}, "stridewell: error: unknown command 'frob'", "Usage: stridewell COMMAND"},
       {{"--frob"}, "stridewell: error: unknown option '--frob'", "Usage: stridewell COMMAND"},
       {{"help", "frob"}, "stridewell: error: unknown command 'frob'", "Usage: stridewell COMMAND"},
+      {{"help", "help", "help"}, "stridewell: error: help takes at most one command name", "Usage: stridewell COMMAND"},
+      {{"help", "fr\x1b[2Job"}, "stridewell: error: unknown command 'fr?[2Job'", "Usage: stridewell COMMAND"},
       {{"card", "--bogus", "a.tcf"}, "stridewell card: error: unknown option '--bogus'", "Usage: stridewell card"},
       {{"card", "-x"}, "stridewell card: error: unknown option '-x'", "Usage: stridewell card"},
       {{"card"}, "stridewell card: error: no card file given", "Usage: stridewell card"},

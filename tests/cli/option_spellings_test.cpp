@@ -6,11 +6,13 @@
 
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
 #include "cli/command_table.h"
+#include "support/isolated_user.h"
 
 namespace stridewell::cli {
 namespace {
@@ -154,6 +156,35 @@ TEST(OptionSpellingsTest, HelpShowsAnOptionAloneAndTheOlderSpellingsAfterTheList
   EXPECT_NE(pl.find("\nOlder spellings still accepted: --csv for --comma.\n"), std::string::npos) << pl;
   // A command without older spellings says nothing about them.
   EXPECT_EQ(commandNamed("card").help().find("Older spellings"), std::string::npos);
+}
+
+// Every command's errors start alike, whether the command line itself is
+// wrong or the command refuses a value.
+TEST(OptionSpellingsTest, EveryCommandsErrorsStartAlike) {
+  const stridewell::test::IsolatedUser user;  // some commands make their Workspace first
+  for (const Command* command : stridewellCommands()) {
+    std::ostringstream out, err;
+    const std::vector<std::string> args = {"--bogus"};
+    EXPECT_EQ(command->execute(args, out, err), kExitUsage) << command->name();
+    EXPECT_EQ(err.str().rfind("stridewell " + std::string(command->name()) + ": error: unknown option '--bogus'\n", 0),
+              0u)
+        << err.str();
+  }
+  const struct {
+    const char* command;
+    std::vector<std::string> args;
+  } kRefusals[] = {
+      {"handicap", {"--map", "9", "A.TCF"}},  {"dataset", {"frob"}},
+      {"card", {"--race", "0", "A.TCF"}},     {"results", {"--race", "x", "A.XRD"}},
+      {"scratch", {"--set", "x", "A.TCF"}},   {"simmap", {"7"}},
+      {"prep", {"only-one"}},                 {"train", {"--threads", "0"}},
+      {"sim", {"frob"}},                      {"pl", {"--threads", "0", "D"}},
+  };
+  for (const auto& c : kRefusals) {
+    std::ostringstream out, err;
+    EXPECT_EQ(commandNamed(c.command).execute(c.args, out, err), kExitUsage) << c.command;
+    EXPECT_EQ(err.str().rfind("stridewell " + std::string(c.command) + ": error: ", 0), 0u) << err.str();
+  }
 }
 
 }  // namespace
