@@ -96,6 +96,7 @@ bool parseOptions(std::span<const OptionSpec> specs, std::span<const std::string
     const OptionSpec* spec = nullptr;
     std::string value;
     bool valueAttached = false;
+    std::string typed;  // a long name as given, which may be an older spelling
     if (arg[1] == '-') {
       std::string_view name = std::string_view(arg).substr(2);
       const size_t equals = name.find('=');
@@ -105,6 +106,7 @@ bool parseOptions(std::span<const OptionSpec> specs, std::span<const std::string
         name = name.substr(0, equals);
       }
       spec = findLong(specs, name);
+      typed = "--" + std::string(name);
       if (spec == nullptr) {
         error = "unknown option '--" + std::string(name) + "'";
         return false;
@@ -131,7 +133,7 @@ bool parseOptions(std::span<const OptionSpec> specs, std::span<const std::string
     }
     if (!spec->valueName.empty() && !valueAttached) {
       if (i + 1 >= args.size()) {
-        error = "option '--" + std::string(spec->longName) + "' needs a value (" +
+        error = "option '" + (typed.empty() ? "--" + std::string(spec->longName) : typed) + "' needs a value (" +
                 std::string(spec->valueName) + ")";
         return false;
       }

@@ -72,6 +72,42 @@ TEST(ParseOptionsTest, Rejected) {
   }
 }
 
+TEST(ParseOptionsTest, OlderSpellingsCountAsTheOptionAndAreNamedAsTyped) {
+  constexpr OptionSpec kAliased[] = {
+      withAlias({'j', "threads", "N", "value"}, 't'),
+      withAlias({'\0', "comma", "FILE", "value"}, '\0', "csv"),
+      {'t', "tidy", "", "a letter of its own beats another option's older one"},
+  };
+  struct Case {
+    std::vector<std::string> args;
+    std::string threads, comma;  // "" when not given
+    bool tidy;
+    std::string error;  // when the line is refused
+  };
+  const Case cases[] = {
+      {{"-j", "2"}, "2", "", false, ""},
+      {{"--csv", "a.csv"}, "", "a.csv", false, ""},
+      {{"--csv=a.csv", "--comma", "b.csv"}, "", "b.csv", false, ""},  // one option: the last counts
+      {{"-t"}, "", "", true, ""},
+      {{"--csv"}, "", "", false, "option '--csv' needs a value (FILE)"},
+      {{"--comma"}, "", "", false, "option '--comma' needs a value (FILE)"},
+      {{"--threads"}, "", "", false, "option '--threads' needs a value (N)"},
+  };
+  for (const Case& c : cases) {
+    const std::string shown = ::testing::PrintToString(c.args);
+    ParsedOptions parsed;
+    std::string error;
+    const bool ok = parseOptions(kAliased, c.args, parsed, error);
+    EXPECT_EQ(ok, c.error.empty()) << shown;
+    EXPECT_EQ(error, c.error) << shown;
+    if (!ok) continue;
+    EXPECT_EQ(parsed.value("threads"), c.threads) << shown;
+    EXPECT_EQ(parsed.value("comma"), c.comma) << shown;
+    EXPECT_FALSE(parsed.has("csv")) << shown;
+    EXPECT_EQ(parsed.has("tidy"), c.tidy) << shown;
+  }
+}
+
 TEST(ParseRaceNumberTest, WholeNumbersFromOneTo255) {
   struct Case {
     const char* text;
