@@ -83,6 +83,20 @@ bool readTrackOption(const ParsedOptions& options, std::string_view command, std
   return true;
 }
 
+std::string criteriaSummaryText() {
+  std::string text;
+  for (const CriteriaGroup group : kCriteriaGroups) {
+    std::string words;
+    for (const CriteriaWord& item : criteriaWords(group)) {
+      if (!words.empty()) words += ", ";
+      words += item.word;
+      if (item.ruleItem.empty()) words += " (pl)";
+    }
+    text += "  " + fitText("--" + std::string(criteriaGroupName(group)), 11) + "  " + words + "\n";
+  }
+  return text;
+}
+
 std::string criteriaHelpText() {
   std::string text =
       "Race criteria: the races `stridewell prep` trains on, `stridewell pl` bets on\n"

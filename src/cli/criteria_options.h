@@ -41,6 +41,10 @@ bool readCriteriaItem(const ParsedOptions& options, std::string_view command, Cr
 bool readTrackOption(const ParsedOptions& options, std::string_view command, std::string& track,
                      std::ostream& err);
 
+// The short forms of every group, one line each, for the command list of
+// `stridewell help`.
+std::string criteriaSummaryText();
+
 // What `stridewell help criteria` prints: every item of every group with all
 // the spellings it answers to.
 std::string criteriaHelpText();

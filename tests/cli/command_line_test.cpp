@@ -184,7 +184,9 @@ TEST_F(CommandLineTest, HelpOnHelpAndOnTheCriteriaWords) {
       {{"help", "-h"}, "Usage: stridewell help [COMMAND | criteria | help]\n", "'stridewell help help'"},
       {{"help", "criteria"}, "Race criteria:", "\n  maiden-special-weight   \"Maiden Special Weight only\", \"MdnSpWgt\"\n"},
       // The command list points to both.
-      {{"help"}, "Usage: stridewell COMMAND", "'stridewell help\ncriteria'"},
+      {{"help"}, "Usage: stridewell COMMAND", "'stridewell help criteria'"},
+      {{"help"}, "Usage: stridewell COMMAND",
+       "\n  --class      all, maiden-claiming, maiden-special-weight, claiming, allowance, stakes, custom (pl)\n"},
   };
   for (const Case& c : cases) {
     const std::string shown = ::testing::PrintToString(c.args);
