@@ -104,9 +104,10 @@ std::string criteriaHelpText() {
       "\n"
       "Each of --distance, --class, --surface and --condition names one item of its\n"
       "drop-down list. Every command takes an item by its short form (left) or by\n"
-      "any of its other spellings (right): as the desktop program's criteria and\n"
-      "SI Map drop-downs show it, also without a trailing \" only\" (\"Maiden Special\n"
-      "Weight\"), in any letter case. \"all\" takes every race.\n";
+      "any of its other spellings (right), which are the texts of the desktop\n"
+      "program's criteria and SI Map drop-downs; a text may leave out its trailing\n"
+      "\" only\" (\"Maiden Special Weight\"), and letter case does not matter.\n"
+      "\"all\" takes every race.\n";
   for (const CriteriaGroup group : kCriteriaGroups) {
     const OptionSpec& option = criteriaOption(group);
     text += "\n--" + std::string(option.longName) + " " + std::string(option.valueName) + "\n";
