@@ -111,7 +111,7 @@ std::string_view ResultsCommand::description() const {
          "Workspace's UNZIP folder while it is read.\n"
          "\n"
          "A line that cannot be a starter's line (too few or too many fields, a track\n"
-         "code that is not two or three letters, a race number that is not 1 to 99, a\n"
+         "code that is not two or three letters, a race number that is not 0 to 99, a\n"
          "finish position or odds that are not numbers in range) is reported on\n"
          "standard error with its line number and left out. A race keeps at most 63\n"
          "starters; the lines beyond are reported on standard error and left out.\n"

@@ -129,9 +129,10 @@ std::string ResultsReader::lineFault() const {
   if (track.size() != 3 || !isLetter(track[0]) || !isLetter(track[1]) || !isLetter(track[2])) {
     return "track code " + shown(track) + " is not two or three letters";
   }
+  // Empty or 0 when the file does not say; such a race pairs with no card race.
   const std::string_view race = f[3];
-  if (!allDigits(race) || toInt(race) < 1 || toInt(race) > kMaxRaceNumber) {
-    return "race number " + shown(race) + " is not a number from 1 to " + std::to_string(kMaxRaceNumber);
+  if (!race.empty() && (!allDigits(race) || toInt(race) > kMaxRaceNumber)) {
+    return "race number " + shown(race) + " is not a number from 0 to " + std::to_string(kMaxRaceNumber);
   }
   // Empty when unknown; 91 and beyond stand for unknown too.
   const std::string_view position = f[49];

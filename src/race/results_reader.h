@@ -34,7 +34,7 @@ class ResultsReader {
 
   struct SkippedLine {
     int line;            // 1-based
-    std::string reason;  // "race number \"x\" is not a number from 1 to 99"
+    std::string reason;  // "race number \"x\" is not a number from 0 to 99"
   };
   // Lines skipped so far because they cannot be results lines: how many,
   // and the first kMaxNotedSkips of them.
