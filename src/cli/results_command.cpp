@@ -162,19 +162,27 @@ int ResultsCommand::run(const ParsedOptions& options, std::ostream& out, std::os
     const int skipped = reader.skippedLineCount();
     if (skipped > 0) out << ", " << skipped << (skipped == 1 ? " line" : " lines") << " skipped";
     out << "\n\n";
-    for (const ResultsReader::SkippedLine& line : reader.skippedLines()) {
-      err << "stridewell: warning: " << reader.skippedLineText(line) << "; the line was skipped\n";
-    }
-    const int unnoted = skipped - static_cast<int>(reader.skippedLines().size());
-    if (unnoted > 0) {
-      err << "stridewell: warning: " << input.displayName << ": " << unnoted << " more"
-          << (unnoted == 1 ? " line was" : " lines were") << " skipped\n";
+    if (reader.noResultsLine() && !reader.readError()) {
+      // One message says it all; the first line shows why.
+      err << "stridewell: " << input.displayName << ": not a results file: no line in it is a results line";
+      if (!reader.skippedLines().empty()) {
+        const ResultsReader::SkippedLine& first = reader.skippedLines().front();
+        err << " (line " << first.line << ": " << first.reason << ")";
+      }
+      err << '\n';
+      status = std::max(status, kExitBadInput);
+    } else {
+      for (const ResultsReader::SkippedLine& line : reader.skippedLines()) {
+        err << "stridewell: warning: " << reader.skippedLineText(line) << "; the line was skipped\n";
+      }
+      const int unnoted = skipped - static_cast<int>(reader.skippedLines().size());
+      if (unnoted > 0) {
+        err << "stridewell: warning: " << input.displayName << ": " << unnoted << " more"
+            << (unnoted == 1 ? " line was" : " lines were") << " skipped\n";
+      }
     }
     if (reader.readError()) {
       err << "stridewell: " << input.displayName << ": the file could not be read to its end\n";
-      status = std::max(status, kExitBadInput);
-    } else if (reader.noResultsLine()) {
-      err << "stridewell: " << input.displayName << ": not a results file: no line in it is a results line\n";
       status = std::max(status, kExitBadInput);
     }
     if (onlyRace != 0 && shown == 0) {
