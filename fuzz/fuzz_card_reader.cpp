@@ -66,22 +66,24 @@ bool referenceCheck(std::string_view raw) {
 
 // The number of the first line whose raw text fails checkCardLine, 0 when
 // none does. Lines are split as the card format says, independently of the
-// reader: a line ends at LF, a CR just before the LF is not part of it, and
-// control characters after a line end are skipped, counting the LFs among
-// them. The check sees at most kRawLineCapacity characters of a line.
+// reader: a line ends at LF, CR LF or a CR on its own, and control
+// characters after a line end are skipped, counting the line ends among
+// them (a CR LF once). The check sees at most kRawLineCapacity characters of
+// a line.
 int firstLineFailingTheCheck(std::string_view text) {
   size_t at = 0;
   int number = 1;
   for (;;) {
-    const size_t lineFeed = text.find('\n', at);
-    std::string_view line = text.substr(at, lineFeed == std::string_view::npos ? lineFeed : lineFeed - at);
-    if (lineFeed != std::string_view::npos && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const size_t lineEnd = text.find_first_of("\r\n", at);
+    const std::string_view line = text.substr(at, lineEnd == std::string_view::npos ? lineEnd : lineEnd - at);
     if (!checkCardLine(line.substr(0, kRawLineCapacity))) return number;
-    if (lineFeed == std::string_view::npos) return 0;
-    at = lineFeed + 1;
+    if (lineEnd == std::string_view::npos) return 0;
+    at = lineEnd + 1;
+    if (text[lineEnd] == '\r' && at < text.size() && text[at] == '\n') ++at;
     ++number;
     while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x20) {
-      if (text[at++] == '\n') ++number;
+      const char c = text[at++];
+      if (c == '\r' || (c == '\n' && text[at - 2] != '\r')) ++number;
     }
     if (at == text.size()) return 0;
   }
@@ -100,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool valid = checkCardLine(bytes);
   if (valid != referenceCheck(bytes)) std::abort();
 
-  const size_t lines = 1 + static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+  const size_t lines = 1 + static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n') +
+                                               std::count(bytes.begin(), bytes.end(), '\r'));
   std::istringstream whole{std::string(bytes)};
   fuzz::ChunkedBuf chunks(bytes, 1 + (size % 7));
   std::istream chunked(&chunks);
@@ -126,12 +129,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // One line, wholly kept as the raw line: the file is invalid exactly when
   // that line fails the check.
-  const bool oneRawLine = size > 0 && size <= kRawLineCapacity && bytes.find('\n') == std::string_view::npos;
+  const bool oneRawLine = size > 0 && size <= kRawLineCapacity && bytes.find_first_of("\r\n") == std::string_view::npos;
   if (oneRawLine && atOnce.invalid() == valid) std::abort();
 
   // One line of any length: the verdict is checkCardLine's on what the raw
   // line keeps of it.
-  const bool oneLine = size > 0 && bytes.find('\n') == std::string_view::npos;
+  const bool oneLine = size > 0 && bytes.find_first_of("\r\n") == std::string_view::npos;
   if (oneLine && atOnce.invalid() == checkCardLine(bytes.substr(0, kRawLineCapacity))) std::abort();
 
   // Any number of lines: the file fails at the first line that fails the

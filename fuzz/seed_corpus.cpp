@@ -104,5 +104,17 @@ int main(int argc, char** argv) {
                                    fieldsLine(starter("SA", "1", "SLOW BOAT", "2"), 49) + "\r\n" +
                                    fieldsLine(other, 110));
   write(results / "short_lines", "AQU,2026\n,,,\n\"\n\n");
+  // Old Mac line ends; junk among the lines of a race; lines that fail each check.
+  write(results / "cr_line_ends", fieldsLine(winner, 104) + "\r" +
+                                      fieldsLine(starter("SA", "1", "SLOW BOAT", "2"), 49) + "\r\r" +
+                                      fieldsLine(other, 110) + "\r");
+  write(results / "junk_inside_a_race", fieldsLine(winner, 104) + "\n" + std::string(3000, 'x') + "\n" +
+                                            fieldsLine(starter("SA", "1", "SLOW BOAT", "2"), 49) + "\n");
+  write(results / "bad_fields", fieldsLine(starter("S1", "1", "A", "1"), 49) + "\n" +
+                                    fieldsLine(starter("SA", "100", "B", "1"), 49) + "\n" +
+                                    fieldsLine(starter("SA", "1", "C", "3rd"), 49) + "\n" +
+                                    fieldsLine(starter("SA", "1", "D", "1"), 600) + "\n");
+  write(card / "cr_line_ends", cardLine(horse("SA", "1", "QUICK STEP")) + "\r" +
+                                   cardLine(horse("SA", "2", "SLOW BOAT")) + "\r");
   return 0;
 }

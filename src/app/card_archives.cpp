@@ -2,10 +2,12 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "app/archive_tools.h"
@@ -42,6 +44,50 @@ std::unique_ptr<std::ifstream> openRegularFile(const std::string& path, std::str
 
 }  // namespace
 
+UnpackedFiles::UnpackedFiles(UnpackedFiles&& other) noexcept
+    : folder_(std::move(other.folder_)), names_(std::move(other.names_)) {
+  other.names_.clear();
+}
+
+UnpackedFiles& UnpackedFiles::operator=(UnpackedFiles&& other) noexcept {
+  if (this != &other) {
+    release();
+    folder_ = std::move(other.folder_);
+    names_ = std::move(other.names_);
+    other.names_.clear();
+  }
+  return *this;
+}
+
+void UnpackedFiles::release() {
+  for (const std::string& name : names_) {
+    // What cannot be removed now goes when the Workspace is next cleared.
+    ::unlink(joinPath(folder_, name).c_str());
+  }
+  names_.clear();
+}
+
+ZipCheck checkZipArchive(const std::string& path, std::string& problem) {
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) {
+    problem = "Cannot open " + path + (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string());
+    return ZipCheck::kUnreadable;
+  }
+  char start[4] = {};
+  in.read(start, sizeof start);
+  if (in.bad()) {
+    problem = "Cannot read " + path;
+    return ZipCheck::kUnreadable;
+  }
+  const std::string_view signature(start, static_cast<size_t>(in.gcount()));
+  if (signature == std::string_view("PK\x03\x04", 4) || signature == std::string_view("PK\x05\x06", 4)) {
+    return ZipCheck::kZipArchive;
+  }
+  problem = path + " is not a zip archive";
+  return ZipCheck::kNotZipArchive;
+}
+
 std::string findFileIgnoringCase(const std::string& folder, const std::string& name) {
   const std::string here = folder.empty() ? std::string(".") : folder;
   if (isRegularFile(joinPath(here, name))) return name;
@@ -65,6 +111,24 @@ OpenedFile openArchivedFile(const std::string& path, const ArchivedFileKind& kin
   const std::string plainPath = plainPathFor(path, kind);
   const std::string folder(folderOf(plainPath));
   const std::string name(fileNameOf(plainPath));
+
+  // An archive whose name does not say which file it holds is never read
+  // as that file itself.
+  if (name.size() >= 4 && equalsIgnoringCase(std::string_view(name).substr(name.size() - 4), ".ZIP")) {
+    switch (checkZipArchive(plainPath, opened.problem)) {
+      case ZipCheck::kZipArchive:
+        opened.problem = "Cannot open " + plainPath + ": the archive of a " + std::string(kind.extension) +
+                         " file is named like ABC1234" + kind.typeLetter + ".ZIP and holds ABC1234" +
+                         std::string(kind.extension);
+        break;
+      case ZipCheck::kNotZipArchive:
+        opened.notAnArchive = true;
+        break;
+      case ZipCheck::kUnreadable:
+        break;
+    }
+    return opened;
+  }
 
   // 1. The plain file, by its name on disk.
   std::string plainProblem;
@@ -92,10 +156,23 @@ OpenedFile openArchivedFile(const std::string& path, const ArchivedFileKind& kin
     opened.problem = "Cannot unpack " + archivePath + ": there is no Workspace folder to unpack it into";
     return opened;
   }
+  switch (checkZipArchive(archivePath, opened.problem)) {
+    case ZipCheck::kZipArchive:
+      break;
+    case ZipCheck::kNotZipArchive:
+      opened.notAnArchive = true;
+      return opened;
+    case ZipCheck::kUnreadable:
+      return opened;
+  }
   std::error_code ignored;  // a failure shows when unzip cannot write there
   std::filesystem::create_directories(workspace.unzip, ignored);
   UnzipOutcome unzipped;
-  if (!unzipArchive(workspace.programFolder, folder, archiveOnDisk, workspace.unzip, &unzipped)) {
+  const bool unpackedAll =
+      unzipArchive(workspace.programFolder, folder, archiveOnDisk, workspace.unzip, &unzipped);
+  // Whatever came out goes again when the use of the file ends, or now.
+  UnpackedFiles unpacked(workspace.unzip, unzipped.files);
+  if (!unpackedAll) {
     opened.problem = unzipped.problem;
     return opened;
   }
@@ -121,6 +198,7 @@ OpenedFile openArchivedFile(const std::string& path, const ArchivedFileKind& kin
     return opened;
   }
   opened.archivePath = archivePath;
+  opened.unpacked = std::move(unpacked);
   return opened;
 }
 

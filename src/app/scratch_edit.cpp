@@ -25,25 +25,36 @@ constexpr int kProgramField = 1140;
 
 enum class LineRead { kLine, kEnd, kTooLong };
 
-// The next line of `in` without its end; `ending` is what to write after it
-// again: "\r\n" when it ended so, else "\n" (also for a last line that had
-// none).
+// The next line of `in` without its end, which may be LF, CR LF or a CR on
+// its own (as the card reader takes them). `ending` is what to write after
+// it again: the end it had; for a last line without one, a CR when the line
+// before ended so (`ending` still holds that), else a LF.
 LineRead readLine(std::istream& in, std::string& line, std::string& ending) {
   line.clear();
   bool any = false;
+  const bool crFile = ending == "\r";
+  ending.clear();
   char c;
   while (in.get(c)) {
     any = true;
-    if (c == '\n') break;
+    if (c == '\n') {
+      ending = "\n";
+      break;
+    }
+    if (c == '\r') {
+      if (in.peek() == '\n') {
+        in.get(c);
+        ending = "\r\n";
+      } else {
+        ending = "\r";
+      }
+      break;
+    }
     if (line.size() >= kMaxScratchLineLength) return LineRead::kTooLong;
     line += c;
   }
   if (!any) return LineRead::kEnd;
-  ending = "\n";
-  if (!line.empty() && line.back() == '\r') {
-    line.pop_back();
-    ending = "\r\n";
-  }
+  if (ending.empty()) ending = crFile ? "\r" : "\n";
   return LineRead::kLine;
 }
 

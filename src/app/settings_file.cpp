@@ -133,12 +133,14 @@ SettingsParse parseSettingsText(std::string_view text) {
 
   size_t start = 0;
   while (start < text.size()) {
-    size_t end = text.find('\n', start);
+    // Lines end at LF, CR LF or a CR on its own (a file saved by an old Mac
+    // editor); a CR inside a value is always written escaped.
+    size_t end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(start, end - start);
     start = end + 1;
+    if (end < text.size() && text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
     ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     line = trimBlanks(line);
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
 

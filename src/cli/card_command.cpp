@@ -213,7 +213,9 @@ std::string_view CardCommand::description() const {
   return "Reads each card file and prints its races: track, date and race number, then\n"
          "distance, surface, class and the age and sex restriction, the host track of a\n"
          "simulcast race and the race's comment lines, then one row per starter\n"
-         "(scratched horses are left out). FILE may be - for standard input.\n"
+         "(scratched horses are left out). FILE may be - for standard input, or the\n"
+         "card's archive (ABC1234M.ZIP holds ABC1234.TCF), unpacked into the\n"
+         "Workspace's UNZIP folder while it is read.\n"
          "\n"
          "Starter columns: PP post position, Prog program number, A/S age and sex\n"
          "(c colt, f filly, g gelding, h horse, m mare), Wt weight, Med medication\n"
@@ -239,7 +241,8 @@ std::string_view CardCommand::description() const {
          "class rating and race level of the two latest good races.\n"
          "\n"
          "Exit status: 0 when every file was read, 1 when a file is not valid (a line\n"
-         "fails its check code) or cannot be read to its end, 2 when a file cannot be\n"
+         "fails its check code, or an archive is no zip archive), cannot be read to\n"
+         "its end, or lacks the race asked for with --race, 2 when a file cannot be\n"
          "opened or the command line is wrong.\n";
 }
 
@@ -261,10 +264,10 @@ int CardCommand::run(const ParsedOptions& options, std::ostream& out, std::ostre
   int status = kExitOk;
   auto race = std::make_unique<Race>();
   for (const std::string& path : options.operands()) {
-    InputFile input = openInputFile(path);
+    InputFile input = openRaceInputFile(path, kCardFileKind);
     if (!input.stream) {
       err << "stridewell card: error: " << input.error << '\n';
-      status = std::max(status, kExitCannotOpen);
+      status = std::max(status, input.damaged ? kExitBadInput : kExitCannotOpen);
       continue;
     }
     out << "== " << input.displayName << " ==\n\n";
@@ -284,6 +287,10 @@ int CardCommand::run(const ParsedOptions& options, std::ostream& out, std::ostre
       status = std::max(status, kExitBadInput);
     } else if (reader.tooManyHorses()) {
       err << "stridewell card: warning: " << reader.problem() << '\n';
+    }
+    if (onlyRace != 0 && shown == 0) {
+      err << "stridewell card: error: " << input.displayName << ": race " << onlyRace << " was not found\n";
+      status = std::max(status, kExitBadInput);
     }
   }
   return status;

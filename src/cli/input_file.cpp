@@ -5,6 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <string_view>
+#include <system_error>
+
+#include "app/workspace.h"
 
 namespace stridewell::cli {
 
@@ -31,6 +35,42 @@ InputFile openInputFile(const std::string& path) {
     return input;
   }
   input.stream = std::move(file);
+  return input;
+}
+
+namespace {
+
+bool endsWithZip(std::string_view name) {
+  return name.size() >= 4 && equalsIgnoringCase(name.substr(name.size() - 4), ".ZIP");
+}
+
+}  // namespace
+
+InputFile openRaceInputFile(const std::string& path, const ArchivedFileKind& kind) {
+  if (path == "-") return openInputFile(path);
+  const std::string name(fileNameOf(path));
+  const std::string folder(folderOf(path));
+  std::error_code ec;
+  const bool namesArchive = endsWithZip(name);
+  // A plain name stands for its archive only when the plain file is not there.
+  const std::string archiveName = archiveNameFor(name, kind);
+  const bool archiveInstead = !namesArchive && !std::filesystem::exists(path, ec) && !archiveName.empty() &&
+                              !findFileIgnoringCase(folder, archiveName).empty();
+  if (!namesArchive && !archiveInstead) return openInputFile(path);
+
+  InputFile input;
+  input.displayName = path;
+  const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
+  OpenedFile opened = openArchivedFile(path, kind, workspace);
+  if (!opened) {
+    input.error = opened.problem;
+    input.damaged = opened.notAnArchive;
+    return input;
+  }
+  input.displayName =
+      opened.fromArchive() ? plainPathFor(path, kind) + " (in " + opened.archivePath + ")" : opened.path;
+  input.unpacked = std::move(opened.unpacked);
+  input.stream = std::move(opened.stream);
   return input;
 }
 

@@ -106,13 +106,20 @@ std::string_view ResultsCommand::description() const {
          "surface and whether the track was wet or dry, the starters in finish order\n"
          "with their final odds and $2 win, place and show payoffs, and the exotic\n"
          "payoffs (exacta, quinella, trifecta, superfecta, daily double, pick 3, 4\n"
-         "and 6) the race paid. FILE may be - for standard input.\n"
+         "and 6) the race paid. FILE may be - for standard input, or the results\n"
+         "file's archive (ABC1234X.ZIP holds ABC1234.XRD), unpacked into the\n"
+         "Workspace's UNZIP folder while it is read.\n"
          "\n"
-         "A race keeps at most 63 starters; the lines beyond are reported on standard\n"
-         "error and left out.\n"
+         "A line that cannot be a starter's line (too few or too many fields, a track\n"
+         "code that is not two or three letters, a race number that is not 0 to 99, a\n"
+         "finish position or odds that are not numbers in range) is reported on\n"
+         "standard error with its line number and left out. A race keeps at most 63\n"
+         "starters; the lines beyond are reported on standard error and left out.\n"
          "\n"
-         "Exit status: 0 when every file was read, 1 when a file cannot be read to its\n"
-         "end, 2 when a file cannot be opened or the command line is wrong.\n";
+         "Exit status: 0 when every file was read, 1 when a file holds no results line\n"
+         "at all, cannot be read to its end, or lacks the race asked for with --race\n"
+         "(or an archive is no zip archive), 2 when a file cannot be opened or the\n"
+         "command line is wrong.\n";
 }
 
 std::span<const OptionSpec> ResultsCommand::options() const {
@@ -130,10 +137,10 @@ int ResultsCommand::run(const ParsedOptions& options, std::ostream& out, std::os
   int status = kExitOk;
   auto result = std::make_unique<RaceResult>();
   for (const std::string& path : options.operands()) {
-    InputFile input = openInputFile(path);
+    InputFile input = openRaceInputFile(path, kResultsFileKind);
     if (!input.stream) {
       err << "stridewell results: error: " << input.error << '\n';
-      status = std::max(status, kExitCannotOpen);
+      status = std::max(status, input.damaged ? kExitBadInput : kExitCannotOpen);
       continue;
     }
     out << "== " << input.displayName << " ==\n\n";
@@ -152,9 +159,34 @@ int ResultsCommand::run(const ParsedOptions& options, std::ostream& out, std::os
     out << input.displayName << ": " << reader.racesRead() << (reader.racesRead() == 1 ? " race" : " races")
         << " read";
     if (onlyRace != 0) out << ", " << shown << " shown";
+    const int skipped = reader.skippedLineCount();
+    if (skipped > 0) out << ", " << skipped << (skipped == 1 ? " line" : " lines") << " skipped";
     out << "\n\n";
+    if (reader.noResultsLine() && !reader.readError()) {
+      // One message says it all; the first line shows why.
+      err << "stridewell results: error: " << input.displayName << ": not a results file: no line in it is a results line";
+      if (!reader.skippedLines().empty()) {
+        const ResultsReader::SkippedLine& first = reader.skippedLines().front();
+        err << " (line " << first.line << ": " << first.reason << ")";
+      }
+      err << '\n';
+      status = std::max(status, kExitBadInput);
+    } else {
+      for (const ResultsReader::SkippedLine& line : reader.skippedLines()) {
+        err << "stridewell results: warning: " << reader.skippedLineText(line) << "; the line was skipped\n";
+      }
+      const int unnoted = skipped - static_cast<int>(reader.skippedLines().size());
+      if (unnoted > 0) {
+        err << "stridewell results: warning: " << input.displayName << ": " << unnoted << " more"
+            << (unnoted == 1 ? " line was" : " lines were") << " skipped\n";
+      }
+    }
     if (reader.readError()) {
       err << "stridewell results: error: " << input.displayName << ": the file could not be read to its end\n";
+      status = std::max(status, kExitBadInput);
+    }
+    if (onlyRace != 0 && shown == 0) {
+      err << "stridewell results: error: " << input.displayName << ": race " << onlyRace << " was not found\n";
       status = std::max(status, kExitBadInput);
     }
   }

@@ -76,6 +76,12 @@ PairOutcome buildPair(const DatasetRaceWriter& write, const std::string& folder,
   });
   outcome.races = merged.racesWritten;
   if (merged.cardFileInvalid || merged.cardReadError) outcome.invalidFiles = 1;
+  if (resultsReader.noResultsLine()) outcome.invalidFiles = 1;
+  outcome.skippedResultsLines = resultsReader.skippedLineCount();
+  if (!resultsReader.skippedLines().empty()) {
+    const ResultsReader::SkippedLine& first = resultsReader.skippedLines().front();
+    outcome.firstSkippedLine = "line " + std::to_string(first.line) + ": " + first.reason;
+  }
   return outcome;
 }
 
@@ -129,6 +135,9 @@ CreateOutcome createDataset(const std::string& rawName, bool append, const std::
     const PairOutcome pair = buildPair(write, folder, pairs[i], workspace);
     outcome.races += pair.races;
     outcome.invalidFiles += pair.invalidFiles;
+    if (pair.skippedResultsLines > 0) {
+      outcome.skippedLines.push_back({pairs[i].resultsName, pair.skippedResultsLines, pair.firstSkippedLine});
+    }
     if (pair.writeFailed) {
       ui.error("Error during dataset creation (disk probably full)");
       outcome.status = CreateStatus::kFailed;
@@ -163,6 +172,15 @@ CreateOutcome createDataset(const std::string& rawName, bool append, const std::
   }
   if (outcome.invalidFiles != 0) {
     ui.warning(withNumber("", outcome.invalidFiles, " invalid data files have been detected (and ignored)."));
+  }
+  if (!outcome.skippedLines.empty()) {
+    // The races around a skipped line were stored without it.
+    std::string text = "Lines that are not results lines were skipped:";
+    for (const SkippedResultsLines& file : outcome.skippedLines) {
+      text += "\n" + file.fileName + ": " + std::to_string(file.count) + (file.count == 1 ? " line" : " lines") +
+              ", the first at " + file.first;
+    }
+    ui.warning(text);
   }
   ui.notice(name, withNumber("DataSet complete.  ", outcome.races, " races written."));
   return outcome;

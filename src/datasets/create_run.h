@@ -27,7 +27,19 @@ bool checkCreateRequest(const std::string& name, bool append, const Workspace& w
 struct PairOutcome {
   int races = 0;              // races written
   bool writeFailed = false;   // the dataset could not be written
-  int invalidFiles = 0;       // files that could not be opened, cards that failed their check
+  int invalidFiles = 0;       // files that could not be opened, cards that failed their check,
+                              // results files without a single results line
+  // Lines of the results file that could not be results lines and were
+  // skipped, and the first of them: "line 17: <reason>".
+  int skippedResultsLines = 0;
+  std::string firstSkippedLine;
+};
+
+// A results file some of whose lines were skipped.
+struct SkippedResultsLines {
+  std::string fileName;  // as the folder lists it: ABC0101.XRD
+  int count = 0;
+  std::string first;     // "line 17: <reason>"
 };
 
 // Writes one race to the dataset; false when the write failed.
@@ -45,6 +57,7 @@ struct CreateOutcome {
   CreateStatus status = CreateStatus::kDone;
   int races = 0;
   int invalidFiles = 0;
+  std::vector<SkippedResultsLines> skippedLines;  // per results file, in run order
 };
 
 // The caption of the run's progress window for the trimmed `name`:
@@ -54,7 +67,8 @@ std::string createRunCaption(const std::string& name, bool append);
 // The create run over `pairs` (in the folder's card order) with every
 // message of the run: "Cannot create/open dataset file.", "Error during
 // dataset creation (disk probably full)", "User Aborted.", the invalid-file
-// warning and "DataSet complete.  %d races written.".
+// warning, a warning listing the results files whose lines were skipped and
+// how many, and "DataSet complete.  %d races written.".
 CreateOutcome createDataset(const std::string& name, bool append, const std::string& folder,
                             const std::vector<FilePair>& pairs, const Workspace& workspace, UserInteraction& ui,
                             ProgressSink& progress);

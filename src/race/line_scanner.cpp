@@ -340,12 +340,6 @@ void LineScanner::keepRaw(size_t offset, size_t count) {
   rawLength_ += kept;
 }
 
-void LineScanner::keepRawCharacter(char c) {
-  if (rawLength_ == raw_.size()) return;
-  copyRawOut();
-  raw_[rawLength_++] = c;
-}
-
 // Before the buffer changes, the part of the raw line that lies in it moves
 // to raw_.
 void LineScanner::copyRawOut() {
@@ -361,6 +355,7 @@ const char* LineScanner::scanFields(const char* p, LineState& state) {
   LineState line = state;  // a local: see OpenField
   const SlotView slots(slots_);
   int nextNotedField = notedCommas_[line.nextNoted];
+  const int countTo = countFieldsTo_;
   for (;;) {
     if (line.open.slot == nullptr) {  // at the start of line.field
       const FieldSpec& spec = slots.spec(line.field);
@@ -368,11 +363,13 @@ const char* LineScanner::scanFields(const char* p, LineState& state) {
         // Pass the fields no slot keeps in one go, up to the comma before
         // the next kept field or the next comma to note, whichever comes
         // first.
-        if (spec.unkeptRun == FieldSpec::kNoMoreKept && nextNotedField == kNoComma) {
+        const bool counting = line.field <= countTo;
+        if (spec.unkeptRun == FieldSpec::kNoMoreKept && nextNotedField == kNoComma && !counting) {
           passToLineEnd(p);
           break;
         }
-        const int64_t count = std::min<int64_t>(spec.unkeptRun, int64_t{nextNotedField} - line.field + 1);
+        int64_t count = std::min<int64_t>(spec.unkeptRun, int64_t{nextNotedField} - line.field + 1);
+        if (counting) count = std::min<int64_t>(count, int64_t{countTo} - line.field + 1);
         line.field += passSeparators(p, static_cast<int>(count), line.quoted);
       } else if (!storeShortField(p, slots, line.field, spec)) {
         line.open = openField(slots, spec);
@@ -411,6 +408,7 @@ bool LineScanner::readLine() {
     if (line.open.slot == nullptr && spec.offset >= 0) line.open = openField(slots, spec);
     if (line.open.slot != nullptr) closeField(slots, line.field, line.open);
     lineHadChars_ = line.length > 0;
+    fieldCount_ = line.field;
   };
 
   for (;;) {
@@ -426,23 +424,17 @@ bool LineScanner::readLine() {
     pos_ += count;
     if (pos_ == end_) continue;  // the LF after the bytes read
 
+    // LF, CR LF and a CR on its own (old Mac files) all end a line.
     int c = get();
-    if (c == '\r') {
-      if (peek() != '\n') {
-        // A CR on its own is an ordinary character.
-        keepRawCharacter('\r');
-        ++line.length;
-        // A kept field is always being read when the scanner stops at a CR.
-        if (line.open.slot != nullptr) addCharacter(line.open, '\r');
-        continue;
-      }
-      c = get();
-    }
+    if (c == '\r' && peek() == '\n') c = get();
     finishLine();
     ++nextLineNumber_;
-    // Blank lines and stray control characters between lines vanish.
+    // Blank lines and stray control characters between lines vanish; each
+    // line end among them still counts as a line.
+    int previous = c;
     while ((c = peek()) >= 0 && c < 0x20) {
-      if (c == '\n') ++nextLineNumber_;
+      if (c == '\r' || (c == '\n' && previous != '\r')) ++nextLineNumber_;
+      previous = c;
       get();
     }
     if (c < 0) fileEnded_ = true;

@@ -1,8 +1,9 @@
 // The lexical level shared by the card and results readers: one line at a
 // time from a stream, fields separated by commas outside double quotes, each
-// field trimmed of blanks and cut to its slot, line ends at LF or CR LF, and
-// any run of control characters after a line end skipped. Memory is bounded
-// whatever the input: fields go into fixed slots, the raw line is capped.
+// field trimmed of blanks and cut to its slot, line ends at LF, CR LF or a
+// CR on its own, and any run of control characters after a line end
+// skipped. Memory is bounded whatever the input: fields go into fixed slots,
+// the raw line is capped.
 #pragma once
 
 #include <array>
@@ -30,7 +31,12 @@ class LineScanner {
 
   bool fileEnded() const { return fileEnded_; }       // the line just read was the last
   bool lineEmpty() const { return !lineHadChars_; }   // the line held no character at all
-  int lineNumber() const { return lineNumber_; }      // 1-based, counting LFs
+  int lineNumber() const { return lineNumber_; }      // 1-based, counting line ends
+  // Fields of the line just read are counted up to `limit`: fieldCount()
+  // then gives their number, or limit + 1 for a line with more. Without a
+  // limit (0) only the fields up to the last kept one are sure to count.
+  void countFieldsTo(int limit) { countFieldsTo_ = limit; }
+  int fieldCount() const { return fieldCount_; }
   // The line as read, without its end, cut to rawCapacity; valid until the
   // next readLine.
   std::string_view rawLine() const {
@@ -56,7 +62,6 @@ class LineScanner {
   bool refill();
   const char* scanFields(const char* p, LineState& line);
   void keepRaw(size_t offset, size_t count);
-  void keepRawCharacter(char c);
   void copyRawOut();
 
   std::istream& in_;
@@ -80,6 +85,8 @@ class LineScanner {
   bool lineHadChars_ = false;
   int lineNumber_ = 0;
   int nextLineNumber_ = 1;
+  int countFieldsTo_ = 0;
+  int fieldCount_ = 0;
 };
 
 }  // namespace stridewell

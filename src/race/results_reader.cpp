@@ -16,6 +16,48 @@ constexpr int kWagerSlots = 9;
 constexpr int kFirstWagerName = 78;
 constexpr int kFirstWagerPayoff = 96;
 constexpr int kMaxFinishPosition = 90;
+constexpr int kMaxRaceNumber = 99;
+constexpr double kMaxOdds = 99999.99;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool allDigits(std::string_view text) {
+  for (const char c : text) {
+    if (!isDigit(c)) return false;
+  }
+  return !text.empty();
+}
+
+// Digits with at most one decimal point among or before them: "4", "4.5", ".5".
+bool isDecimal(std::string_view text) {
+  bool digit = false;
+  bool point = false;
+  for (const char c : text) {
+    if (isDigit(c)) {
+      digit = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digit;
+}
+
+// A field's text as a message may show it: control and non-ASCII bytes as
+// '?', and cut short.
+std::string shown(std::string_view text) {
+  constexpr size_t kShownLength = 24;
+  std::string out = "\"";
+  for (size_t i = 0; i < text.size() && i < kShownLength; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    out += c < 0x20 || c >= 0x7f ? '?' : static_cast<char>(c);
+  }
+  if (text.size() > kShownLength) out += "...";
+  out += '"';
+  return out;
+}
 
 template <size_t N>
 void copyText(char (&dst)[N], std::string_view text) {
@@ -62,10 +104,50 @@ const FieldLayout& resultsFieldLayout() {
 }
 
 ResultsReader::ResultsReader(std::istream& in, std::string fileName)
-    : fileName_(std::move(fileName)), slots_(resultsFieldLayout()), scanner_(in, slots_, 0) {
+    : fileName_(std::move(fileName)),
+      slots_(resultsFieldLayout()),
+      goodSlots_(resultsFieldLayout()),
+      scanner_(in, slots_, 0) {
+  scanner_.countFieldsTo(kMaxResultsFields);
   std::strcpy(lastKey_[0].data(), "***");
   std::strcpy(lastKey_[1].data(), "xx");
   std::strcpy(lastKey_[2].data(), "xx");
+}
+
+std::string ResultsReader::lineFault() const {
+  const FieldSlots& f = slots_;
+  const int fields = scanner_.fieldCount();
+  if (fields > kMaxResultsFields) {
+    return "more than " + std::to_string(kMaxResultsFields) + " fields; a results line has fewer";
+  }
+  if (fields < kMinResultsFields) {
+    return std::to_string(fields) + (fields == 1 ? " field" : " fields") + "; a results line has at least " +
+           std::to_string(kMinResultsFields);
+  }
+  // Stored normalised: two letters have gained an X, longer codes are cut to three.
+  const std::string_view track = f[1];
+  if (track.size() != 3 || !isLetter(track[0]) || !isLetter(track[1]) || !isLetter(track[2])) {
+    return "track code " + shown(track) + " is not two or three letters";
+  }
+  // Empty or 0 when the file does not say; such a race pairs with no card race.
+  const std::string_view race = f[3];
+  if (!race.empty() && (!allDigits(race) || toInt(race) > kMaxRaceNumber)) {
+    return "race number " + shown(race) + " is not a number from 0 to " + std::to_string(kMaxRaceNumber);
+  }
+  // Empty when unknown; 91 and beyond stand for unknown too.
+  const std::string_view position = f[49];
+  if (!position.empty() && (!allDigits(position) || position.size() > 3)) {
+    return "finish position " + shown(position) + " is not a number from 0 to 999";
+  }
+  const std::string_view odds = f[37];
+  if (!odds.empty() && (!isDecimal(odds) || toDouble(odds) > kMaxOdds)) {
+    return "odds " + shown(odds) + " are not a number from 0 to 99999.99";
+  }
+  return {};
+}
+
+std::string ResultsReader::skippedLineText(const SkippedLine& skipped) const {
+  return fileName_ + ": line " + std::to_string(skipped.line) + ": " + skipped.reason;
 }
 
 bool ResultsReader::sameKeyAsLastLine() {
@@ -132,6 +214,14 @@ bool ResultsReader::next(RaceResult& result) {
       break;
     }
     if (scanner_.lineEmpty()) continue;
+    if (std::string fault = lineFault(); !fault.empty()) {
+      if (skippedLines_.size() < kMaxNotedSkips) skippedLines_.push_back({scanner_.lineNumber(), std::move(fault)});
+      ++skippedLineCount_;
+      slots_ = goodSlots_;
+      continue;
+    }
+    ++resultsLines_;
+    goodSlots_ = slots_;
     const bool startsRace = !sameKeyAsLastLine();
     if (startsRace && pending_) {
       deferredLine_ = true;

@@ -59,8 +59,10 @@ TEST_F(CardArchivesTest, OnlyTheArchiveIsUnpackedIntoUnzip) {
     EXPECT_EQ(readStream(*opened.stream), "archived\n") << name;
     EXPECT_EQ(opened.path, (unzipFolder() / "ABC1234.TCF").string()) << name;
     EXPECT_EQ(opened.archivePath, card("ABC1234M.ZIP")) << name;
+    EXPECT_EQ(test::namesIn(unzipFolder()), Names{"ABC1234.TCF"}) << name;
   }
-  EXPECT_EQ(test::namesIn(unzipFolder()), Names{"ABC1234.TCF"});
+  // Once the file is done with, its copy goes.
+  EXPECT_EQ(test::namesIn(unzipFolder()), Names{});
   EXPECT_EQ(test::namesIn(cards_), Names{"ABC1234M.ZIP"});  // the card folder is left alone
 }
 
@@ -123,9 +125,67 @@ TEST_F(CardArchivesTest, FailuresEndWithoutAStreamAndNameTheFile) {
     EXPECT_EQ(opened.path, "") << c.name;
     EXPECT_NE(opened.problem.find(c.mentions), std::string::npos) << c.name << ": " << opened.problem;
   }
-  // What the archives held goes into UNZIP under its own name only: the
-  // link is left out, and nothing is there under a name that was asked for.
-  EXPECT_EQ(test::namesIn(unzipFolder()), Names{"OTHER.TCF"});
+  // Whatever a failed open unpacked is gone again.
+  EXPECT_EQ(test::namesIn(unzipFolder()), Names{});
+}
+
+TEST_F(CardArchivesTest, AFileNamedLikeAnArchiveThatIsNotOneIsSaidToBeNone) {
+  struct Case {
+    const char* name;
+    std::string contents;
+  };
+  const Case kCases[] = {
+      {"TXT1234M.ZIP", "SA,20240315,1,a card line perhaps\n"},
+      {"EMP1234M.ZIP", ""},
+      {"PKX1234M.ZIP", "PK"},
+      {"notes.zip", "any text"},  // named as no card's archive is
+      {"RAR1234M.ZIP", "Rar!\x1a\x07\x00"},
+  };
+  for (const Case& c : kCases) {
+    writeFile(cards_ / c.name, c.contents);
+    OpenedFile opened = openCardFile(card(c.name), workspace_);
+    EXPECT_FALSE(opened) << c.name;
+    EXPECT_EQ(opened.problem, card(c.name) + " is not a zip archive") << c.name;
+    EXPECT_TRUE(opened.notAnArchive) << c.name;
+  }
+  // The test itself, on real archives, one of them empty.
+  test::makeArchive(cards_ / "ABC1234M.ZIP", {{"ABC1234.TCF", "archived\n"}});
+  std::string problem;
+  EXPECT_EQ(checkZipArchive(card("ABC1234M.ZIP"), problem), ZipCheck::kZipArchive) << problem;
+  writeFile(cards_ / "EMPTY.ZIP", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+  EXPECT_EQ(checkZipArchive(card("EMPTY.ZIP"), problem), ZipCheck::kZipArchive) << problem;
+  EXPECT_EQ(checkZipArchive(card("NONE.ZIP"), problem), ZipCheck::kUnreadable);
+  EXPECT_NE(problem.find("NONE.ZIP"), std::string::npos) << problem;
+  // A real archive under a name that says nothing of what it holds.
+  fs::copy_file(cards_ / "ABC1234M.ZIP", cards_ / "cards.zip");
+  OpenedFile unnamed = openCardFile(card("cards.zip"), workspace_);
+  EXPECT_FALSE(unnamed);
+  EXPECT_FALSE(unnamed.notAnArchive);
+  EXPECT_NE(unnamed.problem.find("named like ABC1234M.ZIP"), std::string::npos) << unnamed.problem;
+}
+
+TEST_F(CardArchivesTest, UnzipIsEmptiedWhenTheUseEnds) {
+  test::makeArchive(cards_ / "ABC1234M.ZIP", {{"ABC1234.TCF", "card\n"}, {"README.TXT", "extra\n"}});
+  test::makeArchive(cards_ / "ABC1234X.ZIP", {{"ABC1234.XRD", "results\n"}});
+  {
+    // Card and results of one day open at once, as a dataset build has them.
+    OpenedFile cardFile = openCardFile(card("ABC1234.TCF"), workspace_);
+    OpenedFile results = openResultsFile(card("ABC1234.XRD"), workspace_);
+    ASSERT_TRUE(cardFile) << cardFile.problem;
+    ASSERT_TRUE(results) << results.problem;
+    EXPECT_EQ(test::namesIn(unzipFolder()), (Names{"ABC1234.TCF", "ABC1234.XRD", "README.TXT"}));
+    // Moved on, the file stays until its last owner is done.
+    OpenedFile moved = std::move(results);
+    EXPECT_EQ(readStream(*moved.stream), "results\n");
+    moved = OpenedFile();
+    EXPECT_EQ(test::namesIn(unzipFolder()), (Names{"ABC1234.TCF", "README.TXT"}));
+    EXPECT_EQ(readStream(*cardFile.stream), "card\n");
+  }
+  EXPECT_EQ(test::namesIn(unzipFolder()), Names{});
+  // Nor does a failed open leave anything: this archive lacks the file asked for.
+  test::makeArchive(cards_ / "OTH1234M.ZIP", {{"OTHER.TCF", "other\n"}});
+  EXPECT_FALSE(openCardFile(card("OTH1234.TCF"), workspace_));
+  EXPECT_EQ(test::namesIn(unzipFolder()), Names{});
 }
 
 TEST_F(CardArchivesTest, AnOldCopyInUnzipIsNeverTakenForTheFile) {

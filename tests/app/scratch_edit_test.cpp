@@ -270,6 +270,45 @@ TEST_F(ScratchEditTest, SavingAPlainCardChangesOnlyFieldFive) {
   EXPECT_EQ(test::readFile(path), expectedText);
 }
 
+TEST_F(ScratchEditTest, SavingKeepsTheFilesOwnLineEnds) {
+  // The marks after scratching 1 and clearing 2, as above.
+  const std::vector<Horse> expected = {
+      {"1", "\"S\"", "1", "Little Castle"}, {"1", "\"S\"", "1A", "Dancer"}, {"1", "", "2", "Crimson"},
+      {"1", "X", "3", "Xavier"},            {"2", "\"S\"", "", "No Number"}, {"2", "", "4", "Four"},
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::string> ends;  // after each line, as read
+    std::vector<std::string> saved;  // after each line, as written
+  };
+  const std::vector<std::string> lf(6, "\n"), crlf(6, "\r\n"), cr(6, "\r");
+  const Case cases[] = {
+      {"LF", lf, lf},
+      {"CR LF", crlf, crlf},
+      {"CR (old Mac files)", cr, cr},
+      {"CR, none after the last line", {"\r", "\r", "\r", "\r", "\r", ""}, cr},
+      {"CR, blank lines among them", {"\r\r", "\r", "\r\r\r", "\r", "\r", "\r"}, cr},
+      {"CR LF and CR mixed", {"\r\n", "\r", "\r\n", "\r", "\r\n", "\r"}, {"\r\n", "\r", "\r\n", "\r", "\r\n", "\r"}},
+  };
+  const fs::path path = cards_ / "ABC1234.TCF";
+  for (const Case& c : cases) {
+    std::string text, expectedText;
+    for (size_t i = 0; i < kHorses.size(); ++i) {
+      text += lineOf(kHorses[i]) + c.ends[i];
+      expectedText += lineOf(expected[i]) + c.saved[i];
+    }
+    test::writeFile(path, text);
+    ScratchCard card;
+    ASSERT_TRUE(loadScratchCard(path.string(), workspace_, ui_, card)) << c.what << ": "
+                                                                        << ::testing::PrintToString(ui_.errors());
+    ASSERT_EQ(card.items.size(), kHorses.size()) << c.what;
+    ASSERT_TRUE(edit(path.string(), {{0, true}, {2, false}})) << c.what << ": "
+                                                              << ::testing::PrintToString(ui_.errors());
+    EXPECT_EQ(test::readFile(path), expectedText) << c.what;
+    EXPECT_EQ(runners(test::readFile(path)), (std::vector<Names>{{"Crimson", "Xavier"}, {"Four"}})) << c.what;
+  }
+}
+
 TEST_F(ScratchEditTest, SavingAnArchivedCardReZipsIt) {
   const fs::path archive = cards_ / "ABC1234M.ZIP";
   test::makeArchive(archive, {{"ABC1234.TCF", cardText(kHorses)}});

@@ -72,7 +72,10 @@ TEST(SettingsFile, ReadsWhatItCanOfAFile) {
       {"backslash at the end", "[S]\nA=end\\\n", {}, 1, 2},
       {"raw NUL byte", "[S]\nA=x\0y\nB=2\n"s, {{"S", "B", "2"}}, 1, 2},
       {"raw escape character", "[S]\nA=\x1b[2J\nB=2\n", {{"S", "B", "2"}}, 1, 2},
-      {"lone CR inside a line", "[S]\nA=x\ry\n", {}, 1, 2},
+      {"a lone CR ends a line", "[S]\nA=x\ry\n", {{"S", "A", "x"}}, 1, 3},
+      {"CR line ends", "[S]\rA=1\rB=2\r", {{"S", "A", "1"}, {"S", "B", "2"}}, 0, 0},
+      {"CR line ends counted as lines", "[S]\r\rA=1\rjunk\rB=2", {{"S", "A", "1"}, {"S", "B", "2"}}, 1, 4},
+      {"CR, CR LF and LF mixed", "[S]\r\nA=1\rB=2\n\r\nbad\r", {{"S", "A", "1"}, {"S", "B", "2"}}, 1, 5},
       {"several damaged lines", "junk\n[S]\nA=1\nmore junk\n\x01\x02\n", {{"S", "A", "1"}}, 3, 1},
   };
   for (const Case& c : kCases) {

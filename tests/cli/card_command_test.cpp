@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "cli_test_support.h"
+#include "support/isolated_user.h"
 
 namespace stridewell::cli {
 namespace {
@@ -17,6 +20,9 @@ using test::linesWith;
 using test::lineWith;
 using test::runCommand;
 using test::TempFile;
+namespace fs = std::filesystem;
+
+const fs::path kExamples = fs::path(STRIDEWELL_SOURCE_DIR) / "examples";
 
 std::vector<std::string> words(const std::string& line) {
   std::istringstream in(line);
@@ -255,6 +261,72 @@ TEST(CardCommandTest, EmptyFileHasNoRaces) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_NE(r.out.find(": 0 races read\n"), std::string::npos) << r.out;
+}
+
+TEST(CardCommandTest, RaceThatIsNotThereIsReported) {
+  const TempFile file("SAX0315.TCF", cardText());
+  const test::CommandRun r = runCommand(CardCommand(), {file.path(), "-r", "3"});
+  EXPECT_EQ(r.status, kExitBadInput);
+  EXPECT_EQ(r.err, "stridewell card: error: " + file.path() + ": race 3 was not found\n");
+  EXPECT_NE(r.out.find(": 2 races read, 0 shown\n"), std::string::npos) << r.out;
+}
+
+TEST(CardCommandTest, EveryKindOfLineEndReadsTheSame) {
+  const std::string lf = cardText();
+  const TempFile plain("LF.TCF", lf);
+  const test::CommandRun expected = runCommand(CardCommand(), {plain.path()});
+  ASSERT_EQ(expected.status, 0);
+  ASSERT_NE(expected.out.find(": 2 races read\n"), std::string::npos);
+  const std::string expectedRaces = expected.out.substr(expected.out.find('\n'));
+  for (const char* end : {"\r\n", "\r"}) {
+    std::string text;
+    for (char c : lf) text += c == '\n' ? std::string(end) : std::string(1, c);
+    const TempFile file("ENDS.TCF", text);
+    const test::CommandRun r = runCommand(CardCommand(), {file.path()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::string races = r.out.substr(r.out.find('\n'));
+    const std::string name = file.path();
+    for (size_t at; (at = races.find(name)) != std::string::npos;) races.replace(at, name.size(), plain.path());
+    EXPECT_EQ(races, expectedRaces) << (end[1] ? "CR LF" : "CR");
+  }
+}
+
+class CardArchiveTest : public ::testing::Test {
+ protected:
+  CardArchiveTest() {
+    fs::create_directories(folder_);
+    fs::copy_file(kExamples / "zipped" / "SAX0316M.ZIP", folder_ / "SAX0316M.ZIP");
+  }
+  bool unzipEmpty() const {
+    std::error_code ignored;
+    return fs::directory_iterator(user_.workspace() / "UNZIP", ignored) == fs::directory_iterator();
+  }
+
+  stridewell::test::IsolatedUser user_;
+  fs::path folder_ = user_.root() / "cards";
+};
+
+TEST_F(CardArchiveTest, ArchivesAreReadAsTheCardTheyHold) {
+  for (const char* name : {"SAX0316M.ZIP", "SAX0316.TCF"}) {
+    const test::CommandRun r = runCommand(CardCommand(), {(folder_ / name).string(), "--race", "2"});
+    EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+    EXPECT_EQ(r.err, "") << name;
+    EXPECT_NE(r.out.find("SAX Santa Anita  2026-03-16  Race 2\n"), std::string::npos) << name << "\n" << r.out;
+    EXPECT_NE(r.out.find("SAX0316.TCF (in " + (folder_ / "SAX0316M.ZIP").string() + "): "), std::string::npos)
+        << name;
+    EXPECT_TRUE(unzipEmpty()) << name << ": UNZIP is emptied after use";
+  }
+}
+
+TEST_F(CardArchiveTest, AFileNamedZipThatIsNoArchive) {
+  const fs::path fake = folder_ / "ABC1234M.ZIP";
+  std::ofstream(fake, std::ios::binary) << swiftArrow() << "\n";
+  const test::CommandRun r = runCommand(CardCommand(), {fake.string()});
+  EXPECT_EQ(r.status, kExitBadInput);
+  EXPECT_EQ(r.err, "stridewell card: error: " + fake.string() + " is not a zip archive\n");
+  EXPECT_EQ(r.err.find("check code"), std::string::npos);
+  EXPECT_EQ(r.out, "");
 }
 
 }  // namespace

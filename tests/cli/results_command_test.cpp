@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "cli_test_support.h"
+#include "support/isolated_user.h"
 
 namespace stridewell::cli {
 namespace {
@@ -14,6 +18,19 @@ using test::linesWith;
 using test::lineWith;
 using test::runCommand;
 using test::TempFile;
+namespace fs = std::filesystem;
+
+const fs::path kExamples = fs::path(STRIDEWELL_SOURCE_DIR) / "examples";
+
+std::string fileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeText(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
 
 FieldLine starter(std::string race, std::string name, std::string position, std::string odds) {
   FieldLine line;
@@ -114,6 +131,133 @@ TEST(ResultsCommandTest, FileThatCannotBeOpened) {
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err.rfind("stridewell results: error: Cannot open " + missing, 0), 0u) << r.err;
   EXPECT_EQ(r.out, "");
+}
+
+// Files that hold no results line are no results files: nothing is made up
+// from them, and the exit status says so.
+TEST(ResultsCommandTest, FileWithoutAResultsLineIsInvalid) {
+  std::string randomBytes;
+  for (int i = 0; i < 20000; ++i) randomBytes += static_cast<char>((i * 7919 + i / 13) % 256);
+  struct Case {
+    const char* what;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"random bytes", randomBytes},
+      {"a card file", fileText(kExamples / "plain" / "SAX0313.TCF")},
+      {"an archive", fileText(kExamples / "zipped" / "SAX0316X.ZIP")},
+      {"empty", ""},
+  };
+  for (const Case& c : cases) {
+    const TempFile file("NOT.XRD", c.text);
+    const test::CommandRun r = runCommand(ResultsCommand(), {file.path()});
+    EXPECT_EQ(r.status, kExitBadInput) << c.what;
+    EXPECT_EQ(r.out.find("Race "), std::string::npos) << c.what << "\n" << r.out;
+    EXPECT_NE(r.out.find(file.path() + ": 0 races read"), std::string::npos) << c.what << "\n" << r.out;
+    EXPECT_NE(r.err.find("stridewell results: error: " + file.path() + ": not a results file"), std::string::npos)
+        << c.what << "\n" << r.err;
+  }
+}
+
+TEST(ResultsCommandTest, JunkLinesAreReportedAndTheRaceStaysWhole) {
+  std::vector<std::string> lines = {
+      starter("1", "Swift Arrow", "1", "2.50").resultsLine(),
+      std::string(1 << 20, 'j'),  // a megabyte of junk
+      starter("1", "Runner Up", "2", "4.00").resultsLine(),
+      starter("1", "Show Pony", "3rd", "6.10").resultsLine(),
+      starter("1", "Also Ran", "4", "30.00").resultsLine(),
+  };
+  const TempFile file("JUNK.XRD", test::joinLines(lines));
+  const test::CommandRun r = runCommand(ResultsCommand(), {file.path()});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(linesWith(r.out, "Race 1").size(), 1u) << r.out;
+  EXPECT_NE(r.out.find("Also Ran"), std::string::npos);
+  EXPECT_EQ(r.out.find("Show Pony"), std::string::npos);
+  EXPECT_NE(r.out.find(file.path() + ": 1 race read, 2 lines skipped\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err,
+            "stridewell results: warning: " + file.path() +
+                ": line 2: 1 field; a results line has at least 20; the line was skipped\n"
+                "stridewell results: warning: " + file.path() +
+                ": line 4: finish position \"3rd\" is not a number from 0 to 999; the line was skipped\n");
+}
+
+TEST(ResultsCommandTest, RaceThatIsNotThereIsReported) {
+  const TempFile file("SAX0315.XRD", resultsText());
+  const test::CommandRun r = runCommand(ResultsCommand(), {"--race=7", file.path()});
+  EXPECT_EQ(r.status, kExitBadInput);
+  EXPECT_EQ(r.err, "stridewell results: error: " + file.path() + ": race 7 was not found\n");
+  EXPECT_NE(r.out.find(": 2 races read, 0 shown\n"), std::string::npos) << r.out;
+}
+
+TEST(ResultsCommandTest, EveryKindOfLineEndReadsTheSame) {
+  const std::string lf = resultsText();
+  const TempFile plain("LF.XRD", lf);
+  const test::CommandRun expected = runCommand(ResultsCommand(), {plain.path()});
+  ASSERT_EQ(expected.status, 0);
+  const std::string expectedRaces = expected.out.substr(expected.out.find('\n'));
+  for (const char* end : {"\r\n", "\r"}) {
+    std::string text;
+    for (char c : lf) text += c == '\n' ? std::string(end) : std::string(1, c);
+    const TempFile file("ENDS.XRD", text);
+    const test::CommandRun r = runCommand(ResultsCommand(), {file.path()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    // Everything but the file names is the same.
+    std::string races = r.out.substr(r.out.find('\n'));
+    const std::string name = file.path();
+    for (size_t at; (at = races.find(name)) != std::string::npos;) races.replace(at, name.size(), plain.path());
+    EXPECT_EQ(races, expectedRaces) << (end[1] ? "CR LF" : "CR");
+  }
+}
+
+class ResultsArchiveTest : public ::testing::Test {
+ protected:
+  ResultsArchiveTest() {
+    fs::create_directories(folder_);
+    fs::copy_file(kExamples / "zipped" / "SAX0316X.ZIP", folder_ / "SAX0316X.ZIP");
+  }
+  std::vector<std::string> unzipped() const {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(user_.workspace() / "UNZIP", ignored)) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+
+  stridewell::test::IsolatedUser user_;
+  fs::path folder_ = user_.root() / "cards";
+};
+
+TEST_F(ResultsArchiveTest, ArchivesAreReadAsTheFileTheyHold) {
+  for (const char* name : {"SAX0316X.ZIP", "SAX0316.XRD", "sax0316x.zip"}) {
+    const test::CommandRun r = runCommand(ResultsCommand(), {(folder_ / name).string()});
+    EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+    EXPECT_EQ(r.err, "") << name;
+    EXPECT_NE(r.out.find("SAX Santa Anita  2026-03-16  Race 1 "), std::string::npos) << name << "\n" << r.out;
+    EXPECT_NE(r.out.find("SAX0316.XRD (in " + (folder_ / "SAX0316X.ZIP").string() + ")"), std::string::npos)
+        << name << "\n" << r.out.substr(0, 200);
+    EXPECT_EQ(unzipped(), std::vector<std::string>{}) << name << ": UNZIP is emptied after use";
+  }
+}
+
+TEST_F(ResultsArchiveTest, AFileNamedZipThatIsNoArchive) {
+  struct Case {
+    const char* name;
+    std::string contents;
+  };
+  const Case cases[] = {
+      {"ABC1234X.ZIP", starter("1", "Swift Arrow", "1", "2.50").resultsLine() + "\n"},
+      {"notes.zip", "just text\n"},
+  };
+  for (const Case& c : cases) {
+    writeText(folder_ / c.name, c.contents);
+    const std::string path = (folder_ / c.name).string();
+    const test::CommandRun r = runCommand(ResultsCommand(), {path});
+    EXPECT_EQ(r.status, kExitBadInput) << c.name;
+    EXPECT_EQ(r.err, "stridewell results: error: " + path + " is not a zip archive\n") << c.name;
+    EXPECT_EQ(r.out, "") << c.name;
+  }
 }
 
 }  // namespace

@@ -140,6 +140,52 @@ TEST_F(CreateRunTest, InvalidCardIsCountedAndItsEarlierRacesKept) {
   EXPECT_GT(outcome.races, 0);
 }
 
+TEST_F(CreateRunTest, SkippedResultsLinesAreReportedPerFileAndLeaveTheRacesWhole) {
+  const fs::path clean = folder_.path() / "clean";
+  const fs::path junk = folder_.path() / "junk";
+  writeDays(clean, 3, 15, 2);
+  writeDays(junk, 3, 15, 2);
+  const FolderPairing pairing = pairCardFolder(junk.string());
+  ASSERT_EQ(pairing.pairs.size(), 2u);
+  // Two lines of junk inside the first race of the first day's results.
+  const fs::path results = junk / pairing.pairs[0].resultsName;
+  std::string text = fileBytes(results);
+  size_t at = 0;
+  for (int line = 0; line < 3; ++line) at = text.find("\r\n", at) + 2;
+  text.insert(at, std::string(100000, 'x') + "\r\n" + "SA,20260315,1,,D,,,,,,,,,,,,,,,NOBODY,,,,,,,,,,,,,,,,,9-2\r\n");
+  std::ofstream(results, std::ios::binary) << text;
+
+  ASSERT_EQ(create("Clean", false, clean, noProgress_).status, CreateStatus::kDone);
+  ui_.clear();
+  const CreateOutcome outcome = create("Junk", false, junk, noProgress_);
+  EXPECT_EQ(outcome.status, CreateStatus::kDone);
+  EXPECT_EQ(outcome.invalidFiles, 0);
+  ASSERT_EQ(outcome.skippedLines.size(), 1u);
+  EXPECT_EQ(outcome.skippedLines[0].count, 2);
+  EXPECT_EQ(ui_.warnings(), std::vector<std::string>{"Lines that are not results lines were skipped:\n" +
+                                                     pairing.pairs[0].resultsName +
+                                                     ": 2 lines, the first at line 4: 1 field; a results line "
+                                                     "has at least 20"});
+  // The dataset is what it is without the junk.
+  EXPECT_EQ(fileBytes(datasetFile("Junk")), fileBytes(datasetFile("Clean")));
+}
+
+TEST_F(CreateRunTest, AResultsFileWithoutResultsLinesIsAnInvalidFile) {
+  const fs::path data = folder_.path() / "data";
+  writeDays(data, 3, 15, 2);
+  const FolderPairing pairing = pairCardFolder(data.string());
+  ASSERT_EQ(pairing.pairs.size(), 2u);
+  // The second day's results file holds its card instead.
+  fs::copy_file(data / pairing.pairs[1].cardName, data / pairing.pairs[1].resultsName,
+                fs::copy_options::overwrite_existing);
+  const CreateOutcome outcome = create("Mixed", false, data, noProgress_);
+  EXPECT_EQ(outcome.status, CreateStatus::kDone);
+  EXPECT_EQ(outcome.invalidFiles, 1);
+  ASSERT_FALSE(ui_.warnings().empty());
+  EXPECT_EQ(ui_.warnings()[0], "1 invalid data files have been detected (and ignored).");
+  EXPECT_GT(outcome.races, 0);
+}
+
 TEST_F(CreateRunTest, CancelledCreateLeavesNoFileAndAnOverwrittenDatasetIntact) {
   const fs::path data = folder_.path() / "data";
   writeDays(data, 3, 15, 3);

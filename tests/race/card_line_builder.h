@@ -134,6 +134,9 @@ inline CardOutcome readCard(const std::string& text, int garbage = 0) {
 struct ResultsOutcome {
   std::vector<RaceResult> races;
   std::vector<int> droppedLines;  // droppedLines() right after each race
+  int skippedLineCount = 0;
+  std::vector<ResultsReader::SkippedLine> skippedLines;
+  bool noResultsLine = false;
 };
 
 inline ResultsOutcome readResults(const std::string& text, int garbage = 0) {
@@ -148,6 +151,9 @@ inline ResultsOutcome readResults(const std::string& text, int garbage = 0) {
     outcome.droppedLines.push_back(reader.droppedLines());
     if (outcome.races.size() > 10000) break;
   }
+  outcome.skippedLineCount = reader.skippedLineCount();
+  outcome.skippedLines = reader.skippedLines();
+  outcome.noResultsLine = reader.noResultsLine();
   return outcome;
 }
 

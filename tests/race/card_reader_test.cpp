@@ -287,8 +287,10 @@ TEST(CardReader, LineEndVariants) {
       {"no final line end", a + "\n" + b + "\n" + c, 2, 2},
       {"blank lines and control characters between lines", a + "\n\n\x01\x02\n" + b + "\n\t\n" + c, 2, 2},
       {"leading line end", "\r\n" + a + "\n" + b + "\n" + c, 2, 2},
-      // A bare CR is part of the line: b and c trail a's check code, unread.
-      {"bare CR", a + "\r" + b + "\r" + c + "\r", 1, 1},
+      // Old Mac files end their lines with a CR on its own.
+      {"CR", a + "\r" + b + "\r" + c + "\r", 2, 2},
+      {"CR, blank lines between", a + "\r\r" + b + "\r\r\r" + c, 2, 2},
+      {"CR and CR LF mixed", a + "\r" + b + "\r\n" + c + "\r", 2, 2},
   };
   for (const Case& cs : cases) {
     const auto outcome = readCard(cs.text);

@@ -100,7 +100,7 @@ TEST(LineScanner, OneLineFieldRules) {
       {"trailing blanks beyond the capacity go", "x,ab        \n", "x", "ab"},
       {"leading blanks do not count against the capacity", "x,          wxyz\n", "x", "wxyz"},
       {"CR LF ends the line", "abc,de\r\n", "abc", "de"},
-      {"a bare CR is a character", "a\rb,c\n", "a\rb", "c"},
+      {"a CR on its own ends the line", "ab,c\r", "ab", "c"},
       {"no final line end", "abc,de", "abc", "de"},
       {"an empty field", ",de\n", "", "de"},
   };
@@ -153,11 +153,75 @@ TEST(LineScanner, LineEndsAndControlCharacters) {
   ASSERT_EQ(trailing.size(), 1u);
   EXPECT_TRUE(trailing[0].last);
 
-  // A bare CR does not end a line and is not counted as one.
+  // A CR on its own ends a line (old Mac files) and counts as one.
   const auto bareCr = scan("a\rb\rc\nd\n");
-  ASSERT_EQ(bareCr.size(), 2u);
-  EXPECT_EQ(bareCr[0].f1, "a\rb\rc");
-  EXPECT_EQ(bareCr[1].number, 2);
+  ASSERT_EQ(bareCr.size(), 4u);
+  EXPECT_EQ(bareCr[0].f1, "a");
+  EXPECT_EQ(bareCr[2].f1, "c");
+  EXPECT_EQ(bareCr[3].number, 4);
+}
+
+TEST(LineScanner, EveryKindOfLineEnd) {
+  // The same three lines, the second after a blank one, with each kind of
+  // line end and with them mixed: same fields, same line numbers.
+  struct Case {
+    const char* what;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"LF", "a,1\n\nb,2\nc,3\n"},
+      {"CR LF", "a,1\r\n\r\nb,2\r\nc,3\r\n"},
+      {"CR", "a,1\r\rb,2\rc,3\r"},
+      {"CR without a last line end", "a,1\r\rb,2\rc,3"},
+      {"mixed", "a,1\r\n\rb,2\nc,3\r"},
+      {"quoted field open at a CR", "a,\"1\r\rb,2\rc,3\n"},
+  };
+  for (const Case& c : cases) {
+    const auto lines = scan(c.text);
+    ASSERT_EQ(lines.size(), 3u) << c.what;
+    const char* names[] = {"a", "b", "c"};
+    const int numbers[] = {1, 3, 4};
+    for (size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(lines[i].f1, names[i]) << c.what << ", line " << i;
+      EXPECT_EQ(lines[i].f2, std::to_string(i + 1)) << c.what << ", line " << i;
+      EXPECT_EQ(lines[i].raw.find('\r'), std::string::npos) << c.what << ", line " << i;
+      EXPECT_EQ(lines[i].number, numbers[i]) << c.what << ", line " << i;
+    }
+    EXPECT_TRUE(lines[2].last) << c.what;
+  }
+}
+
+TEST(LineScanner, FieldsAreCountedUpToALimit) {
+  struct Case {
+    std::string line;
+    int limit;
+    int counted;
+  };
+  const Case cases[] = {
+      {"a", 10, 1},
+      {",,,", 10, 4},
+      {"a,b,c,d,e,f,g,h,i,j", 10, 10},
+      {"a,b,c,d,e,f,g,h,i,j,k", 10, 11},
+      {std::string(5000, ','), 10, 11},
+      {std::string(5000, ','), 4000, 4001},
+      {"a,\",,,,\",b", 10, 3},  // commas in quotes separate nothing
+      {"x,y,z" + std::string(3000, ',') + "\r", 3003, 3003},
+  };
+  for (const Case& c : cases) {
+    for (const char* end : {"\n", "\r\n", "\r", ""}) {
+      const bool lastLine = *end == '\0';
+      std::istringstream in(c.line + end + (lastLine ? "" : "next,line\n"));
+      FieldSlots slots(testLayout());
+      LineScanner scanner(in, slots, 0);
+      scanner.countFieldsTo(c.limit);
+      ASSERT_TRUE(scanner.readLine());
+      EXPECT_EQ(scanner.fieldCount(), c.counted) << c.line.substr(0, 20) << " up to " << c.limit;
+      if (lastLine) continue;
+      ASSERT_TRUE(scanner.readLine());
+      EXPECT_EQ(slots[1], "next");
+      EXPECT_EQ(scanner.fieldCount(), 2);
+    }
+  }
 }
 
 TEST(LineScanner, QuotedStateEndsWithTheLine) {
@@ -228,7 +292,7 @@ TEST(LineScanner, ShortReadsGiveTheSameLines) {
   const std::string text =
       "\n\"a,b\", c ,sa,\"d\"\r\n\r\n\x01x\ry,\"\"z\r\r\n  long field beyond capacity  ,q\n\tlast,\"open";
   const auto expected = scan(text);
-  ASSERT_EQ(expected.size(), 5u);  // the leading empty line counts
+  ASSERT_EQ(expected.size(), 6u);  // the leading empty line counts
   for (size_t step : {1u, 2u, 3u, 7u}) {
     TrickleBuf buf(text, step);
     std::istream in(&buf);
@@ -253,9 +317,10 @@ TEST(LineScanner, LineEndsAcrossBufferBoundaries) {
       EXPECT_EQ(crlf[1].number, 2);
 
       const auto bare = scan(first + "\rc,d\n", 1 << 18);
-      ASSERT_EQ(bare.size(), 1u) << "bare CR after " << length;
-      EXPECT_EQ(bare[0].raw.size(), length + 4);
-      EXPECT_EQ(bare[0].f2, "xxxx");  // field 2 runs on through the CR, cut to 4
+      ASSERT_EQ(bare.size(), 2u) << "bare CR after " << length;
+      EXPECT_EQ(bare[0].raw.size(), length) << "a CR line end is no character";
+      EXPECT_EQ(bare[1].f1, "c");
+      EXPECT_EQ(bare[1].number, 2);
     }
   }
 }
@@ -347,21 +412,24 @@ std::vector<LineResult> referenceScan(const std::string& text, const FieldLayout
   size_t at = 0;
   int number = 1;
   for (;;) {
-    const size_t lineFeed = text.find('\n', at);
-    std::string line = text.substr(at, lineFeed == std::string::npos ? std::string::npos : lineFeed - at);
-    if (lineFeed != std::string::npos && !line.empty() && line.back() == '\r') line.pop_back();  // CR LF
+    // LF, CR LF and a CR on its own end a line.
+    const size_t lineEnd = text.find_first_of("\r\n", at);
+    std::string line = text.substr(at, lineEnd == std::string::npos ? std::string::npos : lineEnd - at);
     referenceFields(line, layout, slots);
     LineResult result{slots, line.substr(0, rawCapacity), number, line.empty(),
                       false, referenceCheckCommas(line)};
-    if (lineFeed != std::string::npos) {
-      // Control characters after a line end vanish; line numbers count LFs.
-      at = lineFeed + 1;
+    if (lineEnd != std::string::npos) {
+      at = lineEnd + 1;
+      if (text[lineEnd] == '\r' && at < text.size() && text[at] == '\n') ++at;
       ++number;
+      // Control characters after a line end vanish; every line end among
+      // them counts a line, a CR LF once.
       while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x20) {
-        if (text[at++] == '\n') ++number;
+        const char c = text[at++];
+        if (c == '\r' || (c == '\n' && text[at - 2] != '\r')) ++number;
       }
     }
-    result.last = lineFeed == std::string::npos || at == text.size();
+    result.last = lineEnd == std::string::npos || at == text.size();
     lines.push_back(std::move(result));
     if (result.last) break;
   }

@@ -81,8 +81,10 @@ TEST(ResultsReader, FinishPosition) {
     const char* field;
     int stored;
   };
-  const Case cases[] = {{"1", 1},   {"90", 90}, {"91", 0},  {"99", 0},  {"255", 0},  {"256", 0},
-                        {"300", 0}, {"-1", 0},  {"-200", 0}, {"", 0},    {"3rd", 3},  {"0", 0}};
+  // Text that is no number ("3rd", "-1") makes the line no results line;
+  // see LinesThatCannotBeResultsLinesAreSkipped.
+  const Case cases[] = {{"1", 1},   {"90", 90}, {"91", 0}, {"99", 0}, {"255", 0}, {"256", 0},
+                        {"300", 0}, {"", 0},    {"0", 0},  {"07", 7}};
   for (const Case& c : cases) {
     const RaceResult r = onlyRace(starterLine("SA", "20240315", "1", "H").set(49, c.field).build());
     EXPECT_EQ(+r.finishers[0].finishPosition, c.stored) << "field 49 \"" << c.field << "\"";
@@ -221,10 +223,14 @@ TEST(ResultsReader, LineEndVariants) {
       {"a single line without line end", a, 1, 1},
       {"empty file", "", 0, 0},
       {"only line ends", "\n\r\n\n", 0, 0},
+      {"CR", a + "\r" + b + "\r" + c + "\r", 2, 1},
+      {"CR and blank lines, no last line end", "\r" + a + "\r\r" + b + "\r" + c, 2, 1},
+      {"CR, CR LF and LF mixed", a + "\r\n" + b + "\r" + c + "\n", 2, 1},
   };
   for (const Case& cs : cases) {
     const auto outcome = readResults(cs.text);
     ASSERT_EQ(outcome.races.size(), cs.races) << cs.what;
+    EXPECT_EQ(outcome.skippedLineCount, 0) << cs.what;
     if (cs.races > 0) {
       EXPECT_EQ(+outcome.races.back().finisherCount, cs.lastRaceFinishers) << cs.what;
     }
@@ -278,6 +284,153 @@ TEST(ResultsReader, EachRaceStartsFromZero) {
   }
   EXPECT_EQ(+clean.races[1].finisherCount, 1);
   EXPECT_FLOAT_EQ(val(clean.races[1].exactaPayoff), 0.0f);
+}
+
+// A line that cannot be a starter's line is skipped and noted with its line
+// number and the reason; the race around it stays whole.
+TEST(ResultsReader, LinesThatCannotBeResultsLinesAreSkipped) {
+  auto withField = [](int field, std::string text) {
+    return starterLine("SA", "20240315", "1", "BAD").set(field, std::move(text)).build();
+  };
+  std::string commaJunk;
+  for (int i = 0; i < 100000; ++i) commaJunk += "junk text,";
+  std::string binary;
+  for (int i = 0; binary.size() < 4000; ++i) {
+    const char c = static_cast<char>(0x21 + (i * 37) % 200);
+    if (c != ',' && c != '"') binary += c;
+  }
+  struct Case {
+    std::string line;
+    std::string reason;  // the start of the reason given
+  };
+  const Case cases[] = {
+      {"SA,20240315,1,,D", "5 fields; a results line has at least 20"},
+      {"no commas at all", "1 field; a results line has at least 20"},
+      {std::string(1 << 20, 'x'), "1 field;"},
+      {commaJunk, "more than 500 fields"},
+      {binary, "1 field;"},
+      {starterLine("SA", "20240315", "1", "WIDE", 501).build(), "more than 500 fields"},
+      {test::horseLine("SA", "20240315", "1", "CARD").build(), "more than 500 fields"},  // a card line
+      {withField(1, ""), "track code \"\" is not two or three letters"},
+      {withField(1, "S"), "track code \"S\""},
+      {withField(1, "S1"), "track code \"S1X\""},
+      {withField(1, "123"), "track code \"123\""},
+      {withField(1, "A\x01\xff"), "track code \"A??\""},
+      {withField(3, "100"), "race number \"100\" is not a number from 0 to 99"},
+      {withField(3, "1A"), "race number \"1A\""},
+      {withField(3, "-1"), "race number \"-1\""},
+      {withField(49, "3rd"), "finish position \"3rd\" is not a number from 0 to 999"},
+      {withField(49, "-1"), "finish position \"-1\""},
+      {withField(49, "1.5"), "finish position \"1.5\""},
+      {withField(49, "1000"), "finish position \"1000\""},
+      {withField(37, "abc"), "odds \"abc\" are not a number from 0 to 99999.99"},
+      {withField(37, "-2"), "odds \"-2\""},
+      {withField(37, "1e5"), "odds \"1e5\""},
+      {withField(37, "2.5.1"), "odds \"2.5.1\""},
+      {withField(37, "."), "odds \".\""},
+      {withField(37, "100000"), "odds \"100000\""},
+  };
+  const std::string first = starterLine("SA", "20240315", "1", "FIRST").set(49, "1").build();
+  const std::string last = starterLine("SA", "20240315", "1", "LAST").set(49, "2").build();
+  for (const Case& c : cases) {
+    const std::string what = c.line.substr(0, 60);
+    const auto outcome = readResults(joinLines({first, c.line, last}));
+    ASSERT_EQ(outcome.races.size(), 1u) << what;
+    ASSERT_EQ(+outcome.races[0].finisherCount, 2) << what;
+    EXPECT_STREQ(outcome.races[0].finishers[1].name, "LAST") << what;
+    ASSERT_EQ(outcome.skippedLineCount, 1) << what;
+    ASSERT_EQ(outcome.skippedLines.size(), 1u) << what;
+    EXPECT_EQ(outcome.skippedLines[0].line, 2) << what;
+    EXPECT_EQ(outcome.skippedLines[0].reason.rfind(c.reason, 0), 0u)
+        << what << "\nreason: " << outcome.skippedLines[0].reason;
+    EXPECT_FALSE(outcome.noResultsLine) << what;
+  }
+}
+
+// Odd but possible starter lines read as they always did.
+TEST(ResultsReader, UnusualLinesThatAreStillResultsLines) {
+  struct Case {
+    const char* what;
+    std::string line;
+  };
+  const Case cases[] = {
+      {"track in lower case", starterLine("sa", "20240315", "1", "H").build()},
+      {"three-letter track", starterLine("AQU", "20240315", "1", "H").build()},
+      {"FP", starterLine("FP", "20240315", "1", "H").build()},
+      {"track written out", starterLine("SANTA ANITA", "20240315", "1", "H").build()},
+      {"quoted, padded fields", starterLine("\" SA \"", "20240315", " 12 ", "H").set(37, " 2.50 ").build()},
+      {"race 99", starterLine("SA", "20240315", "99", "H").build()},
+      {"race 0: the file does not say", starterLine("SA", "20240315", "0", "H").build()},
+      {"no race number", starterLine("SA", "20240315", "", "H").build()},
+      {"exactly 20 fields", starterLine("SA", "20240315", "1", "H", 20).build()},
+      {"exactly 500 fields", starterLine("SA", "20240315", "1", "H", 500).build()},
+      {"odds .5", starterLine("SA", "20240315", "1", "H").set(37, ".5").build()},
+      {"odds 99999.99", starterLine("SA", "20240315", "1", "H").set(37, "99999.99").build()},
+      {"odds 0", starterLine("SA", "20240315", "1", "H").set(37, "0").build()},
+      {"finish 999", starterLine("SA", "20240315", "1", "H").set(49, "999").build()},
+      {"binary bytes in the name", starterLine("SA", "20240315", "1", "\xff\x01\x80").build()},
+  };
+  for (const Case& c : cases) {
+    const auto outcome = readResults(joinLines({c.line}));
+    EXPECT_EQ(outcome.skippedLineCount, 0) << c.what;
+    ASSERT_EQ(outcome.races.size(), 1u) << c.what;
+    EXPECT_EQ(+outcome.races[0].finisherCount, 1) << c.what;
+  }
+}
+
+TEST(ResultsReader, AFileWithoutAResultsLineIsNoResultsFile) {
+  std::string zipBytes("PK\x03\x04\x14\x00\x00\x00\x08\x00", 10);
+  for (int i = 0; i < 3000; ++i) zipBytes += static_cast<char>((i * 131) % 256);
+  const std::string card = joinLines({test::horseLine("SA", "20240315", "1", "A").build(),
+                                      test::horseLine("SA", "20240315", "2", "B").build()},
+                                     "\r\n");
+  struct Case {
+    const char* what;
+    std::string text;
+    bool noResultsLine;
+  };
+  const Case cases[] = {
+      {"empty", "", true},
+      {"line ends only", "\r\n\r\n", true},
+      {"a card file", card, true},
+      {"an archive", zipBytes, true},
+      {"one results line among junk", "junk\n" + starterLine("SA", "20240315", "1", "H").build() + "\njunk\n", false},
+  };
+  for (const Case& c : cases) {
+    const auto outcome = readResults(c.text);
+    EXPECT_EQ(outcome.noResultsLine, c.noResultsLine) << c.what;
+    if (c.noResultsLine) {
+      EXPECT_TRUE(outcome.races.empty()) << c.what;
+    }
+  }
+}
+
+// Fields a line leaves out keep what the previous results line put there;
+// a skipped line in between changes nothing of that.
+TEST(ResultsReader, ASkippedLineLeavesNoFieldBehind) {
+  const std::string text = joinLines({
+      starterLine("SA", "20240315", "1", "A").set(75, "6.40").set(78, "EXACTA").set(96, "20").build(),
+      starterLine("SA", "20240315", "1", "BAD").set(75, "99.00").set(78, "QUINELLA").set(97, "50").set(37, "x").build(),
+      starterLine("SA", "20240315", "1", "B", 49).set(49, "2").build(),  // ends at field 49
+  });
+  const auto outcome = readResults(text);
+  ASSERT_EQ(outcome.races.size(), 1u);
+  ASSERT_EQ(+outcome.races[0].finisherCount, 2);
+  EXPECT_FLOAT_EQ(val(outcome.races[0].finishers[1].winPayoff), 6.4f);
+  EXPECT_FLOAT_EQ(val(outcome.races[0].quinellaPayoff), 0.0f);
+  EXPECT_EQ(outcome.skippedLineCount, 1);
+}
+
+TEST(ResultsReader, SkippedLinesAreCountedBeyondTheOnesNoted) {
+  std::vector<std::string> lines;
+  lines.push_back(starterLine("SA", "20240315", "1", "A").build());
+  for (int i = 0; i < 30; ++i) lines.push_back("junk " + std::to_string(i));
+  const auto outcome = readResults(joinLines(lines, "\r"));
+  EXPECT_EQ(outcome.races.size(), 1u);
+  EXPECT_EQ(outcome.skippedLineCount, 30);
+  ASSERT_EQ(outcome.skippedLines.size(), ResultsReader::kMaxNotedSkips);
+  EXPECT_EQ(outcome.skippedLines.front().line, 2);
+  EXPECT_EQ(outcome.skippedLines.back().line, 21);
 }
 
 }  // namespace
