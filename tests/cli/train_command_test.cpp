@@ -126,7 +126,7 @@ TEST_F(TrainCommandTest, EmptyPreparationIsRefused) {
 // after the last; a regular file in the path stops even root.
 TEST_F(TrainCommandTest, UnwritableSimFolderFailsBeforeTheFirstPass) {
   const fs::path blocker = user_.workspace() / "blocker";
-  prepare(1000000, 2, blocker / "Alpha.SIM");
+  prepare(20, 2, blocker / "Alpha.SIM");
   std::ofstream(blocker) << "a file where the SIM folder should be";
   const test::CommandRun run = runCommand(TrainCommand(), {"--yes", "--literal"});
   EXPECT_EQ(run.status, kExitCannotOpen);
