@@ -14,8 +14,8 @@ namespace stridewell::cli {
 class InterruptGuard {
  public:
   enum class Signals {
-    kInterrupt,                 // SIGINT
-    kInterruptAndTermination,   // SIGINT, SIGTERM and SIGHUP
+    kInterrupt,                // SIGINT
+    kInterruptAndTermination,  // SIGINT, SIGTERM and SIGHUP
   };
 
   explicit InterruptGuard(Signals signals = Signals::kInterrupt);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -183,7 +183,10 @@ int TrainCommand::run(const ParsedOptions& options, std::ostream& out, std::ostr
   if (!outcome.saved) return kExitCannotOpen;
   if (outcome.end == TrainingEnd::kStopped) {
     const int signal = InterruptGuard::signalSeen();
-    const char* by = signal == SIGTERM ? " by SIGTERM" : signal == SIGHUP ? " by SIGHUP" : "";
+    const char* by = signal == SIGTERM  ? " by SIGTERM"
+                     : signal == SIGHUP ? " by SIGHUP"
+                     : signal == SIGINT ? " by Ctrl-C"
+                                        : "";
     err << "stridewell train: stopped" << by << " after " << outcome.passesDone << " of " << passes
         << " passes; the weights are saved to " << prepared.job.trainWeightsFile.string() << " and "
         << prepared.job.targetWeightsFile.string() << "\n";

@@ -108,17 +108,18 @@ bool SimModel::loadWeights(const std::filesystem::path& path) {
   const auto wanted = static_cast<std::streamsize>(fileBuffer_.size() * sizeof(double));
   in.read(reinterpret_cast<char*>(fileBuffer_.data()), wanted);
   if (in.gcount() != wanted) {
-    return failLoad(LoadFault::kDamaged, path.string() + " holds " + std::to_string(in.gcount()) + " bytes of the " +
-                                             std::to_string(wanted) + " a weights file needs");
+    return failLoad(LoadFault::kDamaged, path.string() + " holds " + std::to_string(in.gcount()) +
+                                             " bytes of the " + std::to_string(wanted) +
+                                             " a weights file needs");
   }
   // One bad value poisons every output it reaches: the net would rank
   // nothing, or everything alike, and training from it learns nothing.
   for (size_t i = 0; i < fileBuffer_.size(); ++i) {
     if (!std::isfinite(fileBuffer_[i])) {
-      return failLoad(LoadFault::kDamaged,
-                      path.string() + " is damaged: value " + std::to_string(i) + " of its " +
-                          std::to_string(fileBuffer_.size()) + " (at byte " + std::to_string(i * sizeof(double)) +
-                          ", " + describeParameter(i) + ") is " + valueText(fileBuffer_[i]));
+      return failLoad(LoadFault::kDamaged, path.string() + " is damaged: value " + std::to_string(i) +
+                                               " of its " + std::to_string(fileBuffer_.size()) +
+                                               " (at byte " + std::to_string(i * sizeof(double)) + ", " +
+                                               describeParameter(i) + ") is " + valueText(fileBuffer_[i]));
     }
   }
   size_t next = 0;

@@ -73,11 +73,11 @@ PrepCheck checkPrepRequest(const PrepRequest& request, const Workspace& workspac
 
 enum class PrepOutcome {
   kDone,
-  kNotStarted,     // the dataset, the starting SIM or the train weights failed; TRAINDATA unchanged
-  kDamagedStart,   // the starting SIM is damaged (short, or values that are not numbers); TRAINDATA unchanged
-  kNoPatterns,     // no race gave a pattern; TRAINDATA unchanged
-  kCancelled,      // train.SIM and SIMPAT.DAT removed
-  kFailed,         // a pattern or train info file failed; train.SIM and SIMPAT.DAT removed
+  kNotStarted,    // the dataset, the starting SIM or the train weights failed; TRAINDATA unchanged
+  kDamagedStart,  // the starting SIM is damaged (short, or values that are not numbers); TRAINDATA unchanged
+  kNoPatterns,    // no race gave a pattern; TRAINDATA unchanged
+  kCancelled,     // train.SIM and SIMPAT.DAT removed
+  kFailed,        // a pattern or train info file failed; train.SIM and SIMPAT.DAT removed
 };
 
 struct PrepResult {

@@ -90,7 +90,8 @@ TEST_F(DamagedSimTest, EveryLoaderRefusesIt) {
   const Hostile hostiles[] = {
       {"NaN first", 0, std::nan(""), "value 0 of its 8625 (at byte 0, the bias of hidden unit 1) is NaN"},
       {"+inf last", 8624, HUGE_VAL,
-       "value 8624 of its 8625 (at byte 68992, the weight from hidden unit 20 to output unit 5) is +infinity"},
+       "value 8624 of its 8625 (at byte 68992, the weight from hidden unit 20 to output unit 5) is "
+       "+infinity"},
       {"-inf in the middle", 4000, -HUGE_VAL,
        "value 4000 of its 8625 (at byte 32000, the weight from input 166 to hidden unit 10) is -infinity"},
   };
@@ -105,11 +106,19 @@ TEST_F(DamagedSimTest, EveryLoaderRefusesIt) {
   };
   const Loader loaders[] = {
       {"handicap --sim", hostileSim,
-       [&] { return runCommand(HandicapCommand(), {"--sim", "Hostile", card}); },
+       [&] {
+         return runCommand(HandicapCommand(), {"--sim", "Hostile", card});
+       },
        [&] { EXPECT_FALSE(fs::exists(user_.workspace() / "PREDICT" / "SAX0313.TXT")); }},
-      {"pl --sim", hostileSim, [&] { return runCommand(PlCommand(), {"Spring", "--sim", "Hostile"}); }, [] {}},
+      {"pl --sim", hostileSim,
+       [&] {
+         return runCommand(PlCommand(), {"Spring", "--sim", "Hostile"});
+       },
+       [] {}},
       {"prep --start", hostileSim,
-       [&] { return runCommand(PrepCommand(), {"Spring", "Gamma", "--start", "Hostile"}); },
+       [&] {
+         return runCommand(PrepCommand(), {"Spring", "Gamma", "--start", "Hostile"});
+       },
        [&] { EXPECT_FALSE(fs::exists(trainData() / "TVARS.DAT")); }},
       {"train from train.SIM", trainSim,
        [&] {

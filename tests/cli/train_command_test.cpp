@@ -9,10 +9,10 @@
 
 #include <chrono>
 #include <cstring>
-#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli_test_support.h"
@@ -116,7 +116,8 @@ TEST_F(TrainCommandTest, EmptyPreparationIsRefused) {
   prepare(2, 0);
   const test::CommandRun run = runCommand(TrainCommand(), {"--yes"});
   EXPECT_EQ(run.status, kExitBadInput);
-  EXPECT_NE(run.err.find("ERROR: The preparation holds no pattern to train on"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("ERROR: The preparation holds no pattern to train on"), std::string::npos)
+      << run.err;
   EXPECT_EQ(run.out.find("COMPLETE"), std::string::npos) << run.out;
   EXPECT_FALSE(fs::exists(trainData() / "train.SIM"));
   EXPECT_FALSE(fs::exists(target()));
@@ -146,7 +147,7 @@ TEST_F(TrainCommandTest, SignalsStopTheRunAndSaveIt) {
     int signal;
     const char* by;  // in the closing line
   };
-  const Case cases[] = {{SIGTERM, " by SIGTERM"}, {SIGHUP, " by SIGHUP"}, {SIGINT, ""}};
+  const Case cases[] = {{SIGTERM, " by SIGTERM"}, {SIGHUP, " by SIGHUP"}, {SIGINT, " by Ctrl-C"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.signal);
     fs::remove_all(trainData());

@@ -162,13 +162,16 @@ TEST_F(WeightsFile, ValuesThatAreNotFiniteAreRefused) {
     std::string problem;
   };
   const Case cases[] = {
-      {"NaN first", put(good, 0, nan), "value 0 of its 8625 (at byte 0, the bias of hidden unit 1) is NaN (not a number)"},
+      {"NaN first", put(good, 0, nan),
+       "value 0 of its 8625 (at byte 0, the bias of hidden unit 1) is NaN (not a number)"},
       {"+inf last", put(good, 8624, inf),
-       "value 8624 of its 8625 (at byte 68992, the weight from hidden unit 20 to output unit 5) is +infinity"},
+       "value 8624 of its 8625 (at byte 68992, the weight from hidden unit 20 to output unit 5) is "
+       "+infinity"},
       {"-inf in the middle, then NaN", put(put(good, 4000, -inf), 5000, nan),
        "value 4000 of its 8625 (at byte 32000, the weight from input 166 to hidden unit 10) is -infinity"},
       {"signalling NaN", put(good, 427, std::bit_cast<double>(uint64_t{0x7FF0000000000001})),
-       "value 427 of its 8625 (at byte 3416, the weight from input 1 to hidden unit 2) is NaN (not a number)"},
+       "value 427 of its 8625 (at byte 3416, the weight from input 1 to hidden unit 2) is NaN (not a "
+       "number)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

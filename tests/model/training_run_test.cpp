@@ -8,8 +8,8 @@
 
 #include <chrono>
 #include <cmath>
-#include <functional>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -198,8 +198,8 @@ TEST_F(TrainingRunTest, RefusedBeforeTheFirstPass) {
   const fs::path simFolder = folder_.path() / "SIM";
   struct Case {
     const char* name;
-    int records;       // in SIMPAT.DAT
-    int count;         // in TVARS.DAT
+    int records;                    // in SIMPAT.DAT
+    int count;                      // in TVARS.DAT
     std::string trainWeightsBytes;  // "" = none
     fs::path targetPath;
     std::function<void()> arrange;
@@ -224,7 +224,8 @@ TEST_F(TrainingRunTest, RefusedBeforeTheFirstPass) {
        [&] {
          fs::remove(simFolder);
          test::writeFile(simFolder, "not a folder");
-       }, TrainStart::kCannotSave,
+       },
+       TrainStart::kCannotSave,
        "Cannot save " + (simFolder / "Alpha.SIM").string() + " (Cannot create a temporary file in " +
            simFolder.string() + ": Not a directory) - nothing was trained"},
       {"SIM folder missing", 2, 2, "", folder_.path() / "gone" / "Alpha.SIM", [] {}, TrainStart::kCannotSave,
@@ -232,9 +233,11 @@ TEST_F(TrainingRunTest, RefusedBeforeTheFirstPass) {
            " (Cannot create a temporary file in " + (folder_.path() / "gone").string() +
            ": No such file or directory) - nothing was trained"},
       {"target is a folder", 2, 2, "", inFolder, [&] { fs::create_directories(inFolder); },
-       TrainStart::kCannotSave, "Cannot save " + inFolder.string() + ": it is a folder - nothing was trained"},
+       TrainStart::kCannotSave,
+       "Cannot save " + inFolder.string() + ": it is a folder - nothing was trained"},
       {"train.SIM is a folder", 2, 2, "", inFolder, [&] { fs::create_directories(trainSim); },
-       TrainStart::kCannotSave, "Cannot save " + trainSim.string() + ": it is a folder - nothing was trained"},
+       TrainStart::kCannotSave,
+       "Cannot save " + trainSim.string() + ": it is a folder - nothing was trained"},
       {"train.SIM starts with NaN", 2, 2, withValue(0, std::nan("")), inFolder, [] {},
        TrainStart::kCannotLoadWeights,
        "Error loading SIM data\n" + trainSim.string() +
@@ -242,12 +245,14 @@ TEST_F(TrainingRunTest, RefusedBeforeTheFirstPass) {
       {"train.SIM ends with +inf", 2, 2, withValue(8624, HUGE_VAL), inFolder, [] {},
        TrainStart::kCannotLoadWeights,
        "Error loading SIM data\n" + trainSim.string() +
-           " is damaged: value 8624 of its 8625 (at byte 68992, the weight from hidden unit 20 to output unit "
+           " is damaged: value 8624 of its 8625 (at byte 68992, the weight from hidden unit 20 to output "
+           "unit "
            "5) is +infinity"},
       {"train.SIM has -inf in the middle", 2, 2, withValue(4000, -HUGE_VAL), inFolder, [] {},
        TrainStart::kCannotLoadWeights,
        "Error loading SIM data\n" + trainSim.string() +
-           " is damaged: value 4000 of its 8625 (at byte 32000, the weight from input 166 to hidden unit 10) is "
+           " is damaged: value 4000 of its 8625 (at byte 32000, the weight from input 166 to hidden unit 10) "
+           "is "
            "-infinity"},
   };
   for (const Case& c : cases) {

@@ -271,12 +271,21 @@ TEST_F(PrepSimTest, RunsWithoutAPatternKeepThePreviousPreparation) {
   const std::string datasetFile = (fs::path(workspace_.datasets) / "Races.DSI").string();
   const Case cases[] = {
       {"empty dataset", {}, false, "", "The dataset Races holds no race."},
-      {"damaged at its first race", {6}, true, "",
+      {"damaged at its first race",
+       {6},
+       true,
+       "",
        datasetFile + ": race 1 is damaged (the file ends inside its result); reading stopped there, after 0 "
                      "sound races."},
-      {"criteria no race meets", {6, 7}, false, "ZZZ",
+      {"criteria no race meets",
+       {6, 7},
+       false,
+       "ZZZ",
        "No race of the dataset Races met the criteria with a known track condition (2 races read)."},
-      {"races too small to give a pattern", {4, 3}, false, "",
+      {"races too small to give a pattern",
+       {4, 3},
+       false,
+       "",
        "No race of the dataset Races that met the criteria gave a pattern (2 races met them; a race needs 5 "
        "to 12 finishers)."},
   };
@@ -284,7 +293,8 @@ TEST_F(PrepSimTest, RunsWithoutAPatternKeepThePreviousPreparation) {
     SCOPED_TRACE(c.name);
     writeOldPreparation();
     std::vector<std::unique_ptr<Race>> races;
-    for (size_t i = 0; i < c.finishers.size(); ++i) races.push_back(raceWithFinishers(c.finishers[i], 2, int(i)));
+    for (size_t i = 0; i < c.finishers.size(); ++i)
+      races.push_back(raceWithFinishers(c.finishers[i], 2, int(i)));
     writeDataset("Races", races);
     if (c.cutLastByte) fs::resize_file(datasetFile, fs::file_size(datasetFile) - 1);
     ui_.clear();
@@ -295,7 +305,7 @@ TEST_F(PrepSimTest, RunsWithoutAPatternKeepThePreviousPreparation) {
     NoProgress progress;
     EXPECT_EQ(run(r, progress).outcome, PrepOutcome::kNoPatterns);
     EXPECT_EQ(ui_.errors(), std::vector<std::string>{c.reason + " Nothing was prepared; TRAINDATA keeps the "
-                                                                 "previous preparation."});
+                                                                "previous preparation."});
     EXPECT_TRUE(ui_.texts(Kind::kNotice).empty());
     EXPECT_EQ(readBytes(train("train.SIM")), "old weights");
     EXPECT_EQ(readBytes(train("SIMPAT.DAT")), "old patterns");
@@ -319,9 +329,11 @@ TEST_F(PrepSimTest, DamagedStartingSimIsRefused) {
     std::string what;
   };
   const Case cases[] = {
-      {"NaN first", 0, std::nan(""), "value 0 of its 8625 (at byte 0, the bias of hidden unit 1) is NaN (not a number)"},
+      {"NaN first", 0, std::nan(""),
+       "value 0 of its 8625 (at byte 0, the bias of hidden unit 1) is NaN (not a number)"},
       {"+inf last", 8624, HUGE_VAL,
-       "value 8624 of its 8625 (at byte 68992, the weight from hidden unit 20 to output unit 5) is +infinity"},
+       "value 8624 of its 8625 (at byte 68992, the weight from hidden unit 20 to output unit 5) is "
+       "+infinity"},
       {"-inf in the middle", 4000, -HUGE_VAL,
        "value 4000 of its 8625 (at byte 32000, the weight from input 166 to hidden unit 10) is -infinity"},
   };
@@ -336,8 +348,8 @@ TEST_F(PrepSimTest, DamagedStartingSimIsRefused) {
     r.startSim = "Hostile";
     NoProgress progress;
     EXPECT_EQ(run(r, progress).outcome, PrepOutcome::kDamagedStart);
-    EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Error initializing SIM\n" + simFile("Hostile").string() +
-                                                     " is damaged: " + c.what});
+    EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Error initializing SIM\n" +
+                                                     simFile("Hostile").string() + " is damaged: " + c.what});
     EXPECT_EQ(readBytes(train("train.SIM")), "old weights");
     EXPECT_EQ(readBytes(train("SIMPAT.DAT")), "old patterns");
     EXPECT_EQ(readBytes(train("TVARS.DAT")), "old train info");
@@ -399,8 +411,9 @@ TEST_F(PrepSimTest, FailuresBeforeTheRunLeaveThePreviousPreparation) {
   fs::remove_all(workspace_.trainData);
   NoProgress progress;
   EXPECT_EQ(run(request("Gamma"), progress).outcome, PrepOutcome::kNotStarted);
-  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Error saving SIM data\nCannot create a temporary file in " +
-                                                   workspace_.trainData + ": No such file or directory"});
+  EXPECT_EQ(ui_.errors(),
+            std::vector<std::string>{"Error saving SIM data\nCannot create a temporary file in " +
+                                     workspace_.trainData + ": No such file or directory"});
 }
 
 TEST_F(PrepSimTest, TrainInfoThatCannotBeWrittenRemovesTheNewFiles) {
