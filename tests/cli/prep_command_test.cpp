@@ -121,6 +121,18 @@ TEST_F(PrepCommandTest, NoPatternKeepsThePreviousPreparation) {
   }
 }
 
+// A dataset damaged after some sound races still gives its patterns, but
+// the status says the preparation does not cover the whole dataset.
+TEST_F(PrepCommandTest, DamagedDatasetPreparesTheRacesBeforeTheDamage) {
+  const fs::path dataset = user_.workspace() / "DATASETS" / "Races.DSI";
+  fs::resize_file(dataset, fs::file_size(dataset) - 1);
+  const test::CommandRun run = runCommand(PrepCommand(), {"Races", "Gamma"});
+  EXPECT_EQ(run.status, kExitBadInput) << run.err;
+  EXPECT_EQ(run.out, "Prep complete: 2 patterns (3 races)\n");
+  EXPECT_NE(run.err.find("race 4 is damaged"), std::string::npos) << run.err;
+  EXPECT_EQ(readBytes(train("TVARS.DAT")).size(), 528u);
+}
+
 TEST_F(PrepCommandTest, SeedRepeatsTheStartingWeights) {
   ASSERT_EQ(runCommand(PrepCommand(), {"Races", "Gamma", "--seed", "42"}).status, 0);
   const std::string first = readBytes(train("train.SIM"));
