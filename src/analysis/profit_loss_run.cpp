@@ -142,7 +142,7 @@ ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& mode
                                 StrategyTotalsTable* totals) {
   ProfitLossOutcome outcome;
   if (!model.loadWeights(request.simPath)) {
-    ui.error("Error loading SIM data\n" + request.simPath);
+    ui.error("Error loading SIM data\n" + model.loadProblem());
     return outcome;
   }
   std::vector<char> buffer(kDatasetBufferBytes);

@@ -148,7 +148,9 @@ int HandicapCommand::run(const ParsedOptions& options, std::ostream& out, std::o
   const HandicapRun run = runHandicap(setup, *model, inputs, workspace, ui, progress);
   progress.clearLine();
   ui.attachProgress(nullptr);
-  if (!run.simLoaded) return kExitCannotOpen;
+  if (!run.simLoaded) {
+    return model->loadFault() == SimModel::LoadFault::kDamaged ? kExitBadInput : kExitCannotOpen;
+  }
   if (!options.has("quiet")) {
     for (const HandicappedFile& file : run.files) {
       if (file.outcome != HandicapOutcome::kCannotCreate) printReport(file, out);

@@ -1,7 +1,9 @@
 // Ctrl-C as Cancel: while an InterruptGuard lives, SIGINT only sets a flag
 // that the running operation polls between steps; a second Ctrl-C ends the
-// program as usual, for a step that never returns. The previous handler
-// comes back when the guard goes. Make and destroy guards on one thread
+// program as usual, for a step that never returns. A guard made for a run
+// that must not lose its work (training) treats SIGTERM and SIGHUP the same
+// way: the run stops at its next check and saves. The previous handlers
+// come back when the guard goes. Make and destroy guards on one thread
 // (nested guards share the flag); interrupted() may be asked from any.
 #pragma once
 
@@ -11,20 +13,30 @@ namespace stridewell::cli {
 
 class InterruptGuard {
  public:
-  InterruptGuard();
+  enum class Signals {
+    kInterrupt,                // SIGINT
+    kInterruptAndTermination,  // SIGINT, SIGTERM and SIGHUP
+  };
+
+  explicit InterruptGuard(Signals signals = Signals::kInterrupt);
   ~InterruptGuard();
   InterruptGuard(const InterruptGuard&) = delete;
   InterruptGuard& operator=(const InterruptGuard&) = delete;
 
-  // Ctrl-C was pressed since the outermost guard was made.
+  // A guarded signal arrived since the outermost guard was made.
   bool interrupted() const;
-  // False when the handler could not be installed (Ctrl-C then ends the
-  // program as it would without a guard).
-  bool installed() const { return installed_; }
+  // The first guarded signal that arrived (SIGINT, SIGTERM, SIGHUP), or 0.
+  static int signalSeen();
+  // False when the SIGINT handler could not be installed (Ctrl-C then ends
+  // the program as it would without a guard).
+  bool installed() const { return installed_[0]; }
 
  private:
-  struct sigaction previous_ {};
-  bool installed_ = false;
+  static constexpr int kMostSignals = 3;
+  int signals_[kMostSignals] = {};
+  int signalCount_ = 0;
+  struct sigaction previous_[kMostSignals] {};
+  bool installed_[kMostSignals] = {};
 };
 
 }  // namespace stridewell::cli

@@ -281,7 +281,9 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
     progress.clearLine();
     ui.attachProgress(nullptr);
   }
-  if (outcome.status == ProfitLossStatus::kFailed) return kExitCannotOpen;
+  if (outcome.status == ProfitLossStatus::kFailed) {
+    return model->loadFault() == SimModel::LoadFault::kDamaged ? kExitBadInput : kExitCannotOpen;
+  }
   if (outcome.status == ProfitLossStatus::kCancelled) {
     err << "stridewell pl: cancelled\n";
     return kExitBadInput;

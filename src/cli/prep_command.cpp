@@ -149,11 +149,16 @@ std::string_view PrepCommand::description() const {
          "beside the program (\"Default\"); an existing SIM of that name is only\n"
          "over-written after a Yes (--yes answers it). With --seed the random\n"
          "starting weights can be drawn again exactly. Ctrl-C cancels, removing\n"
-         "the new starting weights and patterns.\n"
+         "the new starting weights and patterns. A run that yields no pattern (an\n"
+         "empty dataset, one damaged at its first race, or criteria that no race\n"
+         "meets) is refused and leaves the previous preparation as it was.\n"
          "\n"
-         "Exit status: 0 when the preparation is complete, 1 when it was declined,\n"
-         "cancelled or failed, 2 for usage errors, refused names and a dataset or\n"
-         "SIM that cannot be opened.\n";
+         "Exit status: 0 when the preparation is complete, 1 when no race gave a\n"
+         "pattern, the starting SIM is damaged or the dataset is damaged (the\n"
+         "preparation then covers the races before the damage), 2 for usage errors,\n"
+         "refused names and a dataset, SIM or TRAINDATA file that cannot be opened\n"
+         "or written, 3 when the over-write question was answered No or the run was\n"
+         "cancelled.\n";
 }
 
 std::span<const OptionSpec> PrepCommand::options() const {
@@ -180,7 +185,7 @@ int PrepCommand::run(const ParsedOptions& options, std::ostream& out, std::ostre
     case PrepCheck::kSameAsStart:
       return kExitUsage;
     case PrepCheck::kDeclined:
-      return kExitBadInput;
+      return kExitDeclined;
   }
 
   SettingsStore store(SettingsStore::defaultFile(), &ui);
@@ -192,12 +197,17 @@ int PrepCommand::run(const ParsedOptions& options, std::ostream& out, std::ostre
   ui.attachProgress(nullptr);
   switch (result.outcome) {
     case PrepOutcome::kDone:
-      return kExitOk;
+      // A damaged dataset was used up to the damage: the preparation covers
+      // the races before it, and the status says it is not the whole set.
+      return result.damagedDataset ? kExitBadInput : kExitOk;
     case PrepOutcome::kNotStarted:
-      return kExitCannotOpen;
-    case PrepOutcome::kCancelled:
     case PrepOutcome::kFailed:
+      return kExitCannotOpen;
+    case PrepOutcome::kDamagedStart:
+    case PrepOutcome::kNoPatterns:
       return kExitBadInput;
+    case PrepOutcome::kCancelled:
+      return kExitDeclined;
   }
   return kExitBadInput;
 }

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <csignal>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "app/workspace.h"
+#include "cli/interrupt_guard.h"
 #include "cli/terminal_interaction.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
@@ -47,11 +49,14 @@ int exitStatusOf(TrainStart start) {
     case TrainStart::kReady:
       return kExitOk;
     case TrainStart::kDeclined:
+      return kExitDeclined;
     case TrainStart::kDamagedTrainInfo:
+    case TrainStart::kNoPatterns:
     case TrainStart::kCannotLoadWeights:
       return kExitBadInput;
     case TrainStart::kNoTrainingData:
     case TrainStart::kNoTrainInfo:
+    case TrainStart::kCannotSave:
     case TrainStart::kUnusableModel:
       return kExitCannotOpen;
   }
@@ -72,15 +77,18 @@ std::string_view TrainCommand::description() const {
          "the network as all ordered choices of five of its horses and then changes\n"
          "each weight once. The run starts from TRAINDATA/train.SIM (the prepared start,\n"
          "or where the last run ended) and at its end saves the weights there and to\n"
-         "the SIM's file in the SIM folder. Ctrl-C stops after the current choice of\n"
-         "five and saves the weights as they were after the last whole pass; running\n"
-         "the command again continues from there (\"Train More\"), for the prepared\n"
+         "the SIM's file in the SIM folder. Before the first pass it makes sure both\n"
+         "files can be written, so that a full disk or an unwritable folder shows at\n"
+         "once. Ctrl-C, SIGTERM and SIGHUP stop after the current choice of five and\n"
+         "save the weights as they were after the last whole pass; running the\n"
+         "command again continues from there (\"Train More\"), for the prepared\n"
          "number of passes or for --passes.\n"
          "\n"
-         "Exit status: 0 when the run completed or was stopped and its weights were\n"
-         "saved, 1 when the question was answered No, the train information is damaged,\n"
+         "Exit status: 0 when the run completed and its weights were saved, 1 when\n"
+         "the train information is damaged, the preparation holds no pattern,\n"
          "train.SIM cannot be loaded or the pattern file cannot be read, 2 when nothing\n"
-         "was prepared, the weights cannot be saved or the command line is wrong.\n";
+         "was prepared, the weights cannot be saved or the command line is wrong, 3\n"
+         "when the question was answered No or the run was stopped (its weights saved).\n";
 }
 
 std::span<const OptionSpec> TrainCommand::options() const {
@@ -121,6 +129,9 @@ int TrainCommand::run(const ParsedOptions& options, std::ostream& out, std::ostr
   if (prepared.start != TrainStart::kReady) return exitStatusOf(prepared.start);
   const int passes = prepared.job.passes;
 
+  // From here on a termination or hang-up stops the run as Ctrl-C does, so
+  // that the passes done are saved rather than lost.
+  const InterruptGuard terminationGuard(InterruptGuard::Signals::kInterruptAndTermination);
   TerminalProgress progress;
   ui.attachProgress(&progress);
   TrainingSession session;
@@ -171,6 +182,17 @@ int TrainCommand::run(const ParsedOptions& options, std::ostream& out, std::ostr
 
   if (outcome.end == TrainingEnd::kFailed) return kExitBadInput;
   if (!outcome.saved) return kExitCannotOpen;
+  if (outcome.end == TrainingEnd::kStopped) {
+    const int signal = InterruptGuard::signalSeen();
+    const char* by = signal == SIGTERM  ? " by SIGTERM"
+                     : signal == SIGHUP ? " by SIGHUP"
+                     : signal == SIGINT ? " by Ctrl-C"
+                                        : "";
+    err << "stridewell train: stopped" << by << " after " << outcome.passesDone << " of " << passes
+        << " passes; the weights are saved to " << prepared.job.trainWeightsFile.string() << " and "
+        << prepared.job.targetWeightsFile.string() << "\n";
+    return kExitDeclined;
+  }
   return kExitOk;
 }
 

@@ -54,9 +54,18 @@ class SimModel {
   // little-endian doubles. Saving replaces the file only after the new one
   // is completely written; a failed save leaves the old file as it was.
   bool saveWeights(const std::filesystem::path& path);
-  // A failed load (missing or short file) changes nothing; bytes after the
-  // last weight are ignored.
+  // A failed load (missing, short or damaged file) changes nothing; bytes
+  // after the last weight are ignored. A file holding a value that is not a
+  // finite number (NaN, infinity) is damaged: such a net scores nothing.
   bool loadWeights(const std::filesystem::path& path);
+  // Why the last load failed, naming the file (and for a damaged file the
+  // first bad value and where it sits); empty after a good load.
+  enum class LoadFault { kNone, kCannotOpen, kDamaged };
+  LoadFault loadFault() const { return loadFault_; }
+  const std::string& loadProblem() const { return loadProblem_; }
+  // The weights file's bytes for the current weights (empty without a net),
+  // for a caller that puts them in place itself.
+  std::string weightsFileBytes();
 
   // Runs the network over `inputs` (inputCount floats, read in place) and
   // returns the output activations, valid until the next pass. Empty when
@@ -129,6 +138,10 @@ class SimModel {
   size_t slot(int32_t unit) const { return static_cast<size_t>(unit - inputCount_); }
   bool messagesWanted() const { return logStream_ != nullptr || static_cast<bool>(callback_); }
   [[gnu::format(printf, 2, 3)]] void logFormatted(const char* format, ...);
+  void fillFileBuffer();
+  bool failLoad(LoadFault fault, std::string problem);
+  // Where the value at `index` of the weights file sits, in words.
+  std::string describeParameter(size_t index) const;
 
   MwcRandom random_;
   MessageCallback callback_;
@@ -153,6 +166,8 @@ class SimModel {
   TrainingState training_;
   // Holds a weights file's doubles until all of them have been read.
   std::vector<double> fileBuffer_;
+  LoadFault loadFault_ = LoadFault::kNone;
+  std::string loadProblem_;
 };
 
 }  // namespace stridewell

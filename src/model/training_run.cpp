@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "app/interaction.h"
+#include "app/replacement_file.h"
 #include "model/sim_shape.h"
 
 namespace stridewell {
@@ -61,6 +62,21 @@ TrainInfoRead readTrainInfo(const std::filesystem::path& file, TrainInfo& info, 
   return TrainInfoRead::kOk;
 }
 
+bool trialWrite(const std::filesystem::path& target, size_t size, std::string& problem) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(target, ignored)) {
+    problem = "Cannot save " + target.string() + ": it is a folder";
+    return false;
+  }
+  // The same kind of temporary file the save itself writes and renames;
+  // unlinked again when `trial` goes.
+  ReplacementFile trial(target.string());
+  trial.write(std::string(size, '\0'));
+  if (trial.ok()) return true;
+  problem = "Cannot save " + target.string() + " (" + trial.problem() + ")";
+  return false;
+}
+
 TrainPreparation prepareTraining(const std::filesystem::path& trainDataFolder, SimModel& model,
                                  UserInteraction& ui, const TrainCommandOptions& options) {
   TrainPreparation result;
@@ -97,15 +113,34 @@ TrainPreparation prepareTraining(const std::filesystem::path& trainDataFolder, S
   job.simName = info.simName;
   job.passes = options.passesOverride > 0 ? options.passesOverride : info.passes;
   job.patternCount = info.patternCount;
+  // Passes over no pattern change nothing but would report a finished SIM.
+  const auto patternBytes = std::filesystem::file_size(job.patternFile, ignored);
+  if (info.patternCount == 0 || patternBytes == static_cast<std::uintmax_t>(-1) ||
+      patternBytes < sizeof(PatternRecord)) {
+    ui.error("The preparation holds no pattern to train on (" + job.patternFile.string() + " holds " +
+             std::to_string(patternBytes == static_cast<std::uintmax_t>(-1) ? 0 : patternBytes) +
+             " bytes, the train information counts " + std::to_string(info.patternCount) +
+             " patterns) - do prep first with races that give patterns");
+    result.start = TrainStart::kNoPatterns;
+    return result;
+  }
 
   if (!model.hasTrainingState() || !hasSimShape(model)) {
     ui.error("Error during SIM init");
     result.start = TrainStart::kUnusableModel;
     return result;
   }
+  // Both saves at the end of the run, tried now.
+  for (const std::filesystem::path& file : {job.trainWeightsFile, job.targetWeightsFile}) {
+    if (!trialWrite(file, kSimWeightsFileBytes, problem)) {
+      ui.error(problem + " - nothing was trained");
+      result.start = TrainStart::kCannotSave;
+      return result;
+    }
+  }
   if (std::filesystem::exists(job.trainWeightsFile, ignored)) {
     if (!model.loadWeights(job.trainWeightsFile)) {
-      ui.error("Error loading SIM data");
+      ui.error("Error loading SIM data\n" + model.loadProblem());
       result.start = TrainStart::kCannotLoadWeights;
       return result;
     }

@@ -42,6 +42,8 @@ enum class TrainStart {
   kNoTrainingData,     // no SIMPAT.DAT
   kNoTrainInfo,        // no TVARS.DAT
   kDamagedTrainInfo,   // TVARS.DAT refused by readTrainInfo
+  kNoPatterns,         // the preparation holds no pattern to train on
+  kCannotSave,         // the weights could not be saved where the run saves them
   kCannotLoadWeights,  // train.SIM exists but does not load
   kUnusableModel,      // the model lacks the program's shape or training state
 };
@@ -52,12 +54,22 @@ struct TrainPreparation {
 };
 
 // Steps 1-4 of the Train command on the user-interface thread: asks
-// "Train?", checks the pattern file and the train information, and loads the
-// train weights file into `model` (or, when there is none, starts from
-// random weights and saves them there). Every refusal is shown through `ui`
-// and leaves `model` unused; only kReady may start a thread.
+// "Train?", checks the pattern file and the train information (a
+// preparation without a pattern is refused), makes sure both weights files
+// can be written (a trial write of a file of their size beside each, then
+// removed, so that a full disk or an unwritable folder shows before the
+// first pass rather than after the last), and loads the train weights file
+// into `model` (or, when there is none, starts from random weights and
+// saves them there). Every refusal is shown through `ui` and leaves `model`
+// unused; only kReady may start a thread.
 TrainPreparation prepareTraining(const std::filesystem::path& trainDataFolder, SimModel& model,
                                  UserInteraction& ui, const TrainCommandOptions& options);
+
+// Whether a file of `size` bytes can be written beside `target` and put in
+// its place: a temporary file in the target's folder is written and removed.
+// False, with `problem` naming the file and the system's reason, when it
+// cannot, or when `target` is a folder.
+bool trialWrite(const std::filesystem::path& target, size_t size, std::string& problem);
 
 // Makes the record trainer for a run on the training thread.
 using RecordTrainerFactory =

@@ -107,6 +107,7 @@ PatternRun writePatterns(const RaceCriteria& criteria, std::istream& dataset, co
     }
   }
   run.damage = reader.problem();
+  run.racesRead = reader.racesRead();
   run.patterns = written;
   return run;
 }

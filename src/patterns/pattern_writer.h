@@ -44,6 +44,7 @@ PatternBuild buildPattern(const RaceProfile& profile, const RaceResult& result, 
 struct PatternRun {
   int64_t patterns = -1;  // records written, or -1 when the run failed or was cancelled
   int races = 0;          // races that met the criteria and had a track condition
+  int racesRead = 0;      // sound races read from the dataset, whatever the criteria
   bool cancelled = false;
   std::string damage;  // the reader's sentence when the dataset ended in a damaged race
 };

@@ -52,6 +52,29 @@ void removeFile(const std::string& path) {
   std::filesystem::remove(path, ignored);
 }
 
+template <typename Discard>
+PrepResult failAfterRun(PrepResult result, const Discard& discard) {
+  discard();
+  result.outcome = PrepOutcome::kFailed;
+  return result;
+}
+
+// Why a run over `dataset` wrote no pattern.
+std::string noPatternReason(const std::string& dataset, const PatternRun& run) {
+  const std::string name = "dataset " + dataset;
+  if (!run.damage.empty() && run.races == 0) return run.damage + ".";
+  if (run.racesRead == 0) return "The " + name + " holds no race.";
+  if (run.races == 0) {
+    return "No race of the " + name + " met the criteria with a known track condition (" +
+           std::to_string(run.racesRead) + (run.racesRead == 1 ? " race read)." : " races read).");
+  }
+  std::string reason = "No race of the " + name + " that met the criteria gave a pattern (" +
+                       std::to_string(run.races) + (run.races == 1 ? " race" : " races") +
+                       " met them; a race needs 5 to 12 finishers).";
+  if (!run.damage.empty()) reason += " " + run.damage + ".";
+  return reason;
+}
+
 bool startingWeights(const PrepRequest& request, const Workspace& workspace, SimModel& model) {
   if (!model.defined() || !hasSimShape(model)) {
     if (defineSimShape(model) == 0) return false;
@@ -131,25 +154,28 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
   }
 
   if (!startingWeights(request, workspace, model)) {
-    ui.error(kPrepInitFailed);
+    // A start SIM that did not load says why (its file, and the bad value
+    // of a damaged one).
+    const std::string problem = request.startSim.empty() ? std::string() : model.loadProblem();
+    ui.error(problem.empty() ? std::string(kPrepInitFailed) : std::string(kPrepInitFailed) + "\n" + problem);
+    if (!request.startSim.empty() && model.loadFault() == SimModel::LoadFault::kDamaged) {
+      result.outcome = PrepOutcome::kDamagedStart;
+    }
     return result;
   }
+  // Each file is written beside its target and put in place only once a
+  // whole preparation exists: a run that ends early or yields no pattern
+  // leaves the previous preparation as it was until then.
   const std::string trainWeights = joinPath(workspace.trainData, kTrainWeightsFileName);
-  // saveWeights replaces the file only when the new one is whole, so a
-  // failure here leaves the previous train.SIM in place.
-  if (!model.saveWeights(trainWeights)) {
-    ui.error(kPrepSaveFailed);
+  ReplacementFile weights(trainWeights);
+  weights.write(model.weightsFileBytes());
+  if (!weights.ok()) {
+    ui.error(std::string(kPrepSaveFailed) + "\n" + weights.problem());
     return result;
   }
 
   progress.setText(kPrepProgressText);
   const std::string patternPath = joinPath(workspace.trainData, kPatternFileName);
-  // The old patterns go now, as a truncation would take them: whatever ends
-  // this run, no SIMPAT.DAT of an earlier preparation stays beside the new
-  // train.SIM. The new one is written under a temporary name and put in
-  // place last, after TVARS.DAT, so a run killed part-way leaves no pattern
-  // file and training asks for a new preparation.
-  removeFile(patternPath);
   ReplacementFile patterns(patternPath);
   const PatternRun run = writePatterns(request.criteria, dataset, datasetFile, patterns, ui, progress);
   dataset.close();
@@ -164,6 +190,15 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
     result.outcome = run.cancelled ? PrepOutcome::kCancelled : PrepOutcome::kFailed;
     return result;
   }
+  if (run.patterns == 0) {
+    // Nothing to train on: the previous preparation stays whole, and the
+    // user learns why this one gave nothing.
+    ui.error(noPatternReason(request.dataset, run) +
+             " Nothing was prepared; TRAINDATA keeps the previous preparation.");
+    result.outcome = PrepOutcome::kNoPatterns;
+    result.damagedDataset = !run.damage.empty();
+    return result;
+  }
 
   TrainInfo info;
   std::memset(static_cast<void*>(&info), 0, sizeof info);
@@ -172,25 +207,37 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
   std::memcpy(info.simName, name.data(), name.size());
   info.passes = request.passes;
   info.patternCount = static_cast<int32_t>(run.patterns);
-  std::string reason;
+  ReplacementFile infoFile(joinPath(workspace.trainData, kTrainInfoFileName));
+  infoFile.write(std::string_view(reinterpret_cast<const char*>(&info), sizeof info));
+  if (!infoFile.ok()) {
+    ui.error(std::string(kTrainInfoFailed) + "\n" + infoFile.problem());
+    return failAfterRun(result, discard);
+  }
+
+  // In place: the old patterns go first, so that a run killed between the
+  // renames leaves no pattern file and training asks for a new preparation;
+  // the new patterns come last, after the weights and the train information
+  // they belong with.
+  removeFile(patternPath);
+  if (!weights.replaceTarget()) {
+    ui.error(std::string(kPrepSaveFailed) + "\n" + weights.problem());
+    return failAfterRun(result, discard);
+  }
   // Without its train information the new patterns and weights are no
   // matched set: they go too, so training never runs them against the
   // count and target of an earlier preparation.
-  if (!replaceFileContents(joinPath(workspace.trainData, kTrainInfoFileName), &info, sizeof info, reason)) {
-    ui.error(kTrainInfoFailed);
-    discard();
-    result.outcome = PrepOutcome::kFailed;
-    return result;
+  if (!infoFile.replaceTarget()) {
+    ui.error(std::string(kTrainInfoFailed) + "\n" + infoFile.problem());
+    return failAfterRun(result, discard);
   }
   if (!patterns.replaceTarget()) {
-    ui.error(kPatternFileWriteFailed);
-    discard();
-    result.outcome = PrepOutcome::kFailed;
-    return result;
+    ui.error(std::string(kPatternFileWriteFailed) + "\n" + patterns.problem());
+    return failAfterRun(result, discard);
   }
   if (!run.damage.empty()) ui.warning(run.damage + "; the patterns cover the races before it.");
   result.outcome = PrepOutcome::kDone;
   result.patterns = run.patterns;
+  result.damagedDataset = !run.damage.empty();
   ui.notice(kPrepCompleteCaption,
             std::to_string(run.patterns) + " patterns (" + std::to_string(run.races) + " races)");
   return result;

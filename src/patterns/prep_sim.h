@@ -3,7 +3,8 @@
 // weights (train.SIM), one pattern per usable race of the dataset
 // (SIMPAT.DAT) and what to train, how long and where to save it
 // (TVARS.DAT). Only one preparation exists at a time; each replaces the
-// last. Runs on the thread of the command that calls it.
+// last, except that a run that yields no pattern leaves the last in place.
+// Runs on the thread of the command that calls it.
 #pragma once
 
 #include <cstdint>
@@ -72,23 +73,28 @@ PrepCheck checkPrepRequest(const PrepRequest& request, const Workspace& workspac
 
 enum class PrepOutcome {
   kDone,
-  kNotStarted,  // the dataset, the starting SIM or the train weights failed; TRAINDATA unchanged
-  kCancelled,   // train.SIM and SIMPAT.DAT removed
-  kFailed,      // a pattern or train info file failed; train.SIM and SIMPAT.DAT removed
+  kNotStarted,    // the dataset, the starting SIM or the train weights failed; TRAINDATA unchanged
+  kDamagedStart,  // the starting SIM is damaged (short, or values that are not numbers); TRAINDATA unchanged
+  kNoPatterns,    // no race gave a pattern; TRAINDATA unchanged
+  kCancelled,     // train.SIM and SIMPAT.DAT removed
+  kFailed,        // a pattern or train info file failed; train.SIM and SIMPAT.DAT removed
 };
 
 struct PrepResult {
   PrepOutcome outcome = PrepOutcome::kNotStarted;
   int64_t patterns = 0;
   int races = 0;
+  bool damagedDataset = false;  // reading stopped at a damaged race; the patterns cover those before it
 };
 
 // The preparation for an accepted request. Stores the dataset name as the
 // one to offer next time (when `settings` is given), opens the dataset,
 // puts the starting weights in `model` (defined with the SIM shape when it
 // is not) and saves them as train.SIM, writes the patterns and the train
-// information, and ends with the notice "Prep complete". Every failure is
-// shown through `ui`; Cancel in `progress` shows "User aborted.".
+// information, and ends with the notice "Prep complete". The three files
+// are written beside their targets and put in place only when at least one
+// pattern was written. Every failure is shown through `ui`; Cancel in
+// `progress` shows "User aborted.".
 PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimModel& model,
                    UserInteraction& ui, ProgressSink& progress, SettingsStore* settings = nullptr);
 

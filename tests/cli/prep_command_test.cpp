@@ -52,7 +52,7 @@ class PrepCommandTest : public ::testing::Test {
 TEST_F(PrepCommandTest, ChoicesReachThePreparation) {
   struct Case {
     std::vector<std::string> args;
-    std::string complete;
+    std::string complete;  // empty: no race gave a pattern, refused
     char passes;
   };
   const Case cases[] = {
@@ -63,15 +63,21 @@ TEST_F(PrepCommandTest, ChoicesReachThePreparation) {
       {{"Races", "Gamma", "--condition", "Dry tracks only", "--pressure", "very-high"},
        "Prep complete: 2 patterns (2 races)\n",
        50},
-      {{"Races", "Gamma", "--pressure", "medium", "--class", "maiden-special-weight"},
-       "Prep complete: 0 patterns (0 races)\n",
-       10},
-      {{"Races", "Gamma", "--track", "AQ"}, "Prep complete: 0 patterns (0 races)\n", 25},
+      {{"Races", "Gamma", "--pressure", "medium", "--class", "maiden-special-weight"}, "", 10},
+      {{"Races", "Gamma", "--track", "AQ"}, "", 25},
   };
   for (const Case& c : cases) {
+    const std::string before = readBytes(train("TVARS.DAT"));
     const test::CommandRun run = runCommand(PrepCommand(), c.args);
+    EXPECT_EQ(run.out, c.complete) << c.args.back();
+    if (c.complete.empty()) {
+      // The previous preparation stays as it was.
+      EXPECT_EQ(run.status, kExitBadInput) << run.err;
+      EXPECT_NE(run.err.find("No race of the dataset Races met the criteria"), std::string::npos) << run.err;
+      EXPECT_EQ(readBytes(train("TVARS.DAT")), before);
+      continue;
+    }
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, c.complete) << c.args[0];
     const std::string info = readBytes(train("TVARS.DAT"));
     ASSERT_EQ(info.size(), 528u);
     EXPECT_EQ(info[520], c.passes);
@@ -80,6 +86,51 @@ TEST_F(PrepCommandTest, ChoicesReachThePreparation) {
   // The dataset as the list spells it is offered next time.
   const SettingsStore settings(user_.settingsFile().string());
   EXPECT_EQ(settings.read(setting::kTrainDataset, ""), "Races");
+}
+
+// A run that gives no pattern is refused (exit 1) and keeps the previous
+// preparation byte for byte; so does a cancelled question (exit 3).
+TEST_F(PrepCommandTest, NoPatternKeepsThePreviousPreparation) {
+  ASSERT_EQ(runCommand(PrepCommand(), {"Races", "Gamma", "--seed", "7"}).status, 0);
+  const std::string weights = readBytes(train("train.SIM"));
+  const std::string patterns = readBytes(train("SIMPAT.DAT"));
+  const std::string info = readBytes(train("TVARS.DAT"));
+  ASSERT_FALSE(patterns.empty());
+  std::ofstream(user_.workspace() / "DATASETS" / "Empty.DSI").close();
+  std::ofstream(user_.workspace() / "DATASETS" / "Junk.DSI") << std::string(40, '\xff');
+  std::ofstream(sim("Delta.SIM")) << "trained";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"Empty", "Gamma"}, kExitBadInput, "The dataset Empty holds no race."},
+      {{"Junk", "Gamma"}, kExitBadInput, "Junk.DSI: race 1 is damaged"},
+      {{"Races", "Gamma", "--track", "ZZZ"}, kExitBadInput, "No race of the dataset Races met the criteria"},
+      {{"--no", "Races", "Delta"}, kExitDeclined, "A SIM with that name already exists; over-write?"},
+  };
+  for (const Case& c : cases) {
+    const test::CommandRun run = runCommand(PrepCommand(), c.args);
+    EXPECT_EQ(run.status, c.status) << c.args[0] << ": " << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args[0] << ": " << run.err;
+    EXPECT_EQ(run.out.find("Prep complete"), std::string::npos) << c.args[0];
+    EXPECT_TRUE(readBytes(train("train.SIM")) == weights) << c.args[0];
+    EXPECT_TRUE(readBytes(train("SIMPAT.DAT")) == patterns) << c.args[0];
+    EXPECT_TRUE(readBytes(train("TVARS.DAT")) == info) << c.args[0];
+  }
+}
+
+// A dataset damaged after some sound races still gives its patterns, but
+// the status says the preparation does not cover the whole dataset.
+TEST_F(PrepCommandTest, DamagedDatasetPreparesTheRacesBeforeTheDamage) {
+  const fs::path dataset = user_.workspace() / "DATASETS" / "Races.DSI";
+  fs::resize_file(dataset, fs::file_size(dataset) - 1);
+  const test::CommandRun run = runCommand(PrepCommand(), {"Races", "Gamma"});
+  EXPECT_EQ(run.status, kExitBadInput) << run.err;
+  EXPECT_EQ(run.out, "Prep complete: 2 patterns (3 races)\n");
+  EXPECT_NE(run.err.find("race 4 is damaged"), std::string::npos) << run.err;
+  EXPECT_EQ(readBytes(train("TVARS.DAT")).size(), 528u);
 }
 
 TEST_F(PrepCommandTest, SeedRepeatsTheStartingWeights) {
@@ -94,7 +145,7 @@ TEST_F(PrepCommandTest, SeedRepeatsTheStartingWeights) {
 TEST_F(PrepCommandTest, ExistingSimNeedsAYes) {
   std::ofstream(sim("Gamma.SIM")) << "trained";
   const test::CommandRun refused = runCommand(PrepCommand(), {"Races", "gamma"});
-  EXPECT_EQ(refused.status, kExitBadInput);
+  EXPECT_EQ(refused.status, kExitDeclined);
   EXPECT_NE(refused.err.find("A SIM with that name already exists; over-write?"), std::string::npos)
       << refused.err;
   EXPECT_FALSE(fs::exists(train("TVARS.DAT")));
@@ -118,7 +169,7 @@ TEST_F(PrepCommandTest, UsageErrorsAndRefusals) {
       {{"Races", "Alpha", "--start", "Alpha"}, "stridewell prep: error: Starting point and target SIM cannot be identical."},
       {{"Races", "Gamma", "--start", "Nobody"}, "there is no SIM named 'Nobody'"},
       {{"Races", "Gamma", "--pressure", "extreme"}, "--pressure must be low, medium, high or very-high"},
-      {{"Races", "Gamma", "--class", "Claiming"}, ""},  // valid: checked to succeed below
+      {{"Races", "Gamma", "--class", "Claiming"}, ""},  // valid: checked to run below
       {{"Races", "Gamma", "--distance", "long"}, "--distance must be all, routes or sprints"},
       {{"Races", "Gamma", "--surface", "grass"}, "--surface must be all, turf, dirt or synthetic"},
       {{"Races", "Gamma", "--condition", "muddy"}, "--condition must be all, wet or dry"},
@@ -133,7 +184,9 @@ TEST_F(PrepCommandTest, UsageErrorsAndRefusals) {
     const test::CommandRun run = runCommand(PrepCommand(), c.args);
     const std::string shown = c.args.empty() ? "(none)" : c.args.back();
     if (c.message.empty()) {
-      EXPECT_EQ(run.status, 0) << shown << run.err;
+      // Accepted and run: no race of the test's dataset is a claiming race.
+      EXPECT_EQ(run.status, kExitBadInput) << shown << run.err;
+      EXPECT_NE(run.err.find("No race of the dataset Races met the criteria"), std::string::npos) << run.err;
       continue;
     }
     EXPECT_EQ(run.status, kExitUsage) << shown;

@@ -4,11 +4,15 @@
 #include "cli/train_command.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli_test_support.h"
@@ -26,26 +30,27 @@ class TrainCommandTest : public ::testing::Test {
   fs::path trainData() const { return user_.workspace() / "TRAINDATA"; }
   fs::path target() const { return user_.workspace() / "SIM" / "Alpha.SIM"; }
 
-  // What `stridewell prep` leaves: two races of 5 and 6 horses.
-  void prepare(int32_t passes) {
+  // What `stridewell prep` leaves: two races of 5 and 6 horses (or none).
+  void prepare(int32_t passes, int records = 2, const fs::path& targetPath = {}) {
     fs::create_directories(trainData());
     fs::create_directories(target().parent_path());
-    std::vector<PatternRecord> records(2);
-    for (int r = 0; r < 2; ++r) {
-      records[r].horseCount = 5 + r;
-      for (int k = 0; k < records[r].horseCount; ++k) {
+    std::vector<PatternRecord> patterns(static_cast<size_t>(records));
+    for (int r = 0; r < records; ++r) {
+      patterns[r].horseCount = 5 + r;
+      for (int k = 0; k < patterns[r].horseCount; ++k) {
         for (int i = 0; i < 85; ++i)
-          records[r].horses[k].inputs[i] = static_cast<float>((k * 85 + i) % 7) * 0.3f - 0.9f;
-        records[r].horses[k].finishPosition = records[r].horseCount - k;
+          patterns[r].horses[k].inputs[i] = static_cast<float>((k * 85 + i) % 7) * 0.3f - 0.9f;
+        patterns[r].horses[k].finishPosition = patterns[r].horseCount - k;
       }
     }
     std::ofstream(trainData() / "SIMPAT.DAT", std::ios::binary)
-        .write(reinterpret_cast<const char*>(records.data()), sizeof(PatternRecord) * records.size());
+        .write(reinterpret_cast<const char*>(patterns.data()), sizeof(PatternRecord) * patterns.size());
     TrainInfo info{};
-    std::strncpy(info.targetPath, target().c_str(), sizeof info.targetPath - 1);
+    const fs::path to = targetPath.empty() ? target() : targetPath;
+    std::strncpy(info.targetPath, to.c_str(), sizeof info.targetPath - 1);
     std::strncpy(info.simName, "Alpha", sizeof info.simName - 1);
     info.passes = passes;
-    info.patternCount = 2;
+    info.patternCount = records;
     std::ofstream(trainData() / "TVARS.DAT", std::ios::binary)
         .write(reinterpret_cast<const char*>(&info), sizeof info);
   }
@@ -63,7 +68,7 @@ TEST_F(TrainCommandTest, NothingPrepared) {
 TEST_F(TrainCommandTest, DeclinedQuestionTrainsNothing) {
   prepare(2);
   const test::CommandRun run = runCommand(TrainCommand(), {"--no"});
-  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.status, kExitDeclined);
   EXPECT_FALSE(fs::exists(trainData() / "train.SIM"));
   EXPECT_FALSE(fs::exists(target()));
 }
@@ -105,6 +110,85 @@ TEST_F(TrainCommandTest, DamagedTrainInfoIsRefused) {
                          " is damaged (it holds 100 of 528 bytes) - do prep first"),
             std::string::npos)
       << run.err;
+}
+
+TEST_F(TrainCommandTest, EmptyPreparationIsRefused) {
+  prepare(2, 0);
+  const test::CommandRun run = runCommand(TrainCommand(), {"--yes"});
+  EXPECT_EQ(run.status, kExitBadInput);
+  EXPECT_NE(run.err.find("ERROR: The preparation holds no pattern to train on"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.out.find("COMPLETE"), std::string::npos) << run.out;
+  EXPECT_FALSE(fs::exists(trainData() / "train.SIM"));
+  EXPECT_FALSE(fs::exists(target()));
+}
+
+// A SIM folder that cannot be written shows before the first pass, not
+// after the last; a regular file in the path stops even root.
+TEST_F(TrainCommandTest, UnwritableSimFolderFailsBeforeTheFirstPass) {
+  const fs::path blocker = user_.workspace() / "blocker";
+  prepare(20, 2, blocker / "Alpha.SIM");
+  std::ofstream(blocker) << "a file where the SIM folder should be";
+  const test::CommandRun run = runCommand(TrainCommand(), {"--yes", "--literal"});
+  EXPECT_EQ(run.status, kExitCannotOpen);
+  EXPECT_NE(run.err.find("ERROR: Cannot save " + (blocker / "Alpha.SIM").string() +
+                         " (Cannot create a temporary file in " + blocker.string() +
+                         ": Not a directory) - nothing was trained"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.out.find("[pass 1 of"), std::string::npos) << run.out;
+  EXPECT_FALSE(fs::exists(trainData() / "train.SIM"));
+}
+
+// Ctrl-C, SIGTERM and SIGHUP stop a long run at its next check; the weights
+// are saved to both files and the status says the user stopped it.
+TEST_F(TrainCommandTest, SignalsStopTheRunAndSaveIt) {
+  struct Case {
+    int signal;
+    const char* by;  // in the closing line
+  };
+  const Case cases[] = {{SIGTERM, " by SIGTERM"}, {SIGHUP, " by SIGHUP"}, {SIGINT, " by Ctrl-C"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.signal);
+    fs::remove_all(trainData());
+    fs::remove(target());
+    prepare(1000000);
+    // Waits for the run to catch this signal, then sends it; a run that
+    // never catches it gets Ctrl-C instead, so the test ends either way.
+    std::thread sender([&c] {
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+      for (;;) {
+        struct sigaction current {};
+        ::sigaction(c.signal, nullptr, &current);
+        if (current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN) break;
+        if (std::chrono::steady_clock::now() > deadline) {
+          ::kill(::getpid(), SIGINT);
+          return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      // A few passes first, so that there is something to keep.
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      ::kill(::getpid(), c.signal);
+    });
+    const test::CommandRun run = runCommand(TrainCommand(), {"--yes", "--literal"});
+    sender.join();
+    EXPECT_EQ(run.status, kExitDeclined) << run.err;
+    EXPECT_NE(run.out.find("Stridewell 5 - Training stopped by user.\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find(std::string("stridewell train: stopped") + c.by + " after "), std::string::npos)
+        << run.err;
+    ASSERT_TRUE(fs::exists(target()));
+    std::ifstream savedTarget(target(), std::ios::binary),
+        savedTrain(trainData() / "train.SIM", std::ios::binary);
+    const std::string targetBytes{std::istreambuf_iterator<char>(savedTarget), {}};
+    const std::string trainBytes{std::istreambuf_iterator<char>(savedTrain), {}};
+    EXPECT_EQ(targetBytes.size(), 69000u);
+    EXPECT_TRUE(targetBytes == trainBytes);
+    // The handler is given back when the command ends.
+    struct sigaction after {};
+    ::sigaction(c.signal, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, SIG_DFL);
+  }
 }
 
 TEST_F(TrainCommandTest, WrongCommandLines) {

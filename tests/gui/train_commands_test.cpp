@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -165,6 +166,7 @@ class TrainCommandsTest : public QObject {
   void stopTrainingSavesAndHandicappingGoesOn();
   void destroyingTheWindowStopsAndJoinsTheThread();
   void trainRefusesWithoutPreparation();
+  void prepAndTrainRefuseWhatCannotWork();
   void deleteSimAsksAndDeletes();
   void renameSimChecksAsksAndRenames();
   void screenshots();
@@ -475,6 +477,83 @@ void TrainCommandsTest::trainRefusesWithoutPreparation() {
   QCOMPARE(frame.ui.calls().size(), before + 1);
   QCOMPARE(frame.ui.calls().back().text, std::string("Train?"));
   QVERIFY(!TrainingRunner::find(*frame.window)->running());
+}
+
+// A preparation that yields no pattern keeps the previous one; Train refuses
+// an empty preparation, a SIM folder it could not save to and a train.SIM
+// whose values are not all numbers, before any thread starts.
+void TrainCommandsTest::prepAndTrainRefuseWhatCannotWork() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.makeDataset("Sample");
+  const auto readBytes = [](const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const auto writeBytes = [](const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  };
+  writeBytes(frame.trainData("train.SIM"), "old weights");
+  writeBytes(frame.trainData(kPatternFileName), "old patterns");
+  writeBytes(frame.trainData(kTrainInfoFileName), "old train info");
+  whenDialogOpens<PrepSimDialog>([](PrepSimDialog& dialog) {
+    child<QLineEdit>(dialog, "trackEdit")->setText(QStringLiteral("ZZZ"));
+    prepThrough(dialog, QStringLiteral("Gamma"), "pressureLow");
+  });
+  frame.trigger(Command::kPrepSim);
+  QTRY_COMPARE_WITH_TIMEOUT(frame.ui.errors().size(), size_t{1}, kLongWait);
+  QVERIFY2(frame.ui.errors()[0].rfind("No race of the dataset Sample met the criteria", 0) == 0,
+           frame.ui.errors()[0].c_str());
+  QVERIFY(frame.ui.texts(Kind::kNotice).empty());
+  QCOMPARE(readBytes(frame.trainData("train.SIM")), std::string("old weights"));
+  QCOMPARE(readBytes(frame.trainData(kPatternFileName)), std::string("old patterns"));
+  QCOMPARE(readBytes(frame.trainData(kTrainInfoFileName)), std::string("old train info"));
+
+  const fs::path simFile = fs::path(frame.ws().sim) / "Alpha.SIM";
+  const fs::path blocker = fs::path(frame.ws().sim).parent_path() / "blocker";
+  writeBytes(blocker, "a file where a folder should be");
+  std::string nanWeights(69000, '\0');
+  const double nan = std::nan("");
+  std::memcpy(nanWeights.data(), &nan, sizeof nan);
+  struct Case {
+    const char* name;
+    int records;
+    fs::path target;
+    std::string trainWeights;  // "" = none
+    std::string error;         // how the one error starts
+  };
+  const Case cases[] = {
+      {"no pattern", 0, simFile, "", "The preparation holds no pattern to train on"},
+      {"SIM folder is a file", 1, blocker / "Alpha.SIM", "",
+       "Cannot save " + (blocker / "Alpha.SIM").string()},
+      {"train.SIM holds NaN", 1, simFile, nanWeights,
+       "Error loading SIM data\n" + frame.trainData("train.SIM").string() + " is damaged: value 0 "},
+  };
+  for (const Case& c : cases) {
+    PatternRecord record{};
+    record.horseCount = 6;
+    for (int k = 0; k < 6; ++k) record.horses[k].finishPosition = k + 1;
+    const size_t patternBytes = sizeof record * static_cast<size_t>(c.records);
+    writeBytes(frame.trainData(kPatternFileName),
+               std::string(reinterpret_cast<const char*>(&record), patternBytes));
+    TrainInfo info{};
+    std::strncpy(info.targetPath, c.target.c_str(), sizeof info.targetPath - 1);
+    std::strncpy(info.simName, "Alpha", sizeof info.simName - 1);
+    info.passes = 5;
+    info.patternCount = c.records;
+    writeBytes(frame.trainData(kTrainInfoFileName),
+               std::string(reinterpret_cast<const char*>(&info), sizeof info));
+    fs::remove(frame.trainData("train.SIM"));
+    if (!c.trainWeights.empty()) writeBytes(frame.trainData("train.SIM"), c.trainWeights);
+    frame.ui.clear();
+    frame.ui.queueAnswers({true});
+    runTrainCommand(*frame.window, Command::kTrainSim);
+    QVERIFY2(frame.ui.errors().size() == 1, c.name);
+    const std::string shown = std::string(c.name) + ": " + frame.ui.errors()[0];
+    QVERIFY2(frame.ui.errors()[0].rfind(c.error, 0) == 0, shown.c_str());
+    QVERIFY2(!TrainingRunner::find(*frame.window)->running(), c.name);
+    QVERIFY2(!fs::exists(simFile), c.name);
+  }
 }
 
 void TrainCommandsTest::deleteSimAsksAndDeletes() {

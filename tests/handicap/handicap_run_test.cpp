@@ -174,7 +174,8 @@ TEST_F(HandicapRunTest, SimThatCannotBeLoadedStopsTheRun) {
   const HandicapRun result = run({(kExamples / "plain" / "SAX0314.TCF").string()});
   EXPECT_FALSE(result.simLoaded);
   EXPECT_TRUE(result.files.empty());
-  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Error loading SIM"});
+  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Error loading SIM\n" + simPath_ +
+                                                   " holds 68999 bytes of the 69000 a weights file needs"});
   EXPECT_FALSE(fs::exists(joinPath(workspace_.predict, "SAX0314.TXT")));
 }
 

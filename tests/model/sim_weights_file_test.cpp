@@ -99,8 +99,8 @@ TEST_F(WeightsFile, SaveThenLoadIsBitIdentical) {
   // Values a text round trip or a float conversion would change.
   model_.setBias(430, -0.0);
   model_.connectionWeights(431)[7] = std::numeric_limits<double>::denorm_min();
-  model_.connectionWeights(446)[3] = std::bit_cast<double>(uint64_t{0x7FF8DEADBEEF0001});
-  model_.connectionWeights(447)[4] = -std::numeric_limits<double>::infinity();
+  model_.connectionWeights(446)[3] = std::numeric_limits<double>::max();
+  model_.connectionWeights(447)[4] = -std::numeric_limits<double>::denorm_min();
   model_.connectionWeights(440)[100] = 0.1;
   ASSERT_TRUE(model_.saveWeights(path_));
 
@@ -143,6 +143,63 @@ TEST_F(WeightsFile, FileLengths) {
     // included; a good one takes the first 69,000 bytes.
     EXPECT_EQ(parameterBits(target), c.loads ? parameterBits(model_) : before);
   }
+}
+
+// A file of the right length whose values are not all finite numbers is
+// refused, naming the file and the first bad value, and changes nothing.
+TEST_F(WeightsFile, ValuesThatAreNotFiniteAreRefused) {
+  ASSERT_TRUE(model_.saveWeights(path_));
+  const std::string good = readBytes(path_);
+  const auto put = [](std::string bytes, size_t index, double value) {
+    std::memcpy(bytes.data() + index * sizeof value, &value, sizeof value);
+    return bytes;
+  };
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string problem;
+  };
+  const Case cases[] = {
+      {"NaN first", put(good, 0, nan),
+       "value 0 of its 8625 (at byte 0, the bias of hidden unit 1) is NaN (not a number)"},
+      {"+inf last", put(good, 8624, inf),
+       "value 8624 of its 8625 (at byte 68992, the weight from hidden unit 20 to output unit 5) is "
+       "+infinity"},
+      {"-inf in the middle, then NaN", put(put(good, 4000, -inf), 5000, nan),
+       "value 4000 of its 8625 (at byte 32000, the weight from input 166 to hidden unit 10) is -infinity"},
+      {"signalling NaN", put(good, 427, std::bit_cast<double>(uint64_t{0x7FF0000000000001})),
+       "value 427 of its 8625 (at byte 3416, the weight from input 1 to hidden unit 2) is NaN (not a "
+       "number)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path path = folder_.path() / "Hostile.SIM";
+    writeBytes(path, c.bytes);
+    SimModel target(true);
+    target.seedFromClock();
+    ASSERT_EQ(defineSimShape(target), 450);
+    const auto before = parameterBits(target);
+    EXPECT_FALSE(target.loadWeights(path));
+    EXPECT_EQ(target.loadFault(), SimModel::LoadFault::kDamaged);
+    EXPECT_EQ(target.loadProblem(), path.string() + " is damaged: " + c.problem);
+    EXPECT_EQ(parameterBits(target), before);
+    // Defining a net from the file fails the same way.
+    SimModel defined(true);
+    EXPECT_EQ(defineSimShape(defined, path, true), 0);
+    EXPECT_EQ(defined.loadFault(), SimModel::LoadFault::kDamaged);
+  }
+  // A good load afterwards clears the fault.
+  SimModel target(true);
+  ASSERT_EQ(defineSimShape(target), 450);
+  EXPECT_FALSE(target.loadWeights(folder_.path() / "missing.SIM"));
+  EXPECT_EQ(target.loadFault(), SimModel::LoadFault::kCannotOpen);
+  EXPECT_NE(target.loadProblem().find("missing.SIM: No such file or directory"), std::string::npos)
+      << target.loadProblem();
+  EXPECT_TRUE(target.loadWeights(path_));
+  EXPECT_EQ(target.loadFault(), SimModel::LoadFault::kNone);
+  EXPECT_TRUE(target.loadProblem().empty());
 }
 
 TEST_F(WeightsFile, UnreadablePathsChangeNothing) {

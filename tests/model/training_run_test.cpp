@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -149,7 +151,10 @@ TEST_F(TrainingRunTest, RefusalsNameTheirCause) {
        std::string(68999, '\0'),
        true,
        TrainStart::kCannotLoadWeights,
-       {{Kind::kQuery, "Query", "Train?"}, {Kind::kError, "ERROR", "Error loading SIM data"}}},
+       {{Kind::kQuery, "Query", "Train?"},
+        {Kind::kError, "ERROR",
+         "Error loading SIM data\n" + (folder_.path() / "train.SIM").string() +
+             " holds 68999 bytes of the 69000 a weights file needs"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -169,6 +174,110 @@ TEST_F(TrainingRunTest, RefusalsNameTheirCause) {
     EXPECT_EQ(prepareTraining().start, c.start);
     EXPECT_EQ(ui_.calls(), c.calls);
     EXPECT_EQ(parameterBits(model_), before);
+  }
+}
+
+// A preparation without a pattern, weights files that could not be saved
+// at the end and a train.SIM whose values are not all numbers are refused
+// before any pass, with the reason, and leave the model and the files as
+// they were.
+TEST_F(TrainingRunTest, RefusedBeforeTheFirstPass) {
+  std::string good;
+  {
+    SimModel start(true);
+    ASSERT_EQ(defineSimShape(start), kSimUnits);
+    ASSERT_TRUE(start.saveWeights(folder_.path() / "good.SIM"));
+    good = test::readFile(folder_.path() / "good.SIM");
+  }
+  const auto withValue = [&](size_t index, double value) {
+    std::string bytes = good;
+    std::memcpy(bytes.data() + index * sizeof value, &value, sizeof value);
+    return bytes;
+  };
+  const fs::path trainSim = trainWeights();
+  const fs::path simFolder = folder_.path() / "SIM";
+  struct Case {
+    const char* name;
+    int records;                    // in SIMPAT.DAT
+    int count;                      // in TVARS.DAT
+    std::string trainWeightsBytes;  // "" = none
+    fs::path targetPath;
+    std::function<void()> arrange;
+    TrainStart start;
+    std::string error;
+  };
+  const fs::path inFolder = simFolder / "Alpha.SIM";
+  const Case cases[] = {
+      {"no pattern counted or stored", 0, 0, "", inFolder, [] {}, TrainStart::kNoPatterns,
+       "The preparation holds no pattern to train on (" + (trainData() / "SIMPAT.DAT").string() +
+           " holds 0 bytes, the train information counts 0 patterns) - do prep first with races that give "
+           "patterns"},
+      {"patterns stored but none counted", 2, 0, "", inFolder, [] {}, TrainStart::kNoPatterns,
+       "The preparation holds no pattern to train on (" + (trainData() / "SIMPAT.DAT").string() +
+           " holds 8264 bytes, the train information counts 0 patterns) - do prep first with races that give "
+           "patterns"},
+      {"counted but the file is empty", 0, 3, "", inFolder, [] {}, TrainStart::kNoPatterns,
+       "The preparation holds no pattern to train on (" + (trainData() / "SIMPAT.DAT").string() +
+           " holds 0 bytes, the train information counts 3 patterns) - do prep first with races that give "
+           "patterns"},
+      {"SIM folder is a file", 2, 2, "", simFolder / "Alpha.SIM",
+       [&] {
+         fs::remove(simFolder);
+         test::writeFile(simFolder, "not a folder");
+       },
+       TrainStart::kCannotSave,
+       "Cannot save " + (simFolder / "Alpha.SIM").string() + " (Cannot create a temporary file in " +
+           simFolder.string() + ": Not a directory) - nothing was trained"},
+      {"SIM folder missing", 2, 2, "", folder_.path() / "gone" / "Alpha.SIM", [] {}, TrainStart::kCannotSave,
+       "Cannot save " + (folder_.path() / "gone" / "Alpha.SIM").string() +
+           " (Cannot create a temporary file in " + (folder_.path() / "gone").string() +
+           ": No such file or directory) - nothing was trained"},
+      {"target is a folder", 2, 2, "", inFolder, [&] { fs::create_directories(inFolder); },
+       TrainStart::kCannotSave,
+       "Cannot save " + inFolder.string() + ": it is a folder - nothing was trained"},
+      {"train.SIM is a folder", 2, 2, "", inFolder, [&] { fs::create_directories(trainSim); },
+       TrainStart::kCannotSave,
+       "Cannot save " + trainSim.string() + ": it is a folder - nothing was trained"},
+      {"train.SIM starts with NaN", 2, 2, withValue(0, std::nan("")), inFolder, [] {},
+       TrainStart::kCannotLoadWeights,
+       "Error loading SIM data\n" + trainSim.string() +
+           " is damaged: value 0 of its 8625 (at byte 0, the bias of hidden unit 1) is NaN (not a number)"},
+      {"train.SIM ends with +inf", 2, 2, withValue(8624, HUGE_VAL), inFolder, [] {},
+       TrainStart::kCannotLoadWeights,
+       "Error loading SIM data\n" + trainSim.string() +
+           " is damaged: value 8624 of its 8625 (at byte 68992, the weight from hidden unit 20 to output "
+           "unit "
+           "5) is +infinity"},
+      {"train.SIM has -inf in the middle", 2, 2, withValue(4000, -HUGE_VAL), inFolder, [] {},
+       TrainStart::kCannotLoadWeights,
+       "Error loading SIM data\n" + trainSim.string() +
+           " is damaged: value 4000 of its 8625 (at byte 32000, the weight from input 166 to hidden unit 10) "
+           "is "
+           "-infinity"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(folder_.path());
+    fs::create_directories(simFolder);
+    test::writeFile(trainData() / "SIMPAT.DAT", test::recordBytes(makeRecords(c.records)));
+    test::writeFile(trainData() / "TVARS.DAT",
+                    trainInfoBytes(makeTrainInfo(c.targetPath.string(), "Alpha", 2, c.count)));
+    if (!c.trainWeightsBytes.empty()) test::writeFile(trainSim, c.trainWeightsBytes);
+    c.arrange();
+    ui_.clear();
+    const auto before = parameterBits(model_);
+    EXPECT_EQ(prepareTraining({0, false}).start, c.start);
+    EXPECT_EQ(ui_.errors(), std::vector<std::string>{c.error});
+    EXPECT_EQ(parameterBits(model_), before);
+    // Nothing written: no random start, and no trial file left behind.
+    if (c.trainWeightsBytes.empty() && !fs::is_directory(trainSim)) {
+      EXPECT_FALSE(fs::exists(trainSim));
+    }
+    std::vector<std::string> hidden;
+    for (const auto& entry : fs::recursive_directory_iterator(folder_.path())) {
+      if (entry.path().filename().string().front() == '.') hidden.push_back(entry.path().string());
+    }
+    EXPECT_EQ(hidden, std::vector<std::string>{});
   }
 }
 

@@ -236,7 +236,9 @@ TEST_F(PrepSimTest, CompleteRunLeavesAMatchedSet) {
 
 TEST_F(PrepSimTest, StartsFromTheChosenSim) {
   writeSim("Alpha", 77);
-  writeDataset("Races", {});
+  std::vector<std::unique_ptr<Race>> races;
+  races.push_back(raceWithFinishers(6, 2));
+  writeDataset("Races", races);
   PrepRequest r = request("Beta");
   r.startSim = "Alpha";
   NoProgress progress;
@@ -245,17 +247,113 @@ TEST_F(PrepSimTest, StartsFromTheChosenSim) {
 }
 
 TEST_F(PrepSimTest, EmptyDataset) {
+  // Nothing to train on: refused, and nothing of TRAINDATA is made.
   writeDataset("Races", {});
   NoProgress progress;
   const PrepResult result = run(request("Empty"), progress);
-  EXPECT_EQ(result.outcome, PrepOutcome::kDone);
-  EXPECT_EQ(
-      ui_.calls(),
-      (std::vector<RecordingInteraction::Call>{{Kind::kNotice, "Prep complete", "0 patterns (0 races)"}}));
-  const std::string info = readBytes(train("TVARS.DAT"));
-  ASSERT_EQ(info.size(), 528u);
-  EXPECT_EQ(info.substr(524, 4), std::string(4, '\0'));
-  EXPECT_EQ(fs::file_size(train("SIMPAT.DAT")), 0u);
+  EXPECT_EQ(result.outcome, PrepOutcome::kNoPatterns);
+  EXPECT_EQ(ui_.texts(Kind::kNotice), std::vector<std::string>{});
+  ASSERT_EQ(ui_.errors().size(), 1u);
+  EXPECT_EQ(ui_.errors()[0].rfind("The dataset Races holds no race.", 0), 0u) << ui_.errors()[0];
+  EXPECT_EQ(trainDataFiles(), std::vector<std::string>{});
+}
+
+// A run that yields no pattern leaves the previous preparation byte for
+// byte, says why, and leaves no temporary file behind.
+TEST_F(PrepSimTest, RunsWithoutAPatternKeepThePreviousPreparation) {
+  struct Case {
+    const char* name;
+    std::vector<int> finishers;  // one race per entry, dry track
+    bool cutLastByte;
+    const char* track;  // criteria track code, "" for all
+    std::string reason;
+  };
+  const std::string datasetFile = (fs::path(workspace_.datasets) / "Races.DSI").string();
+  const Case cases[] = {
+      {"empty dataset", {}, false, "", "The dataset Races holds no race."},
+      {"damaged at its first race",
+       {6},
+       true,
+       "",
+       datasetFile + ": race 1 is damaged (the file ends inside its result); reading stopped there, after 0 "
+                     "sound races."},
+      {"criteria no race meets",
+       {6, 7},
+       false,
+       "ZZZ",
+       "No race of the dataset Races met the criteria with a known track condition (2 races read)."},
+      {"races too small to give a pattern",
+       {4, 3},
+       false,
+       "",
+       "No race of the dataset Races that met the criteria gave a pattern (2 races met them; a race needs 5 "
+       "to 12 finishers)."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeOldPreparation();
+    std::vector<std::unique_ptr<Race>> races;
+    for (size_t i = 0; i < c.finishers.size(); ++i)
+      races.push_back(raceWithFinishers(c.finishers[i], 2, int(i)));
+    writeDataset("Races", races);
+    if (c.cutLastByte) fs::resize_file(datasetFile, fs::file_size(datasetFile) - 1);
+    ui_.clear();
+    PrepRequest r = request("Gamma");
+    CriteriaChoices choices;
+    choices.trackText = c.track;
+    r.criteria = buildCriteria(choices);
+    NoProgress progress;
+    EXPECT_EQ(run(r, progress).outcome, PrepOutcome::kNoPatterns);
+    EXPECT_EQ(ui_.errors(), std::vector<std::string>{c.reason + " Nothing was prepared; TRAINDATA keeps the "
+                                                                "previous preparation."});
+    EXPECT_TRUE(ui_.texts(Kind::kNotice).empty());
+    EXPECT_EQ(readBytes(train("train.SIM")), "old weights");
+    EXPECT_EQ(readBytes(train("SIMPAT.DAT")), "old patterns");
+    EXPECT_EQ(readBytes(train("TVARS.DAT")), "old train info");
+    EXPECT_EQ(trainDataFiles(), (std::vector<std::string>{"SIMPAT.DAT", "TVARS.DAT", "train.SIM"}));
+  }
+}
+
+// A starting SIM whose values are not all finite is refused before
+// anything is written, naming the file and the first bad value.
+TEST_F(PrepSimTest, DamagedStartingSimIsRefused) {
+  std::vector<std::unique_ptr<Race>> races;
+  races.push_back(raceWithFinishers(6, 2));
+  writeDataset("Races", races);
+  writeSim("Alpha", 77);
+  const std::string good = readBytes(simFile("Alpha"));
+  struct Case {
+    const char* name;
+    size_t index;
+    double value;
+    std::string what;
+  };
+  const Case cases[] = {
+      {"NaN first", 0, std::nan(""),
+       "value 0 of its 8625 (at byte 0, the bias of hidden unit 1) is NaN (not a number)"},
+      {"+inf last", 8624, HUGE_VAL,
+       "value 8624 of its 8625 (at byte 68992, the weight from hidden unit 20 to output unit 5) is "
+       "+infinity"},
+      {"-inf in the middle", 4000, -HUGE_VAL,
+       "value 4000 of its 8625 (at byte 32000, the weight from input 166 to hidden unit 10) is -infinity"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string bytes = good;
+    std::memcpy(bytes.data() + c.index * sizeof(double), &c.value, sizeof(double));
+    writeBytes(simFile("Hostile"), bytes);
+    writeOldPreparation();
+    ui_.clear();
+    PrepRequest r = request("Gamma");
+    r.startSim = "Hostile";
+    NoProgress progress;
+    EXPECT_EQ(run(r, progress).outcome, PrepOutcome::kDamagedStart);
+    EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Error initializing SIM\n" +
+                                                     simFile("Hostile").string() + " is damaged: " + c.what});
+    EXPECT_EQ(readBytes(train("train.SIM")), "old weights");
+    EXPECT_EQ(readBytes(train("SIMPAT.DAT")), "old patterns");
+    EXPECT_EQ(readBytes(train("TVARS.DAT")), "old train info");
+  }
 }
 
 TEST_F(PrepSimTest, CancelHalfwayRemovesWeightsAndPatterns) {
@@ -280,12 +378,16 @@ TEST_F(PrepSimTest, FailuresBeforeTheRunLeaveThePreviousPreparation) {
     const char* dataset;
     const char* startSim;
     const char* message;
+    std::string reason;  // the second line, naming the file and why
+    bool damaged;
   };
   const Case cases[] = {
-      {"missing dataset", "Nothing", "", "Error opening dataset"},
-      {"dataset name leading out of DATASETS", "../Races", "", "Error opening dataset"},
-      {"starting SIM too short", "Races", "Short", "Error initializing SIM"},
-      {"starting SIM missing", "Races", "Gone", "Error initializing SIM"},
+      {"missing dataset", "Nothing", "", "Error opening dataset", "", false},
+      {"dataset name leading out of DATASETS", "../Races", "", "Error opening dataset", "", false},
+      {"starting SIM too short", "Races", "Short", "Error initializing SIM",
+       "\n" + simFile("Short").string() + " holds 18 bytes of the 69000 a weights file needs", true},
+      {"starting SIM missing", "Races", "Gone", "Error initializing SIM",
+       "\nCannot open " + simFile("Gone").string() + ": No such file or directory", false},
   };
   for (const Case& c : cases) {
     writeOldPreparation();
@@ -294,8 +396,11 @@ TEST_F(PrepSimTest, FailuresBeforeTheRunLeaveThePreviousPreparation) {
     r.dataset = c.dataset;
     r.startSim = c.startSim;
     NoProgress progress;
-    EXPECT_EQ(run(r, progress).outcome, PrepOutcome::kNotStarted) << c.name;
-    EXPECT_EQ(ui_.errors(), std::vector<std::string>{c.message}) << c.name;
+    EXPECT_EQ(run(r, progress).outcome, c.damaged ? PrepOutcome::kDamagedStart : PrepOutcome::kNotStarted)
+        << c.name;
+    ASSERT_EQ(ui_.errors().size(), 1u) << c.name;
+    EXPECT_EQ(ui_.errors()[0].substr(0, ui_.errors()[0].find('\n')), c.message) << c.name;
+    EXPECT_NE(ui_.errors()[0].find(c.reason), std::string::npos) << c.name << ": " << ui_.errors()[0];
     EXPECT_EQ(readBytes(train("train.SIM")), "old weights") << c.name;
     EXPECT_EQ(readBytes(train("SIMPAT.DAT")), "old patterns") << c.name;
     EXPECT_EQ(readBytes(train("TVARS.DAT")), "old train info") << c.name;
@@ -306,7 +411,9 @@ TEST_F(PrepSimTest, FailuresBeforeTheRunLeaveThePreviousPreparation) {
   fs::remove_all(workspace_.trainData);
   NoProgress progress;
   EXPECT_EQ(run(request("Gamma"), progress).outcome, PrepOutcome::kNotStarted);
-  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Error saving SIM data"});
+  EXPECT_EQ(ui_.errors(),
+            std::vector<std::string>{"Error saving SIM data\nCannot create a temporary file in " +
+                                     workspace_.trainData + ": No such file or directory"});
 }
 
 TEST_F(PrepSimTest, TrainInfoThatCannotBeWrittenRemovesTheNewFiles) {
@@ -317,7 +424,8 @@ TEST_F(PrepSimTest, TrainInfoThatCannotBeWrittenRemovesTheNewFiles) {
   fs::create_directory(train("TVARS.DAT"));
   NoProgress progress;
   EXPECT_EQ(run(request("Gamma"), progress).outcome, PrepOutcome::kFailed);
-  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Cannot create train info file"});
+  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Cannot create train info file\nCannot replace " +
+                                                   train("TVARS.DAT").string() + ": Is a directory"});
   EXPECT_EQ(trainDataFiles(), std::vector<std::string>{"TVARS.DAT"});
   EXPECT_TRUE(fs::is_directory(train("TVARS.DAT")));
 }
