@@ -27,7 +27,7 @@ struct Violation {
 std::vector<Violation> oldStyleMessages(const std::string& file, const std::string& source) {
   // "stridewell card: ...", "stridewell sim delete: ...", and a prefix put
   // together from a variable: "stridewell dataset " << args[0] << ": ...".
-  static const std::regex kFixed(R"re("stridewell(?: [a-z-]+)*: (?!error: |warning: |cancelled\\n))re");
+  static const std::regex kFixed(R"re("stridewell(?: [a-z-]+)*: (?!error: |warning: |cancelled\\n|stopped))re");
   static const std::regex kBuilt(R"re("stridewell [a-z]+ " << [A-Za-z_.\[\]0-9]+ << ": (?!error: |warning: ))re");
   static const std::regex kCaption(R"re("(?:ERROR|Warning): )re");
   std::vector<Violation> found;

@@ -116,7 +116,7 @@ TEST_F(TrainCommandTest, EmptyPreparationIsRefused) {
   prepare(2, 0);
   const test::CommandRun run = runCommand(TrainCommand(), {"--yes"});
   EXPECT_EQ(run.status, kExitBadInput);
-  EXPECT_NE(run.err.find("ERROR: The preparation holds no pattern to train on"), std::string::npos)
+  EXPECT_NE(run.err.find("stridewell train: error: The preparation holds no pattern to train on"), std::string::npos)
       << run.err;
   EXPECT_EQ(run.out.find("COMPLETE"), std::string::npos) << run.out;
   EXPECT_FALSE(fs::exists(trainData() / "train.SIM"));
@@ -131,7 +131,7 @@ TEST_F(TrainCommandTest, UnwritableSimFolderFailsBeforeTheFirstPass) {
   std::ofstream(blocker) << "a file where the SIM folder should be";
   const test::CommandRun run = runCommand(TrainCommand(), {"--yes", "--literal"});
   EXPECT_EQ(run.status, kExitCannotOpen);
-  EXPECT_NE(run.err.find("ERROR: Cannot save " + (blocker / "Alpha.SIM").string() +
+  EXPECT_NE(run.err.find("stridewell train: error: Cannot save " + (blocker / "Alpha.SIM").string() +
                          " (Cannot create a temporary file in " + blocker.string() +
                          ": Not a directory) - nothing was trained"),
             std::string::npos)
