@@ -48,7 +48,9 @@ std::string reportPathFor(const std::string& inputPath, const Workspace& workspa
 
 HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const std::string& inputPath,
                              const std::string& outputPath, const Workspace& workspace, UserInteraction& ui) {
-  HandicappedFile file{inputPath, outputPath};
+  HandicappedFile file;
+  file.inputPath = inputPath;
+  file.reportPath = outputPath;
   // A folder would be searched for a card of its name and reported as
   // missing; say what it is.
   struct stat info {};
