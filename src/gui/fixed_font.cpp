@@ -24,18 +24,21 @@ bool alignsColumns(const QFont& font) {
 }
 
 QFont fixedPitchFont() {
-  const QFont system = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  if (alignsColumns(system)) return system;
+  return fixedPitchFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+}
+
+QFont fixedPitchFont(const QFont& preferred) {
+  if (alignsColumns(preferred)) return preferred;
   for (const char* family : kMonospaceFamilies) {
     QFont font(QString::fromLatin1(family));
     font.setStyleHint(QFont::Monospace, QFont::PreferMatch);
     font.setFixedPitch(true);
-    if (system.pointSizeF() > 0) font.setPointSizeF(system.pointSizeF());
+    if (preferred.pointSizeF() > 0) font.setPointSizeF(preferred.pointSizeF());
     // A family that is not installed is replaced by whatever matches; only
     // a face that really lines up counts.
     if (alignsColumns(font)) return font;
   }
-  return system;
+  return preferred;
 }
 
 }  // namespace stridewell::gui

@@ -1,8 +1,9 @@
 // The font of every fixed-pitch text of the desktop program: result
-// windows, report viewers and lists whose columns must line up. The
-// system's fixed font is not enough on its own: with some common font sets
-// installed it resolves to a face whose letters differ in width. User-
-// interface thread (needs the application's font database).
+// windows, report viewers and lists whose columns must line up. Which face
+// the system's fixed font resolves to depends on the fonts installed, and
+// the font database's fixed-pitch flag is no guide (common monospace faces
+// go unflagged), so a face is judged by its advances. User-interface
+// thread (needs the application's font database).
 #pragma once
 
 #include <QFont>
@@ -14,9 +15,13 @@ namespace stridewell::gui {
 // text in it lines up in columns.
 bool alignsColumns(const QFont& font);
 
-// The first of the system fixed font and the known monospace families that
-// lines up columns (alignsColumns); the system fixed font when none does.
-// Keeps the system fixed font's point size.
+// The system fixed font when it lines up columns (alignsColumns), else the
+// first known monospace family that does; the system fixed font when none
+// does.
 QFont fixedPitchFont();
+
+// The same choice starting from `preferred` instead of the system fixed
+// font; the family chosen keeps its point size.
+QFont fixedPitchFont(const QFont& preferred);
 
 }  // namespace stridewell::gui
