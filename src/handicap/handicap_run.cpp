@@ -119,7 +119,7 @@ HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model, const std::
                         const Workspace& workspace, UserInteraction& ui, ProgressSink& progress) {
   HandicapRun run;
   if (!setup.mapMode && !model.loadWeights(setup.simPath)) {
-    ui.error("Error loading SIM");
+    ui.error("Error loading SIM\n" + setup.simName + ": " + simLoadProblem(setup.simPath));
     run.simLoaded = false;
     return run;
   }

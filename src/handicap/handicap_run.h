@@ -61,7 +61,7 @@ int handicapCardFile(const HandicapSetup& setup, SimModel& model, const std::str
                      int& tooManyHorses);
 
 struct HandicapRun {
-  bool simLoaded = true;  // false: "Error loading SIM", nothing handicapped
+  bool simLoaded = true;  // false: "Error loading SIM" and why, nothing handicapped
   bool cancelled = false;
   std::vector<HandicappedFile> files;  // in list order, as far as the run got
 };

@@ -120,14 +120,6 @@ void writeRestrictionAndComments(const Race& race, std::ostream& out) {
   for (const std::string& line : wrapComments(comments)) out << line << '\n';
 }
 
-// Why a weights file that failed to load cannot be used.
-std::string simLoadProblem(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return "cannot open " + path + ": " + std::strerror(errno);
-  if (!S_ISREG(info.st_mode)) return "cannot open " + path + ": it is not a file";
-  return path + " does not hold usable SIM weights";
-}
-
 // Loads the rule's SIM and writes its table, or the loading error.
 void writeRuleFinishOrder(std::ostream& out, const Race& race, const ReportSims& sims, const ResolvedSimRule& rule,
                           std::string_view heading, int condition, std::string_view trackAssumed) {
@@ -146,6 +138,13 @@ void writeRuleFinishOrder(std::ostream& out, const Race& race, const ReportSims&
 }
 
 }  // namespace
+
+std::string simLoadProblem(const std::string& weightsPath) {
+  struct stat info {};
+  if (::stat(weightsPath.c_str(), &info) != 0) return "cannot open " + weightsPath + ": " + std::strerror(errno);
+  if (!S_ISREG(info.st_mode)) return "cannot open " + weightsPath + ": it is not a file";
+  return weightsPath + " does not hold usable SIM weights";
+}
 
 std::string raceHeaderLine(const Race& race) {
   std::string line = dateText(race.profile.date) + " Race " + std::to_string(race.text.raceNumber) + " at " +

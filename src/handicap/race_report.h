@@ -42,6 +42,11 @@ struct ReportSims {
 
 void writeRaceReport(const Race& race, const ReportSims& sims, std::ostream& out);
 
+// Why a weights file that failed to load cannot be used, naming the file:
+// the system's reason when it cannot be opened, else that its contents are
+// not usable weights.
+std::string simLoadProblem(const std::string& weightsPath);
+
 // The finish-order table for a track condition (2 dry, 1 wet): the header,
 // then Win, Place, Show, Fourth and Fifth as `model` ranks the field; only
 // the header when the race cannot be scored.

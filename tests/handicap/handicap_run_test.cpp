@@ -301,8 +301,18 @@ TEST_F(HandicapRunTest, SimThatCannotBeLoadedStopsTheRun) {
   const HandicapRun result = run({(kExamples / "plain" / "SAX0314.TCF").string()});
   EXPECT_FALSE(result.simLoaded);
   EXPECT_TRUE(result.files.empty());
-  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Error loading SIM"});
+  EXPECT_EQ(ui_.errors(),
+            std::vector<std::string>{"Error loading SIM\nFRESH: " + simPath_ + " does not hold usable SIM weights"});
   EXPECT_FALSE(fs::exists(joinPath(workspace_.predict, "SAX0314.TXT")));
+}
+
+TEST_F(HandicapRunTest, SimThatCannotBeOpenedIsNamedWithTheReason) {
+  setup_.simName = "GONE";
+  setup_.simPath = (fs::path(workspace_.sim) / "GONE.SIM").string();
+  const HandicapRun result = run({(kExamples / "plain" / "SAX0314.TCF").string()});
+  EXPECT_FALSE(result.simLoaded);
+  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Error loading SIM\nGONE: cannot open " + setup_.simPath + ": " +
+                                                   std::strerror(ENOENT)});
 }
 
 TEST_F(HandicapRunTest, TooManyHorsesWarnsOnceAfterTheFile) {
