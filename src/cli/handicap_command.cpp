@@ -87,7 +87,8 @@ std::string_view HandicapCommand::description() const {
          "(its report ends at the bad line) or holds no race, 2 when a file cannot be\n"
          "opened (an earlier report of it is left as it was), a report cannot be\n"
          "written, the SIM cannot be loaded (with --map: the SIM of a rule, so that\n"
-         "races were not scored) or the command line is wrong.\n";
+         "races were not scored) or the command line is wrong, 3 when the run was\n"
+         "stopped (Ctrl-C).\n";
 }
 
 std::span<const OptionSpec> HandicapCommand::options() const {
@@ -170,7 +171,7 @@ int HandicapCommand::run(const ParsedOptions& options, std::ostream& out, std::o
   }
   if (run.cancelled) {
     err << "stridewell handicap: cancelled\n";
-    return kExitBadInput;
+    return kExitDeclined;
   }
   return exitStatusOf(run);
 }

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "cli/interrupt_guard.h"
 #include "cli_test_support.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
@@ -171,6 +173,19 @@ TEST_F(HandicapCommandTest, FailedSimIsNotRemembered) {
   EXPECT_EQ(runCommand(HandicapCommand(), {"--sim", "NOPE", card}).status, kExitCannotOpen);
   EXPECT_NE(settings().find("USEMAPS=y"), std::string::npos) << settings();
   EXPECT_NE(settings().find("SINGLENET=n"), std::string::npos) << settings();
+}
+
+// Ctrl-C stops the run between files: the user's choice, not bad input.
+TEST_F(HandicapCommandTest, StoppedRunIsDeclined) {
+  const std::string card = (kExamples / "plain" / "SAX0314.TCF").string();
+  InterruptGuard outer;  // the run's own guard shares its flag
+  ASSERT_TRUE(outer.installed());
+  ASSERT_EQ(::raise(SIGINT), 0);
+  ASSERT_TRUE(outer.interrupted());
+  const test::CommandRun r = runCommand(HandicapCommand(), {"--sim", "FRESH", card});
+  EXPECT_EQ(r.status, kExitDeclined) << r.err;
+  EXPECT_NE(r.err.find("cancelled"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(report("SAX0314.TXT")));
 }
 
 TEST_F(HandicapCommandTest, UsageErrors) {
