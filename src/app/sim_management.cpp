@@ -80,7 +80,8 @@ std::string renameSimQuestion(std::string_view oldName, std::string_view newName
 SimDeleteOutcome deleteSim(const Workspace& workspace, std::string_view name, UserInteraction& ui,
                            const SettingsStore* maps) {
   if (!isManagedName(workspace, name)) return SimDeleteOutcome::kNotListed;
-  const std::vector<std::string> rulesUsing = maps != nullptr ? simMapRulesUsing(*maps, name) : std::vector<std::string>{};
+  const std::vector<std::string> rulesUsing =
+      maps != nullptr ? simMapRulesUsing(*maps, name) : std::vector<std::string>{};
   if (!ui.query(deleteSimQuestion(name, rulesUsing))) return SimDeleteOutcome::kDeclined;
   const std::vector<std::string> files = simFilesNamed(workspace.sim, name, false);
   if (files.empty() || ::unlink(joinPath(workspace.sim, files.front()).c_str()) != 0) {

@@ -121,8 +121,9 @@ void writeRestrictionAndComments(const Race& race, std::ostream& out) {
 }
 
 // Loads the rule's SIM and writes its table, or the loading error.
-void writeRuleFinishOrder(std::ostream& out, const Race& race, const ReportSims& sims, const ResolvedSimRule& rule,
-                          std::string_view heading, int condition, std::string_view trackAssumed) {
+void writeRuleFinishOrder(std::ostream& out, const Race& race, const ReportSims& sims,
+                          const ResolvedSimRule& rule, std::string_view heading, int condition,
+                          std::string_view trackAssumed) {
   SimModel& model = *sims.model;
   const std::string_view simName = simHeadingName(rule.simName);
   if (!model.loadWeights(rule.weightsPath)) {
@@ -141,7 +142,9 @@ void writeRuleFinishOrder(std::ostream& out, const Race& race, const ReportSims&
 
 std::string simLoadProblem(const std::string& weightsPath) {
   struct stat info {};
-  if (::stat(weightsPath.c_str(), &info) != 0) return "cannot open " + weightsPath + ": " + std::strerror(errno);
+  if (::stat(weightsPath.c_str(), &info) != 0) {
+    return "cannot open " + weightsPath + ": " + std::strerror(errno);
+  }
   if (!S_ISREG(info.st_mode)) return "cannot open " + weightsPath + ": it is not a file";
   return weightsPath + " does not hold usable SIM weights";
 }

@@ -77,7 +77,8 @@ TEST_F(HandicapCommandTest, MapModeHasNoSimLineAndRemembersTheMap) {
   EXPECT_NE(r.out.find("\nERROR LOADING SIM: Default\n"), std::string::npos) << r.out;
   EXPECT_EQ(r.status, kExitCannotOpen) << r.err;
   EXPECT_NE(r.err.find("Warning: Some races were NOT scored"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("\nSAX0314.TCF race 2 (dry track): SIM Default: cannot open "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("\nSAX0314.TCF race 2 (dry track): SIM Default: cannot open "), std::string::npos)
+      << r.err;
   EXPECT_EQ(r.out.find("WET track"), std::string::npos);
   const std::string stored = settings();
   EXPECT_NE(stored.find("SIMAP_NAME=SI Map 3"), std::string::npos) << stored;
@@ -134,7 +135,8 @@ TEST_F(HandicapCommandTest, InputThatCannotBeOpenedKeepsTheEarlierReport) {
     EXPECT_NE(r.err.find("Cannot open input file '" + c.input + "': " + c.reason), std::string::npos)
         << c.what << ": " << r.err;
     std::ifstream kept(report(c.report), std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "the report of an earlier run\n") << c.what;
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "the report of an earlier run\n")
+        << c.what;
     // Only what was handicapped is printed.
     EXPECT_EQ(r.out.find("earlier run"), std::string::npos) << c.what;
     EXPECT_NE(r.out.find("14-MAR-26 Race 1 at Santa Anita"), std::string::npos) << c.what;

@@ -65,7 +65,8 @@ TEST_F(SimCommandTest, DeleteNamesTheMapRulesThatUseTheSim) {
   std::ofstream(user_.settingsFile()) << "[SI Map 2]\n3ON=y\n3NN=Alpha\n[SI Map 5]\n1NN=alpha\n";
   const test::CommandRun refused = runCommand(SimCommand(), {"--no", "delete", "Alpha"});
   EXPECT_EQ(refused.status, kExitDeclined);
-  EXPECT_NE(refused.err.find("SIM \"Alpha\" is named by SI Map 2 rule 3, SI Map 5 rule 1."), std::string::npos)
+  EXPECT_NE(refused.err.find("SIM \"Alpha\" is named by SI Map 2 rule 3, SI Map 5 rule 1."),
+            std::string::npos)
       << refused.err;
   EXPECT_NE(refused.err.find("Delete SIM \"Alpha\"; are you sure?"), std::string::npos) << refused.err;
   EXPECT_TRUE(fs::exists(sim("Alpha.SIM")));

@@ -14,8 +14,8 @@
 #include <QTabBar>
 #include <QtTest>
 #include <filesystem>
-#include <map>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 

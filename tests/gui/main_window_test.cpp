@@ -521,7 +521,8 @@ void MainWindowTest::handicapWarnsOfInvalidCardsAndUnscoredRaces() {
   QCOMPARE(frame.ui.warnings().size(), size_t{1});
   const std::string unscored = frame.ui.warnings()[0];
   QVERIFY2(unscored.find("NOT scored") != std::string::npos, unscored.c_str());
-  QVERIFY2(unscored.find("\nSAX0314.TCF race 2: SIM Gone: cannot open ") != std::string::npos, unscored.c_str());
+  QVERIFY2(unscored.find("\nSAX0314.TCF race 2: SIM Gone: cannot open ") != std::string::npos,
+           unscored.c_str());
   QCOMPARE(frame.titles(), QStringList{"SAX0314"});
 }
 

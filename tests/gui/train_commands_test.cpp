@@ -526,8 +526,9 @@ void TrainCommandsTest::deleteSimNamesTheMapRulesUsingIt() {
   map.rules[0].sim = "Alpha";
   QVERIFY(saveSimMap(frame.store, 3, map));
   frame.ui.queueAnswers({false});
-  whenDialogOpens<SimDeleteDialog>(
-      [](SimDeleteDialog& dialog) { QTest::mouseClick(child<QPushButton>(dialog, "delete"), Qt::LeftButton); });
+  whenDialogOpens<SimDeleteDialog>([](SimDeleteDialog& dialog) {
+    QTest::mouseClick(child<QPushButton>(dialog, "delete"), Qt::LeftButton);
+  });
   frame.trigger(Command::kDeleteSim);
   QCOMPARE(frame.ui.queries().back(),
            std::string("SIM \"Alpha\" is named by SI Map 4 rule 1. Races those rules pick will NOT be scored once "
