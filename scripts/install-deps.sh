@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev  # Qt Charts needs the OpenGL module's CMake files
   poppler-utils fonts-dejavu-core fontconfig
+  fonts-noto-mono fonts-urw-base35  # a desktop's usual font set: fixed-pitch text must still line up
   zip unzip
 )
 

@@ -11,6 +11,7 @@
 #include "app/file_moves.h"
 #include "app/interaction.h"
 #include "app/workspace.h"
+#include "handicap/sim_map.h"
 #include "model/sim_name_rules.h"
 #include "race/card_values.h"
 
@@ -64,13 +65,24 @@ std::string deleteSimQuestion(std::string_view name) {
   return "Delete SIM \"" + std::string(name) + "\"; are you sure?";
 }
 
+std::string deleteSimQuestion(std::string_view name, const std::vector<std::string>& rulesUsing) {
+  if (rulesUsing.empty()) return deleteSimQuestion(name);
+  std::string text = "SIM \"" + std::string(name) + "\" is named by ";
+  for (size_t i = 0; i < rulesUsing.size(); ++i) text += (i == 0 ? "" : ", ") + rulesUsing[i];
+  text += ". Races those rules pick will NOT be scored once it is gone.\n";
+  return text + deleteSimQuestion(name);
+}
+
 std::string renameSimQuestion(std::string_view oldName, std::string_view newName) {
   return "Rename SIM \"" + std::string(oldName) + "\" to \"" + std::string(newName) + "\"; are you sure?";
 }
 
-SimDeleteOutcome deleteSim(const Workspace& workspace, std::string_view name, UserInteraction& ui) {
+SimDeleteOutcome deleteSim(const Workspace& workspace, std::string_view name, UserInteraction& ui,
+                           const SettingsStore* maps) {
   if (!isManagedName(workspace, name)) return SimDeleteOutcome::kNotListed;
-  if (!ui.query(deleteSimQuestion(name))) return SimDeleteOutcome::kDeclined;
+  const std::vector<std::string> rulesUsing =
+      maps != nullptr ? simMapRulesUsing(*maps, name) : std::vector<std::string>{};
+  if (!ui.query(deleteSimQuestion(name, rulesUsing))) return SimDeleteOutcome::kDeclined;
   const std::vector<std::string> files = simFilesNamed(workspace.sim, name, false);
   if (files.empty() || ::unlink(joinPath(workspace.sim, files.front()).c_str()) != 0) {
     return SimDeleteOutcome::kFailed;

@@ -9,11 +9,13 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "handicap/sim_list.h"
 
 namespace stridewell {
 
+class SettingsStore;
 class UserInteraction;
 struct Workspace;
 
@@ -26,6 +28,9 @@ SimList managedSimList(const Workspace& workspace);
 
 // "Delete SIM \"name\"; are you sure?" and its rename twin.
 std::string deleteSimQuestion(std::string_view name);
+// The same question after a warning naming the SI Map rules that use the
+// SIM (simMapRulesUsing); the plain question when `rulesUsing` is empty.
+std::string deleteSimQuestion(std::string_view name, const std::vector<std::string>& rulesUsing);
 std::string renameSimQuestion(std::string_view oldName, std::string_view newName);
 
 enum class SimDeleteOutcome {
@@ -37,7 +42,10 @@ enum class SimDeleteOutcome {
 
 // The Delete SIM command after its button: `name` must be an item of
 // managedSimList exactly as listed. Asks, then removes the listed file.
-SimDeleteOutcome deleteSim(const Workspace& workspace, std::string_view name, UserInteraction& ui);
+// With `maps` (the settings holding the SI Maps) the question first names
+// the map rules that would be left without their SIM.
+SimDeleteOutcome deleteSim(const Workspace& workspace, std::string_view name, UserInteraction& ui,
+                           const SettingsStore* maps = nullptr);
 
 // The Rename dialog's check of the new name as typed: the message to show
 // (blank, characters, reserved) or empty.

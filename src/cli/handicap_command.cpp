@@ -47,6 +47,7 @@ int exitStatusOf(const HandicapRun& run) {
       case HandicapOutcome::kDone:
         break;
       case HandicapOutcome::kInvalid:
+      case HandicapOutcome::kNoRace:
         status = std::max(status, kExitBadInput);
         break;
       case HandicapOutcome::kCannotOpen:
@@ -54,6 +55,8 @@ int exitStatusOf(const HandicapRun& run) {
         status = std::max(status, kExitCannotOpen);
         break;
     }
+    // A race left without its finish order must not pass for a full report.
+    if (!file.unscored.empty()) status = std::max(status, kExitCannotOpen);
   }
   return status;
 }
@@ -78,9 +81,14 @@ std::string_view HandicapCommand::description() const {
          "(~/.local/share/stridewell); settings are kept in\n"
          "$XDG_CONFIG_HOME/Farrowmede/Stridewell 5.conf (~/.config/...).\n"
          "\n"
+         "The choice of SIM or map is remembered once the SIM has loaded.\n"
+         "\n"
          "Exit status: 0 when every file was handicapped, 1 when a file is not valid\n"
-         "(its report ends at the bad line), 2 when a file cannot be opened, a report\n"
-         "cannot be written, the SIM cannot be loaded or the command line is wrong.\n";
+         "(its report ends at the bad line) or holds no race, 2 when a file cannot be\n"
+         "opened (an earlier report of it is left as it was), a report cannot be\n"
+         "written, the SIM cannot be loaded (with --map: the SIM of a rule, so that\n"
+         "races were not scored) or the command line is wrong, 3 when the run was\n"
+         "stopped (Ctrl-C).\n";
 }
 
 std::span<const OptionSpec> HandicapCommand::options() const {
@@ -126,16 +134,11 @@ int HandicapCommand::run(const ParsedOptions& options, std::ostream& out, std::o
   setup.dryOnly = setup.mapMode && options.has("dry-only");
   if (setup.mapMode) {
     setup.simMap = resolveSimMap(loadSimMap(store, mapNumber), workspace);
-    store.write(setting::kSimMapName, simMapName(mapNumber));
   } else {
     setup.simName = options.has("sim") ? options.value("sim")
                                        : store.read(setting::kSimName, setting::kSimNameDefault);
     setup.simPath = simWeightsPath(workspace, setup.simName);
-    store.write(setting::kSimName, setup.simName);
   }
-  store.writeFlag(kSettingsSection, setting::kSingleSim, !setup.mapMode);
-  store.writeFlag(kSettingsSection, setting::kUseMaps, setup.mapMode);
-  store.writeFlag(kSettingsSection, setting::kDryOnly, setup.dryOnly);
 
   auto model = std::make_unique<SimModel>(true);
   const int32_t hidden[] = {kSimHiddenUnits};
@@ -151,14 +154,26 @@ int HandicapCommand::run(const ParsedOptions& options, std::ostream& out, std::o
   if (!run.simLoaded) {
     return model->loadFault() == SimModel::LoadFault::kDamaged ? kExitBadInput : kExitCannotOpen;
   }
+  // The choice is remembered only once its SIM has loaded, so a mistyped
+  // name does not become the next run's choice.
+  if (setup.mapMode) {
+    store.write(setting::kSimMapName, simMapName(mapNumber));
+  } else {
+    store.write(setting::kSimName, setup.simName);
+  }
+  store.writeFlag(kSettingsSection, setting::kSingleSim, !setup.mapMode);
+  store.writeFlag(kSettingsSection, setting::kUseMaps, setup.mapMode);
+  store.writeFlag(kSettingsSection, setting::kDryOnly, setup.dryOnly);
   if (!options.has("quiet")) {
     for (const HandicappedFile& file : run.files) {
-      if (file.outcome != HandicapOutcome::kCannotCreate) printReport(file, out);
+      if (file.outcome != HandicapOutcome::kCannotCreate && file.outcome != HandicapOutcome::kCannotOpen) {
+        printReport(file, out);
+      }
     }
   }
   if (run.cancelled) {
     err << "stridewell handicap: cancelled\n";
-    return kExitBadInput;
+    return kExitDeclined;
   }
   return exitStatusOf(run);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_store.h"
 #include "app/sim_management.h"
 #include "app/workspace.h"
 #include "cli/terminal_interaction.h"
@@ -25,6 +26,7 @@ struct Context {
   std::ostream& err;
   TerminalInteraction& ui;
   const Workspace& workspace;
+  const SettingsStore& store;  // holds the SI Maps
 };
 
 // The managed SIM that `typed` names: spelled exactly so, else the one
@@ -67,16 +69,17 @@ int remove(const std::vector<std::string>& args, Context& context) {
   }
   const std::string name = findManaged(args[1], "delete", context);
   if (name.empty()) return kExitUsage;
-  switch (deleteSim(context.workspace, name, context.ui)) {
+  switch (deleteSim(context.workspace, name, context.ui, &context.store)) {
     case SimDeleteOutcome::kDeleted:
       break;
     case SimDeleteOutcome::kFailed:
       // The dialog says nothing when the file stays; a script learns it here.
       context.err << "stridewell sim delete: error: could not delete '" << printableText(name) << "'\n";
-      return kExitBadInput;
+      return kExitCannotOpen;
     case SimDeleteOutcome::kNotListed:
+      return kExitUsage;
     case SimDeleteOutcome::kDeclined:
-      return kExitBadInput;
+      return kExitDeclined;
   }
   return kExitOk;
 }
@@ -95,10 +98,11 @@ int rename(const std::vector<std::string>& args, Context& context) {
     case SimRenameOutcome::kRefused:
       return kExitUsage;
     case SimRenameOutcome::kDeclined:
+      return kExitDeclined;
     case SimRenameOutcome::kFailed:
-      return kExitBadInput;
+      return kExitCannotOpen;
   }
-  return kExitBadInput;
+  return kExitCannotOpen;
 }
 
 }  // namespace
@@ -107,13 +111,14 @@ std::string_view SimCommand::description() const {
   return "Actions:\n"
          "  list             the SIMs a handicap run can use: \"Default\", kept\n"
          "                   beside the program, then those of the SIM folder\n"
-         "  delete NAME      delete a SIM of the SIM folder (after a Yes)\n"
+         "  delete NAME      delete a SIM of the SIM folder (after a Yes; the\n"
+         "                   question names the SI Map rules that use it)\n"
          "  rename OLD NEW   rename a SIM of the SIM folder (after a Yes); an\n"
          "                   existing SIM is never replaced\n"
          "\n"
-         "Exit status: 0 on success, 1 when a question was answered No or the\n"
-         "file could not be deleted or renamed, 2 for usage errors, unknown SIMs\n"
-         "and refused names.\n";
+         "Exit status: 0 on success, 2 for usage errors, unknown SIMs, refused\n"
+         "names and a file that could not be deleted or renamed, 3 when a question\n"
+         "was answered No.\n";
 }
 
 std::span<const OptionSpec> SimCommand::options() const {
@@ -131,7 +136,8 @@ int SimCommand::run(const ParsedOptions& options, std::ostream& out, std::ostrea
   TerminalInteraction& ui = *user;
   const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
   if (!createWorkspaceFolders(workspace, ui)) return kExitCannotOpen;
-  Context context{out, err, ui, workspace};
+  const SettingsStore store(SettingsStore::defaultFile(), &ui);
+  Context context{out, err, ui, workspace, store};
 
   const std::string& action = args[0];
   if (action == "list") return list(args, context);

@@ -24,6 +24,7 @@
 #include "datasets/create_run.h"
 #include "datasets/dataset_name.h"
 #include "gui/create_dataset_run.h"
+#include "gui/fixed_font.h"
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"
 #include "gui/qt_interaction.h"
@@ -161,7 +162,7 @@ QWidget* CreateDatasetDialog::buildListBox(const QString& title, const char* lis
   auto* column = new QVBoxLayout(box);
   list = new QListWidget(box);
   list->setObjectName(listName);
-  list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  list->setFont(fixedPitchFont());
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   list->setSelectionMode(QAbstractItemView::NoSelection);
   column->addWidget(list, 1);

@@ -31,7 +31,7 @@ FrameCommands defaultFrameCommands() {
   commands.chooseHandicap = [](MainWindow& window) -> std::optional<HandicapChoice> {
     HandicapDialog dialog(window.settings(), window.workspace(), window.ui(), &window);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    HandicapChoice choice{dialog.setup(), dialog.inputPaths()};
+    HandicapChoice choice{dialog.setup(), dialog.inputPaths(), dialog.pendingSettings()};
     if (choice.files.empty()) return std::nullopt;
     return choice;
   };

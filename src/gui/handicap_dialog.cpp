@@ -21,6 +21,7 @@
 #include "app/setting_keys.h"
 #include "app/settings_store.h"
 #include "app/workspace.h"
+#include "gui/fixed_font.h"
 #include "gui/scratch_editor_dialog.h"
 #include "gui/sim_mapping_dialog.h"
 #include "handicap/sim_map.h"
@@ -177,7 +178,7 @@ QWidget* HandicapDialog::buildListBox() {
   grid->addLayout(buttons, 0, 0);
   entries_ = new QListWidget(box);
   entries_->setObjectName("handicapList");
-  entries_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  entries_->setFont(fixedPitchFont());
   entries_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   grid->addWidget(entries_, 1, 0);
   summary_ = new QLabel(box);
@@ -312,7 +313,12 @@ void HandicapDialog::accept() {
   change(setting::kDryOnly, "n");
   const std::string simName = sims_->currentText().toStdString();
   if (simList_.count > 0) change(setting::kSimName, simName);
-  store_.write(changes);
+  pendingSettings_.clear();
+  if (mapMode) {
+    store_.write(changes);
+  } else {
+    pendingSettings_ = std::move(changes);
+  }
 
   setup_ = HandicapSetup{};
   setup_.mapMode = mapMode;

@@ -1,8 +1,9 @@
 // The Handicap Races dialog: the mode (one SIM for every race, or an SI Map
 // that picks a SIM per race), a folder browser over card files (plain and
 // archived), the search for the folder with the newest card, and the list
-// of up to 64 card files to handicap. On "Handicap" it writes the user's
-// choices to the settings and yields the run's setup and input paths; the
+// of up to 64 card files to handicap. On "Handicap" it yields the run's
+// setup, its input paths and the user's choices for the settings (written
+// at once with an SI Map; with one SIM only once that SIM has loaded); the
 // list is kept for the next opening in this process. User-interface thread.
 #pragma once
 
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_store.h"
 #include "handicap/handicap_list.h"
 #include "handicap/handicap_run.h"
 #include "handicap/sim_list.h"
@@ -23,7 +25,6 @@ class QPushButton;
 class QRadioButton;
 
 namespace stridewell {
-class SettingsStore;
 class UserInteraction;
 struct Workspace;
 }  // namespace stridewell
@@ -44,6 +45,11 @@ class HandicapDialog : public QDialog {
   // After "Handicap": the run's choices and its card files in list order.
   const HandicapSetup& setup() const { return setup_; }
   std::vector<std::string> inputPaths() const { return list_.paths(); }
+  // After "Handicap" in single-SIM mode: the settings that remember the
+  // choice, for the run to write once the SIM has loaded (a SIM that fails
+  // to load must not become the next run's choice). Empty in map mode,
+  // whose choice is written on "Handicap".
+  const std::vector<SettingsStore::Change>& pendingSettings() const { return pendingSettings_; }
 
   // The folder browser shows `folder` (a missing folder: its nearest
   // existing parent) and remembers it as IMPORTDIR.
@@ -77,6 +83,7 @@ class HandicapDialog : public QDialog {
   UserInteraction& ui_;
   HandicapList list_;
   HandicapSetup setup_;
+  std::vector<SettingsStore::Change> pendingSettings_;
   SimList simList_;
   std::vector<std::string> places_;
   std::string folder_;

@@ -25,6 +25,7 @@
 #include "app/interaction.h"
 #include "app/setting_keys.h"
 #include "app/settings_store.h"
+#include "gui/fixed_font.h"
 #include "gui/frame_area.h"
 #include "gui/frame_pictures.h"
 #include "gui/progress_dialog.h"
@@ -354,6 +355,7 @@ void MainWindow::runHandicap(const HandicapChoice& choice) {
     const HandicapRun run =
         stridewell::runHandicap(choice.setup, *foreground_, choice.files, workspace_, ui_, *progress_);
     progress_->finish();
+    if (run.simLoaded && !choice.remember.empty()) store_.write(choice.remember);
     for (const HandicappedFile& file : run.files) {
       if (file.outcome == HandicapOutcome::kCannotOpen || file.outcome == HandicapOutcome::kCannotCreate) continue;
       const QString path = QString::fromStdString(file.reportPath);
@@ -371,7 +373,7 @@ void MainWindow::runHandicap(const HandicapChoice& choice) {
 
 void MainWindow::openResultWindow(const QString& title, const QString& path, int index, int count) {
   auto* list = new QListWidget;
-  list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  list->setFont(fixedPitchFont());
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   list->setUniformItemSizes(true);
   list->addItems(resultFileLines(path));

@@ -19,6 +19,7 @@
 #include <QPointer>
 
 #include "app/frame_layout.h"
+#include "app/settings_store.h"
 #include "app/workspace.h"
 #include "handicap/handicap_run.h"
 
@@ -45,6 +46,8 @@ class ProgressDialog;
 struct HandicapChoice {
   HandicapSetup setup;
   std::vector<std::string> files;  // card files or archives, in run order
+  // Settings to write once the run's SIM has loaded (the dialog's choice).
+  std::vector<SettingsStore::Change> remember;
 };
 
 // One open result window: the card's name, its report file and the window.

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gui/fixed_font.h"
+
 namespace stridewell::gui {
 
 ProfitChartDialog::ProfitChartDialog(const StrategyTotalsTable& totals, const QString& caption, QWidget* parent)
@@ -71,7 +73,7 @@ ProfitChartDialog::ProfitChartDialog(const StrategyTotalsTable& totals, const QS
 
   figures_ = new QLabel(lines, this);
   figures_->setObjectName(QStringLiteral("figures"));
-  figures_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  figures_->setFont(fixedPitchFont());
   figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
   auto* close = new QPushButton(tr("&Close"), this);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/print_pages.h"
+#include "gui/fixed_font.h"
 
 namespace stridewell::gui {
 
@@ -25,7 +26,7 @@ ReportViewer::ReportViewer(const std::string& path, const std::string& title, Re
   const QFontMetrics dialogMetrics(font());
   resize(422 * dialogMetrics.averageCharWidth() / 4, 263 * dialogMetrics.height() / 8);
 
-  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  const QFont fixed = fixedPitchFont();
   list_->setFont(fixed);
   list_->setTextElideMode(Qt::ElideNone);
   list_->setUniformItemSizes(true);

@@ -10,6 +10,7 @@
 
 #include "app/interaction.h"
 #include "app/workspace.h"
+#include "gui/fixed_font.h"
 
 namespace stridewell::gui {
 namespace {
@@ -60,7 +61,7 @@ ScratchEditorDialog::ScratchEditorDialog(const std::string& cardPath, const Work
   layout->addWidget(name);
   list_ = new QListWidget(this);
   list_->setObjectName("horses");
-  list_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  list_->setFont(fixedPitchFont());
   list_->setMinimumSize(420, 360);
   layout->addWidget(list_);
   auto* buttons = new QDialogButtonBox(this);

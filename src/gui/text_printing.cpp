@@ -17,6 +17,7 @@
 #include "app/interaction.h"
 #include "app/print_pages.h"
 #include "app/workspace.h"
+#include "gui/fixed_font.h"
 
 namespace stridewell::gui {
 namespace {
@@ -29,7 +30,7 @@ QFont chooseFont(std::initializer_list<const char*> families, int points,
   for (const char* family : families)
     if (QFontDatabase::hasFamily(QString::fromLatin1(family)))
       return QFont(QString::fromLatin1(family), points);
-  QFont font = QFontDatabase::systemFont(fallback);
+  QFont font = fallback == QFontDatabase::FixedFont ? fixedPitchFont() : QFontDatabase::systemFont(fallback);
   font.setPointSize(points);
   return font;
 }

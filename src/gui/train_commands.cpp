@@ -118,7 +118,7 @@ void stopTraining(MainWindow& window) {
 void deleteSim(MainWindow& window) {
   SimDeleteDialog dialog(window.workspace(), &window);
   if (dialog.exec() != QDialog::Accepted) return;
-  stridewell::deleteSim(window.workspace(), dialog.chosenSim(), window.ui());
+  stridewell::deleteSim(window.workspace(), dialog.chosenSim(), window.ui(), &window.settings());
 }
 
 void renameSim(MainWindow& window) {

@@ -1,5 +1,9 @@
 #include "handicap/handicap_run.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <sstream>
 
@@ -22,6 +26,14 @@ std::string formatted(const char* format, const std::string& value) {
   return text;
 }
 
+// The reason an input could not be opened, without the file name the
+// message already gives.
+std::string openProblem(const std::string& inputPath, const std::string& problem) {
+  const std::string prefix = "Cannot open " + inputPath + ": ";
+  if (problem.rfind(prefix, 0) == 0) return problem.substr(prefix.size());
+  return problem.empty() ? std::string(std::strerror(ENOENT)) : problem;
+}
+
 }  // namespace
 
 std::string reportPathFor(const std::string& inputPath, const Workspace& workspace) {
@@ -36,7 +48,23 @@ std::string reportPathFor(const std::string& inputPath, const Workspace& workspa
 
 HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const std::string& inputPath,
                              const std::string& outputPath, const Workspace& workspace, UserInteraction& ui) {
-  HandicappedFile file{inputPath, outputPath};
+  HandicappedFile file;
+  file.inputPath = inputPath;
+  file.reportPath = outputPath;
+  // A folder would be searched for a card of its name and reported as
+  // missing; say what it is.
+  struct stat info {};
+  OpenedFile input;
+  if (::stat(inputPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    input.problem = std::strerror(EISDIR);
+  } else {
+    input = openCardFile(inputPath, workspace);
+  }
+  if (!input.stream) {
+    ui.error("Cannot open input file '" + inputPath + "': " + openProblem(inputPath, input.problem));
+    file.outcome = HandicapOutcome::kCannotOpen;
+    return file;
+  }
   ReplacementFile report(outputPath);
   if (!report.ok()) {
     ui.error(formatted("Cannot create file '%s'.", outputPath));
@@ -46,21 +74,13 @@ HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const 
   std::ostringstream out;
   if (!setup.mapMode) out << "SIM In Use: " << setup.simName << "\n\n";
 
-  OpenedFile input = openCardFile(inputPath, workspace);
-  if (!input) {
-    ui.error(formatted("Cannot open input file '%s'.", inputPath));
-    file.outcome = HandicapOutcome::kCannotOpen;
-    report.write(out.str());
-    report.replaceTarget();
-    return file;
-  }
-
   ReportSims sims;
   sims.mapMode = setup.mapMode;
   sims.simMap = &setup.simMap;
   sims.dryOnly = setup.dryOnly;
   sims.model = &model;
   sims.ui = &ui;
+  sims.unscored = &file.unscored;
   CardReader reader(*input.stream, inputPath);
   auto race = std::make_unique<Race>();
   while (reader.next(*race)) {
@@ -77,8 +97,11 @@ HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const 
     return file;
   }
   if (invalid) {
-    ui.warning(formatted("File %s is NOT VALID!", inputPath));
+    ui.warning(formatted("File %s is NOT VALID!", inputPath) + "\n" + reader.problem());
     file.outcome = HandicapOutcome::kInvalid;
+  } else if (file.races == 0) {
+    ui.warning(formatted("File %s holds no race.", inputPath));
+    file.outcome = HandicapOutcome::kNoRace;
   }
   file.tooManyHorses = reader.tooManyHorses();
   return file;
@@ -119,7 +142,21 @@ HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model, const std::
     run.files.push_back(std::move(file));
   }
   progress.setPercent(100);
+  if (const std::string unscored = unscoredRacesWarning(run); !unscored.empty()) ui.warning(unscored);
   return run;
+}
+
+std::string unscoredRacesWarning(const HandicapRun& run) {
+  std::string text;
+  for (const HandicappedFile& file : run.files) {
+    for (const UnscoredRace& race : file.unscored) {
+      text += "\n" + std::string(fileNameOf(file.inputPath)) + " race " + std::to_string(race.raceNumber);
+      if (!race.trackAssumed.empty()) text += " (" + race.trackAssumed + " track)";
+      text += ": SIM " + race.simName + ": " + race.reason;
+    }
+  }
+  if (text.empty()) return text;
+  return "Some races were NOT scored: the SIM their SI Map rule names could not be loaded." + text;
 }
 
 }  // namespace stridewell

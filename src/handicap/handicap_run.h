@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "handicap/race_report.h"
 #include "handicap/sim_map_rules.h"
 
 namespace stridewell {
@@ -26,7 +27,13 @@ struct HandicapSetup {
   bool dryOnly = false;      // map mode: only the dry-track finish order
 };
 
-enum class HandicapOutcome { kDone, kInvalid, kCannotOpen, kCannotCreate };
+enum class HandicapOutcome {
+  kDone,
+  kInvalid,
+  kNoRace,      // the card opened and read to its end, but holds no race
+  kCannotOpen,  // nothing was written; an earlier report stays as it was
+  kCannotCreate,
+};
 
 struct HandicappedFile {
   std::string inputPath;
@@ -34,12 +41,16 @@ struct HandicappedFile {
   int races = 0;
   HandicapOutcome outcome = HandicapOutcome::kDone;
   bool tooManyHorses = false;  // some race had more than 64 horses
+  // Map mode: the finish orders left out because their SIM did not load.
+  std::vector<UnscoredRace> unscored;
 };
 
 // Handicaps one card file (plain, or its archive) into `outputPath`, which
-// is replaced only when the report is complete. Messages: "Cannot create
-// file '%s'.", "Cannot open input file '%s'." (errors), "File %s is NOT
-// VALID!" (warning). In single-SIM mode `model` must hold the SIM already.
+// is replaced only when the card opened and the report is complete: a card
+// that cannot be opened leaves an earlier report as it was. Messages:
+// "Cannot create file '%s'.", "Cannot open input file '%s': <reason>"
+// (errors), "File %s is NOT VALID!" with the bad line, "File %s holds no
+// race." (warnings). In single-SIM mode `model` must hold the SIM already.
 HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const std::string& inputPath,
                              const std::string& outputPath, const Workspace& workspace, UserInteraction& ui);
 
@@ -50,16 +61,23 @@ int handicapCardFile(const HandicapSetup& setup, SimModel& model, const std::str
                      int& tooManyHorses);
 
 struct HandicapRun {
-  bool simLoaded = true;  // false: "Error loading SIM", nothing handicapped
+  bool simLoaded = true;  // false: "Error loading SIM" and why, nothing handicapped
   bool cancelled = false;
   std::vector<HandicappedFile> files;  // in list order, as far as the run got
 };
 
 // The run over `inputPaths` in order: loads the single SIM, empties UNZIP,
 // handicaps each file into PREDICT, warns after a file with too many
-// horses. Stops between files when `progress` is cancelled.
+// horses, and at the end lists the races an SI Map rule could not score
+// because its SIM did not load. Stops between files when `progress` is
+// cancelled.
 HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model, const std::vector<std::string>& inputPaths,
                         const Workspace& workspace, UserInteraction& ui, ProgressSink& progress);
+
+// The warning listing the races of `run` that were not scored, one line
+// each (card, race number, track assumed, SIM and why); empty when every
+// race was scored.
+std::string unscoredRacesWarning(const HandicapRun& run);
 
 // PREDICT/<base>.TXT, the base name being the file name without its last
 // extension; a card file or its archive is named as the card in upper case,

@@ -118,11 +118,17 @@ void writeRestrictionAndComments(const Race& race, std::ostream& out) {
 }
 
 // Loads the rule's SIM and writes its table, or the loading error.
-void writeRuleFinishOrder(std::ostream& out, const Race& race, SimModel& model, const ResolvedSimRule& rule,
-                          std::string_view heading, int condition) {
+void writeRuleFinishOrder(std::ostream& out, const Race& race, const ReportSims& sims,
+                          const ResolvedSimRule& rule, std::string_view heading, int condition,
+                          std::string_view trackAssumed) {
+  SimModel& model = *sims.model;
   const std::string_view simName = simHeadingName(rule.simName);
   if (!model.loadWeights(rule.weightsPath)) {
     out << "\nERROR LOADING SIM: " << simName << '\n';
+    if (sims.unscored != nullptr) {
+      sims.unscored->push_back(
+          {race.text.raceNumber, std::string(trackAssumed), rule.simName, model.loadProblem()});
+    }
     return;
   }
   out << '\n' << heading << " [SIM: " << simName << "]:\n";
@@ -203,13 +209,15 @@ void writeRaceReport(const Race& race, const ReportSims& sims, std::ostream& out
     out << '\n';
     writeFinishOrder(out, race, model, kDry);
   } else if (dryRule >= 0 && dryRule == wetRule) {
-    writeRuleFinishOrder(out, race, model, (*sims.simMap)[dryRule], "Finish order", kDry);
+    writeRuleFinishOrder(out, race, sims, (*sims.simMap)[dryRule], "Finish order", kDry, "");
   } else {
     if (dryRule >= 0) {
-      writeRuleFinishOrder(out, race, model, (*sims.simMap)[dryRule], "Finish order (DRY track assumed)", kDry);
+      writeRuleFinishOrder(out, race, sims, (*sims.simMap)[dryRule], "Finish order (DRY track assumed)", kDry,
+                           "dry");
     }
     if (wetRule >= 0) {
-      writeRuleFinishOrder(out, race, model, (*sims.simMap)[wetRule], "Finish order (WET track assumed)", kWet);
+      writeRuleFinishOrder(out, race, sims, (*sims.simMap)[wetRule], "Finish order (WET track assumed)", kWet,
+                           "wet");
     }
   }
   out << "\n\n\n\n";

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "handicap/sim_map_rules.h"
 #include "race/race.h"
@@ -13,6 +15,17 @@ namespace stridewell {
 
 class SimModel;
 class UserInteraction;
+
+// A finish order left out because the SIM its rule names could not be
+// loaded; the report shows "ERROR LOADING SIM" in its place.
+struct UnscoredRace {
+  int raceNumber = 0;
+  std::string trackAssumed;  // "dry" or "wet"; empty when one table serves both
+  std::string simName;
+  std::string reason;  // names the weights file and why it could not be used
+
+  bool operator==(const UnscoredRace&) const = default;
+};
 
 struct ReportSims {
   // With an SI Map each race loads the SIM of its rule into `model`;
@@ -23,6 +36,8 @@ struct ReportSims {
   SimModel* model = nullptr;
   // Shown the error box "INTERNAL" when the alerts cannot be computed.
   UserInteraction* ui = nullptr;
+  // Map mode: gets a record for each finish order left out. May be null.
+  std::vector<UnscoredRace>* unscored = nullptr;
 };
 
 void writeRaceReport(const Race& race, const ReportSims& sims, std::ostream& out);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/settings_store.h"
+#include "race/card_values.h"
 #include "race/text_number.h"
 
 namespace stridewell {
@@ -83,6 +84,20 @@ bool saveSimMap(SettingsStore& store, int mapNumber, const SimMap& map) {
   }
   // One replacement of the file: another running copy never sees half a map.
   return store.write(changes);
+}
+
+std::vector<std::string> simMapRulesUsing(const SettingsStore& store, std::string_view simName) {
+  std::vector<std::string> uses;
+  for (int mapNumber = 0; mapNumber < kSimMapCount; ++mapNumber) {
+    const SimMap map = loadSimMap(store, mapNumber);
+    for (int n = 1; n <= kSimMapRuleCount; ++n) {
+      const SimMapRule& rule = map.rules[n - 1];
+      if (!equalsIgnoreCase(rule.sim, simName)) continue;
+      uses.push_back(std::string(simMapName(mapNumber)) + " rule " + std::to_string(n) +
+                     (rule.enabled ? "" : " (off)"));
+    }
+  }
+  return uses;
 }
 
 }  // namespace stridewell

@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace stridewell {
 
@@ -74,5 +75,10 @@ SimMap loadSimMap(const SettingsStore& store, int mapNumber);
 // (the SIM name), all in one replacement of the settings file. False when
 // the file could not be written.
 bool saveSimMap(SettingsStore& store, int mapNumber, const SimMap& map);
+
+// The rules of the five stored maps that name `simName` (letter case
+// ignored, as the SIM lists ignore it), as "SI Map 2 rule 3", a disabled
+// rule with " (off)" after it; in map and rule order.
+std::vector<std::string> simMapRulesUsing(const SettingsStore& store, std::string_view simName);
 
 }  // namespace stridewell

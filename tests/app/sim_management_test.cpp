@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_store.h"
 #include "app/workspace.h"
+#include "handicap/sim_map.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -108,6 +110,44 @@ TEST_F(SimManagementTest, Delete) {
     EXPECT_EQ(simFolder(), c.left) << c.name;
   }
   EXPECT_EQ(contents(fs::path(workspace_.programFolder) / "Default.SIM"), "shipped");
+}
+
+// With the SI Maps at hand, the question first names the rules that use
+// the SIM; No keeps it.
+TEST_F(SimManagementTest, DeleteWarnsOfTheMapRulesUsingTheSim) {
+  addSim("Alpha.SIM");
+  addSim("Beta.SIM");
+  SettingsStore store((folder_.path() / "settings.conf").string());
+  SimMap map = defaultSimMap();
+  map.rules[1].sim = "Alpha";
+  map.rules[1].enabled = true;
+  map.rules[3].sim = "Alpha";
+  ASSERT_TRUE(saveSimMap(store, 2, map));
+  struct Case {
+    const char* name;
+    bool answer;
+    SimDeleteOutcome expected;
+    std::string question;
+    bool kept;
+  };
+  const Case cases[] = {
+      {"Alpha", false, SimDeleteOutcome::kDeclined,
+       "SIM \"Alpha\" is named by SI Map 3 rule 2, SI Map 3 rule 4 (off). Races those rules pick will NOT be "
+       "scored once it is gone.\nDelete SIM \"Alpha\"; are you sure?",
+       true},
+      {"Beta", true, SimDeleteOutcome::kDeleted, "Delete SIM \"Beta\"; are you sure?", false},
+      {"Alpha", true, SimDeleteOutcome::kDeleted,
+       "SIM \"Alpha\" is named by SI Map 3 rule 2, SI Map 3 rule 4 (off). Races those rules pick will NOT be "
+       "scored once it is gone.\nDelete SIM \"Alpha\"; are you sure?",
+       false},
+  };
+  for (const Case& c : cases) {
+    ui_.clear();
+    ui_.setDefaultAnswer(c.answer);
+    EXPECT_EQ(deleteSim(workspace_, c.name, ui_, &store), c.expected) << c.name;
+    EXPECT_EQ(ui_.queries(), std::vector<std::string>{c.question}) << c.name;
+    EXPECT_EQ(fs::exists(sim(std::string(c.name) + ".SIM")), c.kept) << c.name;
+  }
 }
 
 TEST_F(SimManagementTest, RenameRefusals) {

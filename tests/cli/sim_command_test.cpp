@@ -45,7 +45,7 @@ TEST_F(SimCommandTest, List) {
 TEST_F(SimCommandTest, DeleteAfterAYes) {
   addSim("Alpha.SIM");
   const test::CommandRun refused = runCommand(SimCommand(), {"delete", "Alpha"});
-  EXPECT_EQ(refused.status, kExitBadInput);
+  EXPECT_EQ(refused.status, kExitDeclined);
   EXPECT_NE(refused.err.find("Query: Delete SIM \"Alpha\"; are you sure?"), std::string::npos) << refused.err;
   EXPECT_TRUE(fs::exists(sim("Alpha.SIM")));
   // Typed in another letter case, the listed SIM is meant.
@@ -57,11 +57,30 @@ TEST_F(SimCommandTest, DeleteAfterAYes) {
   EXPECT_NE(missing.err.find("there is no SIM 'Alpha'"), std::string::npos) << missing.err;
 }
 
+// Deleting a SIM that SI Map rules name says which before it asks; No
+// keeps the SIM.
+TEST_F(SimCommandTest, DeleteNamesTheMapRulesThatUseTheSim) {
+  addSim("Alpha.SIM");
+  fs::create_directories(user_.settingsFile().parent_path());
+  std::ofstream(user_.settingsFile()) << "[SI Map 2]\n3ON=y\n3NN=Alpha\n[SI Map 5]\n1NN=alpha\n";
+  const test::CommandRun refused = runCommand(SimCommand(), {"--no", "delete", "Alpha"});
+  EXPECT_EQ(refused.status, kExitDeclined);
+  EXPECT_NE(refused.err.find("SIM \"Alpha\" is named by SI Map 2 rule 3, SI Map 5 rule 1."),
+            std::string::npos)
+      << refused.err;
+  EXPECT_NE(refused.err.find("Delete SIM \"Alpha\"; are you sure?"), std::string::npos) << refused.err;
+  EXPECT_TRUE(fs::exists(sim("Alpha.SIM")));
+  const test::CommandRun deleted = runCommand(SimCommand(), {"--yes", "delete", "Alpha"});
+  EXPECT_EQ(deleted.status, kExitOk) << deleted.err;
+  EXPECT_NE(deleted.err.find("SI Map 2 rule 3"), std::string::npos) << deleted.err;
+  EXPECT_FALSE(fs::exists(sim("Alpha.SIM")));
+}
+
 TEST_F(SimCommandTest, Rename) {
   addSim("Alpha.SIM");
   addSim("Beta.SIM");
   const test::CommandRun taken = runCommand(SimCommand(), {"--yes", "rename", "Alpha", "Beta"});
-  EXPECT_EQ(taken.status, kExitBadInput);
+  EXPECT_EQ(taken.status, kExitCannotOpen);
   EXPECT_NE(taken.err.find("stridewell sim: error: Rename failed."), std::string::npos) << taken.err;
   EXPECT_EQ(contents("Alpha.SIM"), "weights of Alpha.SIM");
   EXPECT_EQ(contents("Beta.SIM"), "weights of Beta.SIM");

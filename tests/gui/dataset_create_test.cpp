@@ -59,7 +59,7 @@ constexpr int kSampleRaces = 9 + 11 + 9 - 1;
 const std::string kElevenBlanks(11, ' ');
 
 bool fixedPitch(const QWidget* widget) {
-  return widget->font().fixedPitch() || QFontInfo(widget->font()).fixedPitch();
+  return stridewell::test::columnsLineUp(widget->font());
 }
 
 void copyInto(const fs::path& folder, const fs::path& from, const std::string& as) {

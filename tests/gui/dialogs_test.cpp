@@ -15,6 +15,7 @@
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -137,6 +138,7 @@ class DialogsTest : public QObject {
     User user;
     HandicapDialog dialog(*user.store, user.workspace, user.ui);
     auto* list = child<QListWidget>(dialog, "handicapList");
+    QVERIFY(stridewell::test::columnsLineUp(list->font()));  // name and folder columns line up
     addFile(dialog, "SAX0313.TCF");
     QCOMPARE(itemTexts(list), QStringList({QString::fromStdString("SAX0313.TCF  " + user.cardsA)}));
     QCOMPARE(child<QLabel>(dialog, "summary")->text(), QString("Total files:   1"));
@@ -242,10 +244,19 @@ class DialogsTest : public QObject {
       QVERIFY(!dialog.setup().mapMode);
       QCOMPARE(dialog.setup().simName, std::string("Alpha"));
       QCOMPARE(dialog.setup().simPath, user.workspace.sim + "/Alpha.SIM");
+      // Remembered by the run once the SIM has loaded, not before.
+      std::map<std::string, std::string> pending;
+      for (const SettingsStore::Change& change : dialog.pendingSettings()) {
+        QCOMPARE(change.section, std::string(kSettingsSection));
+        pending[change.key] = change.value;
+      }
+      QCOMPARE(pending[std::string(setting::kSimName)], std::string("Alpha"));
+      QCOMPARE(pending[std::string(setting::kSingleSim)], std::string("y"));
+      QCOMPARE(pending[std::string(setting::kUseMaps)], std::string("n"));
     }
-    QCOMPARE(user.reread().read(setting::kSimName, ""), std::string("Alpha"));
-    QCOMPARE(user.reread().read(setting::kSingleSim, ""), std::string("y"));
-    QCOMPARE(user.reread().read(setting::kUseMaps, ""), std::string("n"));
+    QCOMPARE(user.reread().read(setting::kSimName, ""), std::string("Default"));  // as the map run left it
+    QCOMPARE(user.reread().read(setting::kSingleSim, ""), std::string("n"));
+    QCOMPARE(user.reread().read(setting::kUseMaps, ""), std::string("y"));
   }
 
   void aMissingImportFolderShowsItsNearestParent() {

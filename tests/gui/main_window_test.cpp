@@ -24,12 +24,14 @@
 #include "app/setting_keys.h"
 #include "app/settings_store.h"
 #include "app/workspace.h"
+#include "gui/fixed_font.h"
 #include "gui/frame_area.h"
 #include "gui/handicap_dialog.h"
 #include "gui/main_window.h"
 #include "gui/progress_dialog.h"
 #include "gui/single_instance.h"
 #include "model/pattern_record.h"
+#include "race/race_criteria.h"
 #include "support/isolated_user.h"
 #include "support/recording_interaction.h"
 #include "widget_texts.h"
@@ -134,6 +136,9 @@ class MainWindowTest : public QObject {
   void aboutBoxAndManual();
   void secondInstanceIsRefused();
   void handicapDialogRunShowsTheReport();
+  void handicapRemembersTheChoiceOnlyOnceTheSimLoaded();
+  void handicapWarnsOfInvalidCardsAndUnscoredRaces();
+  void fixedPitchTextLinesUp();
   void screenshot();
 };
 
@@ -451,9 +456,91 @@ void MainWindowTest::handicapDialogRunShowsTheReport() {
   QStringList shown;
   for (int i = 0; i < result.list->count(); ++i) shown << result.list->item(i)->text();
   QCOMPARE(shown, expected);
-  QCOMPARE(result.list->font().fixedPitch() || QFontInfo(result.list->font()).fixedPitch(), true);
+  QVERIFY(test::columnsLineUp(result.list->font()));
   QCOMPARE(frame.window.printerItemPosition(), 4);
   QVERIFY(frame.window.menuEnabled());
+}
+
+void MainWindowTest::handicapRemembersTheChoiceOnlyOnceTheSimLoaded() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  const fs::path damaged = fs::path(frame.window.workspace().sim) / "Damaged.SIM";
+  std::ofstream(damaged, std::ios::binary) << "not weights";
+  struct Case {
+    const char* sim;
+    std::string path;
+    bool loads;
+  };
+  const Case cases[] = {
+      {"Gone", (fs::path(frame.window.workspace().sim) / "Gone.SIM").string(), false},
+      {"Damaged", damaged.string(), false},
+      {"Default", (fs::path(STRIDEWELL_SOURCE_DIR) / "data" / "Default.SIM").string(), true},
+  };
+  frame.store.write(setting::kSimName, "Earlier");
+  for (const Case& c : cases) {
+    frame.ui.clear();
+    HandicapChoice choice = frame.sampleRun({"SAX0313.TCF"});
+    choice.setup.simName = c.sim;
+    choice.setup.simPath = c.path;
+    choice.remember = {{std::string(kSettingsSection), std::string(setting::kSimName), c.sim}};
+    frame.window.runHandicap(choice);
+    const std::string remembered = SettingsStore(frame.store.file()).read(setting::kSimName, "");
+    QCOMPARE(remembered, std::string(c.loads ? c.sim : "Earlier"));
+    QCOMPARE(frame.ui.errors().empty(), c.loads);
+    frame.window.closeAllResultWindows();
+  }
+}
+
+void MainWindowTest::handicapWarnsOfInvalidCardsAndUnscoredRaces() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  // An invalid card: the warning names the file and the line that failed.
+  HandicapChoice invalid = frame.sampleRun({});
+  const std::string bad = (kExamples.parent_path() / "bad" / "SAX0313.TCF").string();
+  invalid.files = {bad};
+  frame.window.runHandicap(invalid);
+  QCOMPARE(frame.ui.warnings().size(), size_t{1});
+  const std::string warning = frame.ui.warnings()[0];
+  QVERIFY2(warning.rfind("File " + bad + " is NOT VALID!\n" + bad + ": line ", 0) == 0, warning.c_str());
+  frame.window.closeAllResultWindows();
+
+  // An SI Map rule whose SIM is gone: the report shows the error in place
+  // and the run ends with a warning naming the races.
+  frame.ui.clear();
+  HandicapChoice mapped = frame.sampleRun({"SAX0314.TCF"});
+  mapped.setup.mapMode = true;
+  mapped.setup.simMap[0].enabled = true;
+  mapped.setup.simMap[0].criteria.trackFlags = RaceCriteria::kAllTracks;
+  mapped.setup.simMap[0].criteria.distanceFlags = RaceCriteria::kAnyDistance;
+  mapped.setup.simMap[0].criteria.classFlags = RaceCriteria::kAnyClass;
+  mapped.setup.simMap[0].criteria.surfaceFlags = RaceCriteria::kAllSurfaces;
+  mapped.setup.simMap[0].criteria.conditionFlags = RaceCriteria::kAllConditions;
+  mapped.setup.simMap[0].simName = "Gone";
+  mapped.setup.simMap[0].weightsPath = (fs::path(frame.window.workspace().sim) / "Gone.SIM").string();
+  frame.window.runHandicap(mapped);
+  QCOMPARE(frame.ui.warnings().size(), size_t{1});
+  const std::string unscored = frame.ui.warnings()[0];
+  QVERIFY2(unscored.find("NOT scored") != std::string::npos, unscored.c_str());
+  QVERIFY2(unscored.find("\nSAX0314.TCF race 2: SIM Gone: Cannot open ") != std::string::npos,
+           unscored.c_str());
+  QCOMPARE(frame.titles(), QStringList{"SAX0314"});
+}
+
+// Every fixed-pitch text takes a face whose columns line up, whatever
+// fonts the machine has.
+void MainWindowTest::fixedPitchTextLinesUp() {
+  QVERIFY(test::columnsLineUp(fixedPitchFont()));
+  // A system fixed font that does not line up is passed over for a
+  // monospace family that does, at its size; one that does is kept.
+  QFont proportional(QStringLiteral("DejaVu Sans"));
+  proportional.setPointSize(13);
+  QVERIFY(!test::columnsLineUp(proportional));
+  const QFont chosen = fixedPitchFont(proportional);
+  QVERIFY(test::columnsLineUp(chosen));
+  QCOMPARE(chosen.pointSize(), 13);
+  const QFont mono(QStringLiteral("DejaVu Sans Mono"));
+  QVERIFY(test::columnsLineUp(mono));
+  QCOMPARE(fixedPitchFont(mono).family(), mono.family());
 }
 
 // Writes the main window with result windows to the folder named by

@@ -42,6 +42,7 @@
 #include "gui/sim_rename_dialog.h"
 #include "gui/training_chart.h"
 #include "gui/training_runner.h"
+#include "handicap/sim_map.h"
 #include "model/pattern_record.h"
 #include "support/isolated_user.h"
 #include "support/recording_interaction.h"
@@ -168,6 +169,7 @@ class TrainCommandsTest : public QObject {
   void trainRefusesWithoutPreparation();
   void prepAndTrainRefuseWhatCannotWork();
   void deleteSimAsksAndDeletes();
+  void deleteSimNamesTheMapRulesUsingIt();
   void renameSimChecksAsksAndRenames();
   void screenshots();
 };
@@ -593,6 +595,24 @@ void TrainCommandsTest::deleteSimAsksAndDeletes() {
       [](SimDeleteDialog& dialog) { QTest::mouseClick(child<QPushButton>(dialog, "cancel"), Qt::LeftButton); });
   frame.trigger(Command::kDeleteSim);
   QCOMPARE(frame.ui.calls().size(), before);
+}
+
+void TrainCommandsTest::deleteSimNamesTheMapRulesUsingIt() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.writeSim("Alpha");
+  SimMap map = defaultSimMap();
+  map.rules[0].sim = "Alpha";
+  QVERIFY(saveSimMap(frame.store, 3, map));
+  frame.ui.queueAnswers({false});
+  whenDialogOpens<SimDeleteDialog>([](SimDeleteDialog& dialog) {
+    QTest::mouseClick(child<QPushButton>(dialog, "delete"), Qt::LeftButton);
+  });
+  frame.trigger(Command::kDeleteSim);
+  QCOMPARE(frame.ui.queries().back(),
+           std::string("SIM \"Alpha\" is named by SI Map 4 rule 1. Races those rules pick will NOT be scored once "
+                       "it is gone.\nDelete SIM \"Alpha\"; are you sure?"));
+  QVERIFY(fs::exists(fs::path(frame.ws().sim) / "Alpha.SIM"));  // No keeps it
 }
 
 void TrainCommandsTest::renameSimChecksAsksAndRenames() {

@@ -10,6 +10,8 @@
 #include <string>
 
 #include <QComboBox>
+#include <QFont>
+#include <QFontMetrics>
 #include <QListWidget>
 #include <QObject>
 #include <QSignalSpy>
@@ -19,6 +21,18 @@
 #include "gui/main_window.h"
 
 namespace stridewell::test {
+
+// True when text in `font` lines up in columns: a narrow letter, a wide
+// one, a digit and a blank all take the same advance. (Whether the font
+// database calls the face fixed pitch is beside the point: some monospace
+// faces are not reported so, and a substitute may be reported so wrongly.)
+inline bool columnsLineUp(const QFont& font) {
+  const QFontMetrics metrics(font);
+  const int narrow = metrics.horizontalAdvance(QLatin1Char('i'));
+  return narrow > 0 && metrics.horizontalAdvance(QLatin1Char('W')) == narrow &&
+         metrics.horizontalAdvance(QLatin1Char('0')) == narrow &&
+         metrics.horizontalAdvance(QLatin1Char(' ')) == narrow;
+}
 
 // Runs the window's start-up sequence in the user's default Workspace (a
 // temporary one under test::IsolatedUser) and waits for it; true when it

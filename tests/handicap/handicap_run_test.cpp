@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -145,7 +147,31 @@ TEST_F(HandicapRunTest, InvalidFileKeepsEarlierRacesAndEndsWithTheInvalidLine) {
   EXPECT_EQ(report.substr(report.size() - ending.size()), ending);
   EXPECT_GT(result.files[0].races, 0);
   EXPECT_NE(report.find("Race 1 at Santa Anita"), std::string::npos);
-  EXPECT_EQ(ui_.warnings(), std::vector<std::string>{"File " + bad + " is NOT VALID!"});
+  ASSERT_EQ(ui_.warnings().size(), 1u);
+  EXPECT_EQ(ui_.warnings()[0].rfind("File " + bad + " is NOT VALID!\n", 0), 0u) << ui_.warnings()[0];
+}
+
+// The warning of an invalid card names the file and the line that failed,
+// as the card reader finds them.
+TEST_F(HandicapRunTest, InvalidCardWarningNamesTheBadLine) {
+  std::vector<std::string> lines;
+  for (int h = 1; h <= 6; ++h) {
+    test::CardLineBuilder line = test::horseLine("SAX", "20260320", "1", "HORSE " + std::to_string(h));
+    line.set(4, std::to_string(h)).set(6, "1320");
+    lines.push_back(line.build());
+  }
+  std::string broken = test::horseLine("SAX", "20260320", "2", "BROKEN").set(4, "1").set(6, "1320").build();
+  broken[broken.find("BROKEN")] = 'C';  // the check code no longer fits
+  lines.push_back(broken);
+  const fs::path card = folder_.path() / "SAX0320.TCF";
+  writeFile(card, test::joinLines(lines));
+  const HandicapRun result = run({card.string()});
+  ASSERT_EQ(result.files.size(), 1u);
+  EXPECT_EQ(result.files[0].outcome, HandicapOutcome::kInvalid);
+  ASSERT_EQ(ui_.warnings().size(), 1u);
+  const std::string warning = ui_.warnings()[0];
+  EXPECT_EQ(warning.rfind("File " + card.string() + " is NOT VALID!\n" + card.string() + ": line 7 ", 0), 0u)
+      << warning;
 }
 
 TEST_F(HandicapRunTest, MissingInputIsReportedAndTheRunGoesOn) {
@@ -154,9 +180,110 @@ TEST_F(HandicapRunTest, MissingInputIsReportedAndTheRunGoesOn) {
   ASSERT_EQ(result.files.size(), 2u);
   EXPECT_EQ(result.files[0].outcome, HandicapOutcome::kCannotOpen);
   EXPECT_EQ(result.files[0].races, 0);
-  EXPECT_EQ(fileText(result.files[0].reportPath), "SIM In Use: FRESH\n\n");
+  EXPECT_FALSE(fs::exists(result.files[0].reportPath));  // no report of a card never read
   EXPECT_EQ(result.files[1].outcome, HandicapOutcome::kDone);
-  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Cannot open input file '" + missing + "'."});
+  ASSERT_EQ(ui_.errors().size(), 1u);
+  EXPECT_EQ(ui_.errors()[0].rfind("Cannot open input file '" + missing + "': ", 0), 0u) << ui_.errors()[0];
+}
+
+// An input that cannot be opened is reported with the system's reason and
+// never replaces the report an earlier run left; the run goes on.
+TEST_F(HandicapRunTest, InputThatCannotBeOpenedLeavesTheEarlierReport) {
+  fs::create_directories(folder_.path() / "SAX0401.TCF");
+  struct Case {
+    const char* what;
+    std::string input;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"a mistyped name", (folder_.path() / "NONE0101.TCF").string(), std::strerror(ENOENT)},
+      {"a folder", (folder_.path() / "SAX0401.TCF").string(), std::strerror(EISDIR)},
+      {"a dash", "-", std::strerror(ENOENT)},
+  };
+  for (const Case& c : cases) {
+    ui_.clear();
+    const std::string reportPath = reportPathFor(c.input, workspace_);
+    writeFile(reportPath, "the report of an earlier run\n");
+    const HandicapRun result = run({c.input, (kExamples / "plain" / "SAX0314.TCF").string()});
+    ASSERT_EQ(result.files.size(), 2u) << c.what;
+    EXPECT_EQ(result.files[0].outcome, HandicapOutcome::kCannotOpen) << c.what;
+    EXPECT_EQ(result.files[0].races, 0) << c.what;
+    EXPECT_EQ(fileText(reportPath), "the report of an earlier run\n") << c.what;
+    EXPECT_EQ(result.files[1].outcome, HandicapOutcome::kDone) << c.what;
+    ASSERT_EQ(ui_.errors().size(), 1u) << c.what;
+    const std::string expected = "Cannot open input file '" + c.input + "': " + c.reason;
+    EXPECT_EQ(ui_.errors()[0].substr(0, expected.size()), expected) << c.what;
+    // Nothing of the failed file is left beside the reports.
+    size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(workspace_.predict)) files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 2u) << c.what;  // the earlier report and SAX0314.TXT
+    fs::remove(reportPath);
+  }
+}
+
+TEST_F(HandicapRunTest, CardWithNoRaceIsReported) {
+  struct Case {
+    const char* what;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"an empty file", ""},
+      {"blank lines", "\n\n\n"},
+  };
+  for (const Case& c : cases) {
+    ui_.clear();
+    const fs::path card = folder_.path() / "SAX0402.TCF";
+    writeFile(card, c.text);
+    const HandicapRun result = run({card.string()});
+    ASSERT_EQ(result.files.size(), 1u) << c.what;
+    EXPECT_EQ(result.files[0].races, 0) << c.what;
+    EXPECT_EQ(result.files[0].outcome, HandicapOutcome::kNoRace) << c.what;
+    EXPECT_EQ(ui_.warnings(), std::vector<std::string>{"File " + card.string() + " holds no race."}) << c.what;
+  }
+}
+
+// A rule whose SIM is gone leaves its races unscored; the run says which
+// and why once it has finished, and a map whose SIMs all load says nothing.
+TEST_F(HandicapRunTest, RacesLeftUnscoredByAMissingSimAreListed) {
+  const std::string gone = (fs::path(workspace_.sim) / "GONE.SIM").string();
+  setup_.mapMode = true;
+  mapRule(0, RaceCriteria::kDryOnly, simPath_, "FRESH");
+  mapRule(1, RaceCriteria::kWetOnly, gone, "GONE");
+  const std::string card = (kExamples / "plain" / "SAX0314.TCF").string();
+  const HandicapRun result = run({card});
+  ASSERT_EQ(result.files.size(), 1u);
+  const HandicappedFile& file = result.files[0];
+  ASSERT_GT(file.races, 0);
+  // Every race that was not skipped lost its wet-track order, and only that.
+  const std::string report = fileText(file.reportPath);
+  size_t errors = 0;
+  for (size_t at = report.find("ERROR LOADING SIM: GONE"); at != std::string::npos;
+       at = report.find("ERROR LOADING SIM: GONE", at + 1)) {
+    ++errors;
+  }
+  ASSERT_GT(errors, 0u);
+  ASSERT_EQ(file.unscored.size(), errors);
+  for (const UnscoredRace& race : file.unscored) {
+    EXPECT_EQ(race.trackAssumed, "wet");
+    EXPECT_EQ(race.simName, "GONE");
+    EXPECT_NE(race.reason.find(gone), std::string::npos) << race.reason;
+    EXPECT_NE(race.reason.find(std::strerror(ENOENT)), std::string::npos) << race.reason;
+  }
+  ASSERT_EQ(ui_.warnings().size(), 1u);
+  const std::string warning = ui_.warnings()[0];
+  EXPECT_EQ(warning, unscoredRacesWarning(result));
+  EXPECT_NE(warning.find("NOT scored"), std::string::npos) << warning;
+  EXPECT_NE(warning.find("\nSAX0314.TCF race " + std::to_string(file.unscored[0].raceNumber) +
+                         " (wet track): SIM GONE: "),
+            std::string::npos)
+      << warning;
+
+  ui_.clear();
+  mapRule(1, RaceCriteria::kWetOnly, simPath_, "FRESH");
+  const HandicapRun scored = run({card});
+  ASSERT_EQ(scored.files.size(), 1u);
+  EXPECT_TRUE(scored.files[0].unscored.empty());
+  EXPECT_TRUE(ui_.warnings().empty());
 }
 
 TEST_F(HandicapRunTest, ReportThatCannotBeCreated) {
@@ -177,6 +304,15 @@ TEST_F(HandicapRunTest, SimThatCannotBeLoadedStopsTheRun) {
   EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Error loading SIM\n" + simPath_ +
                                                    " holds 68999 bytes of the 69000 a weights file needs"});
   EXPECT_FALSE(fs::exists(joinPath(workspace_.predict, "SAX0314.TXT")));
+}
+
+TEST_F(HandicapRunTest, SimThatCannotBeOpenedIsNamedWithTheReason) {
+  setup_.simName = "GONE";
+  setup_.simPath = (fs::path(workspace_.sim) / "GONE.SIM").string();
+  const HandicapRun result = run({(kExamples / "plain" / "SAX0314.TCF").string()});
+  EXPECT_FALSE(result.simLoaded);
+  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Error loading SIM\nCannot open " + setup_.simPath + ": " +
+                                                   std::strerror(ENOENT)});
 }
 
 TEST_F(HandicapRunTest, TooManyHorsesWarnsOnceAfterTheFile) {

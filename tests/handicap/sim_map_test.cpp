@@ -194,5 +194,37 @@ TEST(SimMap, MapNumbersOutsideTheFiveAreTheFirstMap) {
   EXPECT_EQ(simMapName(-1), "SI Map 1");
 }
 
+// The rules that would lose their SIM if it were deleted: every rule of
+// every map naming it in any letter case, disabled ones marked.
+TEST(SimMap, RulesUsingASim) {
+  test::TempFolder folder;
+  SettingsStore store(settingsPath(folder));
+  SimMap second = defaultSimMap();
+  second.rules[0].sim = "Alpha";
+  second.rules[2].sim = "ALPHA";
+  second.rules[2].enabled = true;
+  second.rules[9].sim = "alpha";  // disabled
+  second.rules[4].sim = "Alphabet";
+  ASSERT_TRUE(saveSimMap(store, 1, second));
+  SimMap fifth = defaultSimMap();
+  fifth.rules[6].sim = "Alpha";
+  fifth.rules[6].enabled = true;
+  ASSERT_TRUE(saveSimMap(store, 4, fifth));
+  struct Case {
+    const char* sim;
+    std::vector<std::string> uses;
+  };
+  const Case cases[] = {
+      {"Alpha", {"SI Map 2 rule 1", "SI Map 2 rule 3", "SI Map 2 rule 10 (off)", "SI Map 5 rule 7"}},
+      {"Alphabet", {"SI Map 2 rule 5 (off)"}},
+      // Untouched maps name Default in rule 1 (and, disabled, in the rest).
+      {"Beta", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(simMapRulesUsing(store, c.sim), c.uses) << c.sim;
+  const std::vector<std::string> defaults = simMapRulesUsing(store, "Default");
+  EXPECT_EQ(defaults.front(), "SI Map 1 rule 1");
+  EXPECT_EQ(defaults.size(), size_t{5 * kSimMapRuleCount - 5});
+}
+
 }  // namespace
 }  // namespace stridewell
