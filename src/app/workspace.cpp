@@ -125,7 +125,8 @@ bool makeFolder(const std::string& path, UserInteraction& ui) {
   if (!path.empty() && (::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path)))) {
     return true;
   }
-  ui.error("Cannot create folder " + path);
+  const int code = path.empty() ? ENOENT : errno;
+  ui.error("Cannot create folder " + path + ": " + std::error_code(code, std::generic_category()).message());
   return false;
 }
 

@@ -71,12 +71,11 @@ int remove(const std::vector<std::string>& args, Context& context) {
     case SimDeleteOutcome::kDeleted:
       break;
     case SimDeleteOutcome::kFailed:
-      // The dialog says nothing when the file stays; a script learns it here.
-      context.err << "stridewell sim delete: could not delete '" << printableText(name) << "'\n";
-      return kExitBadInput;
+      return kExitCannotOpen;  // the file and the reason were told
     case SimDeleteOutcome::kNotListed:
+      return kExitUsage;
     case SimDeleteOutcome::kDeclined:
-      return kExitBadInput;
+      return kExitDeclined;
   }
   return kExitOk;
 }
@@ -95,8 +94,9 @@ int rename(const std::vector<std::string>& args, Context& context) {
     case SimRenameOutcome::kRefused:
       return kExitUsage;
     case SimRenameOutcome::kDeclined:
+      return kExitDeclined;
     case SimRenameOutcome::kFailed:
-      return kExitBadInput;
+      return kExitCannotOpen;
   }
   return kExitBadInput;
 }
@@ -111,9 +111,9 @@ std::string_view SimCommand::description() const {
          "  rename OLD NEW   rename a SIM of the SIM folder (after a Yes); an\n"
          "                   existing SIM is never replaced\n"
          "\n"
-         "Exit status: 0 on success, 1 when a question was answered No or the\n"
-         "file could not be deleted or renamed, 2 for usage errors, unknown SIMs\n"
-         "and refused names.\n";
+         "Exit status: 0 on success; 2 for usage errors, unknown SIMs, refused\n"
+         "names and files that cannot be deleted or renamed; 3 when a question\n"
+         "was answered No.\n";
 }
 
 std::span<const OptionSpec> SimCommand::options() const {

@@ -21,8 +21,10 @@ struct Workspace;
 
 // The "&Build" checks, in order, with their messages: a name, no forbidden
 // character, over-writing an existing dataset only when the user says Yes,
-// appending only to an existing dataset. False keeps the dialog open.
-bool checkCreateRequest(const std::string& name, bool append, const Workspace& workspace, UserInteraction& ui);
+// appending only to an existing dataset. False keeps the dialog open;
+// `declined`, when given, tells whether that was the user's No.
+bool checkCreateRequest(const std::string& name, bool append, const Workspace& workspace, UserInteraction& ui,
+                        bool* declined = nullptr);
 
 struct PairOutcome {
   int races = 0;              // races written
@@ -45,6 +47,9 @@ struct CreateOutcome {
   CreateStatus status = CreateStatus::kDone;
   int races = 0;
   int invalidFiles = 0;
+  // Appended races whose track, date and race number the dataset held
+  // before the run: written again, or left out with skipDuplicates.
+  int duplicates = 0;
 };
 
 // The caption of the run's progress window for the trimmed `name`:
@@ -53,10 +58,17 @@ std::string createRunCaption(const std::string& name, bool append);
 
 // The create run over `pairs` (in the folder's card order) with every
 // message of the run: "Cannot create/open dataset file.", "Error during
-// dataset creation (disk probably full)", "User Aborted.", the invalid-file
-// warning and "DataSet complete.  %d races written.".
+// dataset creation (disk probably full)" (each followed by the file and the
+// system's reason), "User Aborted.", the invalid-file warning, the warning
+// about appended races the dataset already held, and "DataSet complete.  %d
+// races written.". An append with `skipDuplicates` leaves out every race
+// whose track, date and race number the dataset held before the run.
 CreateOutcome createDataset(const std::string& name, bool append, const std::string& folder,
                             const std::vector<FilePair>& pairs, const Workspace& workspace, UserInteraction& ui,
-                            ProgressSink& progress);
+                            ProgressSink& progress, bool skipDuplicates = false);
+
+// The warning after an append that met `count` (> 0) races the dataset
+// already held; `skipped` tells whether they were left out.
+std::string duplicateRacesWarning(int count, bool skipped);
 
 }  // namespace stridewell

@@ -44,7 +44,7 @@ PayoutStatistics payoutStatistics(std::vector<float> values);
 // partial report); kFailed when a stream fails to take the report.
 ReportOutcome writePayoutReport(PayoutReportKind kind, std::string_view datasetName, std::istream& dataset,
                                 const std::string& datasetFile, std::ostream& text, std::ostream& comma,
-                                UserInteraction& ui, ProgressSink& progress);
+                                UserInteraction& ui, ProgressSink& progress, bool* damaged = nullptr);
 
 // The run of the report commands: creates (replacing) the text file and
 // then the comma file, opens the dataset, and writes the report. On
@@ -53,6 +53,6 @@ ReportOutcome writePayoutReport(PayoutReportKind kind, std::string_view datasetN
 // fault. On kDone the files stay for the caller to show and remove.
 ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetName, const std::string& datasetPath,
                               const std::string& textPath, const std::string& commaPath, UserInteraction& ui,
-                              ProgressSink& progress);
+                              ProgressSink& progress, bool* damaged = nullptr);
 
 }  // namespace stridewell
