@@ -63,9 +63,10 @@ DeleteOutcome deleteDatasets(const Workspace& workspace, const std::vector<std::
   if (names.empty()) return DeleteOutcome::kDeclined;
   std::vector<std::string> present;
   for (const std::string& name : names) {
-    // A file that cannot be read is still there to delete.
+    // Whatever holds the name (a file that cannot be read, a folder) is
+    // there to be deleted, or to say why it cannot be.
     struct stat info {};
-    if (isListedName(name) && ::lstat(datasetPath(workspace, name).c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+    if (isListedName(name) && ::lstat(datasetPath(workspace, name).c_str(), &info) == 0) {
       present.push_back(name);
       continue;
     }

@@ -45,7 +45,7 @@ TEST_F(SimCommandTest, List) {
 TEST_F(SimCommandTest, DeleteAfterAYes) {
   addSim("Alpha.SIM");
   const test::CommandRun refused = runCommand(SimCommand(), {"delete", "Alpha"});
-  EXPECT_EQ(refused.status, kExitBadInput);
+  EXPECT_EQ(refused.status, kExitDeclined);
   EXPECT_NE(refused.err.find("Query: Delete SIM \"Alpha\"; are you sure?"), std::string::npos) << refused.err;
   EXPECT_TRUE(fs::exists(sim("Alpha.SIM")));
   // Typed in another letter case, the listed SIM is meant.
@@ -61,8 +61,9 @@ TEST_F(SimCommandTest, Rename) {
   addSim("Alpha.SIM");
   addSim("Beta.SIM");
   const test::CommandRun taken = runCommand(SimCommand(), {"--yes", "rename", "Alpha", "Beta"});
-  EXPECT_EQ(taken.status, kExitBadInput);
-  EXPECT_NE(taken.err.find("ERROR: Rename failed."), std::string::npos) << taken.err;
+  EXPECT_EQ(taken.status, kExitCannotOpen);
+  EXPECT_NE(taken.err.find("ERROR: Rename failed.\n"), std::string::npos) << taken.err;
+  EXPECT_NE(taken.err.find("Beta.SIM: File exists"), std::string::npos) << taken.err;
   EXPECT_EQ(contents("Alpha.SIM"), "weights of Alpha.SIM");
   EXPECT_EQ(contents("Beta.SIM"), "weights of Beta.SIM");
 
