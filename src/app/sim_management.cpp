@@ -109,9 +109,10 @@ SimRenameOutcome renameSim(const Workspace& workspace, std::string_view oldName,
     }
   }
   const std::string newPath = joinPath(workspace.sim, newName + std::string(kSimFileExtension));
-  const std::string oldPath = joinPath(workspace.sim, oldFiles.empty() ? std::string(oldName) : oldFiles.front());
-  std::error_code error = std::make_error_code(oldFiles.empty() ? std::errc::no_such_file_or_directory
-                                                                 : std::errc::file_exists);
+  const std::string oldPath =
+      joinPath(workspace.sim, oldFiles.empty() ? std::string(oldName) : oldFiles.front());
+  std::error_code error =
+      std::make_error_code(oldFiles.empty() ? std::errc::no_such_file_or_directory : std::errc::file_exists);
   if (taken || !moveWithoutReplacing(oldPath, newPath, &error)) {
     ui.error(std::string(kSimRenameFailed) + "\n" + moveFailureDetail(oldPath, newPath, error));
     return SimRenameOutcome::kFailed;

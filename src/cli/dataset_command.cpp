@@ -27,7 +27,8 @@ namespace {
 constexpr OptionSpec kDatasetOptions[] = {
     {'\0', "comma", "FILE", "report exotics|daily-double: also write the comma-separated table to FILE."},
     {'\0', "test-share", "PERCENT", "split: the share of races for the test dataset (50, 33, 25, 20, 10, 5 or 1; 10 when not given)."},
-    {'\0', "skip-duplicates", "", "append: leave out the races whose track, date and race number the dataset already holds."},
+    {'\0', "skip-duplicates", "",
+     "append: leave out the races whose track, date and race number the dataset already holds."},
     kYesOption,
     kNoOption,
 };
@@ -132,14 +133,15 @@ int report(const std::vector<std::string>& args, const ParsedOptions& options, C
   const ReportOutcome outcome = withProgress(context, [&](ProgressSink& progress) {
     if (kind == "contents") {
       textPath = joinPath(context.workspace.temp, std::string(kContentsFile));
-      return runContentsReport(name, datasetPath(context.workspace, name), textPath, context.ui, progress, &damaged);
+      return runContentsReport(name, datasetPath(context.workspace, name), textPath, context.ui, progress,
+                               &damaged);
     }
     textPath = joinPath(context.workspace.temp, std::string(kPayoutTextFile));
     commaPath = options.has("comma") ? options.value("comma")
                                      : joinPath(context.workspace.temp, std::string(kPayoutCommaFile));
     const PayoutReportKind payout = kind == "exotics" ? PayoutReportKind::kExotics : PayoutReportKind::kDailyDouble;
-    return runPayoutReport(payout, name, datasetPath(context.workspace, name), textPath, commaPath, context.ui,
-                           progress, &damaged);
+    return runPayoutReport(payout, name, datasetPath(context.workspace, name), textPath, commaPath,
+                           context.ui, progress, &damaged);
   });
   if (outcome == ReportOutcome::kCancelled) return kExitDeclined;
   if (outcome != ReportOutcome::kDone) return kExitCannotOpen;
@@ -214,8 +216,10 @@ int split(const std::vector<std::string>& args, const ParsedOptions& options, Co
     context.err << "stridewell dataset split: there is no dataset '" << printableText(args[1]) << "'\n";
     return kExitCannotOpen;
   }
-  if (checkSplitNames(context.workspace, args[1], args[2], args[3], context.ui) != DatasetField::kNone) {
-    return kExitUsage;
+  bool declined = false;
+  if (checkSplitNames(context.workspace, args[1], args[2], args[3], context.ui, &declined) !=
+      DatasetField::kNone) {
+    return declined ? kExitDeclined : kExitUsage;
   }
   const SplitResult result = withProgress(context, [&](ProgressSink& progress) {
     return splitDataset(context.workspace, args[1], args[2], args[3], step, context.ui, progress);
@@ -237,7 +241,10 @@ int combine(const std::vector<std::string>& args, Context& context) {
       return kExitCannotOpen;
     }
   }
-  if (checkCombineName(context.workspace, args[1], sources, context.ui) != DatasetField::kNone) return kExitUsage;
+  bool declined = false;
+  if (checkCombineName(context.workspace, args[1], sources, context.ui, &declined) != DatasetField::kNone) {
+    return declined ? kExitDeclined : kExitUsage;
+  }
   const CombineResult result = withProgress(context, [&](ProgressSink& progress) {
     return combineDatasets(context.workspace, sources, args[1], context.ui, progress);
   });

@@ -1,8 +1,8 @@
 #include "datasets/contents_report.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <array>
+#include <cerrno>
 #include <fstream>
 #include <utility>
 #include <vector>

@@ -34,7 +34,8 @@ std::string withNumber(const char* before, int number, const char* after) {
 using RaceKey = std::tuple<std::string, int32_t, int>;
 
 RaceKey keyOf(const RaceResult& result) {
-  return {std::string(result.track, strnlen(result.track, sizeof result.track)), result.date, result.raceNumber};
+  return {std::string(result.track, strnlen(result.track, sizeof result.track)), result.date,
+          result.raceNumber};
 }
 
 // The keys of the races `path` holds; a damaged tail ends the reading, as it
@@ -49,7 +50,9 @@ std::set<RaceKey> storedRaceKeys(const std::string& path) {
   return keys;
 }
 
-std::string systemReason(int code) { return std::error_code(code, std::generic_category()).message(); }
+std::string systemReason(int code) {
+  return std::error_code(code, std::generic_category()).message();
+}
 
 }  // namespace
 
@@ -113,14 +116,16 @@ PairOutcome buildPair(const DatasetRaceWriter& write, const std::string& folder,
 }
 
 std::string duplicateRacesWarning(int count, bool skipped) {
-  const std::string races = count == 1 ? "1 appended race was" : std::to_string(count) + " appended races were";
+  const std::string races =
+      count == 1 ? "1 appended race was" : std::to_string(count) + " appended races were";
   return races + " already in the dataset (same track, date and race number)" +
-         (skipped ? "; left out." : (count == 1 ? "; it is now stored twice." : "; they are now stored twice."));
+         (skipped ? "; left out."
+                  : (count == 1 ? "; it is now stored twice." : "; they are now stored twice."));
 }
 
 CreateOutcome createDataset(const std::string& rawName, bool append, const std::string& folder,
-                            const std::vector<FilePair>& pairs, const Workspace& workspace, UserInteraction& ui,
-                            ProgressSink& progress, bool skipDuplicates) {
+                            const std::vector<FilePair>& pairs, const Workspace& workspace,
+                            UserInteraction& ui, ProgressSink& progress, bool skipDuplicates) {
   CreateOutcome outcome;
   const std::string name = trimDatasetName(rawName);
   const std::string target = datasetPath(workspace, name);

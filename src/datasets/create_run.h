@@ -64,8 +64,8 @@ std::string createRunCaption(const std::string& name, bool append);
 // races written.". An append with `skipDuplicates` leaves out every race
 // whose track, date and race number the dataset held before the run.
 CreateOutcome createDataset(const std::string& name, bool append, const std::string& folder,
-                            const std::vector<FilePair>& pairs, const Workspace& workspace, UserInteraction& ui,
-                            ProgressSink& progress, bool skipDuplicates = false);
+                            const std::vector<FilePair>& pairs, const Workspace& workspace,
+                            UserInteraction& ui, ProgressSink& progress, bool skipDuplicates = false);
 
 // The warning after an append that met `count` (> 0) races the dataset
 // already held; `skipped` tells whether they were left out.

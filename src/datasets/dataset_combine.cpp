@@ -45,13 +45,17 @@ std::optional<std::string> judgeName(const std::string& name, const std::vector<
 }  // namespace
 
 DatasetField checkCombineName(const Workspace& workspace, std::string_view newText,
-                              const std::vector<std::string>& sources, UserInteraction& ui) {
+                              const std::vector<std::string>& sources, UserInteraction& ui, bool* declined) {
+  if (declined != nullptr) *declined = false;
   const std::string name = trimDatasetName(newText);
   if (const std::optional<std::string> refusal = judgeName(name, sources)) {
     ui.error(*refusal);
     return DatasetField::kName;
   }
-  if (datasetExists(workspace, name) && !ui.query(kOverWrite)) return DatasetField::kName;
+  if (datasetExists(workspace, name) && !ui.query(kOverWrite)) {
+    if (declined != nullptr) *declined = true;
+    return DatasetField::kName;
+  }
   return DatasetField::kNone;
 }
 
@@ -96,9 +100,10 @@ CombineResult combineDatasets(const Workspace& workspace, const std::vector<std:
     DatasetSource input;
     if (source.empty() || hasForbiddenNameCharacter(source) || !recoverInterruptedAppend(sourcePath) ||
         !input.open(sourcePath)) {
-      const std::string detail = !input.problem().empty()
-                                     ? input.problem()
-                                     : sourcePath + ": " + std::make_error_code(std::errc::invalid_argument).message();
+      const std::string detail =
+          !input.problem().empty()
+              ? input.problem()
+              : sourcePath + ": " + std::make_error_code(std::errc::invalid_argument).message();
       ui.error("Error opening dataset '" + source + "'.\n" + detail);
       result.outcome = DatasetRunOutcome::kCannotOpen;
       return result;

@@ -56,8 +56,8 @@ bool deleteDatasetOrSay(const Workspace& workspace, std::string_view name, UserI
   return false;
 }
 
-DeleteOutcome deleteDatasets(const Workspace& workspace, const std::vector<std::string>& names, UserInteraction& ui,
-                             int* deleted, int* missing) {
+DeleteOutcome deleteDatasets(const Workspace& workspace, const std::vector<std::string>& names,
+                             UserInteraction& ui, int* deleted, int* missing) {
   if (deleted != nullptr) *deleted = 0;
   if (missing != nullptr) *missing = 0;
   if (names.empty()) return DeleteOutcome::kDeclined;

@@ -59,8 +59,8 @@ enum class DeleteOutcome { kDeclined, kDeleted };
 // is asked and kDeclined is answered (the dialog's button is disabled
 // then). `deleted` receives how many files went and `missing` how many names
 // were not datasets, when given.
-DeleteOutcome deleteDatasets(const Workspace& workspace, const std::vector<std::string>& names, UserInteraction& ui,
-                             int* deleted = nullptr, int* missing = nullptr);
+DeleteOutcome deleteDatasets(const Workspace& workspace, const std::vector<std::string>& names,
+                             UserInteraction& ui, int* deleted = nullptr, int* missing = nullptr);
 
 // The Rename dialog's button: the new name (trimmed) must not be blank and
 // must not hold a forbidden character. Shows the refusal and answers kName,

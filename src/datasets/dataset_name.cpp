@@ -73,7 +73,8 @@ std::string datasetNameRefusal(DatasetNameFault fault, std::string_view subject)
     case DatasetNameFault::kEmpty:
       return text + " cannot be blank.";
     case DatasetNameFault::kForbiddenCharacter:
-      return text + " cannot contain any of the following characters: " + std::string(kForbiddenNameCharacters);
+      return text +
+             " cannot contain any of the following characters: " + std::string(kForbiddenNameCharacters);
     case DatasetNameFault::kDotName:
       return text + " cannot be \".\" or \"..\".";
     case DatasetNameFault::kExtension:

@@ -29,12 +29,12 @@ inline constexpr size_t kMaxDatasetNameBytes = 238;
 
 enum class DatasetNameFault {
   kNone,
-  kEmpty,                // nothing left after trimming
-  kForbiddenCharacter,   // holds one of kForbiddenNameCharacters
-  kDotName,              // "." or "..", which are folders, not files
-  kExtension,            // ends in ".DSI" in any letter case
-  kControlCharacter,     // a byte below 32, or 127
-  kTooLong,              // more than kMaxDatasetNameBytes
+  kEmpty,               // nothing left after trimming
+  kForbiddenCharacter,  // holds one of kForbiddenNameCharacters
+  kDotName,             // "." or "..", which are folders, not files
+  kExtension,           // ends in ".DSI" in any letter case
+  kControlCharacter,    // a byte below 32, or 127
+  kTooLong,             // more than kMaxDatasetNameBytes
 };
 
 // `text` without leading and trailing white space (space, tab, line ends,

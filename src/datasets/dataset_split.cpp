@@ -62,7 +62,8 @@ int splitStepFor(std::string_view entry) {
 }
 
 DatasetField checkSplitNames(const Workspace& workspace, std::string_view source, std::string_view trainText,
-                             std::string_view testText, UserInteraction& ui) {
+                             std::string_view testText, UserInteraction& ui, bool* declined) {
+  if (declined != nullptr) *declined = false;
   const std::string train = trimDatasetName(trainText);
   const std::string test = trimDatasetName(testText);
   if (const std::optional<Refusal> refusal = judgeNames(source, train, test)) {
@@ -76,7 +77,10 @@ DatasetField checkSplitNames(const Workspace& workspace, std::string_view source
     if (trainExists) question += "Train dataset \"" + train + "\" already exists.\n";
     if (testExists) question += "Test dataset \"" + test + "\" already exists.\n";
     question += "Over-write?";
-    if (!ui.query(question)) return trainExists ? DatasetField::kTrain : DatasetField::kTest;
+    if (!ui.query(question)) {
+      if (declined != nullptr) *declined = true;
+      return trainExists ? DatasetField::kTrain : DatasetField::kTest;
+    }
   }
   return DatasetField::kNone;
 }
@@ -102,8 +106,11 @@ SplitResult splitDataset(const Workspace& workspace, std::string_view source, st
   NewDatasetFile testFile(workspace, test);
   if (!sourceOpen || !trainFile.ok() || !testFile.ok()) {
     // The temporary files go with their objects: nothing is left behind.
-    std::string detail = !sourceOpen ? input.problem() : !trainFile.ok() ? trainFile.problem() : testFile.problem();
-    if (detail.empty()) detail = sourcePath + ": " + std::make_error_code(std::errc::invalid_argument).message();
+    std::string detail = !sourceOpen       ? input.problem()
+                         : !trainFile.ok() ? trainFile.problem()
+                                           : testFile.problem();
+    if (detail.empty())
+      detail = sourcePath + ": " + std::make_error_code(std::errc::invalid_argument).message();
     ui.error(std::string(kCannotOpen) + "\n" + detail);
     result.outcome = DatasetRunOutcome::kCannotOpen;
     return result;

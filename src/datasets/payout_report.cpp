@@ -1,8 +1,8 @@
 #include "datasets/payout_report.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <fstream>
 
@@ -110,9 +110,10 @@ ReportOutcome writePayoutReport(PayoutReportKind kind, std::string_view datasetN
   return (text && comma) ? ReportOutcome::kDone : ReportOutcome::kFailed;
 }
 
-ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetName, const std::string& datasetPath,
-                              const std::string& textPath, const std::string& commaPath, UserInteraction& ui,
-                              ProgressSink& progress, bool* damaged) {
+ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetName,
+                              const std::string& datasetPath, const std::string& textPath,
+                              const std::string& commaPath, UserInteraction& ui, ProgressSink& progress,
+                              bool* damaged) {
   auto fail = [&](const std::string& detail) {
     removeReportFile(textPath);
     removeReportFile(commaPath);

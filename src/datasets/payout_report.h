@@ -51,8 +51,9 @@ ReportOutcome writePayoutReport(PayoutReportKind kind, std::string_view datasetN
 // kFailed and kCancelled both report files are removed; kFailed shows the
 // error "Error generating report." with a second line naming the file at
 // fault. On kDone the files stay for the caller to show and remove.
-ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetName, const std::string& datasetPath,
-                              const std::string& textPath, const std::string& commaPath, UserInteraction& ui,
-                              ProgressSink& progress, bool* damaged = nullptr);
+ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetName,
+                              const std::string& datasetPath, const std::string& textPath,
+                              const std::string& commaPath, UserInteraction& ui, ProgressSink& progress,
+                              bool* damaged = nullptr);
 
 }  // namespace stridewell

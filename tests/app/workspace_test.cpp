@@ -208,9 +208,8 @@ TEST(Workspace, TheBaseIsMadeWithItsParentsAndExistingFoldersAreFine) {
   touch(other.path() / "home");
   const fs::path blockedBase = other.path() / "home" / "stridewell";
   EXPECT_FALSE(createWorkspaceFolders(workspaceAt("", blockedBase.string()), ui));
-  EXPECT_EQ(ui.errors(),
-            std::vector<std::string>{"Cannot create folder " + (other.path() / "home").string() +
-                                     ": Not a directory"});
+  EXPECT_EQ(ui.errors(), std::vector<std::string>{"Cannot create folder " + (other.path() / "home").string() +
+                                                  ": Not a directory"});
 
   // Without a base there is nothing sensible to make.
   ui.clear();

@@ -164,7 +164,8 @@ TEST_F(DatasetCommandTest, NamesNoFileCanHaveAreRefusedBeforeAnyScan) {
     }
   }
   // The longest name still makes a dataset, the files written beside it included.
-  const test::CommandRun made = runCommand(DatasetCommand(), {"create", longest, (kExamples / "plain").string()});
+  const test::CommandRun made =
+      runCommand(DatasetCommand(), {"create", longest, (kExamples / "plain").string()});
   EXPECT_EQ(made.status, kExitOk) << made.err;
   EXPECT_EQ(fs::file_size(dataset(longest.c_str())), fs::file_size(dataset("Have")));
   const test::CommandRun appended =
@@ -192,20 +193,23 @@ TEST_F(DatasetCommandTest, AppendCountsRacesAlreadyStored) {
   EXPECT_EQ(bytesOf("Both"), bytesOf("Plain") + bytesOf("Zipped"));
 
   const std::string before = bytesOf("Both");
-  const test::CommandRun skipped = runCommand(DatasetCommand(), {"--skip-duplicates", "append", "Both", plain});
+  const test::CommandRun skipped =
+      runCommand(DatasetCommand(), {"--skip-duplicates", "append", "Both", plain});
   EXPECT_EQ(skipped.status, kExitOk) << skipped.err;
-  EXPECT_NE(skipped.err.find("Warning: 28 appended races were already in the dataset (same track, date and race "
-                             "number); left out.\n"),
-            std::string::npos)
+  EXPECT_NE(
+      skipped.err.find("Warning: 28 appended races were already in the dataset (same track, date and race "
+                       "number); left out.\n"),
+      std::string::npos)
       << skipped.err;
   EXPECT_NE(skipped.out.find("Both: DataSet complete.  0 races written."), std::string::npos) << skipped.out;
   EXPECT_EQ(bytesOf("Both"), before);
 
   const test::CommandRun doubled = runCommand(DatasetCommand(), {"append", "Both", plain});
   EXPECT_EQ(doubled.status, kExitOk) << doubled.err;
-  EXPECT_NE(doubled.err.find("Warning: 28 appended races were already in the dataset (same track, date and race "
-                             "number); they are now stored twice.\n"),
-            std::string::npos)
+  EXPECT_NE(
+      doubled.err.find("Warning: 28 appended races were already in the dataset (same track, date and race "
+                       "number); they are now stored twice.\n"),
+      std::string::npos)
       << doubled.err;
   EXPECT_NE(doubled.err.find("--skip-duplicates"), std::string::npos) << doubled.err;
   EXPECT_NE(doubled.out.find("Both: DataSet complete.  28 races written."), std::string::npos) << doubled.out;

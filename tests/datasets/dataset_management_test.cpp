@@ -301,8 +301,8 @@ TEST_F(DatasetManagementTest, SplitThatCannotOpenItsSourceCreatesNothing) {
   EXPECT_EQ(splitDataset(workspace_, "Missing", "Train", "Test", 10, ui, progress).outcome,
             DatasetRunOutcome::kCannotOpen);
   EXPECT_EQ(ui.calls(), (std::vector<Call>{{Kind::kError, "ERROR",
-                                             "Error opening/creating dataset.\n" + pathOf("Missing").string() +
-                                                 ": No such file or directory"}}));
+                                            "Error opening/creating dataset.\n" + pathOf("Missing").string() +
+                                                ": No such file or directory"}}));
   EXPECT_EQ(folderState(), before);
 }
 
@@ -329,11 +329,11 @@ TEST_F(DatasetManagementTest, SplitOrCombineThatCannotWriteLeavesNoDataset) {
       // The message names the hidden file being written and the system's reason.
       const std::string hidden = "DATASETS/." + std::string(split ? "T" : "New");
       const std::vector<Call> calls = ui.calls();
-      const bool asExpected = outcome == DatasetRunOutcome::kWriteFailed && calls.size() == 1 &&
-                              calls[0].kind == Kind::kError &&
-                              calls[0].text.starts_with("Error while writing dataset (disk probably full).\n") &&
-                              calls[0].text.find(hidden) != std::string::npos &&
-                              calls[0].text.ends_with(".new-" + std::to_string(::getpid()) + ": File too large");
+      const bool asExpected =
+          outcome == DatasetRunOutcome::kWriteFailed && calls.size() == 1 && calls[0].kind == Kind::kError &&
+          calls[0].text.starts_with("Error while writing dataset (disk probably full).\n") &&
+          calls[0].text.find(hidden) != std::string::npos &&
+          calls[0].text.ends_with(".new-" + std::to_string(::getpid()) + ": File too large");
       ::_exit(asExpected ? 0 : 1);
     }
     int status = 0;
@@ -450,8 +450,8 @@ TEST_F(DatasetManagementTest, CombineStopsAtASourceItCannotOpen) {
   const CombineResult result = combineDatasets(workspace_, {"A", "Ghost"}, "New", ui, progress);
   EXPECT_EQ(result.outcome, DatasetRunOutcome::kCannotOpen);
   EXPECT_EQ(ui.calls(), (std::vector<Call>{{Kind::kError, "ERROR",
-                                             "Error opening dataset 'Ghost'.\n" + pathOf("Ghost").string() +
-                                                 ": No such file or directory"}}));
+                                            "Error opening dataset 'Ghost'.\n" + pathOf("Ghost").string() +
+                                                ": No such file or directory"}}));
   EXPECT_EQ(folderState(), before);
 }
 
@@ -600,9 +600,10 @@ TEST_F(DatasetManagementTest, DeleteRemovesAllSelectedAfterOneQuery) {
   EXPECT_EQ(deleteDatasets(workspace_, {"A", "C", "Ghost", "../x"}, yes, &deleted, &missing),
             DeleteOutcome::kDeleted);
   // Every name that is not a dataset is told first, then one query for the rest.
-  EXPECT_EQ(yes.calls(), (std::vector<Call>{{Kind::kError, "ERROR", "There is no dataset 'Ghost'."},
-                                            {Kind::kError, "ERROR", "There is no dataset '../x'."},
-                                            {Kind::kQuery, "Query", "Delete selected datasets; are you sure?"}}));
+  EXPECT_EQ(yes.calls(),
+            (std::vector<Call>{{Kind::kError, "ERROR", "There is no dataset 'Ghost'."},
+                               {Kind::kError, "ERROR", "There is no dataset '../x'."},
+                               {Kind::kQuery, "Query", "Delete selected datasets; are you sure?"}}));
   EXPECT_EQ(deleted, 2);
   EXPECT_EQ(missing, 2);
   EXPECT_EQ(listDatasets(workspace_), (std::vector<std::string>{"B"}));
