@@ -95,4 +95,20 @@ bool replaceFileContents(const std::string& target, const void* bytes, size_t si
   return false;
 }
 
+std::string replacementProblem(const std::string& target) {
+  const std::string folder(folderOf(target));
+  const std::string where = folder.empty() ? std::string(".") : folder;
+  std::string pattern = joinPath(where, "." + std::string(fileNameOf(target)) + ".XXXXXX");
+  const int fd = ::mkstemp(pattern.data());
+  if (fd < 0) return "Cannot create a temporary file in " + where + ": " + std::strerror(errno);
+  const bool written = ::write(fd, "", 1) == 1 && ::fsync(fd) == 0;
+  const int error = errno;
+  const bool closed = ::close(fd) == 0;
+  const int closeError = errno;
+  ::unlink(pattern.c_str());
+  if (!written) return "Cannot write " + pattern + ": " + std::strerror(error);
+  if (!closed) return "Cannot write " + pattern + ": " + std::strerror(closeError);
+  return {};
+}
+
 }  // namespace stridewell

@@ -47,4 +47,9 @@ class ReplacementFile {
 // what went wrong, the target untouched and no temporary file left behind.
 bool replaceFileContents(const std::string& target, const void* bytes, size_t size, std::string& reason);
 
+// Why a new version of `target` cannot be written beside it, found by
+// creating, writing and syncing a temporary file there (removed again; the
+// target is never touched). Empty when that works.
+std::string replacementProblem(const std::string& target);
+
 }  // namespace stridewell

@@ -1,5 +1,6 @@
 #include "patterns/prep_sim.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -122,11 +123,14 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
   std::ifstream dataset;
   dataset.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
   const std::string datasetFile = datasetPath(workspace, request.dataset);
+  int openError = ENOENT;
   if (checkDatasetName(request.dataset) == DatasetNameFault::kNone) {
+    errno = 0;
     dataset.open(datasetFile, std::ios::binary);
+    openError = errno != 0 ? errno : EIO;
   }
   if (!dataset.is_open()) {
-    ui.error(kPrepDatasetOpenFailed);
+    ui.error(std::string(kPrepDatasetOpenFailed) + "\n" + datasetFile + ": " + std::strerror(openError));
     return result;
   }
 
@@ -138,7 +142,11 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
   // saveWeights replaces the file only when the new one is whole, so a
   // failure here leaves the previous train.SIM in place.
   if (!model.saveWeights(trainWeights)) {
-    ui.error(kPrepSaveFailed);
+    // The save keeps its reason to itself; a trial write beside the file
+    // finds it again without touching what is there.
+    std::string problem = replacementProblem(trainWeights);
+    if (problem.empty()) problem = "Cannot write " + trainWeights;
+    ui.error(std::string(kPrepSaveFailed) + "\n" + problem);
     return result;
   }
 
@@ -177,13 +185,13 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
   // matched set: they go too, so training never runs them against the
   // count and target of an earlier preparation.
   if (!replaceFileContents(joinPath(workspace.trainData, kTrainInfoFileName), &info, sizeof info, reason)) {
-    ui.error(kTrainInfoFailed);
+    ui.error(std::string(kTrainInfoFailed) + "\n" + reason);
     discard();
     result.outcome = PrepOutcome::kFailed;
     return result;
   }
   if (!patterns.replaceTarget()) {
-    ui.error(kPatternFileWriteFailed);
+    ui.error(std::string(kPatternFileWriteFailed) + "\n" + patterns.problem());
     discard();
     result.outcome = PrepOutcome::kFailed;
     return result;

@@ -279,11 +279,13 @@ TEST_F(PrepSimTest, FailuresBeforeTheRunLeaveThePreviousPreparation) {
     const char* name;
     const char* dataset;
     const char* startSim;
-    const char* message;
+    std::string message;
   };
+  const std::string datasets = workspace_.datasets;
   const Case cases[] = {
-      {"missing dataset", "Nothing", "", "Error opening dataset"},
-      {"dataset name leading out of DATASETS", "../Races", "", "Error opening dataset"},
+      {"missing dataset", "Nothing", "", "Error opening dataset\n" + datasets + "/Nothing.DSI: No such file or directory"},
+      {"dataset name leading out of DATASETS", "../Races", "", "Error opening dataset\n" + datasets +
+                                                                   "/../Races.DSI: No such file or directory"},
       {"starting SIM too short", "Races", "Short", "Error initializing SIM"},
       {"starting SIM missing", "Races", "Gone", "Error initializing SIM"},
   };
@@ -306,7 +308,8 @@ TEST_F(PrepSimTest, FailuresBeforeTheRunLeaveThePreviousPreparation) {
   fs::remove_all(workspace_.trainData);
   NoProgress progress;
   EXPECT_EQ(run(request("Gamma"), progress).outcome, PrepOutcome::kNotStarted);
-  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Error saving SIM data"});
+  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Error saving SIM data\nCannot create a temporary file in " +
+                                                   workspace_.trainData + ": No such file or directory"});
 }
 
 TEST_F(PrepSimTest, TrainInfoThatCannotBeWrittenRemovesTheNewFiles) {
@@ -317,7 +320,8 @@ TEST_F(PrepSimTest, TrainInfoThatCannotBeWrittenRemovesTheNewFiles) {
   fs::create_directory(train("TVARS.DAT"));
   NoProgress progress;
   EXPECT_EQ(run(request("Gamma"), progress).outcome, PrepOutcome::kFailed);
-  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Cannot create train info file"});
+  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Cannot create train info file\nCannot replace " +
+                                                   train("TVARS.DAT").string() + ": Is a directory"});
   EXPECT_EQ(trainDataFiles(), std::vector<std::string>{"TVARS.DAT"});
   EXPECT_TRUE(fs::is_directory(train("TVARS.DAT")));
 }
