@@ -439,6 +439,23 @@ class DatasetCommandsTest : public QObject {
     QVERIFY(f.ui.empty());
   }
 
+  void deleteThatFailsSaysWhichFileAndWhy() {
+    Frame& f = *frame_;
+    writeAll(f.dataset("Alpha"), "Alpha");
+    whenModal<DatasetDeleteDialog>([&f](DatasetDeleteDialog* dialog) {
+      selectNamed(dialog->list(), QStringLiteral("Alpha"));
+      // Something that unlink refuses now holds the name.
+      fs::remove(f.dataset("Alpha"));
+      fs::create_directory(f.dataset("Alpha"));
+      f.ui.queueAnswers({true});
+      dialog->actionButton()->click();
+    });
+    runDatasetCommand(f.window, Command::kDeleteDataset);
+    QCOMPARE(f.ui.errors(), std::vector<std::string>{"Cannot delete dataset 'Alpha'.\n" +
+                                                     f.dataset("Alpha").string() + ": Is a directory"});
+    QVERIFY(fs::is_directory(f.dataset("Alpha")));
+  }
+
   void reportsShowTheCoreReport_data() {
     QTest::addColumn<int>("command");
     QTest::addColumn<QString>("title");

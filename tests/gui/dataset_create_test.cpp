@@ -302,6 +302,16 @@ class DatasetCreateTest : public QObject {
         << "DataSet name cannot contain any of the following characters: "
            "?*<\">/\\:|"
         << false;
+    QTest::newRow("a folder's name") << " .. " << false << false << int(Kind::kError)
+                                     << "DataSet name cannot be \".\" or \"..\"." << false;
+    QTest::newRow("the extension typed")
+        << "Spring.dsi" << true << false << int(Kind::kError)
+        << "DataSet name cannot end in \".DSI\"; the program adds that itself." << false;
+    QTest::newRow("a control character")
+        << "Spring\x01" << false << false << int(Kind::kError)
+        << "DataSet name cannot contain control characters (tabs, line ends and the like)." << false;
+    QTest::newRow("too long") << QString(239, 'n') << false << false << int(Kind::kError)
+                              << "DataSet name is too long: at most 238 bytes." << false;
     QTest::newRow("over-write, No") << "Spring" << false << false << int(Kind::kQuery)
                                     << "DataSet with that name already exists; over-write?" << false;
     QTest::newRow("over-write, Yes") << " Spring " << false << true << int(Kind::kQuery)
@@ -416,11 +426,18 @@ class DatasetCreateTest : public QObject {
     }
 
     // Appending the same days again: a dataset has no header, so the file
-    // becomes its old bytes twice.
+    // becomes its old bytes twice, and the user is told how many races the
+    // dataset already held.
     frame.ui.clear();
     QVERIFY(runFromMenu(frame, named("Spring", true), watch));
     QCOMPARE(caption, QString("Appending DataSet: Spring"));
-    QCOMPARE(frame.ui.calls(), (std::vector<RecordingInteraction::Call>{{Kind::kNotice, "Spring", done}}));
+    QCOMPARE(frame.ui.calls(),
+             (std::vector<RecordingInteraction::Call>{
+                 {Kind::kWarning, "Warning",
+                  std::to_string(kSampleRaces) +
+                      " appended races were already in the dataset (same track, date and race number); they "
+                      "are now stored twice."},
+                 {Kind::kNotice, "Spring", done}}));
     QCOMPARE(fileBytes(frame.dataset("Spring")), created + created);
     QVERIFY(frame.window.menuEnabled());
 
