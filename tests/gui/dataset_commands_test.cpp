@@ -374,7 +374,8 @@ class DatasetCommandsTest : public QObject {
     });
     runDatasetCommand(f.window, Command::kRenameDataset);
     QCOMPARE(f.ui.queries(), std::vector<std::string>{"Rename DataSet \"Beta\" to \"Gamma\"; are you sure?"});
-    QCOMPARE(f.ui.errors(), std::vector<std::string>{"Rename failed."});
+    QCOMPARE(f.ui.errors(), std::vector<std::string>{"Rename failed.\n" + f.dataset("Beta").string() + " -> " +
+                                                     f.dataset("Gamma").string() + ": File exists"});
     QCOMPARE(fileBytes(f.dataset("Beta")), std::string("beta bytes"));
     QCOMPARE(fileBytes(f.dataset("Gamma")), std::string("gamma bytes"));
 

@@ -511,8 +511,11 @@ class DatasetCreateTest : public QObject {
     std::ofstream(datasets) << "not a folder\n";
     bool progressShown = false;
     QVERIFY(runFromMenu(frame, named("Spring", false), [&] { progressShown = true; }));
+    // The message names the file the run could not make and the reason.
     QCOMPARE(frame.ui.calls(), (std::vector<RecordingInteraction::Call>{
-                                   {Kind::kError, "ERROR", "Cannot create/open dataset file."}}));
+                                   {Kind::kError, "ERROR",
+                                    "Cannot create/open dataset file.\n" + datasets.string() + "/.Spring.DSI.new-" +
+                                        std::to_string(::getpid()) + ": Not a directory"}}));
     QVERIFY(!progressShown);
     QVERIFY(frame.window.menuEnabled());
     QVERIFY(frame.window.area().isEnabled());
