@@ -78,7 +78,7 @@ int createOrAppend(const std::vector<std::string>& args, bool append, bool skipD
   }
   const CreateOutcome outcome = withProgress(context, [&](ProgressSink& progress) {
     return createDataset(name, append, folder, pairing.pairs, context.workspace, context.ui, progress,
-                         skipDuplicates);
+                         skipDuplicates ? DuplicateRaces::kSkip : DuplicateRaces::kKeep);
   });
   switch (outcome.status) {
     case CreateStatus::kDone:

@@ -125,7 +125,7 @@ std::string duplicateRacesWarning(int count, bool skipped) {
 
 CreateOutcome createDataset(const std::string& rawName, bool append, const std::string& folder,
                             const std::vector<FilePair>& pairs, const Workspace& workspace,
-                            UserInteraction& ui, ProgressSink& progress, bool skipDuplicates) {
+                            UserInteraction& ui, ProgressSink& progress, DuplicateRaces duplicates) {
   CreateOutcome outcome;
   const std::string name = trimDatasetName(rawName);
   const std::string target = datasetPath(workspace, name);
@@ -168,8 +168,10 @@ CreateOutcome createDataset(const std::string& rawName, bool append, const std::
   int writeErrno = 0;
   const DatasetRaceWriter write = [&](const Race& race) {
     if (append && stored.count(keyOf(race.result)) != 0) {
-      ++outcome.duplicates;
-      if (skipDuplicates) {
+      if (outcome.duplicates++ == 0 && duplicates == DuplicateRaces::kAsk) {
+        duplicates = ui.query(kDuplicateQuery) ? DuplicateRaces::kSkip : DuplicateRaces::kKeep;
+      }
+      if (duplicates == DuplicateRaces::kSkip) {
         ++skipped;
         return true;
       }
@@ -241,7 +243,9 @@ CreateOutcome createDataset(const std::string& rawName, bool append, const std::
   if (outcome.invalidFiles != 0) {
     ui.warning(withNumber("", outcome.invalidFiles, " invalid data files have been detected (and ignored)."));
   }
-  if (outcome.duplicates != 0) ui.warning(duplicateRacesWarning(outcome.duplicates, skipDuplicates));
+  if (outcome.duplicates != 0) {
+    ui.warning(duplicateRacesWarning(outcome.duplicates, duplicates == DuplicateRaces::kSkip));
+  }
   ui.notice(name, withNumber("DataSet complete.  ", outcome.races, " races written."));
   return outcome;
 }

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "datasets/build_pair.h"
@@ -43,6 +44,15 @@ PairOutcome buildPair(const DatasetRaceWriter& write, const std::string& folder,
 
 enum class CreateStatus { kDone, kCancelled, kFailed, kNotOpened };
 
+// What an append does with a race whose track, date and race number the
+// dataset already holds: writes it again, leaves it out, or asks the user
+// (kDuplicateQuery) at the first such race and does as answered for all.
+enum class DuplicateRaces { kKeep, kSkip, kAsk };
+
+inline constexpr std::string_view kDuplicateQuery =
+    "The dataset already holds races of these files (same track, date and race number).\n"
+    "Leave out the races it already holds?";
+
 struct CreateOutcome {
   CreateStatus status = CreateStatus::kDone;
   int races = 0;
@@ -61,11 +71,12 @@ std::string createRunCaption(const std::string& name, bool append);
 // dataset creation (disk probably full)" (each followed by the file and the
 // system's reason), "User Aborted.", the invalid-file warning, the warning
 // about appended races the dataset already held, and "DataSet complete.  %d
-// races written.". An append with `skipDuplicates` leaves out every race
-// whose track, date and race number the dataset held before the run.
+// races written.". `duplicates` says what an append does with a race whose
+// track, date and race number the dataset held before the run.
 CreateOutcome createDataset(const std::string& name, bool append, const std::string& folder,
                             const std::vector<FilePair>& pairs, const Workspace& workspace,
-                            UserInteraction& ui, ProgressSink& progress, bool skipDuplicates = false);
+                            UserInteraction& ui, ProgressSink& progress,
+                            DuplicateRaces duplicates = DuplicateRaces::kKeep);
 
 // The warning after an append that met `count` (> 0) races the dataset
 // already held; `skipped` tells whether they were left out.

@@ -425,14 +425,17 @@ class DatasetCreateTest : public QObject {
       fs::remove(frame.dataset("Reference"));
     }
 
-    // Appending the same days again: a dataset has no header, so the file
-    // becomes its old bytes twice, and the user is told how many races the
-    // dataset already held.
+    // Appending the same days again: at the first race the dataset holds
+    // already the user is asked whether to leave such races out. With No
+    // the file becomes its old bytes twice (a dataset has no header), and
+    // the user is told how many races the dataset already held.
     frame.ui.clear();
+    frame.ui.queueAnswers({false});
     QVERIFY(runFromMenu(frame, named("Spring", true), watch));
     QCOMPARE(caption, QString("Appending DataSet: Spring"));
     QCOMPARE(frame.ui.calls(),
              (std::vector<RecordingInteraction::Call>{
+                 {Kind::kQuery, "Query", std::string(kDuplicateQuery)},
                  {Kind::kWarning, "Warning",
                   std::to_string(kSampleRaces) +
                       " appended races were already in the dataset (same track, date and race number); they "
@@ -440,6 +443,19 @@ class DatasetCreateTest : public QObject {
                  {Kind::kNotice, "Spring", done}}));
     QCOMPARE(fileBytes(frame.dataset("Spring")), created + created);
     QVERIFY(frame.window.menuEnabled());
+
+    // With Yes every race the dataset holds already is left out.
+    frame.ui.clear();
+    frame.ui.queueAnswers({true});
+    QVERIFY(runFromMenu(frame, named("Spring", true)));
+    QCOMPARE(frame.ui.calls(),
+             (std::vector<RecordingInteraction::Call>{
+                 {Kind::kQuery, "Query", std::string(kDuplicateQuery)},
+                 {Kind::kWarning, "Warning",
+                  std::to_string(kSampleRaces) +
+                      " appended races were already in the dataset (same track, date and race number); left out."},
+                 {Kind::kNotice, "Spring", "DataSet complete.  0 races written."}}));
+    QCOMPARE(fileBytes(frame.dataset("Spring")), created + created);
 
     // Over-writing after a Yes: the old races go.
     frame.ui.clear();
