@@ -1,5 +1,6 @@
 #include "cli/dataset_command.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -174,7 +175,11 @@ int remove(const std::vector<std::string>& args, Context& context) {
   }
   int deleted = 0;
   int missing = 0;
-  const std::vector<std::string> names(args.begin() + 1, args.end());
+  // A name given twice is one dataset, deleted once.
+  std::vector<std::string> names;
+  for (auto it = args.begin() + 1; it != args.end(); ++it) {
+    if (std::find(names.begin(), names.end(), *it) == names.end()) names.push_back(*it);
+  }
   if (deleteDatasets(context.workspace, names, context.ui, &deleted, &missing) == DeleteOutcome::kDeclined) {
     return kExitDeclined;
   }

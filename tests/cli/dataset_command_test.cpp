@@ -231,6 +231,12 @@ TEST_F(DatasetCommandTest, DeleteReportsEveryMissingName) {
   EXPECT_EQ(run.out, "1 dataset(s) deleted\n");
   EXPECT_EQ(runCommand(DatasetCommand(), {"list"}).out, "b\n");
 
+  // A name given twice is deleted once, and that is success.
+  const test::CommandRun twice = runCommand(DatasetCommand(), {"--yes", "delete", "b", "b"});
+  EXPECT_EQ(twice.status, kExitOk) << twice.err;
+  EXPECT_EQ(twice.out, "1 dataset(s) deleted\n");
+  ASSERT_EQ(runCommand(DatasetCommand(), {"create", "b", plain}).status, 0);
+
   const test::CommandRun none = runCommand(DatasetCommand(), {"--yes", "delete", "nope"});
   EXPECT_EQ(none.status, kExitCannotOpen);
   EXPECT_EQ(none.err, "ERROR: There is no dataset 'nope'.\n");  // nothing asked
