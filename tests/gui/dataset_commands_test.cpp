@@ -358,6 +358,9 @@ class DatasetCommandsTest : public QObject {
       const std::pair<const char*, const char*> refusals[] = {
           {"  ", "New name cannot be blank."},
           {"a/b", "DataSet name cannot contain any of the following characters: ?*<\">/\\:|"},
+          {" . ", "DataSet name cannot be \".\" or \"..\"."},
+          {"Delta.DSI", "DataSet name cannot end in \".DSI\"; the program adds that itself."},
+          {"a\tb", "DataSet name cannot contain control characters (tabs, line ends and the like)."},
       };
       for (const auto& [text, error] : refusals) {
         f.ui.clear();
