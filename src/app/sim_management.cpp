@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -84,7 +85,11 @@ SimDeleteOutcome deleteSim(const Workspace& workspace, std::string_view name, Us
       maps != nullptr ? simMapRulesUsing(*maps, name) : std::vector<std::string>{};
   if (!ui.query(deleteSimQuestion(name, rulesUsing))) return SimDeleteOutcome::kDeclined;
   const std::vector<std::string> files = simFilesNamed(workspace.sim, name, false);
-  if (files.empty() || ::unlink(joinPath(workspace.sim, files.front()).c_str()) != 0) {
+  const std::string path = joinPath(workspace.sim, files.empty() ? std::string(name) : files.front());
+  if (files.empty() || ::unlink(path.c_str()) != 0) {
+    const std::error_code error = files.empty() ? std::make_error_code(std::errc::no_such_file_or_directory)
+                                                : std::error_code(errno, std::generic_category());
+    ui.error("Cannot delete SIM '" + std::string(name) + "'.\n" + path + ": " + error.message());
     return SimDeleteOutcome::kFailed;
   }
   return SimDeleteOutcome::kDeleted;
@@ -116,8 +121,12 @@ SimRenameOutcome renameSim(const Workspace& workspace, std::string_view oldName,
     }
   }
   const std::string newPath = joinPath(workspace.sim, newName + std::string(kSimFileExtension));
-  if (taken || !moveWithoutReplacing(joinPath(workspace.sim, oldFiles.front()), newPath)) {
-    ui.error(kSimRenameFailed);
+  const std::string oldPath =
+      joinPath(workspace.sim, oldFiles.empty() ? std::string(oldName) : oldFiles.front());
+  std::error_code error =
+      std::make_error_code(oldFiles.empty() ? std::errc::no_such_file_or_directory : std::errc::file_exists);
+  if (taken || !moveWithoutReplacing(oldPath, newPath, &error)) {
+    ui.error(std::string(kSimRenameFailed) + "\n" + moveFailureDetail(oldPath, newPath, error));
     return SimRenameOutcome::kFailed;
   }
   return SimRenameOutcome::kRenamed;

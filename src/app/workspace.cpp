@@ -125,7 +125,10 @@ bool makeFolder(const std::string& path, UserInteraction& ui) {
   if (!path.empty() && (::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && isFolder(path)))) {
     return true;
   }
-  ui.error("Cannot create folder " + path);
+  // A file where the folder should be is "Not a directory" rather than
+  // mkdir's "File exists", which reads as if all were well.
+  const int code = path.empty() ? ENOENT : errno == EEXIST ? ENOTDIR : errno;
+  ui.error("Cannot create folder " + path + ": " + std::error_code(code, std::generic_category()).message());
   return false;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/dataset_command.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -27,6 +28,8 @@ namespace {
 constexpr OptionSpec kDatasetOptions[] = {
     kCommaOption,
     {'\0', "test-share", "PERCENT", "split: the share of races for the test dataset (50, 33, 25, 20, 10, 5 or 1; 10 when not given)."},
+    {'\0', "skip-duplicates", "",
+     "append: leave out the races whose track, date and race number the dataset already holds."},
     kYesOption,
     kNoOption,
 };
@@ -50,14 +53,17 @@ auto withProgress(Context& context, Work work) {
   return result;
 }
 
-int createOrAppend(const std::vector<std::string>& args, bool append, Context& context) {
+int createOrAppend(const std::vector<std::string>& args, bool append, bool skipDuplicates, Context& context) {
   if (args.size() != 3) {
     context.err << "stridewell dataset " << args[0] << ": error: give the dataset name and the folder of card and results files\n";
     return kExitUsage;
   }
   const std::string& name = args[1];
   const std::string folder = args[2];
-  if (!checkCreateRequest(name, append, context.workspace, context.ui)) return kExitUsage;
+  bool declined = false;
+  if (!checkCreateRequest(name, append, context.workspace, context.ui, &declined)) {
+    return declined ? kExitDeclined : kExitUsage;
+  }
   const FolderPairing pairing = pairCardFolder(folder);
   if (!pairing.problem.empty()) {
     context.ui.error(pairing.problem);
@@ -72,16 +78,20 @@ int createOrAppend(const std::vector<std::string>& args, bool append, Context& c
     return kExitBadInput;
   }
   const CreateOutcome outcome = withProgress(context, [&](ProgressSink& progress) {
-    return createDataset(name, append, folder, pairing.pairs, context.workspace, context.ui, progress);
+    return createDataset(name, append, folder, pairing.pairs, context.workspace, context.ui, progress,
+                         skipDuplicates ? DuplicateRaces::kSkip : DuplicateRaces::kKeep);
   });
   switch (outcome.status) {
     case CreateStatus::kDone:
+      if (outcome.duplicates != 0 && !skipDuplicates) {
+        context.err << "stridewell dataset append: --skip-duplicates leaves such races out of an append\n";
+      }
       return outcome.invalidFiles == 0 ? kExitOk : kExitBadInput;
     case CreateStatus::kNotOpened:
+    case CreateStatus::kFailed:
       return kExitCannotOpen;
     case CreateStatus::kCancelled:
-    case CreateStatus::kFailed:
-      return kExitBadInput;
+      return kExitDeclined;
   }
   return kExitBadInput;
 }
@@ -120,23 +130,27 @@ int report(const std::vector<std::string>& args, const ParsedOptions& options, C
   }
   std::string textPath;
   std::string commaPath;
+  bool damaged = false;
   const ReportOutcome outcome = withProgress(context, [&](ProgressSink& progress) {
     if (kind == "contents") {
       textPath = joinPath(context.workspace.temp, std::string(kContentsFile));
-      return runContentsReport(name, datasetPath(context.workspace, name), textPath, context.ui, progress);
+      return runContentsReport(name, datasetPath(context.workspace, name), textPath, context.ui, progress,
+                               &damaged);
     }
     textPath = joinPath(context.workspace.temp, std::string(kPayoutTextFile));
     commaPath = options.has("comma") ? options.value("comma")
                                      : joinPath(context.workspace.temp, std::string(kPayoutCommaFile));
     const PayoutReportKind payout = kind == "exotics" ? PayoutReportKind::kExotics : PayoutReportKind::kDailyDouble;
-    return runPayoutReport(payout, name, datasetPath(context.workspace, name), textPath, commaPath, context.ui,
-                           progress);
+    return runPayoutReport(payout, name, datasetPath(context.workspace, name), textPath, commaPath,
+                           context.ui, progress, &damaged);
   });
-  if (outcome != ReportOutcome::kDone) return kExitBadInput;
+  if (outcome == ReportOutcome::kCancelled) return kExitDeclined;
+  if (outcome != ReportOutcome::kDone) return kExitCannotOpen;
   printFile(textPath, context.out);
   std::remove(textPath.c_str());
   if (!options.has("comma") && !commaPath.empty()) std::remove(commaPath.c_str());
-  return kExitOk;
+  // The report covers the races before the damaged one.
+  return damaged ? kExitBadInput : kExitOk;
 }
 
 int exitFor(DatasetRunOutcome outcome) {
@@ -146,10 +160,10 @@ int exitFor(DatasetRunOutcome outcome) {
     case DatasetRunOutcome::kRefused:
       return kExitUsage;
     case DatasetRunOutcome::kCannotOpen:
+    case DatasetRunOutcome::kWriteFailed:
       return kExitCannotOpen;
     case DatasetRunOutcome::kCancelled:
-    case DatasetRunOutcome::kWriteFailed:
-      return kExitBadInput;
+      return kExitDeclined;
   }
   return kExitBadInput;
 }
@@ -160,8 +174,15 @@ int remove(const std::vector<std::string>& args, Context& context) {
     return kExitUsage;
   }
   int deleted = 0;
-  const std::vector<std::string> names(args.begin() + 1, args.end());
-  if (deleteDatasets(context.workspace, names, context.ui, &deleted) == DeleteOutcome::kDeclined) return kExitBadInput;
+  int missing = 0;
+  // A name given twice is one dataset, deleted once.
+  std::vector<std::string> names;
+  for (auto it = args.begin() + 1; it != args.end(); ++it) {
+    if (std::find(names.begin(), names.end(), *it) == names.end()) names.push_back(*it);
+  }
+  if (deleteDatasets(context.workspace, names, context.ui, &deleted, &missing) == DeleteOutcome::kDeclined) {
+    return kExitDeclined;
+  }
   context.out << deleted << " dataset(s) deleted\n";
   return deleted == static_cast<int>(names.size()) ? kExitOk : kExitCannotOpen;
 }
@@ -177,8 +198,9 @@ int rename(const std::vector<std::string>& args, Context& context) {
     case RenameOutcome::kRefused:
       return kExitUsage;
     case RenameOutcome::kDeclined:
+      return kExitDeclined;
     case RenameOutcome::kFailed:
-      return kExitBadInput;
+      return kExitCannotOpen;
   }
   return kExitBadInput;
 }
@@ -199,12 +221,16 @@ int split(const std::vector<std::string>& args, const ParsedOptions& options, Co
     context.err << "stridewell dataset split: error: there is no dataset '" << printableText(args[1]) << "'\n";
     return kExitCannotOpen;
   }
-  if (checkSplitNames(context.workspace, args[1], args[2], args[3], context.ui) != DatasetField::kNone) {
-    return kExitUsage;
+  bool declined = false;
+  if (checkSplitNames(context.workspace, args[1], args[2], args[3], context.ui, &declined) !=
+      DatasetField::kNone) {
+    return declined ? kExitDeclined : kExitUsage;
   }
   const SplitResult result = withProgress(context, [&](ProgressSink& progress) {
     return splitDataset(context.workspace, args[1], args[2], args[3], step, context.ui, progress);
   });
+  // A damaged source is split as far as it reads.
+  if (result.outcome == DatasetRunOutcome::kDone && !result.damage.empty()) return kExitBadInput;
   return exitFor(result.outcome);
 }
 
@@ -220,10 +246,15 @@ int combine(const std::vector<std::string>& args, Context& context) {
       return kExitCannotOpen;
     }
   }
-  if (checkCombineName(context.workspace, args[1], sources, context.ui) != DatasetField::kNone) return kExitUsage;
+  bool declined = false;
+  if (checkCombineName(context.workspace, args[1], sources, context.ui, &declined) != DatasetField::kNone) {
+    return declined ? kExitDeclined : kExitUsage;
+  }
   const CombineResult result = withProgress(context, [&](ProgressSink& progress) {
     return combineDatasets(context.workspace, sources, args[1], context.ui, progress);
   });
+  // A damaged source is copied as far as it reads.
+  if (result.outcome == DatasetRunOutcome::kDone && !result.damage.empty()) return kExitBadInput;
   return exitFor(result.outcome);
 }
 
@@ -234,9 +265,13 @@ std::string_view DatasetCommand::description() const {
          "  create NAME FOLDER   pair each card file of FOLDER with its results file\n"
          "                       (ABC0101.TCF with ABC0101.XRD, plain or in their\n"
          "                       archives) and store every race that has a result\n"
-         "  append NAME FOLDER   the same, added behind the races NAME already holds\n"
+         "  append NAME FOLDER   the same, added behind the races NAME already holds;\n"
+         "                       races it holds already (same track, date and race\n"
+         "                       number) are counted in a warning, and left out\n"
+         "                       with --skip-duplicates\n"
          "  list                 the datasets of the Workspace\n"
-         "  delete NAME...       delete datasets (after a Yes)\n"
+         "  delete NAME...       delete datasets (after a Yes); every NAME that is not\n"
+         "                       a dataset is reported\n"
          "  rename OLD NEW       rename a dataset; an existing NEW is never replaced\n"
          "  split SOURCE TRAIN TEST   every Nth race of SOURCE to TEST, the rest to\n"
          "                       TRAIN (--test-share 10 puts every 10th race in TEST)\n"
@@ -250,8 +285,10 @@ std::string_view DatasetCommand::description() const {
          "A run that is cancelled (Ctrl-C) or fails leaves the dataset as it was;\n"
          "so does an append that is killed part-way, once the dataset is next used.\n"
          "\n"
-         "Exit status: 0 on success, 1 when card files were invalid or the run was\n"
-         "cancelled or failed, 2 for usage errors and files that cannot be opened.\n";
+         "Exit status: 0 on success; 1 when card files were invalid or a dataset is\n"
+         "damaged (the output covers the races before the damage); 2 for usage\n"
+         "errors, unknown datasets and files that cannot be opened, written, renamed\n"
+         "or deleted; 3 when a question was answered No or the run was cancelled.\n";
 }
 
 std::span<const OptionSpec> DatasetCommand::options() const {
@@ -273,8 +310,12 @@ int DatasetCommand::run(const ParsedOptions& options, std::ostream& out, std::os
   Context context{out, err, ui, workspace, store};
 
   const std::string& action = args[0];
-  if (action == "create") return createOrAppend(args, false, context);
-  if (action == "append") return createOrAppend(args, true, context);
+  if (options.has("skip-duplicates") && action != "append") {
+    err << "stridewell dataset: --skip-duplicates is for append\n";
+    return kExitUsage;
+  }
+  if (action == "create") return createOrAppend(args, false, false, context);
+  if (action == "append") return createOrAppend(args, true, options.has("skip-duplicates"), context);
   if (action == "list") return list(args, context);
   if (action == "report") return report(args, options, context);
   if (action == "delete") return remove(args, context);

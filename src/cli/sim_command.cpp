@@ -73,9 +73,7 @@ int remove(const std::vector<std::string>& args, Context& context) {
     case SimDeleteOutcome::kDeleted:
       break;
     case SimDeleteOutcome::kFailed:
-      // The dialog says nothing when the file stays; a script learns it here.
-      context.err << "stridewell sim delete: error: could not delete '" << printableText(name) << "'\n";
-      return kExitCannotOpen;
+      return kExitCannotOpen;  // the file and the reason were told
     case SimDeleteOutcome::kNotListed:
       return kExitUsage;
     case SimDeleteOutcome::kDeclined:
@@ -116,8 +114,8 @@ std::string_view SimCommand::description() const {
          "  rename OLD NEW   rename a SIM of the SIM folder (after a Yes); an\n"
          "                   existing SIM is never replaced\n"
          "\n"
-         "Exit status: 0 on success, 2 for usage errors, unknown SIMs, refused\n"
-         "names and a file that could not be deleted or renamed, 3 when a question\n"
+         "Exit status: 0 on success; 2 for usage errors, unknown SIMs, refused\n"
+         "names and files that cannot be deleted or renamed; 3 when a question\n"
          "was answered No.\n";
 }
 

@@ -10,6 +10,7 @@
 #include <charconv>
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "app/workspace.h"
 
@@ -72,12 +73,27 @@ AppendJournal::AppendJournal(std::string datasetPath)
     : datasetPath_(std::move(datasetPath)), journalPath_(appendJournalPath(datasetPath_)) {
   // A journal left by an earlier, interrupted append is settled first, so
   // that the length recorded now is the length of sound races only.
-  if (!recoverInterruptedAppend(datasetPath_)) return;
+  if (!recoverInterruptedAppend(datasetPath_)) {
+    errno_ = errno != 0 ? errno : EIO;
+    return;
+  }
   fd_ = ::open(journalPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
-  if (fd_ < 0) return;
-  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) return;  // another append of this dataset runs
+  if (fd_ < 0) {
+    errno_ = errno;
+    return;
+  }
+  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {  // another append of this dataset runs
+    errno_ = errno;
+    return;
+  }
   if (!fileLength(datasetPath_, originalLength_)) originalLength_ = 0;
   ok_ = ::ftruncate(fd_, 0) == 0 && writeAll(fd_, std::to_string(originalLength_) + "\n") && ::fsync(fd_) == 0;
+  if (!ok_) errno_ = errno != 0 ? errno : EIO;
+}
+
+std::string AppendJournal::problem() const {
+  if (ok_ || errno_ == 0) return {};
+  return journalPath_ + ": " + std::error_code(errno_, std::generic_category()).message();
 }
 
 AppendJournal::~AppendJournal() {

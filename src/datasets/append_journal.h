@@ -30,6 +30,9 @@ class AppendJournal {
 
   bool ok() const { return ok_; }
   uint64_t originalLength() const { return originalLength_; }
+  // Why the journal could not be written: its path and the system's reason
+  // (empty while ok()).
+  std::string problem() const;
 
   // The new races are complete and on disk: the journal goes.
   void commit();
@@ -42,6 +45,7 @@ class AppendJournal {
   uint64_t originalLength_ = 0;
   int fd_ = -1;  // the journal, locked while the append runs
   bool ok_ = false;
+  int errno_ = 0;
 };
 
 // Rolls back an interrupted append of `datasetPath` if its journal is there.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <fstream>
 #include <utility>
 #include <vector>
@@ -97,7 +98,7 @@ std::string_view weekdayName(int weekday) {
 
 ReportOutcome writeContentsReport(std::string_view datasetName, std::istream& dataset,
                                   const std::string& datasetFile, std::ostream& out, UserInteraction& ui,
-                                  ProgressSink& progress) {
+                                  ProgressSink& progress, bool* damaged) {
   TrackTable<RaceSlots> table;
   const ReportPass pass = readDatasetForReport(dataset, datasetFile, progress, [&](const RaceResult& result) {
     auto* entry = table.entryFor(reportTrackCode(result));
@@ -108,6 +109,7 @@ ReportOutcome writeContentsReport(std::string_view datasetName, std::istream& da
   });
   if (pass.cancelled) return ReportOutcome::kCancelled;
   warnAfterPass(pass, table.leftOut(), datasetFile, ui);
+  if (damaged != nullptr) *damaged = !pass.problem.empty();
 
   out << "DataSet: " << datasetName << "\n\n";
   for (auto& entry : table.sorted()) out << trackText(entry.code, entry.data);
@@ -117,7 +119,8 @@ ReportOutcome writeContentsReport(std::string_view datasetName, std::istream& da
 }
 
 ReportOutcome runContentsReport(std::string_view datasetName, const std::string& datasetPath,
-                                const std::string& outputPath, UserInteraction& ui, ProgressSink& progress) {
+                                const std::string& outputPath, UserInteraction& ui, ProgressSink& progress,
+                                bool* damaged) {
   auto fail = [&](const std::string& detail) {
     removeReportFile(outputPath);
     ui.error(std::string(kReportErrorText) + "\n" + detail);
@@ -125,15 +128,18 @@ ReportOutcome runContentsReport(std::string_view datasetName, const std::string&
   };
   ReportOutcome outcome;
   {
+    errno = 0;
     std::ofstream out(outputPath, std::ios::out | std::ios::trunc);
-    if (!out) return fail("Cannot create " + outputPath);
+    if (!out) return fail("Cannot create " + outputPath + ": " + systemReason());
+    errno = 0;
     std::ifstream dataset(datasetPath, std::ios::in | std::ios::binary);
-    if (!dataset) return fail("Cannot open " + datasetPath);
-    outcome = writeContentsReport(datasetName, dataset, datasetPath, out, ui, progress);
+    if (!dataset) return fail("Cannot open " + datasetPath + ": " + systemReason());
+    outcome = writeContentsReport(datasetName, dataset, datasetPath, out, ui, progress, damaged);
+    errno = 0;
     out.close();
     if (outcome == ReportOutcome::kDone && !out) outcome = ReportOutcome::kFailed;
   }
-  if (outcome == ReportOutcome::kFailed) return fail("Cannot write " + outputPath);
+  if (outcome == ReportOutcome::kFailed) return fail("Cannot write " + outputPath + ": " + systemReason());
   if (outcome == ReportOutcome::kCancelled) removeReportFile(outputPath);
   return outcome;
 }

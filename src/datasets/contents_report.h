@@ -47,13 +47,14 @@ std::string_view weekdayName(int weekday);
 // then holds a partial report); kFailed when `out` fails.
 ReportOutcome writeContentsReport(std::string_view datasetName, std::istream& dataset,
                                   const std::string& datasetFile, std::ostream& out, UserInteraction& ui,
-                                  ProgressSink& progress);
+                                  ProgressSink& progress, bool* damaged = nullptr);
 
 // The run of the command: creates (replacing) the output file, opens the
 // dataset, writes the report. On kFailed and kCancelled the output file is
 // removed; kFailed shows the error "Error generating report." with a second
 // line naming the file at fault. On kDone the file stays for the caller.
 ReportOutcome runContentsReport(std::string_view datasetName, const std::string& datasetPath,
-                                const std::string& outputPath, UserInteraction& ui, ProgressSink& progress);
+                                const std::string& outputPath, UserInteraction& ui, ProgressSink& progress,
+                                bool* damaged = nullptr);
 
 }  // namespace stridewell

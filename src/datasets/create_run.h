@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "datasets/build_pair.h"
@@ -21,8 +22,10 @@ struct Workspace;
 
 // The "&Build" checks, in order, with their messages: a name, no forbidden
 // character, over-writing an existing dataset only when the user says Yes,
-// appending only to an existing dataset. False keeps the dialog open.
-bool checkCreateRequest(const std::string& name, bool append, const Workspace& workspace, UserInteraction& ui);
+// appending only to an existing dataset. False keeps the dialog open;
+// `declined`, when given, tells whether that was the user's No.
+bool checkCreateRequest(const std::string& name, bool append, const Workspace& workspace, UserInteraction& ui,
+                        bool* declined = nullptr);
 
 struct PairOutcome {
   int races = 0;              // races written
@@ -53,11 +56,23 @@ PairOutcome buildPair(const DatasetRaceWriter& write, const std::string& folder,
 
 enum class CreateStatus { kDone, kCancelled, kFailed, kNotOpened };
 
+// What an append does with a race whose track, date and race number the
+// dataset already holds: writes it again, leaves it out, or asks the user
+// (kDuplicateQuery) at the first such race and does as answered for all.
+enum class DuplicateRaces { kKeep, kSkip, kAsk };
+
+inline constexpr std::string_view kDuplicateQuery =
+    "The dataset already holds races of these files (same track, date and race number).\n"
+    "Leave out the races it already holds?";
+
 struct CreateOutcome {
   CreateStatus status = CreateStatus::kDone;
   int races = 0;
   int invalidFiles = 0;
   std::vector<SkippedResultsLines> skippedLines;  // per results file, in run order
+  // Appended races whose track, date and race number the dataset held
+  // before the run: written again, or left out with skipDuplicates.
+  int duplicates = 0;
 };
 
 // The caption of the run's progress window for the trimmed `name`:
@@ -66,11 +81,19 @@ std::string createRunCaption(const std::string& name, bool append);
 
 // The create run over `pairs` (in the folder's card order) with every
 // message of the run: "Cannot create/open dataset file.", "Error during
-// dataset creation (disk probably full)", "User Aborted.", the invalid-file
-// warning, a warning listing the results files whose lines were skipped and
-// how many, and "DataSet complete.  %d races written.".
+// dataset creation (disk probably full)" (each followed by the file and the
+// system's reason), "User Aborted.", the invalid-file warning, a warning
+// listing the results files whose lines were skipped and how many, the
+// warning about appended races the dataset already held, and "DataSet
+// complete.  %d races written.". `duplicates` says what an append does with
+// a race whose track, date and race number the dataset held before the run.
 CreateOutcome createDataset(const std::string& name, bool append, const std::string& folder,
-                            const std::vector<FilePair>& pairs, const Workspace& workspace, UserInteraction& ui,
-                            ProgressSink& progress);
+                            const std::vector<FilePair>& pairs, const Workspace& workspace,
+                            UserInteraction& ui, ProgressSink& progress,
+                            DuplicateRaces duplicates = DuplicateRaces::kKeep);
+
+// The warning after an append that met `count` (> 0) races the dataset
+// already held; `skipped` tells whether they were left out.
+std::string duplicateRacesWarning(int count, bool skipped);
 
 }  // namespace stridewell

@@ -29,11 +29,15 @@ constexpr std::string_view kCannotCreate = "Cannot create dataset.";
 // equal to the new name ignoring case is refused, not only the first list
 // entry of that name: on a case-sensitive disk "abc" and "ABC" are both
 // datasets, and writing over the selected one would change a source.
-std::optional<std::string_view> judgeName(const std::string& name, const std::vector<std::string>& sources) {
-  if (name.empty()) return kNewBlank;
-  if (hasForbiddenNameCharacter(name)) return kNewForbidden;
+std::optional<std::string> judgeName(const std::string& name, const std::vector<std::string>& sources) {
+  if (name.empty()) return std::string(kNewBlank);
+  if (hasForbiddenNameCharacter(name)) return std::string(kNewForbidden);
+  // Names no dataset file can have (".", "x.DSI", control characters, too long).
+  if (const DatasetNameFault fault = checkDatasetName(name); fault != DatasetNameFault::kNone) {
+    return datasetNameRefusal(fault, "New dataset name");
+  }
   for (const std::string& source : sources) {
-    if (sameDatasetName(source, name)) return kNewIsSource;
+    if (sameDatasetName(source, name)) return std::string(kNewIsSource);
   }
   return std::nullopt;
 }
@@ -41,13 +45,17 @@ std::optional<std::string_view> judgeName(const std::string& name, const std::ve
 }  // namespace
 
 DatasetField checkCombineName(const Workspace& workspace, std::string_view newText,
-                              const std::vector<std::string>& sources, UserInteraction& ui) {
+                              const std::vector<std::string>& sources, UserInteraction& ui, bool* declined) {
+  if (declined != nullptr) *declined = false;
   const std::string name = trimDatasetName(newText);
-  if (const std::optional<std::string_view> refusal = judgeName(name, sources)) {
+  if (const std::optional<std::string> refusal = judgeName(name, sources)) {
     ui.error(*refusal);
     return DatasetField::kName;
   }
-  if (datasetExists(workspace, name) && !ui.query(kOverWrite)) return DatasetField::kName;
+  if (datasetExists(workspace, name) && !ui.query(kOverWrite)) {
+    if (declined != nullptr) *declined = true;
+    return DatasetField::kName;
+  }
   return DatasetField::kNone;
 }
 
@@ -72,7 +80,7 @@ CombineResult combineDatasets(const Workspace& workspace, const std::vector<std:
                               std::string_view newText, UserInteraction& ui, ProgressSink& progress) {
   CombineResult result;
   const std::string name = trimDatasetName(newText);
-  if (const std::optional<std::string_view> refusal = judgeName(name, sources)) {
+  if (const std::optional<std::string> refusal = judgeName(name, sources)) {
     ui.error(*refusal);
     return result;
   }
@@ -81,7 +89,7 @@ CombineResult combineDatasets(const Workspace& workspace, const std::vector<std:
 
   NewDatasetFile output(workspace, name);
   if (!output.ok()) {
-    ui.error(kCannotCreate);
+    ui.error(std::string(kCannotCreate) + "\n" + output.problem());
     result.outcome = DatasetRunOutcome::kCannotOpen;
     return result;
   }
@@ -92,7 +100,11 @@ CombineResult combineDatasets(const Workspace& workspace, const std::vector<std:
     DatasetSource input;
     if (source.empty() || hasForbiddenNameCharacter(source) || !recoverInterruptedAppend(sourcePath) ||
         !input.open(sourcePath)) {
-      ui.error("Error opening dataset '" + source + "'.");
+      const std::string detail =
+          !input.problem().empty()
+              ? input.problem()
+              : sourcePath + ": " + std::make_error_code(std::errc::invalid_argument).message();
+      ui.error("Error opening dataset '" + source + "'.\n" + detail);
       result.outcome = DatasetRunOutcome::kCannotOpen;
       return result;
     }
@@ -111,7 +123,7 @@ CombineResult combineDatasets(const Workspace& workspace, const std::vector<std:
       }
       ++result.races;
       if (!output.write(*race)) {
-        ui.error(kWriteFailed);
+        ui.error(std::string(kWriteFailed) + "\n" + output.problem());
         result.outcome = DatasetRunOutcome::kWriteFailed;
         return result;
       }
@@ -122,7 +134,7 @@ CombineResult combineDatasets(const Workspace& workspace, const std::vector<std:
     }
   }
   if (!output.commit()) {
-    ui.error(kWriteFailed);
+    ui.error(std::string(kWriteFailed) + "\n" + output.problem());
     result.outcome = DatasetRunOutcome::kWriteFailed;
     return result;
   }

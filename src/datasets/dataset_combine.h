@@ -21,9 +21,11 @@ struct Workspace;
 // forbidden character or equal a selected source ignoring case; each
 // refusal shows its error and answers kName. When the dataset exists the
 // query "DataSet with that name already exists; over-write?" follows, and
-// any answer but Yes answers kName. kNone when the run may go.
+// any answer but Yes answers kName (and sets `declined`, when given). kNone
+// when the run may go.
 DatasetField checkCombineName(const Workspace& workspace, std::string_view newText,
-                              const std::vector<std::string>& sources, UserInteraction& ui);
+                              const std::vector<std::string>& sources, UserInteraction& ui,
+                              bool* declined = nullptr);
 
 // `names` in the order of the dataset list: the listed datasets first in
 // list order, then any name the list lacks in the order given; exact

@@ -1,8 +1,11 @@
 #include "datasets/dataset_management.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <system_error>
 
 #include "app/file_moves.h"
 #include "app/interaction.h"
@@ -31,35 +34,63 @@ bool sameDatasetName(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool deleteDataset(const Workspace& workspace, std::string_view name) {
-  if (!isListedName(name)) return false;
+bool deleteDataset(const Workspace& workspace, std::string_view name, std::error_code* error) {
+  if (!isListedName(name)) {
+    if (error != nullptr) *error = std::make_error_code(std::errc::no_such_file_or_directory);
+    return false;
+  }
   const std::string path = datasetPath(workspace, name);
   // Settles a journal of a killed append, which would otherwise outlive the
   // dataset and later cut back a new dataset of the same name.
   recoverInterruptedAppend(path);
-  return ::unlink(path.c_str()) == 0;
+  if (::unlink(path.c_str()) == 0) return true;
+  if (error != nullptr) *error = std::error_code(errno, std::generic_category());
+  return false;
 }
 
-DeleteOutcome deleteDatasets(const Workspace& workspace, const std::vector<std::string>& names, UserInteraction& ui,
-                             int* deleted) {
+bool deleteDatasetOrSay(const Workspace& workspace, std::string_view name, UserInteraction& ui) {
+  std::error_code error;
+  if (deleteDataset(workspace, name, &error)) return true;
+  ui.error("Cannot delete dataset '" + std::string(name) + "'.\n" + datasetPath(workspace, name) + ": " +
+           error.message());
+  return false;
+}
+
+DeleteOutcome deleteDatasets(const Workspace& workspace, const std::vector<std::string>& names,
+                             UserInteraction& ui, int* deleted, int* missing) {
   if (deleted != nullptr) *deleted = 0;
-  if (names.empty() || !ui.query(kDeleteQuery)) return DeleteOutcome::kDeclined;
+  if (missing != nullptr) *missing = 0;
+  if (names.empty()) return DeleteOutcome::kDeclined;
+  std::vector<std::string> present;
   for (const std::string& name : names) {
-    if (deleteDataset(workspace, name) && deleted != nullptr) ++*deleted;
+    // Whatever holds the name (a file that cannot be read, a folder) is
+    // there to be deleted, or to say why it cannot be.
+    struct stat info {};
+    if (isListedName(name) && ::lstat(datasetPath(workspace, name).c_str(), &info) == 0) {
+      present.push_back(name);
+      continue;
+    }
+    ui.error("There is no dataset '" + name + "'.");
+    if (missing != nullptr) ++*missing;
+  }
+  if (present.empty()) return DeleteOutcome::kDeleted;
+  if (!ui.query(kDeleteQuery)) return DeleteOutcome::kDeclined;
+  for (const std::string& name : present) {
+    if (deleteDatasetOrSay(workspace, name, ui) && deleted != nullptr) ++*deleted;
   }
   return DeleteOutcome::kDeleted;
 }
 
 DatasetField checkRenameName(std::string_view newText, UserInteraction& ui) {
-  switch (checkDatasetName(newText)) {
+  switch (const DatasetNameFault fault = checkDatasetName(newText)) {
+    case DatasetNameFault::kNone:
+      break;
     case DatasetNameFault::kEmpty:
       ui.error(kRenameBlank);
       return DatasetField::kName;
-    case DatasetNameFault::kForbiddenCharacter:
-      ui.error(kRenameForbidden);
+    default:
+      ui.error(datasetNameRefusal(fault, "DataSet name"));
       return DatasetField::kName;
-    case DatasetNameFault::kNone:
-      break;
   }
   return DatasetField::kNone;
 }
@@ -78,9 +109,10 @@ RenameOutcome renameDataset(const Workspace& workspace, std::string_view oldName
   // Append journals are kept by path: a killed append of the old dataset is
   // rolled back before its file moves away from its journal, and a stray
   // journal of the new name is cleared before it could cut the moved file.
+  std::error_code error = std::make_error_code(std::errc::no_such_file_or_directory);
   if (!isListedName(oldName) || !recoverInterruptedAppend(oldPath) || !recoverInterruptedAppend(newPath) ||
-      !moveWithoutReplacing(oldPath, newPath)) {
-    ui.error(kRenameFailed);
+      !moveWithoutReplacing(oldPath, newPath, &error)) {
+    ui.error(std::string(kRenameFailed) + "\n" + moveFailureDetail(oldPath, newPath, error));
     return RenameOutcome::kFailed;
   }
   return RenameOutcome::kRenamed;

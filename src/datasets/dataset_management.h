@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace stridewell {
@@ -41,19 +42,25 @@ bool sameDatasetName(std::string_view a, std::string_view b);
 
 // Deletes the file of one dataset. A name that is empty or holds a
 // forbidden character is not acted on, so "../x" never reaches outside
-// DATASETS. False when there
-// was nothing to delete or the delete failed.
-bool deleteDataset(const Workspace& workspace, std::string_view name);
+// DATASETS. False when there was nothing to delete or the delete failed;
+// `error` then receives the system's reason, when given.
+bool deleteDataset(const Workspace& workspace, std::string_view name, std::error_code* error = nullptr);
+
+// deleteDataset, telling the user when it fails: "Cannot delete dataset
+// 'name'." with the file and the system's reason.
+bool deleteDatasetOrSay(const Workspace& workspace, std::string_view name, UserInteraction& ui);
 
 enum class DeleteOutcome { kDeclined, kDeleted };
 
-// The Delete command after its button: asks kDeleteQuery; on Yes deletes
-// every named dataset in the order given (the list's order). Failures are
-// not reported. With no names nothing is asked and kDeclined is answered
-// (the dialog's button is disabled then). `deleted` receives how many
-// files went, when given.
-DeleteOutcome deleteDatasets(const Workspace& workspace, const std::vector<std::string>& names, UserInteraction& ui,
-                             int* deleted = nullptr);
+// The Delete command after its button: first every name that is not a
+// dataset gets "There is no dataset 'name'."; then, when any name is one,
+// asks kDeleteQuery and on Yes deletes them in the order given (the list's
+// order), saying why for each that cannot be deleted. With no names nothing
+// is asked and kDeclined is answered (the dialog's button is disabled
+// then). `deleted` receives how many files went and `missing` how many names
+// were not datasets, when given.
+DeleteOutcome deleteDatasets(const Workspace& workspace, const std::vector<std::string>& names,
+                             UserInteraction& ui, int* deleted = nullptr, int* missing = nullptr);
 
 // The Rename dialog's button: the new name (trimmed) must not be blank and
 // must not hold a forbidden character. Shows the refusal and answers kName,

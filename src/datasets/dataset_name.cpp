@@ -50,7 +50,41 @@ DatasetNameFault checkDatasetName(std::string_view text) {
   const std::string name = trimDatasetName(text);
   if (name.empty()) return DatasetNameFault::kEmpty;
   if (hasForbiddenNameCharacter(name)) return DatasetNameFault::kForbiddenCharacter;
+  if (name == "." || name == "..") return DatasetNameFault::kDotName;
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 32 || c == 127) return DatasetNameFault::kControlCharacter;
+  }
+  if (name.size() >= kDatasetExtension.size()) {
+    const std::string_view end = std::string_view(name).substr(name.size() - kDatasetExtension.size());
+    if (std::equal(end.begin(), end.end(), kDatasetExtension.begin(),
+                   [](char a, char b) { return lowerAscii(a) == lowerAscii(b); })) {
+      return DatasetNameFault::kExtension;
+    }
+  }
+  if (name.size() > kMaxDatasetNameBytes) return DatasetNameFault::kTooLong;
   return DatasetNameFault::kNone;
+}
+
+std::string datasetNameRefusal(DatasetNameFault fault, std::string_view subject) {
+  std::string text(subject);
+  switch (fault) {
+    case DatasetNameFault::kNone:
+      return {};
+    case DatasetNameFault::kEmpty:
+      return text + " cannot be blank.";
+    case DatasetNameFault::kForbiddenCharacter:
+      return text +
+             " cannot contain any of the following characters: " + std::string(kForbiddenNameCharacters);
+    case DatasetNameFault::kDotName:
+      return text + " cannot be \".\" or \"..\".";
+    case DatasetNameFault::kExtension:
+      return text + " cannot end in \".DSI\"; the program adds that itself.";
+    case DatasetNameFault::kControlCharacter:
+      return text + " cannot contain control characters (tabs, line ends and the like).";
+    case DatasetNameFault::kTooLong:
+      return text + " is too long: at most " + std::to_string(kMaxDatasetNameBytes) + " bytes.";
+  }
+  return {};
 }
 
 std::string datasetPath(const Workspace& workspace, std::string_view name) {

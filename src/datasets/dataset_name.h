@@ -22,10 +22,19 @@ inline constexpr std::string_view kForbiddenNameCharacters = "?*<\">/\\:|";
 // The single entry of a dataset list when there is no dataset.
 inline constexpr std::string_view kNoDatasetsPlaceholder = "<No datasets have been created.>";
 
+// The longest name, in bytes: the files written beside a dataset while it
+// is made (".<name>.DSI.new-<pid>", "<name>.DSI.journal") must fit the
+// file system's 255-byte limit on a file name too.
+inline constexpr size_t kMaxDatasetNameBytes = 238;
+
 enum class DatasetNameFault {
   kNone,
-  kEmpty,                // nothing left after trimming
-  kForbiddenCharacter,   // holds one of kForbiddenNameCharacters
+  kEmpty,               // nothing left after trimming
+  kForbiddenCharacter,  // holds one of kForbiddenNameCharacters
+  kDotName,             // "." or "..", which are folders, not files
+  kExtension,           // ends in ".DSI" in any letter case
+  kControlCharacter,    // a byte below 32, or 127
+  kTooLong,             // more than kMaxDatasetNameBytes
 };
 
 // `text` without leading and trailing white space (space, tab, line ends,
@@ -33,9 +42,15 @@ enum class DatasetNameFault {
 std::string trimDatasetName(std::string_view text);
 
 // Judges a name as the dialogs do, after trimming it: empty first, then the
-// forbidden characters. The caller words the refusal, which differs between
-// commands ("New name cannot be blank.", "Train dataset name ...").
+// forbidden characters, then the names no dataset file can have. The caller
+// words the blank refusal, which differs between commands ("New name cannot
+// be blank."); datasetNameRefusal words the others.
 DatasetNameFault checkDatasetName(std::string_view text);
+
+// The refusal of a name with `fault` (not kNone), starting with `subject`:
+// "DataSet name cannot contain any of the following characters: ...",
+// "Train dataset name is too long ...".
+std::string datasetNameRefusal(DatasetNameFault fault, std::string_view subject);
 
 bool hasForbiddenNameCharacter(std::string_view name);
 

@@ -22,6 +22,9 @@ class DatasetSource {
   // when the path is not a regular file or cannot be opened.
   bool open(const std::string& path);
 
+  // Why open() failed: the path and the system's reason.
+  const std::string& problem() const { return problem_; }
+
   std::ifstream& stream() { return stream_; }
   uint64_t size() const { return size_; }
 
@@ -33,6 +36,7 @@ class DatasetSource {
   std::vector<char> buffer_;
   std::ifstream stream_;
   uint64_t size_ = 0;
+  std::string problem_;
 };
 
 }  // namespace stridewell

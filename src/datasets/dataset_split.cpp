@@ -28,18 +28,25 @@ constexpr std::string_view kCannotOpen = "Error opening/creating dataset.";
 
 struct Refusal {
   DatasetField field;
-  std::string_view text;
+  std::string text;
 };
 
 // The dialog's checks 2 to 6 and ours on the source, on trimmed names.
 std::optional<Refusal> judgeNames(std::string_view source, const std::string& train, const std::string& test) {
-  if (train.empty()) return Refusal{DatasetField::kTrain, kTrainBlank};
-  if (test.empty()) return Refusal{DatasetField::kTest, kTestBlank};
-  if (hasForbiddenNameCharacter(train)) return Refusal{DatasetField::kTrain, kTrainForbidden};
-  if (hasForbiddenNameCharacter(test)) return Refusal{DatasetField::kTest, kTestForbidden};
-  if (sameDatasetName(train, test)) return Refusal{DatasetField::kTest, kSameNames};
-  if (sameDatasetName(train, source)) return Refusal{DatasetField::kTrain, kTrainIsSource};
-  if (sameDatasetName(test, source)) return Refusal{DatasetField::kTest, kTestIsSource};
+  if (train.empty()) return Refusal{DatasetField::kTrain, std::string(kTrainBlank)};
+  if (test.empty()) return Refusal{DatasetField::kTest, std::string(kTestBlank)};
+  if (hasForbiddenNameCharacter(train)) return Refusal{DatasetField::kTrain, std::string(kTrainForbidden)};
+  if (hasForbiddenNameCharacter(test)) return Refusal{DatasetField::kTest, std::string(kTestForbidden)};
+  // Names no dataset file can have (".", "x.DSI", control characters, too long).
+  if (const DatasetNameFault fault = checkDatasetName(train); fault != DatasetNameFault::kNone) {
+    return Refusal{DatasetField::kTrain, datasetNameRefusal(fault, "Train dataset name")};
+  }
+  if (const DatasetNameFault fault = checkDatasetName(test); fault != DatasetNameFault::kNone) {
+    return Refusal{DatasetField::kTest, datasetNameRefusal(fault, "Test dataset name")};
+  }
+  if (sameDatasetName(train, test)) return Refusal{DatasetField::kTest, std::string(kSameNames)};
+  if (sameDatasetName(train, source)) return Refusal{DatasetField::kTrain, std::string(kTrainIsSource)};
+  if (sameDatasetName(test, source)) return Refusal{DatasetField::kTest, std::string(kTestIsSource)};
   return std::nullopt;
 }
 
@@ -55,7 +62,8 @@ int splitStepFor(std::string_view entry) {
 }
 
 DatasetField checkSplitNames(const Workspace& workspace, std::string_view source, std::string_view trainText,
-                             std::string_view testText, UserInteraction& ui) {
+                             std::string_view testText, UserInteraction& ui, bool* declined) {
+  if (declined != nullptr) *declined = false;
   const std::string train = trimDatasetName(trainText);
   const std::string test = trimDatasetName(testText);
   if (const std::optional<Refusal> refusal = judgeNames(source, train, test)) {
@@ -69,7 +77,10 @@ DatasetField checkSplitNames(const Workspace& workspace, std::string_view source
     if (trainExists) question += "Train dataset \"" + train + "\" already exists.\n";
     if (testExists) question += "Test dataset \"" + test + "\" already exists.\n";
     question += "Over-write?";
-    if (!ui.query(question)) return trainExists ? DatasetField::kTrain : DatasetField::kTest;
+    if (!ui.query(question)) {
+      if (declined != nullptr) *declined = true;
+      return trainExists ? DatasetField::kTrain : DatasetField::kTest;
+    }
   }
   return DatasetField::kNone;
 }
@@ -95,7 +106,12 @@ SplitResult splitDataset(const Workspace& workspace, std::string_view source, st
   NewDatasetFile testFile(workspace, test);
   if (!sourceOpen || !trainFile.ok() || !testFile.ok()) {
     // The temporary files go with their objects: nothing is left behind.
-    ui.error(kCannotOpen);
+    std::string detail = !sourceOpen       ? input.problem()
+                         : !trainFile.ok() ? trainFile.problem()
+                                           : testFile.problem();
+    if (detail.empty())
+      detail = sourcePath + ": " + std::make_error_code(std::errc::invalid_argument).message();
+    ui.error(std::string(kCannotOpen) + "\n" + detail);
     result.outcome = DatasetRunOutcome::kCannotOpen;
     return result;
   }
@@ -118,8 +134,8 @@ SplitResult splitDataset(const Workspace& workspace, std::string_view source, st
     }
     ++result.races;
     const bool toTest = result.races % step == 0;
-    if (!(toTest ? testFile : trainFile).write(*race)) {
-      ui.error(kWriteFailed);
+    if (NewDatasetFile& output = toTest ? testFile : trainFile; !output.write(*race)) {
+      ui.error(std::string(kWriteFailed) + "\n" + output.problem());
       result.outcome = DatasetRunOutcome::kWriteFailed;
       return result;
     }
@@ -130,7 +146,7 @@ SplitResult splitDataset(const Workspace& workspace, std::string_view source, st
     ui.warning(result.damage);
   }
   if (!trainFile.commit()) {
-    ui.error(kWriteFailed);
+    ui.error(std::string(kWriteFailed) + "\n" + trainFile.problem());
     result.outcome = DatasetRunOutcome::kWriteFailed;
     return result;
   }
@@ -138,7 +154,7 @@ SplitResult splitDataset(const Workspace& workspace, std::string_view source, st
     // The train dataset is already in place; a half-made split must not
     // look like a whole one.
     deleteDataset(workspace, train);
-    ui.error(kWriteFailed);
+    ui.error(std::string(kWriteFailed) + "\n" + testFile.problem());
     result.outcome = DatasetRunOutcome::kWriteFailed;
     return result;
   }

@@ -44,8 +44,9 @@ inline constexpr std::string_view kTestIsSource = "Test dataset cannot have the 
 // ("Train dataset \"a\" already exists.\n" and/or the Test line, then
 // "Over-write?"). Answers the field to focus (train when the train dataset
 // exists and the query was not answered Yes), or kNone when the run may go.
+// `declined`, when given, tells whether the query was answered No.
 DatasetField checkSplitNames(const Workspace& workspace, std::string_view source, std::string_view trainText,
-                             std::string_view testText, UserInteraction& ui);
+                             std::string_view testText, UserInteraction& ui, bool* declined = nullptr);
 
 struct SplitResult {
   DatasetRunOutcome outcome = DatasetRunOutcome::kRefused;

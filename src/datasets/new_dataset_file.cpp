@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <sstream>
+#include <system_error>
 
 #include "app/workspace.h"
 #include "datasets/append_journal.h"
@@ -27,9 +28,15 @@ NewDatasetFile::NewDatasetFile(const Workspace& workspace, const std::string& na
       path_(joinPath(workspace.datasets, "." + name + std::string(kDatasetExtension) + ".new-" +
                                              std::to_string(::getpid()))) {
   struct stat info {};
-  if (::stat(target_.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return;
+  if (::stat(target_.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    fail(target_, EISDIR);
+    return;
+  }
   fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
-  if (fd_ < 0) return;
+  if (fd_ < 0) {
+    fail(path_, errno);
+    return;
+  }
   buffer_.reserve(kBufferBytes + kMaxDatasetRaceBytes);
   ok_ = true;
 }
@@ -39,6 +46,11 @@ NewDatasetFile::~NewDatasetFile() {
   if (!committed_ && !path_.empty()) ::unlink(path_.c_str());
 }
 
+bool NewDatasetFile::fail(const std::string& path, int code) {
+  if (problem_.empty()) problem_ = path + ": " + std::error_code(code, std::generic_category()).message();
+  return ok_ = false;
+}
+
 bool NewDatasetFile::flush() {
   const char* bytes = buffer_.data();
   size_t size = buffer_.size();
@@ -46,7 +58,7 @@ bool NewDatasetFile::flush() {
     const ssize_t written = ::write(fd_, bytes, size);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
-      ok_ = false;
+      fail(path_, written < 0 ? errno : ENOSPC);
       break;
     }
     bytes += written;
@@ -70,12 +82,13 @@ bool NewDatasetFile::commit() {
   if (!ok_ || !flush()) return false;
   // Without the flush to disk a crash soon after the rename could leave an
   // empty file where the dataset was.
-  ok_ = ::fsync(fd_) == 0;
+  if (::fsync(fd_) != 0) fail(path_, errno);
   const int closed = ::close(fd_);
+  if (closed != 0) fail(path_, errno);
   fd_ = -1;
-  if (!ok_ || closed != 0) return ok_ = false;
-  if (!recoverInterruptedAppend(target_)) return ok_ = false;
-  if (::rename(path_.c_str(), target_.c_str()) != 0) return ok_ = false;
+  if (!ok_) return false;
+  if (!recoverInterruptedAppend(target_)) return fail(appendJournalPath(target_), errno != 0 ? errno : EIO);
+  if (::rename(path_.c_str(), target_.c_str()) != 0) return fail(path_ + " -> " + target_, errno);
   committed_ = true;
   return true;
 }

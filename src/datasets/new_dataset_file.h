@@ -26,6 +26,9 @@ class NewDatasetFile {
   NewDatasetFile& operator=(const NewDatasetFile&) = delete;
 
   bool ok() const { return ok_; }
+  // The file that failed and the system's reason, once ok() or commit()
+  // turned false; empty before.
+  const std::string& problem() const { return problem_; }
 
   // Adds one race record. False once any write has failed (the disk is
   // full, the file cannot be written); the failure may show a few races
@@ -41,6 +44,7 @@ class NewDatasetFile {
 
  private:
   bool flush();
+  bool fail(const std::string& path, int code);
 
   std::string target_;
   std::string path_;
@@ -48,6 +52,7 @@ class NewDatasetFile {
   std::string buffer_;
   bool ok_ = false;
   bool committed_ = false;
+  std::string problem_;
 };
 
 }  // namespace stridewell

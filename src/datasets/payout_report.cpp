@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <fstream>
 
@@ -78,7 +79,7 @@ PayoutStatistics payoutStatistics(std::vector<float> values) {
 
 ReportOutcome writePayoutReport(PayoutReportKind kind, std::string_view datasetName, std::istream& dataset,
                                 const std::string& datasetFile, std::ostream& text, std::ostream& comma,
-                                UserInteraction& ui, ProgressSink& progress) {
+                                UserInteraction& ui, ProgressSink& progress, bool* damaged) {
   TrackTable<PayoutColumns> table;
   const ReportPass pass = readDatasetForReport(dataset, datasetFile, progress, [&](const RaceResult& result) {
     auto* entry = table.entryFor(reportTrackCode(result));
@@ -89,6 +90,7 @@ ReportOutcome writePayoutReport(PayoutReportKind kind, std::string_view datasetN
   });
   if (pass.cancelled) return ReportOutcome::kCancelled;
   warnAfterPass(pass, table.leftOut(), datasetFile, ui);
+  if (damaged != nullptr) *damaged = !pass.problem.empty();
 
   const Layout layout = layoutOf(kind);
   text << "DataSet: " << datasetName << "\n\n";
@@ -108,9 +110,10 @@ ReportOutcome writePayoutReport(PayoutReportKind kind, std::string_view datasetN
   return (text && comma) ? ReportOutcome::kDone : ReportOutcome::kFailed;
 }
 
-ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetName, const std::string& datasetPath,
-                              const std::string& textPath, const std::string& commaPath, UserInteraction& ui,
-                              ProgressSink& progress) {
+ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetName,
+                              const std::string& datasetPath, const std::string& textPath,
+                              const std::string& commaPath, UserInteraction& ui, ProgressSink& progress,
+                              bool* damaged) {
   auto fail = [&](const std::string& detail) {
     removeReportFile(textPath);
     removeReportFile(commaPath);
@@ -119,18 +122,24 @@ ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetNam
   };
   ReportOutcome outcome;
   {
+    errno = 0;
     std::ofstream text(textPath, std::ios::out | std::ios::trunc);
-    if (!text) return fail("Cannot create " + textPath);
+    if (!text) return fail("Cannot create " + textPath + ": " + systemReason());
+    errno = 0;
     std::ofstream comma(commaPath, std::ios::out | std::ios::trunc);
-    if (!comma) return fail("Cannot create " + commaPath);
+    if (!comma) return fail("Cannot create " + commaPath + ": " + systemReason());
+    errno = 0;
     std::ifstream dataset(datasetPath, std::ios::in | std::ios::binary);
-    if (!dataset) return fail("Cannot open " + datasetPath);
-    outcome = writePayoutReport(kind, datasetName, dataset, datasetPath, text, comma, ui, progress);
+    if (!dataset) return fail("Cannot open " + datasetPath + ": " + systemReason());
+    outcome = writePayoutReport(kind, datasetName, dataset, datasetPath, text, comma, ui, progress, damaged);
+    errno = 0;
     text.close();
     comma.close();
     if (outcome == ReportOutcome::kDone && (!text || !comma)) outcome = ReportOutcome::kFailed;
   }
-  if (outcome == ReportOutcome::kFailed) return fail("Cannot write " + textPath + " or " + commaPath);
+  if (outcome == ReportOutcome::kFailed) {
+    return fail("Cannot write " + textPath + " or " + commaPath + ": " + systemReason());
+  }
   if (outcome == ReportOutcome::kCancelled) {
     removeReportFile(textPath);
     removeReportFile(commaPath);

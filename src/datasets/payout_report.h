@@ -44,15 +44,16 @@ PayoutStatistics payoutStatistics(std::vector<float> values);
 // partial report); kFailed when a stream fails to take the report.
 ReportOutcome writePayoutReport(PayoutReportKind kind, std::string_view datasetName, std::istream& dataset,
                                 const std::string& datasetFile, std::ostream& text, std::ostream& comma,
-                                UserInteraction& ui, ProgressSink& progress);
+                                UserInteraction& ui, ProgressSink& progress, bool* damaged = nullptr);
 
 // The run of the report commands: creates (replacing) the text file and
 // then the comma file, opens the dataset, and writes the report. On
 // kFailed and kCancelled both report files are removed; kFailed shows the
 // error "Error generating report." with a second line naming the file at
 // fault. On kDone the files stay for the caller to show and remove.
-ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetName, const std::string& datasetPath,
-                              const std::string& textPath, const std::string& commaPath, UserInteraction& ui,
-                              ProgressSink& progress);
+ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetName,
+                              const std::string& datasetPath, const std::string& textPath,
+                              const std::string& commaPath, UserInteraction& ui, ProgressSink& progress,
+                              bool* damaged = nullptr);
 
 }  // namespace stridewell

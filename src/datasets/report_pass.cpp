@@ -1,5 +1,6 @@
 #include "datasets/report_pass.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -68,6 +69,10 @@ void warnAfterPass(const ReportPass& pass, int racesLeftOut, const std::string& 
                " track codes; " + std::to_string(racesLeftOut) +
                (racesLeftOut == 1 ? " race" : " races") + " of further track codes left out.");
   }
+}
+
+std::string systemReason() {
+  return std::error_code(errno != 0 ? errno : EIO, std::generic_category()).message();
 }
 
 void removeReportFile(const std::string& path) {

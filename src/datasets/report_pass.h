@@ -85,6 +85,10 @@ ReportPass readDatasetForReport(std::istream& dataset, const std::string& datase
 // codes beyond the table's limit, which the report leaves out.
 void warnAfterPass(const ReportPass& pass, int racesLeftOut, const std::string& datasetFile, UserInteraction& ui);
 
+// The system's reason for the failure errno holds now ("Input/output error"
+// when the failing call left errno at 0, as a stream may).
+std::string systemReason();
+
 // Removes a report file; a missing file is no failure.
 void removeReportFile(const std::string& path);
 

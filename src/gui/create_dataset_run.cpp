@@ -76,8 +76,10 @@ class RunFrontEnd final : public ProgressSink, public UserInteraction {
 
 CreateOutcome runCreateRequest(MainWindow& window, const CreateRequest& request) {
   RunFrontEnd frontEnd(window, createRunCaption(trimDatasetName(request.name), request.append));
+  // An append asks, at the first race the dataset already holds, whether to
+  // leave such races out.
   return createDataset(request.name, request.append, request.folder, request.pairs, window.workspace(),
-                       frontEnd, frontEnd);
+                       frontEnd, frontEnd, DuplicateRaces::kAsk);
 }
 
 }  // namespace stridewell::gui

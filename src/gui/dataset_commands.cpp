@@ -124,8 +124,8 @@ class RunInteraction final : public UserInteraction {
 void deleteDatasetsCommand(MainWindow& window) {
   DatasetDeleteDialog dialog(window.workspace(), window.ui(), &window);
   if (dialog.exec() != QDialog::Accepted) return;
-  // Failures are not reported: a file that went meanwhile is gone anyway.
-  for (const std::string& name : dialog.selectedNames()) deleteDataset(window.workspace(), name);
+  // A dataset that stays is named, with the system's reason.
+  for (const std::string& name : dialog.selectedNames()) deleteDatasetOrSay(window.workspace(), name, window.ui());
 }
 
 void renameDatasetCommand(MainWindow& window) {

@@ -68,7 +68,7 @@ PatternRun writePatterns(const RaceCriteria& criteria, std::istream& dataset, co
                          ReplacementFile& out, UserInteraction& ui, ProgressSink& progress) {
   PatternRun run;
   if (!out.ok()) {
-    ui.error(kCannotCreatePatternFile);
+    ui.error(std::string(kCannotCreatePatternFile) + "\n" + out.problem());
     return run;
   }
   dataset.seekg(0, std::ios::end);
@@ -102,7 +102,7 @@ PatternRun writePatterns(const RaceCriteria& criteria, std::istream& dataset, co
     }
     ++run.races;
     if (!out.ok()) {
-      ui.error(kPatternFileWriteFailed);
+      ui.error(std::string(kPatternFileWriteFailed) + "\n" + out.problem());
       return run;
     }
   }

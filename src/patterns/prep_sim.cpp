@@ -1,5 +1,6 @@
 #include "patterns/prep_sim.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -145,11 +146,14 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
   std::ifstream dataset;
   dataset.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
   const std::string datasetFile = datasetPath(workspace, request.dataset);
+  int openError = ENOENT;
   if (checkDatasetName(request.dataset) == DatasetNameFault::kNone) {
+    errno = 0;
     dataset.open(datasetFile, std::ios::binary);
+    openError = errno != 0 ? errno : EIO;
   }
   if (!dataset.is_open()) {
-    ui.error(kPrepDatasetOpenFailed);
+    ui.error(std::string(kPrepDatasetOpenFailed) + "\n" + datasetFile + ": " + std::strerror(openError));
     return result;
   }
 

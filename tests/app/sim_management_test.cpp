@@ -188,7 +188,11 @@ TEST_F(SimManagementTest, RenameNeverReplacesASim) {
     ui_.clear();
     ui_.setDefaultAnswer(true);
     EXPECT_EQ(renameSim(workspace_, "Alpha", newName, ui_), SimRenameOutcome::kFailed) << newName;
-    EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Rename failed."}) << newName;
+    // The refusal names both files and the reason.
+    EXPECT_EQ(ui_.errors(),
+              std::vector<std::string>{"Rename failed.\n" + sim("Alpha.SIM").string() + " -> " +
+                                       sim(std::string(newName) + ".SIM").string() + ": File exists"})
+        << newName;
     EXPECT_EQ(simFolder(), (std::vector<std::string>{"Alpha.SIM", "Beta.SIM"})) << newName;
     EXPECT_EQ(contents(sim("Alpha.SIM")), "weights of Alpha.SIM");
     EXPECT_EQ(contents(sim("Beta.SIM")), "weights of Beta.SIM");

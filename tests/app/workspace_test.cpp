@@ -176,7 +176,7 @@ TEST(Workspace, FoldersAreMadeInOrderAndANameTakenByAFileStopsThem) {
     EXPECT_FALSE(createWorkspaceFolders(workspaceAt("", base.string()), ui)) << order[blocked];
     const std::vector<RecordingInteraction::Call> expected = {
         {RecordingInteraction::Kind::kError, "ERROR",
-         "Cannot create folder " + (base / order[blocked]).string()}};
+         "Cannot create folder " + (base / order[blocked]).string() + ": Not a directory"}};
     EXPECT_EQ(ui.calls(), expected) << order[blocked];
     for (size_t i = 0; i < order.size(); ++i) {
       if (i == blocked) continue;
@@ -208,8 +208,8 @@ TEST(Workspace, TheBaseIsMadeWithItsParentsAndExistingFoldersAreFine) {
   touch(other.path() / "home");
   const fs::path blockedBase = other.path() / "home" / "stridewell";
   EXPECT_FALSE(createWorkspaceFolders(workspaceAt("", blockedBase.string()), ui));
-  EXPECT_EQ(ui.errors(),
-            std::vector<std::string>{"Cannot create folder " + (other.path() / "home").string()});
+  EXPECT_EQ(ui.errors(), std::vector<std::string>{"Cannot create folder " + (other.path() / "home").string() +
+                                                  ": Not a directory"});
 
   // Without a base there is nothing sensible to make.
   ui.clear();
@@ -224,13 +224,14 @@ TEST(Workspace, MakeFolder) {
   struct Case {
     fs::path path;
     bool made;
+    const char* reason;  // the system's reason the message ends with
   };
   const Case kCases[] = {
-      {temp.path() / "new", true},
-      {temp.path() / "new", true},  // existing: fine
-      {temp.path() / "file", false},
-      {temp.path() / "missing" / "child", false},  // one level only
-      {"", false},
+      {temp.path() / "new", true, ""},
+      {temp.path() / "new", true, ""},  // existing: fine
+      {temp.path() / "file", false, "Not a directory"},
+      {temp.path() / "missing" / "child", false, "No such file or directory"},  // one level only
+      {"", false, "No such file or directory"},
   };
   for (const Case& c : kCases) {
     RecordingInteraction ui;
@@ -239,7 +240,8 @@ TEST(Workspace, MakeFolder) {
       EXPECT_TRUE(ui.empty()) << c.path;
       EXPECT_TRUE(fs::is_directory(c.path));
     } else {
-      EXPECT_EQ(ui.errors(), std::vector<std::string>{"Cannot create folder " + c.path.string()});
+      EXPECT_EQ(ui.errors(),
+                std::vector<std::string>{"Cannot create folder " + c.path.string() + ": " + c.reason});
     }
   }
 }

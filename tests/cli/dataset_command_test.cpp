@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "cli_test_support.h"
+#include "datasets/dataset_name.h"
 #include "support/isolated_user.h"
 
 namespace stridewell::cli {
@@ -110,6 +113,134 @@ TEST_F(DatasetCommandTest, SplitCombineRenameDeleteAndReports) {
 
   EXPECT_EQ(runCommand(DatasetCommand(), {"--yes", "delete", "Whole", "Train"}).status, 0);
   EXPECT_EQ(runCommand(DatasetCommand(), {"list"}).out, "All\nTest\n");
+}
+
+// Names no dataset file can have are refused with the reason, for every
+// action that makes a dataset, before any folder is scanned (the folder
+// given here does not exist, so a scan would say so) and with nothing made.
+TEST_F(DatasetCommandTest, NamesNoFileCanHaveAreRefusedBeforeAnyScan) {
+  ASSERT_EQ(runCommand(DatasetCommand(), {"create", "Have", (kExamples / "plain").string()}).status, 0);
+  const std::string noFolder = (user_.root() / "no-such-folder").string();
+  const std::string longest(kMaxDatasetNameBytes, 'n');
+  struct Case {
+    std::string name;
+    std::string reason;  // the end of the refusal, after "<subject> "
+  };
+  const Case cases[] = {
+      {".", "cannot be \".\" or \"..\"."},
+      {" .. ", "cannot be \".\" or \"..\"."},
+      {"x.DSI", "cannot end in \".DSI\"; the program adds that itself."},
+      {"x.dsi", "cannot end in \".DSI\"; the program adds that itself."},
+      {"Have.Dsi", "cannot end in \".DSI\"; the program adds that itself."},
+      {"a\tb", "cannot contain control characters (tabs, line ends and the like)."},
+      {"a\x1b[2Jb", "cannot contain control characters (tabs, line ends and the like)."},
+      {"a\x7f", "cannot contain control characters (tabs, line ends and the like)."},
+      {longest + "n", "is too long: at most 238 bytes."},
+  };
+  for (const Case& c : cases) {
+    struct Action {
+      std::vector<std::string> args;
+      std::string subject;
+    };
+    const Action actions[] = {
+        {{"create", c.name, noFolder}, "DataSet name"},
+        {{"--yes", "rename", "Have", c.name}, "DataSet name"},
+        {{"split", "Have", c.name, "Other"}, "Train dataset name"},
+        {{"split", "Have", "Other", c.name}, "Test dataset name"},
+        {{"combine", c.name, "Have"}, "New dataset name"},
+    };
+    for (const Action& action : actions) {
+      SCOPED_TRACE(action.args[action.args[0] == "--yes" ? 1 : 0] + " with name '" + c.name + "'");
+      const test::CommandRun run = runCommand(DatasetCommand(), action.args);
+      EXPECT_EQ(run.status, kExitUsage);
+      EXPECT_NE(run.err.find("ERROR: " + action.subject + " " + c.reason), std::string::npos) << run.err;
+      EXPECT_EQ(run.err.find("no-such-folder"), std::string::npos) << run.err;
+      EXPECT_EQ(run.out, "");
+      std::vector<std::string> files;
+      for (const auto& entry : fs::directory_iterator(user_.workspace() / "DATASETS")) {
+        files.push_back(entry.path().filename().string());
+      }
+      EXPECT_EQ(files, std::vector<std::string>{"Have.DSI"});
+    }
+  }
+  // The longest name still makes a dataset, the files written beside it included.
+  const test::CommandRun made =
+      runCommand(DatasetCommand(), {"create", longest, (kExamples / "plain").string()});
+  EXPECT_EQ(made.status, kExitOk) << made.err;
+  EXPECT_EQ(fs::file_size(dataset(longest.c_str())), fs::file_size(dataset("Have")));
+  const test::CommandRun appended =
+      runCommand(DatasetCommand(), {"append", longest, (kExamples / "zipped").string()});
+  EXPECT_EQ(appended.status, kExitOk) << appended.err;
+}
+
+// Appending a folder whose races the dataset already holds: counted in a
+// warning and written again, or left out with --skip-duplicates. A folder
+// of new races appends the same bytes as ever, with no warning.
+TEST_F(DatasetCommandTest, AppendCountsRacesAlreadyStored) {
+  const std::string plain = (kExamples / "plain").string();
+  const std::string zipped = (kExamples / "zipped").string();
+  ASSERT_EQ(runCommand(DatasetCommand(), {"create", "Plain", plain}).status, 0);
+  ASSERT_EQ(runCommand(DatasetCommand(), {"create", "Zipped", zipped}).status, 0);
+  ASSERT_EQ(runCommand(DatasetCommand(), {"create", "Both", plain}).status, 0);
+  const auto bytesOf = [this](const char* name) {
+    std::ifstream in(dataset(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+
+  const test::CommandRun fresh = runCommand(DatasetCommand(), {"append", "Both", zipped});
+  EXPECT_EQ(fresh.status, kExitOk) << fresh.err;
+  EXPECT_EQ(fresh.err.find("already in the dataset"), std::string::npos) << fresh.err;
+  EXPECT_EQ(bytesOf("Both"), bytesOf("Plain") + bytesOf("Zipped"));
+
+  const std::string before = bytesOf("Both");
+  const test::CommandRun skipped =
+      runCommand(DatasetCommand(), {"--skip-duplicates", "append", "Both", plain});
+  EXPECT_EQ(skipped.status, kExitOk) << skipped.err;
+  EXPECT_NE(
+      skipped.err.find("Warning: 28 appended races were already in the dataset (same track, date and race "
+                       "number); left out.\n"),
+      std::string::npos)
+      << skipped.err;
+  EXPECT_NE(skipped.out.find("Both: DataSet complete.  0 races written."), std::string::npos) << skipped.out;
+  EXPECT_EQ(bytesOf("Both"), before);
+
+  const test::CommandRun doubled = runCommand(DatasetCommand(), {"append", "Both", plain});
+  EXPECT_EQ(doubled.status, kExitOk) << doubled.err;
+  EXPECT_NE(
+      doubled.err.find("Warning: 28 appended races were already in the dataset (same track, date and race "
+                       "number); they are now stored twice.\n"),
+      std::string::npos)
+      << doubled.err;
+  EXPECT_NE(doubled.err.find("--skip-duplicates"), std::string::npos) << doubled.err;
+  EXPECT_NE(doubled.out.find("Both: DataSet complete.  28 races written."), std::string::npos) << doubled.out;
+  EXPECT_EQ(bytesOf("Both"), before + bytesOf("Plain"));
+
+  EXPECT_EQ(runCommand(DatasetCommand(), {"--skip-duplicates", "create", "Other", plain}).status, kExitUsage);
+  EXPECT_FALSE(fs::exists(dataset("Other")));
+}
+
+// Every name that is not a dataset is reported; the others are deleted.
+TEST_F(DatasetCommandTest, DeleteReportsEveryMissingName) {
+  const std::string plain = (kExamples / "plain").string();
+  ASSERT_EQ(runCommand(DatasetCommand(), {"create", "a", plain}).status, 0);
+  ASSERT_EQ(runCommand(DatasetCommand(), {"create", "b", plain}).status, 0);
+  const test::CommandRun run = runCommand(DatasetCommand(), {"--yes", "delete", "a", "nope", "gone"});
+  EXPECT_EQ(run.status, kExitCannotOpen);
+  EXPECT_NE(run.err.find("ERROR: There is no dataset 'nope'.\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("ERROR: There is no dataset 'gone'.\n"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "1 dataset(s) deleted\n");
+  EXPECT_EQ(runCommand(DatasetCommand(), {"list"}).out, "b\n");
+
+  // A name given twice is deleted once, and that is success.
+  const test::CommandRun twice = runCommand(DatasetCommand(), {"--yes", "delete", "b", "b"});
+  EXPECT_EQ(twice.status, kExitOk) << twice.err;
+  EXPECT_EQ(twice.out, "1 dataset(s) deleted\n");
+  ASSERT_EQ(runCommand(DatasetCommand(), {"create", "b", plain}).status, 0);
+
+  const test::CommandRun none = runCommand(DatasetCommand(), {"--yes", "delete", "nope"});
+  EXPECT_EQ(none.status, kExitCannotOpen);
+  EXPECT_EQ(none.err, "ERROR: There is no dataset 'nope'.\n");  // nothing asked
+  EXPECT_EQ(runCommand(DatasetCommand(), {"list"}).out, "b\n");
 }
 
 }  // namespace

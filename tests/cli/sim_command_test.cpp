@@ -81,7 +81,8 @@ TEST_F(SimCommandTest, Rename) {
   addSim("Beta.SIM");
   const test::CommandRun taken = runCommand(SimCommand(), {"--yes", "rename", "Alpha", "Beta"});
   EXPECT_EQ(taken.status, kExitCannotOpen);
-  EXPECT_NE(taken.err.find("stridewell sim: error: Rename failed."), std::string::npos) << taken.err;
+  EXPECT_NE(taken.err.find("stridewell sim: error: Rename failed.\n"), std::string::npos) << taken.err;
+  EXPECT_NE(taken.err.find("Beta.SIM: File exists"), std::string::npos) << taken.err;
   EXPECT_EQ(contents("Alpha.SIM"), "weights of Alpha.SIM");
   EXPECT_EQ(contents("Beta.SIM"), "weights of Beta.SIM");
 

@@ -187,7 +187,8 @@ TEST_F(ContentsReportRun, CancelRemovesTheFile) {
 TEST_F(ContentsReportRun, MissingDatasetIsAnError) {
   const std::string gone = (folder_.path() / "GONE.DSI").string();
   EXPECT_EQ(runContentsReport("Gone", gone, output(), ui_, progress_), ReportOutcome::kFailed);
-  EXPECT_EQ(ui_.errors(), std::vector<std::string>{std::string(kReportErrorText) + "\nCannot open " + gone});
+  EXPECT_EQ(ui_.errors(), std::vector<std::string>{std::string(kReportErrorText) + "\nCannot open " + gone +
+                                                   ": No such file or directory"});
   EXPECT_FALSE(std::filesystem::exists(output()));
 }
 

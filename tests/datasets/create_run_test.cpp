@@ -284,7 +284,10 @@ TEST_F(CreateRunTest, DatasetThatCannotBeOpened) {
   const fs::path data = folder_.path() / "data";
   writeDays(data, 3, 15, 1);
   EXPECT_EQ(create("Nowhere", false, data, noProgress_).status, CreateStatus::kNotOpened);
-  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Cannot create/open dataset file."});
+  // The hidden file the run writes first, under a path that is not a folder.
+  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Cannot create/open dataset file.\n" +
+                                                   workspace_.datasets + "/.Nowhere.DSI.new-" +
+                                                   std::to_string(::getpid()) + ": Not a directory"});
 }
 
 }  // namespace

@@ -300,7 +300,9 @@ TEST_F(DatasetManagementTest, SplitThatCannotOpenItsSourceCreatesNothing) {
   RecordingProgress progress;
   EXPECT_EQ(splitDataset(workspace_, "Missing", "Train", "Test", 10, ui, progress).outcome,
             DatasetRunOutcome::kCannotOpen);
-  EXPECT_EQ(ui.calls(), (std::vector<Call>{{Kind::kError, "ERROR", "Error opening/creating dataset."}}));
+  EXPECT_EQ(ui.calls(), (std::vector<Call>{{Kind::kError, "ERROR",
+                                            "Error opening/creating dataset.\n" + pathOf("Missing").string() +
+                                                ": No such file or directory"}}));
   EXPECT_EQ(folderState(), before);
 }
 
@@ -324,9 +326,14 @@ TEST_F(DatasetManagementTest, SplitOrCombineThatCannotWriteLeavesNoDataset) {
       const DatasetRunOutcome outcome =
           split ? splitDataset(workspace_, "Source", "Train", "Test", 2, ui, progress).outcome
                 : combineDatasets(workspace_, {"Other", "Source"}, "New", ui, progress).outcome;
-      const bool asExpected = outcome == DatasetRunOutcome::kWriteFailed &&
-                              ui.calls() == std::vector<Call>{{Kind::kError, "ERROR",
-                                                               "Error while writing dataset (disk probably full)."}};
+      // The message names the hidden file being written and the system's reason.
+      const std::string hidden = "DATASETS/." + std::string(split ? "T" : "New");
+      const std::vector<Call> calls = ui.calls();
+      const bool asExpected =
+          outcome == DatasetRunOutcome::kWriteFailed && calls.size() == 1 && calls[0].kind == Kind::kError &&
+          calls[0].text.starts_with("Error while writing dataset (disk probably full).\n") &&
+          calls[0].text.find(hidden) != std::string::npos &&
+          calls[0].text.ends_with(".new-" + std::to_string(::getpid()) + ": File too large");
       ::_exit(asExpected ? 0 : 1);
     }
     int status = 0;
@@ -442,7 +449,9 @@ TEST_F(DatasetManagementTest, CombineStopsAtASourceItCannotOpen) {
   RecordingProgress progress;
   const CombineResult result = combineDatasets(workspace_, {"A", "Ghost"}, "New", ui, progress);
   EXPECT_EQ(result.outcome, DatasetRunOutcome::kCannotOpen);
-  EXPECT_EQ(ui.calls(), (std::vector<Call>{{Kind::kError, "ERROR", "Error opening dataset 'Ghost'."}}));
+  EXPECT_EQ(ui.calls(), (std::vector<Call>{{Kind::kError, "ERROR",
+                                            "Error opening dataset 'Ghost'.\n" + pathOf("Ghost").string() +
+                                                ": No such file or directory"}}));
   EXPECT_EQ(folderState(), before);
 }
 
@@ -499,7 +508,11 @@ TEST_F(DatasetManagementTest, RenameChecksAsksAndNeverReplaces) {
     return Call{Kind::kQuery, "Query",
                 std::string("Rename DataSet \"") + from + "\" to \"" + to + "\"; are you sure?"};
   };
-  const Call failed{Kind::kError, "ERROR", "Rename failed."};
+  // The refusal names both files and the system's reason.
+  const auto failed = [this](const char* from, const char* to, const char* reason) {
+    return Call{Kind::kError, "ERROR",
+                "Rename failed.\n" + pathOf(from).string() + " -> " + pathOf(to).string() + ": " + reason};
+  };
   const std::vector<Case> cases{
       {"One", "  ", true, {{Kind::kError, "ERROR", "New name cannot be blank."}}, RenameOutcome::kRefused},
       {"One",
@@ -507,10 +520,18 @@ TEST_F(DatasetManagementTest, RenameChecksAsksAndNeverReplaces) {
        true,
        {{Kind::kError, "ERROR", "DataSet name cannot contain any of the following characters: ?*<\">/\\:|"}},
        RenameOutcome::kRefused},
-      {"One", "Two", true, {ask("One", "Two"), failed}, RenameOutcome::kFailed},  // Two exists
-      {"One", "One", true, {ask("One", "One"), failed}, RenameOutcome::kFailed},
-      {"Ghost", "Three", true, {ask("Ghost", "Three"), failed}, RenameOutcome::kFailed},
-      {"../One", "Three", true, {ask("../One", "Three"), failed}, RenameOutcome::kFailed},
+      {"One", "Two", true, {ask("One", "Two"), failed("One", "Two", "File exists")}, RenameOutcome::kFailed},
+      {"One", "One", true, {ask("One", "One"), failed("One", "One", "File exists")}, RenameOutcome::kFailed},
+      {"Ghost",
+       "Three",
+       true,
+       {ask("Ghost", "Three"), failed("Ghost", "Three", "No such file or directory")},
+       RenameOutcome::kFailed},
+      {"../One",
+       "Three",
+       true,
+       {ask("../One", "Three"), failed("../One", "Three", "No such file or directory")},
+       RenameOutcome::kFailed},
       {"One", "Three", false, {ask("One", "Three")}, RenameOutcome::kDeclined},
   };
   makeDataset("One", ids(1, 2));
@@ -575,11 +596,44 @@ TEST_F(DatasetManagementTest, DeleteRemovesAllSelectedAfterOneQuery) {
   RecordingInteraction yes;
   yes.setDefaultAnswer(true);
   int deleted = -1;
-  EXPECT_EQ(deleteDatasets(workspace_, {"A", "C", "Ghost", "../x"}, yes, &deleted), DeleteOutcome::kDeleted);
-  EXPECT_EQ(yes.calls().size(), 1u);  // one query, failures not reported
+  int missing = -1;
+  EXPECT_EQ(deleteDatasets(workspace_, {"A", "C", "Ghost", "../x"}, yes, &deleted, &missing),
+            DeleteOutcome::kDeleted);
+  // Every name that is not a dataset is told first, then one query for the rest.
+  EXPECT_EQ(yes.calls(),
+            (std::vector<Call>{{Kind::kError, "ERROR", "There is no dataset 'Ghost'."},
+                               {Kind::kError, "ERROR", "There is no dataset '../x'."},
+                               {Kind::kQuery, "Query", "Delete selected datasets; are you sure?"}}));
   EXPECT_EQ(deleted, 2);
+  EXPECT_EQ(missing, 2);
   EXPECT_EQ(listDatasets(workspace_), (std::vector<std::string>{"B"}));
   EXPECT_TRUE(fs::exists(outside));
+
+  // Names that are all missing: told, and nothing asked.
+  RecordingInteraction none;
+  none.setDefaultAnswer(true);
+  EXPECT_EQ(deleteDatasets(workspace_, {"nope"}, none, &deleted, &missing), DeleteOutcome::kDeleted);
+  EXPECT_EQ(none.calls(), (std::vector<Call>{{Kind::kError, "ERROR", "There is no dataset 'nope'."}}));
+  EXPECT_EQ(deleted, 0);
+  EXPECT_EQ(missing, 1);
+  EXPECT_EQ(listDatasets(workspace_), (std::vector<std::string>{"B"}));
+}
+
+// A name whose file stays (here a folder holds it, which unlink refuses
+// even to root) is reported with the file and the system's reason, and
+// never counted as deleted.
+TEST_F(DatasetManagementTest, DeleteThatFailsSaysWhichFileAndWhy) {
+  fs::create_directory(pathOf("Kept"));
+  RecordingInteraction ui;
+  ui.setDefaultAnswer(true);
+  int deleted = -1;
+  EXPECT_EQ(deleteDatasets(workspace_, {"Kept"}, ui, &deleted), DeleteOutcome::kDeleted);
+  EXPECT_EQ(deleted, 0);
+  EXPECT_EQ(ui.calls(), (std::vector<Call>{{Kind::kQuery, "Query", "Delete selected datasets; are you sure?"},
+                                           {Kind::kError, "ERROR",
+                                            "Cannot delete dataset 'Kept'.\n" + pathOf("Kept").string() +
+                                                ": Is a directory"}}));
+  EXPECT_TRUE(fs::is_directory(pathOf("Kept")));
 }
 
 }  // namespace

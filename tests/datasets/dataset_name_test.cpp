@@ -54,6 +54,26 @@ TEST(DatasetName, TrimmingAndTheNameRules) {
       {"a|b", "a|b", DatasetNameFault::kForbiddenCharacter},
       {" ../up ", "../up", DatasetNameFault::kForbiddenCharacter},
       {"|", "|", DatasetNameFault::kForbiddenCharacter},
+      // Names that are folders, or that no dataset file could carry.
+      {".", ".", DatasetNameFault::kDotName},
+      {" .. ", "..", DatasetNameFault::kDotName},
+      {"...", "...", DatasetNameFault::kNone},
+      {"..x", "..x", DatasetNameFault::kNone},
+      {"x.DSI", "x.DSI", DatasetNameFault::kExtension},
+      {"x.dsi ", "x.dsi", DatasetNameFault::kExtension},
+      {".Dsi", ".Dsi", DatasetNameFault::kExtension},
+      {"x.DSIx", "x.DSIx", DatasetNameFault::kNone},
+      {"x.DS", "x.DS", DatasetNameFault::kNone},
+      {"a\tb", "a\tb", DatasetNameFault::kControlCharacter},
+      {"a\nb", "a\nb", DatasetNameFault::kControlCharacter},
+      {std::string("a\0b", 3), std::string("a\0b", 3), DatasetNameFault::kControlCharacter},
+      {"a\x1f", "a\x1f", DatasetNameFault::kControlCharacter},
+      {"a\x7f", "a\x7f", DatasetNameFault::kControlCharacter},
+      {"caf\xc3\xa9", "caf\xc3\xa9", DatasetNameFault::kNone},
+      {std::string(238, 'n'), std::string(238, 'n'), DatasetNameFault::kNone},
+      {std::string(239, 'n'), std::string(239, 'n'), DatasetNameFault::kTooLong},
+      {std::string(236, 'n') + "\xc3\xa9", std::string(236, 'n') + "\xc3\xa9", DatasetNameFault::kNone},
+      {std::string(237, 'n') + "\xc3\xa9", std::string(237, 'n') + "\xc3\xa9", DatasetNameFault::kTooLong},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("name \"" + c.text + "\"");

@@ -219,7 +219,8 @@ TEST_F(PayoutReportRun, FailuresShowTheErrorAndLeaveNoFiles) {
         << c.what;
     ASSERT_EQ(ui.errors().size(), 1u) << c.what;
     EXPECT_EQ(ui.errors()[0], std::string(kReportErrorText) + "\n" + "Cannot " +
-                                  (c.named == c.datasetPath ? "open " : "create ") + c.named)
+                                  (c.named == c.datasetPath ? "open " : "create ") + c.named +
+                                  ": No such file or directory")
         << c.what;
     EXPECT_FALSE(std::filesystem::exists(c.textPath)) << c.what;
     EXPECT_FALSE(std::filesystem::exists(commaPath())) << c.what;

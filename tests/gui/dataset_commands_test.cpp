@@ -358,6 +358,9 @@ class DatasetCommandsTest : public QObject {
       const std::pair<const char*, const char*> refusals[] = {
           {"  ", "New name cannot be blank."},
           {"a/b", "DataSet name cannot contain any of the following characters: ?*<\">/\\:|"},
+          {" . ", "DataSet name cannot be \".\" or \"..\"."},
+          {"Delta.DSI", "DataSet name cannot end in \".DSI\"; the program adds that itself."},
+          {"a\tb", "DataSet name cannot contain control characters (tabs, line ends and the like)."},
       };
       for (const auto& [text, error] : refusals) {
         f.ui.clear();
@@ -374,7 +377,8 @@ class DatasetCommandsTest : public QObject {
     });
     runDatasetCommand(f.window, Command::kRenameDataset);
     QCOMPARE(f.ui.queries(), std::vector<std::string>{"Rename DataSet \"Beta\" to \"Gamma\"; are you sure?"});
-    QCOMPARE(f.ui.errors(), std::vector<std::string>{"Rename failed."});
+    QCOMPARE(f.ui.errors(), std::vector<std::string>{"Rename failed.\n" + f.dataset("Beta").string() + " -> " +
+                                                     f.dataset("Gamma").string() + ": File exists"});
     QCOMPARE(fileBytes(f.dataset("Beta")), std::string("beta bytes"));
     QCOMPARE(fileBytes(f.dataset("Gamma")), std::string("gamma bytes"));
 
@@ -437,6 +441,23 @@ class DatasetCommandsTest : public QObject {
     f.window.action(Command::kDeleteDataset)->trigger();  // through the Database menu
     QVERIFY(seen);
     QVERIFY(f.ui.empty());
+  }
+
+  void deleteThatFailsSaysWhichFileAndWhy() {
+    Frame& f = *frame_;
+    writeAll(f.dataset("Alpha"), "Alpha");
+    whenModal<DatasetDeleteDialog>([&f](DatasetDeleteDialog* dialog) {
+      selectNamed(dialog->list(), QStringLiteral("Alpha"));
+      // Something that unlink refuses now holds the name.
+      fs::remove(f.dataset("Alpha"));
+      fs::create_directory(f.dataset("Alpha"));
+      f.ui.queueAnswers({true});
+      dialog->actionButton()->click();
+    });
+    runDatasetCommand(f.window, Command::kDeleteDataset);
+    QCOMPARE(f.ui.errors(), std::vector<std::string>{"Cannot delete dataset 'Alpha'.\n" +
+                                                     f.dataset("Alpha").string() + ": Is a directory"});
+    QVERIFY(fs::is_directory(f.dataset("Alpha")));
   }
 
   void reportsShowTheCoreReport_data() {

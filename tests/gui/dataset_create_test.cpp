@@ -302,6 +302,16 @@ class DatasetCreateTest : public QObject {
         << "DataSet name cannot contain any of the following characters: "
            "?*<\">/\\:|"
         << false;
+    QTest::newRow("a folder's name") << " .. " << false << false << int(Kind::kError)
+                                     << "DataSet name cannot be \".\" or \"..\"." << false;
+    QTest::newRow("the extension typed")
+        << "Spring.dsi" << true << false << int(Kind::kError)
+        << "DataSet name cannot end in \".DSI\"; the program adds that itself." << false;
+    QTest::newRow("a control character")
+        << "Spring\x01" << false << false << int(Kind::kError)
+        << "DataSet name cannot contain control characters (tabs, line ends and the like)." << false;
+    QTest::newRow("too long") << QString(239, 'n') << false << false << int(Kind::kError)
+                              << "DataSet name is too long: at most 238 bytes." << false;
     QTest::newRow("over-write, No") << "Spring" << false << false << int(Kind::kQuery)
                                     << "DataSet with that name already exists; over-write?" << false;
     QTest::newRow("over-write, Yes") << " Spring " << false << true << int(Kind::kQuery)
@@ -415,14 +425,37 @@ class DatasetCreateTest : public QObject {
       fs::remove(frame.dataset("Reference"));
     }
 
-    // Appending the same days again: a dataset has no header, so the file
-    // becomes its old bytes twice.
+    // Appending the same days again: at the first race the dataset holds
+    // already the user is asked whether to leave such races out. With No
+    // the file becomes its old bytes twice (a dataset has no header), and
+    // the user is told how many races the dataset already held.
     frame.ui.clear();
+    frame.ui.queueAnswers({false});
     QVERIFY(runFromMenu(frame, named("Spring", true), watch));
     QCOMPARE(caption, QString("Appending DataSet: Spring"));
-    QCOMPARE(frame.ui.calls(), (std::vector<RecordingInteraction::Call>{{Kind::kNotice, "Spring", done}}));
+    QCOMPARE(frame.ui.calls(),
+             (std::vector<RecordingInteraction::Call>{
+                 {Kind::kQuery, "Query", std::string(kDuplicateQuery)},
+                 {Kind::kWarning, "Warning",
+                  std::to_string(kSampleRaces) +
+                      " appended races were already in the dataset (same track, date and race number); they "
+                      "are now stored twice."},
+                 {Kind::kNotice, "Spring", done}}));
     QCOMPARE(fileBytes(frame.dataset("Spring")), created + created);
     QVERIFY(frame.window.menuEnabled());
+
+    // With Yes every race the dataset holds already is left out.
+    frame.ui.clear();
+    frame.ui.queueAnswers({true});
+    QVERIFY(runFromMenu(frame, named("Spring", true)));
+    QCOMPARE(frame.ui.calls(),
+             (std::vector<RecordingInteraction::Call>{
+                 {Kind::kQuery, "Query", std::string(kDuplicateQuery)},
+                 {Kind::kWarning, "Warning",
+                  std::to_string(kSampleRaces) +
+                      " appended races were already in the dataset (same track, date and race number); left out."},
+                 {Kind::kNotice, "Spring", "DataSet complete.  0 races written."}}));
+    QCOMPARE(fileBytes(frame.dataset("Spring")), created + created);
 
     // Over-writing after a Yes: the old races go.
     frame.ui.clear();
@@ -494,8 +527,11 @@ class DatasetCreateTest : public QObject {
     std::ofstream(datasets) << "not a folder\n";
     bool progressShown = false;
     QVERIFY(runFromMenu(frame, named("Spring", false), [&] { progressShown = true; }));
+    // The message names the file the run could not make and the reason.
     QCOMPARE(frame.ui.calls(), (std::vector<RecordingInteraction::Call>{
-                                   {Kind::kError, "ERROR", "Cannot create/open dataset file."}}));
+                                   {Kind::kError, "ERROR",
+                                    "Cannot create/open dataset file.\n" + datasets.string() + "/.Spring.DSI.new-" +
+                                        std::to_string(::getpid()) + ": Not a directory"}}));
     QVERIFY(!progressShown);
     QVERIFY(frame.window.menuEnabled());
     QVERIFY(frame.window.area().isEnabled());

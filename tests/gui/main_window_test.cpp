@@ -174,7 +174,7 @@ void MainWindowTest::startUpStopsWhenAFolderCannotBeMade() {
   QVERIFY(!frame.window.menuEnabled());
   QCOMPARE(frame.ui.calls().size(), size_t{1});
   QCOMPARE(frame.ui.calls()[0].caption, std::string("ERROR"));
-  QCOMPARE(frame.ui.calls()[0].text, "Cannot create folder " + ws.predict);
+  QCOMPARE(frame.ui.calls()[0].text, "Cannot create folder " + ws.predict + ": Not a directory");
 }
 
 void MainWindowTest::menusHoldEveryItemInOrder() {

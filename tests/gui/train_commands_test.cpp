@@ -670,7 +670,8 @@ void TrainCommandsTest::renameSimChecksAsksAndRenames() {
   QVERIFY(frame.ui.errors().empty());
   // Onto an existing SIM: refused, both files as they were.
   renameThrough("Gamma", "Beta", true);
-  QCOMPARE(frame.ui.errors(), std::vector<std::string>{"Rename failed."});
+  QCOMPARE(frame.ui.errors(), std::vector<std::string>{"Rename failed.\n" + (sim / "Gamma.SIM").string() + " -> " +
+                                                       (sim / "Beta.SIM").string() + ": File exists"});
   std::ifstream gamma(sim / "Gamma.SIM");
   std::ifstream beta(sim / "Beta.SIM");
   std::string gammaText, betaText;

@@ -381,9 +381,12 @@ TEST_F(PrepSimTest, FailuresBeforeTheRunLeaveThePreviousPreparation) {
     std::string reason;  // the second line, naming the file and why
     bool damaged;
   };
+  const std::string datasets = workspace_.datasets;
   const Case cases[] = {
-      {"missing dataset", "Nothing", "", "Error opening dataset", "", false},
-      {"dataset name leading out of DATASETS", "../Races", "", "Error opening dataset", "", false},
+      {"missing dataset", "Nothing", "", "Error opening dataset",
+       "\n" + datasets + "/Nothing.DSI: No such file or directory", false},
+      {"dataset name leading out of DATASETS", "../Races", "", "Error opening dataset",
+       "\n" + datasets + "/../Races.DSI: No such file or directory", false},
       {"starting SIM too short", "Races", "Short", "Error initializing SIM",
        "\n" + simFile("Short").string() + " holds 18 bytes of the 69000 a weights file needs", true},
       {"starting SIM missing", "Races", "Gone", "Error initializing SIM",
