@@ -84,7 +84,7 @@ int createOrAppend(const std::vector<std::string>& args, bool append, bool skipD
   switch (outcome.status) {
     case CreateStatus::kDone:
       if (outcome.duplicates != 0 && !skipDuplicates) {
-        context.err << "stridewell dataset append: --skip-duplicates leaves such races out of an append\n";
+        context.err << "stridewell dataset: warning: append with --skip-duplicates to leave such races out\n";
       }
       return outcome.invalidFiles == 0 ? kExitOk : kExitBadInput;
     case CreateStatus::kNotOpened:
@@ -311,7 +311,7 @@ int DatasetCommand::run(const ParsedOptions& options, std::ostream& out, std::os
 
   const std::string& action = args[0];
   if (options.has("skip-duplicates") && action != "append") {
-    err << "stridewell dataset: --skip-duplicates is for append\n";
+    err << "stridewell dataset: error: --skip-duplicates is for append\n";
     return kExitUsage;
   }
   if (action == "create") return createOrAppend(args, false, false, context);

@@ -191,10 +191,10 @@ std::string_view PlCommand::description() const {
       "SIM is used; the criteria are taken from the command line only (all races\n"
       "when none are given).\n"
       "\n"
-      "Exit status: 0 when the report is printed, 1 when the run was cancelled\n"
-      "(Ctrl-C), the dataset ends in a damaged race (the races before it are\n"
-      "reported) or FILE could not be written, 2 for usage errors, a SIM that\n"
-      "cannot be loaded and a dataset that cannot be opened.\n";
+      "Exit status: 0 when the report is printed; 1 when the dataset ends in a\n"
+      "damaged race (the races before it are reported) or the SIM is damaged;\n"
+      "2 for usage errors, a SIM or dataset that cannot be opened and a comma\n"
+      "file that cannot be written; 3 when the run was cancelled (Ctrl-C).\n";
   return text;
 }
 
@@ -286,7 +286,7 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
   }
   if (outcome.status == ProfitLossStatus::kCancelled) {
     err << "stridewell pl: cancelled\n";
-    return kExitBadInput;
+    return kExitDeclined;
   }
 
   {
@@ -301,7 +301,7 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
     std::string reason;
     if (!replaceFileContents(options.value("comma"), bytes.data(), bytes.size(), reason)) {
       ui.error("Cannot write " + options.value("comma") + ": " + reason);
-      status = kExitBadInput;
+      status = kExitCannotOpen;
     }
   }
   return status;

@@ -67,7 +67,7 @@ HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const 
   }
   ReplacementFile report(outputPath);
   if (!report.ok()) {
-    ui.error(formatted("Cannot create file '%s'.", outputPath));
+    ui.error(formatted("Cannot create file '%s'.", outputPath) + "\n" + report.problem());
     file.outcome = HandicapOutcome::kCannotCreate;
     return file;
   }
@@ -92,7 +92,7 @@ HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const 
   if (invalid) out << "\n\n**** FILE IS INVALID ****\n";
   report.write(out.str());
   if (!report.replaceTarget()) {
-    ui.error(formatted("Cannot create file '%s'.", outputPath));
+    ui.error(formatted("Cannot create file '%s'.", outputPath) + "\n" + report.problem());
     file.outcome = HandicapOutcome::kCannotCreate;
     return file;
   }

@@ -153,7 +153,7 @@ TEST_F(DatasetCommandTest, NamesNoFileCanHaveAreRefusedBeforeAnyScan) {
       SCOPED_TRACE(action.args[action.args[0] == "--yes" ? 1 : 0] + " with name '" + c.name + "'");
       const test::CommandRun run = runCommand(DatasetCommand(), action.args);
       EXPECT_EQ(run.status, kExitUsage);
-      EXPECT_NE(run.err.find("ERROR: " + action.subject + " " + c.reason), std::string::npos) << run.err;
+      EXPECT_NE(run.err.find("error: " + action.subject + " " + c.reason), std::string::npos) << run.err;
       EXPECT_EQ(run.err.find("no-such-folder"), std::string::npos) << run.err;
       EXPECT_EQ(run.out, "");
       std::vector<std::string> files;
@@ -197,7 +197,7 @@ TEST_F(DatasetCommandTest, AppendCountsRacesAlreadyStored) {
       runCommand(DatasetCommand(), {"--skip-duplicates", "append", "Both", plain});
   EXPECT_EQ(skipped.status, kExitOk) << skipped.err;
   EXPECT_NE(
-      skipped.err.find("Warning: 28 appended races were already in the dataset (same track, date and race "
+      skipped.err.find("warning: 28 appended races were already in the dataset (same track, date and race "
                        "number); left out.\n"),
       std::string::npos)
       << skipped.err;
@@ -207,7 +207,7 @@ TEST_F(DatasetCommandTest, AppendCountsRacesAlreadyStored) {
   const test::CommandRun doubled = runCommand(DatasetCommand(), {"append", "Both", plain});
   EXPECT_EQ(doubled.status, kExitOk) << doubled.err;
   EXPECT_NE(
-      doubled.err.find("Warning: 28 appended races were already in the dataset (same track, date and race "
+      doubled.err.find("warning: 28 appended races were already in the dataset (same track, date and race "
                        "number); they are now stored twice.\n"),
       std::string::npos)
       << doubled.err;
@@ -226,8 +226,8 @@ TEST_F(DatasetCommandTest, DeleteReportsEveryMissingName) {
   ASSERT_EQ(runCommand(DatasetCommand(), {"create", "b", plain}).status, 0);
   const test::CommandRun run = runCommand(DatasetCommand(), {"--yes", "delete", "a", "nope", "gone"});
   EXPECT_EQ(run.status, kExitCannotOpen);
-  EXPECT_NE(run.err.find("ERROR: There is no dataset 'nope'.\n"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("ERROR: There is no dataset 'gone'.\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("error: There is no dataset 'nope'.\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("error: There is no dataset 'gone'.\n"), std::string::npos) << run.err;
   EXPECT_EQ(run.out, "1 dataset(s) deleted\n");
   EXPECT_EQ(runCommand(DatasetCommand(), {"list"}).out, "b\n");
 
@@ -239,7 +239,7 @@ TEST_F(DatasetCommandTest, DeleteReportsEveryMissingName) {
 
   const test::CommandRun none = runCommand(DatasetCommand(), {"--yes", "delete", "nope"});
   EXPECT_EQ(none.status, kExitCannotOpen);
-  EXPECT_EQ(none.err, "ERROR: There is no dataset 'nope'.\n");  // nothing asked
+  EXPECT_EQ(none.err, "stridewell dataset: error: There is no dataset 'nope'.\n");  // nothing asked
   EXPECT_EQ(runCommand(DatasetCommand(), {"list"}).out, "b\n");
 }
 

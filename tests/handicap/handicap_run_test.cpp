@@ -292,8 +292,11 @@ TEST_F(HandicapRunTest, ReportThatCannotBeCreated) {
   const HandicapRun result = run({(kExamples / "plain" / "SAX0314.TCF").string()});
   ASSERT_EQ(result.files.size(), 1u);
   EXPECT_EQ(result.files[0].outcome, HandicapOutcome::kCannotCreate);
+  // The message names the file and why it cannot be made.
   EXPECT_EQ(ui_.errors(),
-            std::vector<std::string>{"Cannot create file '" + joinPath(workspace_.predict, "SAX0314.TXT") + "'."});
+            std::vector<std::string>{"Cannot create file '" + joinPath(workspace_.predict, "SAX0314.TXT") + "'.\n" +
+                                     "Cannot create a temporary file in " + workspace_.predict + ": " +
+                                     std::strerror(ENOTDIR)});
 }
 
 TEST_F(HandicapRunTest, SimThatCannotBeLoadedStopsTheRun) {
