@@ -51,6 +51,9 @@ int exitStatusOf(const HandicapRun& run) {
         status = std::max(status, kExitBadInput);
         break;
       case HandicapOutcome::kCannotOpen:
+        // A file that opened but is no archive is bad input, not a missing one.
+        status = std::max(status, file.notAnArchive ? kExitBadInput : kExitCannotOpen);
+        break;
       case HandicapOutcome::kCannotCreate:
         status = std::max(status, kExitCannotOpen);
         break;

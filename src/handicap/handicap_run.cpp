@@ -63,6 +63,7 @@ HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const 
   if (!input.stream) {
     ui.error("Cannot open input file '" + inputPath + "': " + openProblem(inputPath, input.problem));
     file.outcome = HandicapOutcome::kCannotOpen;
+    file.notAnArchive = input.notAnArchive;
     return file;
   }
   ReplacementFile report(outputPath);

@@ -41,6 +41,7 @@ struct HandicappedFile {
   int races = 0;
   HandicapOutcome outcome = HandicapOutcome::kDone;
   bool tooManyHorses = false;  // some race had more than 64 horses
+  bool notAnArchive = false;   // kCannotOpen: named as an archive, but no zip archive
   // Map mode: the finish orders left out because their SIM did not load.
   std::vector<UnscoredRace> unscored;
 };

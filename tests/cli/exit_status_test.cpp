@@ -96,7 +96,8 @@ enum Setup : unsigned {
   kBadTrainInfo = 1u << 4,      // TRAINDATA/TVARS.DAT cut short
   kTempIsFile = 1u << 5,        // a file where the TEMP folder belongs
   kSettingsBlocked = 1u << 6,   // a file where the settings folder belongs
-  kJunkFiles = 1u << 7,         // ROOT/JUNK0101.XRD of random bytes, ROOT/NONE0101.TCF empty
+  kJunkFiles = 1u << 7,         // ROOT/JUNK0101.XRD of random bytes, ROOT/NONE0101.TCF empty,
+                                // ROOT/FAKE0101M.ZIP a text file named as an archive
   kOtherSim = 1u << 8,          // SIM/Other.SIM beside FRESH.SIM
   kTempFilesBlocked = 1u << 9,  // folders where the reports' files in TEMP belong
 };
@@ -113,6 +114,7 @@ const Case kCases[] = {
     {Row::kDone, kSimFile, {"handicap", "-q", "--sim", "FRESH", "$EX/plain/SAX0313.TCF"}},
     {Row::kBadInput, kSimFile, {"handicap", "-q", "--sim", "FRESH", "$EX/bad/SAX0313.TCF"}},
     {Row::kBadInput, kSimFile | kJunkFiles, {"handicap", "-q", "--sim", "FRESH", "$ROOT/NONE0101.TCF"}},
+    {Row::kBadInput, kSimFile | kJunkFiles, {"handicap", "-q", "--sim", "FRESH", "$ROOT/FAKE0101M.ZIP"}},
     {Row::kUsage, kNothing, {"handicap", "--map", "9", "$EX/plain/SAX0313.TCF"}},
     {Row::kCannotOpen, kSimFile, {"handicap", "-q", "--sim", "FRESH", "$ROOT/MISS0101.TCF"}},
     {Row::kCannotOpen, kNothing, {"handicap", "-q", "--sim", "Nobody", "$EX/plain/SAX0313.TCF"}},
@@ -179,6 +181,7 @@ const Case kCases[] = {
     // results
     {Row::kDone, kNothing, {"results", "$EX/plain/SAX0313.XRD"}},
     {Row::kBadInput, kJunkFiles, {"results", "$ROOT/JUNK0101.XRD"}},
+    {Row::kBadInput, kJunkFiles, {"card", "$ROOT/FAKE0101M.ZIP"}},
     {Row::kBadInput, kNothing, {"results", "--race", "99", "$EX/plain/SAX0313.XRD"}},
     {Row::kUsage, kNothing, {"results", "--race", "x", "$EX/plain/SAX0313.XRD"}},
     {Row::kCannotOpen, kNothing, {"results", "$ROOT/MISS0101.XRD"}},
@@ -292,6 +295,7 @@ bool prepare(unsigned setup, const stridewell::test::IsolatedUser& user) {
     for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919 + 13) % 251);
     writeBytes(user.root() / "JUNK0101.XRD", junk);
     writeBytes(user.root() / "NONE0101.TCF", "");
+    writeBytes(user.root() / "FAKE0101M.ZIP", "not an archive\n");
   }
   if ((setup & kTempFilesBlocked) != 0) {
     for (const std::string_view file :
