@@ -145,6 +145,7 @@ ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& mode
     ui.error("Error loading SIM data\n" + model.loadProblem());
     return outcome;
   }
+  outcome.simLoaded = true;
   std::vector<char> buffer(kDatasetBufferBytes);
   std::ifstream dataset;
   dataset.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));

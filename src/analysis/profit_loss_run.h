@@ -85,6 +85,9 @@ struct ProfitLossOutcome {
   ProfitLossStatus status = ProfitLossStatus::kFailed;
   int racesAnalyzed = 0;
   bool datasetDamaged = false;  // kDone, but the dataset ended in a damaged race
+  // The SIM's weights loaded: only then is the SIM worth remembering as the
+  // next run's choice.
+  bool simLoaded = false;
 };
 
 // The whole run: loads the SIM's weights into `model` (defined beforehand)

@@ -249,7 +249,6 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
   const SimList simList = fillSimList(workspace.sim, true);
   const int listed = selectSimByName(simList.items, sim, -1);
   if (listed >= 0 && listed < simList.count) sim = simList.items[listed];
-  store.write(setting::kTestSimName, sim);
   request.simName = sim;
   request.simPath = simWeightsPath(workspace, sim);
 
@@ -281,6 +280,7 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
     progress.clearLine();
     ui.attachProgress(nullptr);
   }
+  if (outcome.simLoaded) store.write(setting::kTestSimName, sim);
   if (outcome.status == ProfitLossStatus::kFailed) {
     return model->loadFault() == SimModel::LoadFault::kDamaged ? kExitBadInput : kExitCannotOpen;
   }

@@ -14,6 +14,7 @@
 
 #include "analysis/profit_loss_run.h"
 #include "app/interaction.h"
+#include "app/setting_keys.h"
 #include "app/workspace.h"
 #include "gui/clipboard_copy.h"
 #include "gui/main_window.h"
@@ -143,6 +144,8 @@ void runProfitLoss(MainWindow& window, const ProfitLossChoice& choice, const Pro
                                         choice.copyToClipboard ? &comma : nullptr, window.ui(), progress,
                                         totals.get());
   }
+  // The SIM becomes the dialog's next choice only once it has loaded.
+  if (outcome.simLoaded) window.settings().write(setting::kTestSimName, choice.request.simName);
   if (outcome.status == ProfitLossStatus::kDone) {
     if (choice.copyToClipboard) copyCommaLines(window, comma.str(), services);
     ReportViewer viewer(reportPath, kProfitLossTitle, ReportLayout::Plain, &window);

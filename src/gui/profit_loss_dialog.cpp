@@ -181,7 +181,6 @@ void ProfitLossDialog::onOk() {
   writeProfitLossFlags(store_, request.options, copy);
   const int sim = sims_->currentIndex();
   request.simName = sims_->currentText().toStdString();
-  store_.write(setting::kTestSimName, request.simName);
   request.simPath = singleSimPath(simList_, sim, workspace_);
 
   const QString dataset = datasets_->currentText();

@@ -176,5 +176,25 @@ TEST_F(PlCommandTest, MissingDatasetsAndSims) {
   EXPECT_EQ(noSim.out, "");
 }
 
+// A SIM that fails to load does not become the next run's choice: the run
+// without --sim keeps using the last SIM that worked.
+TEST_F(PlCommandTest, SimThatFailsToLoadIsNotRemembered) {
+  makeSimAndDataset();
+  ASSERT_EQ(runCommand(PlCommand(), {"Spring", "--sim", "FRESH", "--short"}).status, kExitOk);
+  std::ofstream(user_.workspace() / "SIM" / "SHORT.SIM", std::ios::binary) << "not weights";
+  const struct {
+    const char* what;
+    const char* sim;
+    int status;
+  } kCases[] = {{"no such SIM", "Nothing", kExitCannotOpen}, {"a damaged SIM", "SHORT", kExitBadInput}};
+  for (const auto& c : kCases) {
+    EXPECT_EQ(runCommand(PlCommand(), {"Spring", "--sim", c.sim, "--short"}).status, c.status) << c.what;
+    EXPECT_NE(settings().find("NNTEST=FRESH"), std::string::npos) << c.what << ":\n" << settings();
+    const test::CommandRun plain = runCommand(PlCommand(), {"Spring", "--short"});
+    EXPECT_EQ(plain.status, kExitOk) << c.what << ": " << plain.err;
+    EXPECT_NE(plain.out.find("SIM Model: FRESH\n"), std::string::npos) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace stridewell::cli

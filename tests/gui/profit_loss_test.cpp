@@ -371,9 +371,12 @@ class ProfitLossTest : public QObject {
     for (const Key& key : {Key{setting::kAutoScratch, "y"}, Key{setting::kForceDry, "y"},
                            Key{setting::kSkipTurfToDirt, "n"}, Key{setting::kUseMorningLineOdds, "y"},
                            Key{setting::kShortReport, "y"}, Key{setting::kClipboard, "y"},
-                           Key{setting::kTestSimName, "Default"}, Key{setting::kTestDataset, "autumn"}}) {
+                           Key{setting::kTestDataset, "autumn"}}) {
       QCOMPARE(reread.read(key.key, "?"), std::string(key.value));
     }
+    // The SIM is remembered by the run, once its weights have loaded: OK
+    // leaves the last one in place.
+    QCOMPARE(reread.read(setting::kTestSimName, "?"), std::string("mine"));
     // The criteria are in no settings file.
     std::ifstream file(frame.store.file());
     const std::string settingsText((std::istreambuf_iterator<char>(file)), {});
@@ -412,7 +415,7 @@ class ProfitLossTest : public QObject {
     QCOMPARE(frame.ui.errors(), std::vector<std::string>({"No datasets exist.  See 'Create DataSet...'"}));
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(frame.store.read(setting::kShortReport, "?"), std::string("y"));
-    QCOMPARE(frame.store.read(setting::kTestSimName, "?"), std::string("Default"));
+    QCOMPARE(frame.store.read(setting::kTestSimName, "?"), std::string("?"));
     QCOMPARE(frame.store.read(setting::kTestDataset, "?"), std::string("?"));
   }
 
@@ -465,6 +468,7 @@ class ProfitLossTest : public QObject {
     QVERIFY2(frame.ui.empty(), frame.ui.empty() ? "" : frame.ui.calls().front().text.c_str());
     QVERIFY(frame.window.menuEnabled());
     QVERIFY(!fs::exists(frame.reportPath()));
+    QCOMPARE(frame.store.read(setting::kTestSimName, "?"), std::string("Default"));
 
     ProfitLossRequest request;
     request.datasetName = "Spring";
@@ -605,6 +609,8 @@ class ProfitLossTest : public QObject {
     QVERIFY(!progressSeen);
     QCOMPARE(frame.ui.errors().size(), size_t(1));
     QVERIFY(frame.ui.errors()[0].rfind("Error loading SIM data", 0) == 0);
+    // A SIM that did not load is not the dialog's next choice.
+    QCOMPARE(frame.store.read(setting::kTestSimName, "?"), std::string("?"));
 
     frame.ui.clear();
     choice.request.simPath = joinPath(frame.window.workspace().programFolder, "Default.SIM");
