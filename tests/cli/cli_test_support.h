@@ -111,4 +111,27 @@ inline std::string lineWith(const std::string& text, std::string_view needle) {
   return found.empty() ? std::string() : found.front();
 }
 
+// Runs `command` on `lfText` as written with LF line ends and again with
+// CR LF and with lone CR line ends (files named `name`), and checks that the
+// output is the same each time but for the file's path.
+inline void expectSameOutputForEveryLineEnd(const Command& command, const std::string& lfText,
+                                            std::string_view name) {
+  const TempFile plain(std::string("LF-") + std::string(name), lfText);
+  const CommandRun expected = runCommand(command, {plain.path()});
+  ASSERT_EQ(expected.status, 0) << expected.err;
+  const std::string expectedOutput = expected.out.substr(expected.out.find('\n'));
+  for (const char* end : {"\r\n", "\r"}) {
+    std::string text;
+    for (char c : lfText) text += c == '\n' ? std::string(end) : std::string(1, c);
+    const TempFile file(name, text);
+    const CommandRun r = runCommand(command, {file.path()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::string output = r.out.substr(r.out.find('\n'));
+    const std::string path = file.path();
+    for (size_t at; (at = output.find(path)) != std::string::npos;) output.replace(at, path.size(), plain.path());
+    EXPECT_EQ(output, expectedOutput) << (end[1] != '\0' ? "CR LF" : "CR");
+  }
+}
+
 }  // namespace stridewell::cli::test

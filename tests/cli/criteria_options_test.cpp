@@ -30,21 +30,14 @@
 #include "model/sim_shape.h"
 #include "patterns/pattern_races.h"
 #include "support/isolated_user.h"
+#include "support/swapped_case.h"
 
 namespace stridewell::cli {
 namespace {
 
 namespace fs = std::filesystem;
 using test::runCommand;
-
-std::string swappedCase(std::string_view text) {
-  std::string swapped(text);
-  for (char& c : swapped) {
-    const auto u = static_cast<unsigned char>(c);
-    c = static_cast<char>(std::isupper(u) ? std::tolower(u) : std::toupper(u));
-  }
-  return swapped;
-}
+using stridewell::test::swappedCase;
 
 // One item: its group and index, the texts of the two drop-downs, the short
 // form and the words some command took before there was one table.

@@ -190,24 +190,7 @@ TEST(ResultsCommandTest, RaceThatIsNotThereIsReported) {
 }
 
 TEST(ResultsCommandTest, EveryKindOfLineEndReadsTheSame) {
-  const std::string lf = resultsText();
-  const TempFile plain("LF.XRD", lf);
-  const test::CommandRun expected = runCommand(ResultsCommand(), {plain.path()});
-  ASSERT_EQ(expected.status, 0);
-  const std::string expectedRaces = expected.out.substr(expected.out.find('\n'));
-  for (const char* end : {"\r\n", "\r"}) {
-    std::string text;
-    for (char c : lf) text += c == '\n' ? std::string(end) : std::string(1, c);
-    const TempFile file("ENDS.XRD", text);
-    const test::CommandRun r = runCommand(ResultsCommand(), {file.path()});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    // Everything but the file names is the same.
-    std::string races = r.out.substr(r.out.find('\n'));
-    const std::string name = file.path();
-    for (size_t at; (at = races.find(name)) != std::string::npos;) races.replace(at, name.size(), plain.path());
-    EXPECT_EQ(races, expectedRaces) << (end[1] ? "CR LF" : "CR");
-  }
+  test::expectSameOutputForEveryLineEnd(ResultsCommand(), resultsText(), "ENDS.XRD");
 }
 
 class ResultsArchiveTest : public ::testing::Test {

@@ -9,18 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "support/swapped_case.h"
+
 namespace stridewell {
 namespace {
 
-// Upper case made lower and lower made upper: "mAIDEN sPECIAL wEIGHT".
-std::string swappedCase(std::string_view text) {
-  std::string swapped(text);
-  for (char& c : swapped) {
-    const auto u = static_cast<unsigned char>(c);
-    c = static_cast<char>(std::isupper(u) ? std::tolower(u) : std::toupper(u));
-  }
-  return swapped;
-}
+using test::swappedCase;
 
 struct ItemCase {
   CriteriaGroup group;
