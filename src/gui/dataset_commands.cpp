@@ -234,27 +234,27 @@ void datasetReportCommand(MainWindow& window, DatasetReport report) {
 
 }  // namespace
 
-void runDatasetCommand(MainWindow& window, Command command) {
+void runDatasetCommand(MainWindow& window, MenuCommand command) {
   switch (command) {
-    case Command::kDeleteDataset:
+    case MenuCommand::kDeleteDataset:
       deleteDatasetsCommand(window);
       break;
-    case Command::kRenameDataset:
+    case MenuCommand::kRenameDataset:
       renameDatasetCommand(window);
       break;
-    case Command::kSplitDataset:
+    case MenuCommand::kSplitDataset:
       splitDatasetCommand(window);
       break;
-    case Command::kCombineDatasets:
+    case MenuCommand::kCombineDatasets:
       combineDatasetsCommand(window);
       break;
-    case Command::kExoticsReport:
+    case MenuCommand::kExoticsReport:
       datasetReportCommand(window, DatasetReport::kExotics);
       break;
-    case Command::kDailyDoubleReport:
+    case MenuCommand::kDailyDoubleReport:
       datasetReportCommand(window, DatasetReport::kDailyDouble);
       break;
-    case Command::kContentsReport:
+    case MenuCommand::kContentsReport:
       datasetReportCommand(window, DatasetReport::kContents);
       break;
     default:

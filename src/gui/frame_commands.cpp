@@ -61,28 +61,28 @@ FrameCommands defaultFrameCommands() {
     }
   };
   commands.openManual = [](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); };
-  commands.runMenuCommand = [](MainWindow& window, Command command) {
+  commands.runMenuCommand = [](MainWindow& window, MenuCommand command) {
     switch (command) {
-      case Command::kProfitLoss:
+      case MenuCommand::kProfitLoss:
         runProfitLossAnalysis(window);
         break;
-      case Command::kCreateDataset:
+      case MenuCommand::kCreateDataset:
         runCreateDataset(window);
         break;
-      case Command::kDeleteDataset:
-      case Command::kRenameDataset:
-      case Command::kSplitDataset:
-      case Command::kCombineDatasets:
-      case Command::kExoticsReport:
-      case Command::kDailyDoubleReport:
-      case Command::kContentsReport:
+      case MenuCommand::kDeleteDataset:
+      case MenuCommand::kRenameDataset:
+      case MenuCommand::kSplitDataset:
+      case MenuCommand::kCombineDatasets:
+      case MenuCommand::kExoticsReport:
+      case MenuCommand::kDailyDoubleReport:
+      case MenuCommand::kContentsReport:
         runDatasetCommand(window, command);
         break;
-      case Command::kPrepSim:
-      case Command::kTrainSim:
-      case Command::kStopTraining:
-      case Command::kDeleteSim:
-      case Command::kRenameSim:
+      case MenuCommand::kPrepSim:
+      case MenuCommand::kTrainSim:
+      case MenuCommand::kStopTraining:
+      case MenuCommand::kDeleteSim:
+      case MenuCommand::kRenameSim:
         runTrainCommand(window, command);
         break;
       default:

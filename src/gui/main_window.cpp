@@ -72,16 +72,16 @@ class ResultFrame final : public QMdiSubWindow {
   std::function<void(QMdiSubWindow*)> onClosed_;
 };
 
-bool hidesResults(Command command) {
+bool hidesResults(MenuCommand command) {
   switch (command) {
-    case Command::kTrainSim:
-    case Command::kStopTraining:
-    case Command::kSplitDataset:
-    case Command::kCombineDatasets:
-    case Command::kExoticsReport:
-    case Command::kDailyDoubleReport:
-    case Command::kContentsReport:
-    case Command::kExit:
+    case MenuCommand::kTrainSim:
+    case MenuCommand::kStopTraining:
+    case MenuCommand::kSplitDataset:
+    case MenuCommand::kCombineDatasets:
+    case MenuCommand::kExoticsReport:
+    case MenuCommand::kDailyDoubleReport:
+    case MenuCommand::kContentsReport:
+    case MenuCommand::kExit:
       return false;
     default:
       return true;
@@ -151,7 +151,7 @@ MainWindow::~MainWindow() {
   closeAllResultWindows();
 }
 
-QAction* MainWindow::addCommand(QMenu* menu, Command command, const QString& text) {
+QAction* MainWindow::addCommand(QMenu* menu, MenuCommand command, const QString& text) {
   QAction* action = menu->addAction(text);
   actions_.emplace_back(command, action);
   connect(action, &QAction::triggered, this, [this, command] { onCommand(command); });
@@ -160,47 +160,47 @@ QAction* MainWindow::addCommand(QMenu* menu, Command command, const QString& tex
 
 void MainWindow::buildMenus() {
   QMenu* handicap = menuBar()->addMenu(tr("&Handicap"));
-  addCommand(handicap, Command::kHandicapRaces, tr("&Handicap Races..."));
-  addCommand(handicap, Command::kPrintHandicapResults, tr("&Print Handicap Results..."));
+  addCommand(handicap, MenuCommand::kHandicapRaces, tr("&Handicap Races..."));
+  addCommand(handicap, MenuCommand::kPrintHandicapResults, tr("&Print Handicap Results..."));
   handicap->addSeparator();
-  addCommand(handicap, Command::kPrinterSetup, tr("Printer &Setup..."));
+  addCommand(handicap, MenuCommand::kPrinterSetup, tr("Printer &Setup..."));
   handicap->addSeparator();
-  addCommand(handicap, Command::kExit, tr("&Exit!"));
+  addCommand(handicap, MenuCommand::kExit, tr("&Exit!"));
 
   QMenu* database = menuBar()->addMenu(tr("&Database"));
-  addCommand(database, Command::kProfitLoss, tr("&Profit/Loss Analysis..."));
+  addCommand(database, MenuCommand::kProfitLoss, tr("&Profit/Loss Analysis..."));
   database->addSeparator();
-  addCommand(database, Command::kCreateDataset, tr("&Create/Append DataSet..."));
-  addCommand(database, Command::kDeleteDataset, tr("&Delete DataSet..."));
-  addCommand(database, Command::kRenameDataset, tr("Re&name DataSet..."));
+  addCommand(database, MenuCommand::kCreateDataset, tr("&Create/Append DataSet..."));
+  addCommand(database, MenuCommand::kDeleteDataset, tr("&Delete DataSet..."));
+  addCommand(database, MenuCommand::kRenameDataset, tr("Re&name DataSet..."));
   database->addSeparator();
-  addCommand(database, Command::kSplitDataset, tr("&Split DataSet..."));
-  addCommand(database, Command::kCombineDatasets, tr("Co&mbine DataSets..."));
+  addCommand(database, MenuCommand::kSplitDataset, tr("&Split DataSet..."));
+  addCommand(database, MenuCommand::kCombineDatasets, tr("Co&mbine DataSets..."));
   database->addSeparator();
-  addCommand(database, Command::kExoticsReport, tr("&Exotics Report..."));
-  addCommand(database, Command::kDailyDoubleReport, tr("Da&ily Double Report..."));
-  addCommand(database, Command::kContentsReport, tr("DataSet Contents &Report..."));
+  addCommand(database, MenuCommand::kExoticsReport, tr("&Exotics Report..."));
+  addCommand(database, MenuCommand::kDailyDoubleReport, tr("Da&ily Double Report..."));
+  addCommand(database, MenuCommand::kContentsReport, tr("DataSet Contents &Report..."));
 
   QMenu* train = menuBar()->addMenu(tr("&Train"));
-  addCommand(train, Command::kPrepSim, tr("&Prep SIM..."));
+  addCommand(train, MenuCommand::kPrepSim, tr("&Prep SIM..."));
   train->addSeparator();
-  addCommand(train, Command::kTrainSim, tr("&Train SIM (or Train More)..."));
+  addCommand(train, MenuCommand::kTrainSim, tr("&Train SIM (or Train More)..."));
   train->addSeparator();
-  addCommand(train, Command::kStopTraining, tr("&Stop Training!"));
+  addCommand(train, MenuCommand::kStopTraining, tr("&Stop Training!"));
   train->addSeparator();
-  addCommand(train, Command::kDeleteSim, tr("&Delete SIM..."));
-  addCommand(train, Command::kRenameSim, tr("&Rename SIM..."));
+  addCommand(train, MenuCommand::kDeleteSim, tr("&Delete SIM..."));
+  addCommand(train, MenuCommand::kRenameSim, tr("&Rename SIM..."));
 
   QMenu* help = menuBar()->addMenu(tr("H&elp"));
-  addCommand(help, Command::kAbout, tr("&About..."));
-  addCommand(help, Command::kUserManual, tr("User &Manual..."));
+  addCommand(help, MenuCommand::kAbout, tr("&About..."));
+  addCommand(help, MenuCommand::kUserManual, tr("User &Manual..."));
 
   menus_ = {handicap, database, train, help};
   for (QMenu* menu : menus_) connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
   updateCommandStates();
 }
 
-QAction* MainWindow::action(Command command) const {
+QAction* MainWindow::action(MenuCommand command) const {
   for (const auto& [c, a] : actions_) {
     if (c == command) return a;
   }
@@ -218,10 +218,10 @@ void MainWindow::updateCommandStates() {
     std::error_code ignored;
     patterns = std::filesystem::exists(joinPath(workspace_.trainData, kPatternFileName), ignored);
   }
-  action(Command::kPrintHandicapResults)->setEnabled(!handicapped_.empty());
-  action(Command::kPrepSim)->setEnabled(!training);
-  action(Command::kTrainSim)->setEnabled(!training && patterns);
-  action(Command::kStopTraining)->setEnabled(training);
+  action(MenuCommand::kPrintHandicapResults)->setEnabled(!handicapped_.empty());
+  action(MenuCommand::kPrepSim)->setEnabled(!training);
+  action(MenuCommand::kTrainSim)->setEnabled(!training && patterns);
+  action(MenuCommand::kStopTraining)->setEnabled(training);
 }
 
 void MainWindow::setMenuEnabled(bool enabled, bool frameToo) {
@@ -285,29 +285,29 @@ void MainWindow::runStartUpStep() {
   QTimer::singleShot(0, this, &MainWindow::runStartUpStep);
 }
 
-void MainWindow::onCommand(Command command) {
+void MainWindow::onCommand(MenuCommand command) {
   if (!menuEnabled_) return;
   std::optional<CommandScope> scope;
   if (hidesResults(command)) scope.emplace(*this);
   switch (command) {
-    case Command::kHandicapRaces:
+    case MenuCommand::kHandicapRaces:
       if (commands_.chooseHandicap) {
         if (std::optional<HandicapChoice> choice = commands_.chooseHandicap(*this)) runHandicap(*choice);
       }
       break;
-    case Command::kPrintHandicapResults:
+    case MenuCommand::kPrintHandicapResults:
       if (commands_.printHandicapResults && !handicapped_.empty()) commands_.printHandicapResults(*this);
       break;
-    case Command::kPrinterSetup:
+    case MenuCommand::kPrinterSetup:
       if (commands_.printerSetup) commands_.printerSetup(*this);
       break;
-    case Command::kExit:
+    case MenuCommand::kExit:
       close();
       break;
-    case Command::kAbout:
+    case MenuCommand::kAbout:
       showAbout();
       break;
-    case Command::kUserManual:
+    case MenuCommand::kUserManual:
       showManual();
       break;
     default:

@@ -76,7 +76,8 @@ class TrainingMonitor {
   virtual std::string statusText() const = 0;
 };
 
-enum class Command {
+// The commands of the four menus, one per menu item.
+enum class MenuCommand {
   kHandicapRaces,
   kPrintHandicapResults,
   kPrinterSetup,
@@ -108,7 +109,7 @@ struct FrameCommands {
   std::function<void(MainWindow&, const ResultWindow&)> printResultWindow;
   std::function<bool(const QString& manualFile)> openManual;
   // The Database and Train menus' commands.
-  std::function<void(MainWindow&, Command)> runMenuCommand;
+  std::function<void(MainWindow&, MenuCommand)> runMenuCommand;
 };
 FrameCommands defaultFrameCommands();
 
@@ -139,7 +140,7 @@ class MainWindow final : public QMainWindow {
   ProgressDialog& progressDialog() { return *progress_; }
   FrameArea& area() { return *area_; }
 
-  QAction* action(Command command) const;
+  QAction* action(MenuCommand command) const;
   QMenu* menu(int position) const;  // 0 Handicap, 1 Database, 2 Train, 3 Help
   // Re-evaluates which commands may be chosen (also done whenever a menu
   // opens).
@@ -205,9 +206,9 @@ class MainWindow final : public QMainWindow {
   class CommandScope;
 
   void buildMenus();
-  QAction* addCommand(QMenu* menu, Command command, const QString& text);
+  QAction* addCommand(QMenu* menu, MenuCommand command, const QString& text);
   void runStartUpStep();
-  void onCommand(Command command);
+  void onCommand(MenuCommand command);
   void showAbout();
   void showManual();
   void hideResultWindows();
@@ -238,7 +239,7 @@ class MainWindow final : public QMainWindow {
   ProgressDialog* progress_ = nullptr;
   QTimer* timer_ = nullptr;
   std::vector<QMenu*> menus_;
-  std::vector<std::pair<Command, QAction*>> actions_;
+  std::vector<std::pair<MenuCommand, QAction*>> actions_;
   QAction* printerItem_ = nullptr;
   std::vector<ResultWindow> results_;
   std::vector<HandicappedResult> handicapped_;

@@ -6,7 +6,7 @@
 namespace stridewell::gui {
 
 class MainWindow;
-enum class Command;
+enum class MenuCommand;
 
 // "&Create/Append DataSet...".
 void runCreateDataset(MainWindow& window);
@@ -14,11 +14,11 @@ void runCreateDataset(MainWindow& window);
 // "&Delete DataSet...", "Re&name DataSet...", "&Split DataSet...",
 // "Co&mbine DataSets...", "&Exotics Report...", "Da&ily Double Report..."
 // and "DataSet Contents &Report...".
-void runDatasetCommand(MainWindow& window, Command command);
+void runDatasetCommand(MainWindow& window, MenuCommand command);
 
 // "&Prep SIM...", "&Train SIM (or Train More)...", "&Stop Training!",
 // "&Delete SIM..." and "&Rename SIM...".
-void runTrainCommand(MainWindow& window, Command command);
+void runTrainCommand(MainWindow& window, MenuCommand command);
 
 // "&Profit/Loss Analysis...".
 void runProfitLossAnalysis(MainWindow& window);

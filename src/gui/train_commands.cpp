@@ -129,21 +129,21 @@ void renameSim(MainWindow& window) {
 
 }  // namespace
 
-void runTrainCommand(MainWindow& window, Command command) {
+void runTrainCommand(MainWindow& window, MenuCommand command) {
   switch (command) {
-    case Command::kPrepSim:
+    case MenuCommand::kPrepSim:
       prepSim(window);
       break;
-    case Command::kTrainSim:
+    case MenuCommand::kTrainSim:
       trainSim(window);
       break;
-    case Command::kStopTraining:
+    case MenuCommand::kStopTraining:
       stopTraining(window);
       break;
-    case Command::kDeleteSim:
+    case MenuCommand::kDeleteSim:
       deleteSim(window);
       break;
-    case Command::kRenameSim:
+    case MenuCommand::kRenameSim:
       renameSim(window);
       break;
     default:

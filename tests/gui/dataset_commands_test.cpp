@@ -243,7 +243,7 @@ class DatasetCommandsTest : public QObject {
       dialog->okButton()->click();
       QVERIFY(!dialog->isVisible());
     });
-    runDatasetCommand(f.window, Command::kSplitDataset);
+    runDatasetCommand(f.window, MenuCommand::kSplitDataset);
 
     Records train;
     Records test;
@@ -276,7 +276,7 @@ class DatasetCommandsTest : public QObject {
       QCOMPARE(dialog->focusWidget(), dialog->trainEdit());
       dialog->reject();
     });
-    runDatasetCommand(f.window, Command::kSplitDataset);
+    runDatasetCommand(f.window, MenuCommand::kSplitDataset);
     QVERIFY(raceRecords(f.dataset("Train")) == train);
     QCOMPARE(f.ui.calls().size(), size_t(1));
   }
@@ -331,7 +331,7 @@ class DatasetCommandsTest : public QObject {
       dialog->actionButton()->click();
       QVERIFY(!dialog->isVisible());
     });
-    runDatasetCommand(f.window, Command::kCombineDatasets);
+    runDatasetCommand(f.window, MenuCommand::kCombineDatasets);
 
     QCOMPARE(f.ui.calls().size(), size_t(1));
     QCOMPARE(f.lastCall().caption, std::string("Combine Datasets"));
@@ -375,7 +375,7 @@ class DatasetCommandsTest : public QObject {
       dialog->renameButton()->click();
       QVERIFY(!dialog->isVisible());
     });
-    runDatasetCommand(f.window, Command::kRenameDataset);
+    runDatasetCommand(f.window, MenuCommand::kRenameDataset);
     QCOMPARE(f.ui.queries(), std::vector<std::string>{"Rename DataSet \"Beta\" to \"Gamma\"; are you sure?"});
     QCOMPARE(f.ui.errors(), std::vector<std::string>{"Rename failed.\n" + f.dataset("Beta").string() + " -> " +
                                                      f.dataset("Gamma").string() + ": File exists"});
@@ -391,7 +391,7 @@ class DatasetCommandsTest : public QObject {
         dialog->newNameEdit()->setText(QStringLiteral(" Delta "));
         dialog->renameButton()->click();
       });
-      runDatasetCommand(f.window, Command::kRenameDataset);
+      runDatasetCommand(f.window, MenuCommand::kRenameDataset);
       QCOMPARE(f.ui.errors().size(), size_t(0));
       QCOMPARE(fs::exists(f.dataset("Beta")), !yes);
       QCOMPARE(fs::exists(f.dataset("Delta")), yes);
@@ -418,7 +418,7 @@ class DatasetCommandsTest : public QObject {
       dialog->actionButton()->click();  // Yes
       QVERIFY(!dialog->isVisible());
     });
-    runDatasetCommand(f.window, Command::kDeleteDataset);
+    runDatasetCommand(f.window, MenuCommand::kDeleteDataset);
     QCOMPARE(f.ui.queries(), (std::vector<std::string>{"Delete selected datasets; are you sure?",
                                                        "Delete selected datasets; are you sure?"}));
     QVERIFY(!fs::exists(f.dataset("Alpha")));
@@ -438,7 +438,7 @@ class DatasetCommandsTest : public QObject {
       QVERIFY(dialog->isVisible());
     });
     f.ui.clear();
-    f.window.action(Command::kDeleteDataset)->trigger();  // through the Database menu
+    f.window.action(MenuCommand::kDeleteDataset)->trigger();  // through the Database menu
     QVERIFY(seen);
     QVERIFY(f.ui.empty());
   }
@@ -454,7 +454,7 @@ class DatasetCommandsTest : public QObject {
       f.ui.queueAnswers({true});
       dialog->actionButton()->click();
     });
-    runDatasetCommand(f.window, Command::kDeleteDataset);
+    runDatasetCommand(f.window, MenuCommand::kDeleteDataset);
     QCOMPARE(f.ui.errors(), std::vector<std::string>{"Cannot delete dataset 'Alpha'.\n" +
                                                      f.dataset("Alpha").string() + ": Is a directory"});
     QVERIFY(fs::is_directory(f.dataset("Alpha")));
@@ -463,10 +463,11 @@ class DatasetCommandsTest : public QObject {
   void reportsShowTheCoreReport_data() {
     QTest::addColumn<int>("command");
     QTest::addColumn<QString>("title");
-    QTest::newRow("exotics") << int(Command::kExoticsReport) << QStringLiteral("Exotics Report");
-    QTest::newRow("daily double") << int(Command::kDailyDoubleReport)
+    QTest::newRow("exotics") << int(MenuCommand::kExoticsReport) << QStringLiteral("Exotics Report");
+    QTest::newRow("daily double") << int(MenuCommand::kDailyDoubleReport)
                                   << QStringLiteral("Daily Double Report");
-    QTest::newRow("contents") << int(Command::kContentsReport) << QStringLiteral("DataSet Contents Report");
+    QTest::newRow("contents") << int(MenuCommand::kContentsReport)
+                              << QStringLiteral("DataSet Contents Report");
   }
 
   // The viewer shows what the core writes for the same dataset; the
@@ -488,13 +489,14 @@ class DatasetCommandsTest : public QObject {
     const std::string comma = (expected.path() / "comma.txt").string();
     RecordingInteraction quiet;
     NoProgress progress;
-    const bool contents = command == int(Command::kContentsReport);
+    const bool contents = command == int(MenuCommand::kContentsReport);
     if (contents) {
       QCOMPARE(runContentsReport("Samples", f.dataset("Samples").string(), text, quiet, progress),
                ReportOutcome::kDone);
     } else {
-      const PayoutReportKind kind = command == int(Command::kExoticsReport) ? PayoutReportKind::kExotics
-                                                                            : PayoutReportKind::kDailyDouble;
+      const PayoutReportKind kind = command == int(MenuCommand::kExoticsReport)
+                                        ? PayoutReportKind::kExotics
+                                        : PayoutReportKind::kDailyDouble;
       QCOMPARE(runPayoutReport(kind, "Samples", f.dataset("Samples").string(), text, comma, quiet, progress),
                ReportOutcome::kDone);
     }
@@ -525,7 +527,7 @@ class DatasetCommandsTest : public QObject {
       menuWhileShown = f.window.menuEnabled();
       viewer->cancelButton()->click();
     });
-    runDatasetCommand(f.window, Command(command));
+    runDatasetCommand(f.window, MenuCommand(command));
 
     QVERIFY(f.ui.empty());
     QCOMPARE(viewerTitle, title);
@@ -553,7 +555,7 @@ class DatasetCommandsTest : public QObject {
       QVERIFY(!dialog->clipboardCheck()->isEnabled());
       QVERIFY(!dialog->okButton()->isEnabled());
     });
-    runDatasetCommand(f.window, Command::kExoticsReport);
+    runDatasetCommand(f.window, MenuCommand::kExoticsReport);
     QVERIFY(seen);
     QVERIFY(f.ui.empty());
     QCOMPARE(f.store.read(setting::kReportDataset, "<none>"), std::string("<none>"));
@@ -566,7 +568,7 @@ class DatasetCommandsTest : public QObject {
       whenModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::No)->click(); });
       viewer->printButton()->click();
     });
-    runDatasetCommand(f.window, Command::kContentsReport);
+    runDatasetCommand(f.window, MenuCommand::kContentsReport);
     QCOMPARE(f.ui.errors(), std::vector<std::string>{"Error during print."});
     QVERIFY(fs::is_empty(f.window.workspace().temp));
   }
@@ -584,7 +586,7 @@ class DatasetCommandsTest : public QObject {
       dialog->testEdit()->setText(QStringLiteral("Test"));
       dialog->okButton()->click();
     });
-    runDatasetCommand(f.window, Command::kSplitDataset);
+    runDatasetCommand(f.window, MenuCommand::kSplitDataset);
     QCOMPARE(f.ui.calls(),
              (std::vector<RecordingInteraction::Call>{{Kind::kNotice, "Split Dataset", "User aborted."}}));
     QVERIFY(!fs::exists(f.dataset("Train")));
@@ -596,7 +598,7 @@ class DatasetCommandsTest : public QObject {
       dialog->nameEdit()->setText(QStringLiteral("Copy"));
       dialog->actionButton()->click();
     });
-    runDatasetCommand(f.window, Command::kCombineDatasets);
+    runDatasetCommand(f.window, MenuCommand::kCombineDatasets);
     QCOMPARE(f.ui.calls(),
              (std::vector<RecordingInteraction::Call>{{Kind::kNotice, "Combine Datasets", "User aborted."}}));
     QVERIFY(!fs::exists(f.dataset("Copy")));
@@ -606,7 +608,7 @@ class DatasetCommandsTest : public QObject {
     bool viewed = false;
     whenModal<ReportDialog>([](ReportDialog* dialog) { dialog->okButton()->click(); });
     QTimer* viewerWatch = whenModal<ReportViewer>([&viewed](ReportViewer*) { viewed = true; });
-    runDatasetCommand(f.window, Command::kExoticsReport);
+    runDatasetCommand(f.window, MenuCommand::kExoticsReport);
     QTest::qWait(50);
     delete viewerWatch;
     QVERIFY(!viewed);
@@ -630,7 +632,7 @@ class DatasetCommandsTest : public QObject {
       dialog->testEdit()->setText(QStringLiteral("Test"));
       dialog->okButton()->click();
     });
-    runDatasetCommand(f.window, Command::kSplitDataset);
+    runDatasetCommand(f.window, MenuCommand::kSplitDataset);
     QVERIFY(visibleAtClose);
     QCOMPARE(f.ui.calls(),
              (std::vector<RecordingInteraction::Call>{{Kind::kNotice, "Split Dataset", "User aborted."}}));

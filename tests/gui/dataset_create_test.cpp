@@ -126,7 +126,7 @@ bool runFromMenu(Frame& frame, const std::function<void(CreateDatasetDialog&)>& 
     // ends.
     if (dialog->isVisible()) dialog->reject();
   });
-  frame.window.action(Command::kCreateDataset)->trigger();
+  frame.window.action(MenuCommand::kCreateDataset)->trigger();
   return drove;
 }
 

@@ -221,13 +221,13 @@ void MainWindowTest::commandsFollowTrainingAndPatternFile() {
       fs::remove(patterns);
     }
     emit w.menu(2)->aboutToShow();  // the rules are applied as the menu opens
-    QVERIFY2(w.action(Command::kPrepSim)->isEnabled() == c.prep, c.name);
-    QVERIFY2(w.action(Command::kTrainSim)->isEnabled() == c.train, c.name);
-    QVERIFY2(w.action(Command::kStopTraining)->isEnabled() == c.stop, c.name);
+    QVERIFY2(w.action(MenuCommand::kPrepSim)->isEnabled() == c.prep, c.name);
+    QVERIFY2(w.action(MenuCommand::kTrainSim)->isEnabled() == c.train, c.name);
+    QVERIFY2(w.action(MenuCommand::kStopTraining)->isEnabled() == c.stop, c.name);
   }
   // Before any run: nothing to print and no print item.
   emit w.menu(0)->aboutToShow();
-  QVERIFY(!w.action(Command::kPrintHandicapResults)->isEnabled());
+  QVERIFY(!w.action(MenuCommand::kPrintHandicapResults)->isEnabled());
   QCOMPARE(w.printerItemPosition(), -1);
 }
 
@@ -243,7 +243,7 @@ void MainWindowTest::resultWindowsCascadeCloseAndTakeThePrintItem() {
   QVERIFY(w.area().isEnabled());
   QVERIFY(w.area().pictureRect().isEmpty());
   emit w.menu(0)->aboutToShow();
-  QVERIFY(w.action(Command::kPrintHandicapResults)->isEnabled());
+  QVERIFY(w.action(MenuCommand::kPrintHandicapResults)->isEnabled());
 
   // Each window one scroll-bar width right and one caption lower than the
   // one before.
@@ -333,7 +333,7 @@ void MainWindowTest::exitIsRefusedWhileTrainingAndSavesMaximize() {
   Frame frame;
   QVERIFY(frame.startUp());
   frame.training.running_ = true;
-  frame.window.action(Command::kExit)->trigger();
+  frame.window.action(MenuCommand::kExit)->trigger();
   QVERIFY(frame.window.isVisible());
   QCOMPARE(frame.ui.calls().size(), size_t{1});
   QCOMPARE(frame.ui.calls()[0].caption, std::string("ERROR"));
@@ -385,11 +385,11 @@ void MainWindowTest::aboutBoxAndManual() {
     for (QLabel* label : box->findChildren<QLabel*>()) aboutTexts << label->text();
     box->close();
   });
-  frame.window.action(Command::kAbout)->trigger();
+  frame.window.action(MenuCommand::kAbout)->trigger();
   QVERIFY(aboutTexts.join('\n').contains(
       "Stridewell\nHorse Handicapping Software\n(Simulated Annealing Model)\nVersion 5.00"));
 
-  frame.window.action(Command::kUserManual)->trigger();
+  frame.window.action(MenuCommand::kUserManual)->trigger();
   QVERIFY(opened.endsWith(QStringLiteral("manual/index.html")));
   QVERIFY(QFileInfo::exists(opened));
   QVERIFY(frame.ui.calls().empty());
@@ -444,7 +444,7 @@ void MainWindowTest::handicapDialogRunShowsTheReport() {
     QTest::mouseClick(dialog->findChild<QPushButton*>("handicap"), Qt::LeftButton);
     drove = true;
   });
-  frame.window.action(Command::kHandicapRaces)->trigger();
+  frame.window.action(MenuCommand::kHandicapRaces)->trigger();
   QVERIFY(drove);
   QCOMPARE(frame.titles(), QStringList{"SAX0313"});
   const ResultWindow& result = frame.window.resultWindows()[0];

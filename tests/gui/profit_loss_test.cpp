@@ -460,7 +460,7 @@ class ProfitLossTest : public QObject {
       });
       QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton);
     });
-    frame.window.action(Command::kProfitLoss)->trigger();
+    frame.window.action(MenuCommand::kProfitLoss)->trigger();
     QVERIFY(dialogSeen);
     QVERIFY(viewerSeen);
     QVERIFY(chartSeen);

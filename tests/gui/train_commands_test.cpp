@@ -91,7 +91,7 @@ struct Frame {
     std::ofstream(fs::path(ws().sim) / (name + ".SIM"), std::ios::binary) << content;
   }
   fs::path trainData(const char* file) const { return fs::path(ws().trainData) / file; }
-  void trigger(Command command) { window->action(command)->trigger(); }
+  void trigger(MenuCommand command) { window->action(command)->trigger(); }
 
   test::IsolatedUser user;
   RecordingInteraction ui;
@@ -131,13 +131,13 @@ void prepThrough(PrepSimDialog& dialog, const QString& simName, const char* pres
 // Prepares `simName` from dataset "Sample" through the menu.
 void prepare(Frame& frame, const QString& simName, const char* pressure) {
   whenDialogOpens<PrepSimDialog>([&](PrepSimDialog& dialog) { prepThrough(dialog, simName, pressure); });
-  frame.trigger(Command::kPrepSim);
+  frame.trigger(MenuCommand::kPrepSim);
 }
 
 // Answers "Train?" with Yes and starts training through the menu.
 TrainingRunner* train(Frame& frame) {
   frame.ui.queueAnswers({true});
-  frame.trigger(Command::kTrainSim);
+  frame.trigger(MenuCommand::kTrainSim);
   return TrainingRunner::find(*frame.window);
 }
 
@@ -321,7 +321,7 @@ void TrainCommandsTest::prepWritesTheMatchedSetAndTrainingCompletes() {
   Frame frame;
   QVERIFY(frame.startUp());
   frame.makeDataset("Sample");
-  QVERIFY(!frame.window->action(Command::kTrainSim)->isEnabled());
+  QVERIFY(!frame.window->action(MenuCommand::kTrainSim)->isEnabled());
 
   // The progress window is open, captioned with the SIM name, while the run reads.
   QString progressCaption;
@@ -351,7 +351,7 @@ void TrainCommandsTest::prepWritesTheMatchedSetAndTrainingCompletes() {
 
   // Train: the menu follows the run, the title shows it, the chart draws it.
   frame.window->updateCommandStates();
-  QVERIFY(frame.window->action(Command::kTrainSim)->isEnabled());
+  QVERIFY(frame.window->action(MenuCommand::kTrainSim)->isEnabled());
   TrainingRunner* runner = train(frame);
   QVERIFY(runner != nullptr);
   QCOMPARE(frame.ui.queries().back(), std::string("Train?"));
@@ -375,8 +375,8 @@ void TrainCommandsTest::prepWritesTheMatchedSetAndTrainingCompletes() {
     QCOMPARE(chart->series()->at(i), QPointF(errors[i].pass, errors[i].tss));
   }
   frame.window->updateCommandStates();
-  QVERIFY(frame.window->action(Command::kPrepSim)->isEnabled());
-  QVERIFY(!frame.window->action(Command::kStopTraining)->isEnabled());
+  QVERIFY(frame.window->action(MenuCommand::kPrepSim)->isEnabled());
+  QVERIFY(!frame.window->action(MenuCommand::kStopTraining)->isEnabled());
 }
 
 void TrainCommandsTest::prepCancelRemovesTheNewFiles() {
@@ -401,7 +401,7 @@ void TrainCommandsTest::prepCancelRemovesTheNewFiles() {
   QVERIFY(!fs::exists(frame.trainData(kTrainWeightsFileName)));
   QVERIFY(frame.window->menuEnabled());
   frame.window->updateCommandStates();
-  QVERIFY(!frame.window->action(Command::kTrainSim)->isEnabled());
+  QVERIFY(!frame.window->action(MenuCommand::kTrainSim)->isEnabled());
 }
 
 void TrainCommandsTest::stopTrainingSavesAndHandicappingGoesOn() {
@@ -418,9 +418,9 @@ void TrainCommandsTest::stopTrainingSavesAndHandicappingGoesOn() {
   // first pass may take a while.
   QTRY_VERIFY_WITH_TIMEOUT(frame.window->windowTitle().startsWith("Stridewell 5: Training Long [pass "), kLongWait);
   frame.window->updateCommandStates();
-  QVERIFY(!frame.window->action(Command::kPrepSim)->isEnabled());
-  QVERIFY(!frame.window->action(Command::kTrainSim)->isEnabled());
-  QVERIFY(frame.window->action(Command::kStopTraining)->isEnabled());
+  QVERIFY(!frame.window->action(MenuCommand::kPrepSim)->isEnabled());
+  QVERIFY(!frame.window->action(MenuCommand::kTrainSim)->isEnabled());
+  QVERIFY(frame.window->action(MenuCommand::kStopTraining)->isEnabled());
 
   // Handicapping uses the other model meanwhile.
   HandicapChoice choice;
@@ -432,11 +432,11 @@ void TrainCommandsTest::stopTrainingSavesAndHandicappingGoesOn() {
   QVERIFY(runner->running());  // fifty passes take longer than one card
 
   // Exit is refused while the SIM trains.
-  frame.trigger(Command::kExit);
+  frame.trigger(MenuCommand::kExit);
   QVERIFY(frame.window->isVisible());
   QCOMPARE(frame.ui.errors(), std::vector<std::string>{"Training is in progress; stop training first"});
 
-  frame.trigger(Command::kStopTraining);
+  frame.trigger(MenuCommand::kStopTraining);
   QVERIFY(waitForEnd(frame, *runner, QStringLiteral("Stridewell 5 - Training stopped by user.")));
   const TrainingOutcome outcome = runner->join();
   QCOMPARE(outcome.end, TrainingEnd::kStopped);
@@ -465,17 +465,17 @@ void TrainCommandsTest::trainRefusesWithoutPreparation() {
   QVERIFY(frame.startUp());
   // No pattern file.
   frame.ui.queueAnswers({true});
-  runTrainCommand(*frame.window, Command::kTrainSim);
+  runTrainCommand(*frame.window, MenuCommand::kTrainSim);
   QCOMPARE(frame.ui.errors(), std::vector<std::string>{"No training data - do prep first"});
   // A pattern file without its train information.
   std::ofstream(frame.trainData(kPatternFileName), std::ios::binary) << "";
   frame.ui.queueAnswers({true});
-  runTrainCommand(*frame.window, Command::kTrainSim);
+  runTrainCommand(*frame.window, MenuCommand::kTrainSim);
   QCOMPARE(frame.ui.errors().back(), std::string("No train info file - do prep first"));
   // "Train?" answered No: nothing starts, nothing is said.
   const size_t before = frame.ui.calls().size();
   frame.ui.queueAnswers({false});
-  runTrainCommand(*frame.window, Command::kTrainSim);
+  runTrainCommand(*frame.window, MenuCommand::kTrainSim);
   QCOMPARE(frame.ui.calls().size(), before + 1);
   QCOMPARE(frame.ui.calls().back().text, std::string("Train?"));
   QVERIFY(!TrainingRunner::find(*frame.window)->running());
@@ -502,7 +502,7 @@ void TrainCommandsTest::prepAndTrainRefuseWhatCannotWork() {
     child<QLineEdit>(dialog, "trackEdit")->setText(QStringLiteral("ZZZ"));
     prepThrough(dialog, QStringLiteral("Gamma"), "pressureLow");
   });
-  frame.trigger(Command::kPrepSim);
+  frame.trigger(MenuCommand::kPrepSim);
   QTRY_COMPARE_WITH_TIMEOUT(frame.ui.errors().size(), size_t{1}, kLongWait);
   QVERIFY2(frame.ui.errors()[0].rfind("No race of the dataset Sample met the criteria", 0) == 0,
            frame.ui.errors()[0].c_str());
@@ -549,7 +549,7 @@ void TrainCommandsTest::prepAndTrainRefuseWhatCannotWork() {
     if (!c.trainWeights.empty()) writeBytes(frame.trainData("train.SIM"), c.trainWeights);
     frame.ui.clear();
     frame.ui.queueAnswers({true});
-    runTrainCommand(*frame.window, Command::kTrainSim);
+    runTrainCommand(*frame.window, MenuCommand::kTrainSim);
     QVERIFY2(frame.ui.errors().size() == 1, c.name);
     const std::string shown = std::string(c.name) + ": " + frame.ui.errors()[0];
     QVERIFY2(frame.ui.errors()[0].rfind(c.error, 0) == 0, shown.c_str());
@@ -584,7 +584,7 @@ void TrainCommandsTest::deleteSimAsksAndDeletes() {
       sims->setCurrentIndex(sims->findText("Beta"));
       QTest::mouseClick(child<QPushButton>(dialog, "delete"), Qt::LeftButton);
     });
-    frame.trigger(Command::kDeleteSim);
+    frame.trigger(MenuCommand::kDeleteSim);
     QCOMPARE(frame.ui.queries().back(), std::string("Delete SIM \"Beta\"; are you sure?"));
     QCOMPARE(!fs::exists(fs::path(frame.ws().sim) / "Beta.SIM"), c.gone);
     QVERIFY(fs::exists(fs::path(frame.ws().sim) / "Alpha.SIM"));
@@ -593,7 +593,7 @@ void TrainCommandsTest::deleteSimAsksAndDeletes() {
   const size_t before = frame.ui.calls().size();
   whenDialogOpens<SimDeleteDialog>(
       [](SimDeleteDialog& dialog) { QTest::mouseClick(child<QPushButton>(dialog, "cancel"), Qt::LeftButton); });
-  frame.trigger(Command::kDeleteSim);
+  frame.trigger(MenuCommand::kDeleteSim);
   QCOMPARE(frame.ui.calls().size(), before);
 }
 
@@ -608,7 +608,7 @@ void TrainCommandsTest::deleteSimNamesTheMapRulesUsingIt() {
   whenDialogOpens<SimDeleteDialog>([](SimDeleteDialog& dialog) {
     QTest::mouseClick(child<QPushButton>(dialog, "delete"), Qt::LeftButton);
   });
-  frame.trigger(Command::kDeleteSim);
+  frame.trigger(MenuCommand::kDeleteSim);
   QCOMPARE(frame.ui.queries().back(),
            std::string("SIM \"Alpha\" is named by SI Map 4 rule 1. Races those rules pick will NOT be scored once "
                        "it is gone.\nDelete SIM \"Alpha\"; are you sure?"));
@@ -659,7 +659,7 @@ void TrainCommandsTest::renameSimChecksAsksAndRenames() {
       child<QLineEdit>(dialog, "newName")->setText(QString::fromLatin1(typed));
       QTest::mouseClick(child<QPushButton>(dialog, "rename"), Qt::LeftButton);
     });
-    frame.trigger(Command::kRenameSim);
+    frame.trigger(MenuCommand::kRenameSim);
   };
   const fs::path sim = frame.ws().sim;
   renameThrough("Alpha", "  Gamma ", false);
