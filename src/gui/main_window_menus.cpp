@@ -1,0 +1,215 @@
+// The main window's menu bar: the four menus and their commands, which of
+// them may be chosen, the dispatch of a chosen command and the Help menu's
+// About box and user manual.
+#include <filesystem>
+#include <optional>
+
+#include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "app/interaction.h"
+#include "app/workspace.h"
+#include "gui/frame_area.h"
+#include "gui/frame_pictures.h"
+#include "gui/main_window.h"
+#include "model/pattern_record.h"
+
+namespace stridewell::gui {
+
+// The commands that open a window of their own hide the result windows
+// first, so that their dialogs and progress windows are not covered, and
+// show them again when they are done.
+class MainWindow::CommandScope {
+ public:
+  explicit CommandScope(MainWindow& window) : window_(window) { window_.hideResultWindows(); }
+  ~CommandScope() { window_.showResultWindows(); }
+  CommandScope(const CommandScope&) = delete;
+  CommandScope& operator=(const CommandScope&) = delete;
+
+ private:
+  MainWindow& window_;
+};
+
+namespace {
+
+bool hidesResults(MenuCommand command) {
+  switch (command) {
+    case MenuCommand::kTrainSim:
+    case MenuCommand::kStopTraining:
+    case MenuCommand::kSplitDataset:
+    case MenuCommand::kCombineDatasets:
+    case MenuCommand::kExoticsReport:
+    case MenuCommand::kDailyDoubleReport:
+    case MenuCommand::kContentsReport:
+    case MenuCommand::kExit:
+      return false;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
+QAction* MainWindow::addCommand(QMenu* menu, MenuCommand command, const QString& text) {
+  QAction* action = menu->addAction(text);
+  actions_.emplace_back(command, action);
+  connect(action, &QAction::triggered, this, [this, command] { onCommand(command); });
+  return action;
+}
+
+void MainWindow::buildMenus() {
+  QMenu* handicap = menuBar()->addMenu(tr("&Handicap"));
+  addCommand(handicap, MenuCommand::kHandicapRaces, tr("&Handicap Races..."));
+  addCommand(handicap, MenuCommand::kPrintHandicapResults, tr("&Print Handicap Results..."));
+  handicap->addSeparator();
+  addCommand(handicap, MenuCommand::kPrinterSetup, tr("Printer &Setup..."));
+  handicap->addSeparator();
+  addCommand(handicap, MenuCommand::kExit, tr("&Exit!"));
+
+  QMenu* database = menuBar()->addMenu(tr("&Database"));
+  addCommand(database, MenuCommand::kProfitLoss, tr("&Profit/Loss Analysis..."));
+  database->addSeparator();
+  addCommand(database, MenuCommand::kCreateDataset, tr("&Create/Append DataSet..."));
+  addCommand(database, MenuCommand::kDeleteDataset, tr("&Delete DataSet..."));
+  addCommand(database, MenuCommand::kRenameDataset, tr("Re&name DataSet..."));
+  database->addSeparator();
+  addCommand(database, MenuCommand::kSplitDataset, tr("&Split DataSet..."));
+  addCommand(database, MenuCommand::kCombineDatasets, tr("Co&mbine DataSets..."));
+  database->addSeparator();
+  addCommand(database, MenuCommand::kExoticsReport, tr("&Exotics Report..."));
+  addCommand(database, MenuCommand::kDailyDoubleReport, tr("Da&ily Double Report..."));
+  addCommand(database, MenuCommand::kContentsReport, tr("DataSet Contents &Report..."));
+
+  QMenu* train = menuBar()->addMenu(tr("&Train"));
+  addCommand(train, MenuCommand::kPrepSim, tr("&Prep SIM..."));
+  train->addSeparator();
+  addCommand(train, MenuCommand::kTrainSim, tr("&Train SIM (or Train More)..."));
+  train->addSeparator();
+  addCommand(train, MenuCommand::kStopTraining, tr("&Stop Training!"));
+  train->addSeparator();
+  addCommand(train, MenuCommand::kDeleteSim, tr("&Delete SIM..."));
+  addCommand(train, MenuCommand::kRenameSim, tr("&Rename SIM..."));
+
+  QMenu* help = menuBar()->addMenu(tr("H&elp"));
+  addCommand(help, MenuCommand::kAbout, tr("&About..."));
+  addCommand(help, MenuCommand::kUserManual, tr("User &Manual..."));
+
+  menus_ = {handicap, database, train, help};
+  for (QMenu* menu : menus_) connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
+  updateCommandStates();
+}
+
+QAction* MainWindow::action(MenuCommand command) const {
+  for (const auto& [c, a] : actions_) {
+    if (c == command) return a;
+  }
+  return nullptr;
+}
+
+QMenu* MainWindow::menu(int position) const {
+  return position >= 0 && position < static_cast<int>(menus_.size()) ? menus_[position] : nullptr;
+}
+
+void MainWindow::updateCommandStates() {
+  const bool training = training_ && training_->running();
+  bool patterns = false;
+  if (!workspace_.trainData.empty()) {
+    std::error_code ignored;
+    patterns = std::filesystem::exists(joinPath(workspace_.trainData, kPatternFileName), ignored);
+  }
+  action(MenuCommand::kPrintHandicapResults)->setEnabled(!handicapped_.empty());
+  action(MenuCommand::kPrepSim)->setEnabled(!training);
+  action(MenuCommand::kTrainSim)->setEnabled(!training && patterns);
+  action(MenuCommand::kStopTraining)->setEnabled(training);
+}
+
+void MainWindow::setMenuEnabled(bool enabled, bool frameToo) {
+  menuEnabled_ = enabled;
+  for (QMenu* menu : menus_) menu->menuAction()->setEnabled(enabled);
+  if (printerItem_) printerItem_->setEnabled(enabled);
+  // The frame's own parts, not the window: message boxes and the progress
+  // window are its children and must stay usable.
+  if (frameToo) area_->setEnabled(enabled);
+  menuBar()->update();
+  if (enabled) {
+    updateCommandStates();
+    if (frameToo) {
+      raise();
+      activateWindow();
+    }
+  }
+}
+
+void MainWindow::onCommand(MenuCommand command) {
+  if (!menuEnabled_) return;
+  std::optional<CommandScope> scope;
+  if (hidesResults(command)) scope.emplace(*this);
+  switch (command) {
+    case MenuCommand::kHandicapRaces:
+      if (commands_.chooseHandicap) {
+        if (std::optional<HandicapChoice> choice = commands_.chooseHandicap(*this)) runHandicap(*choice);
+      }
+      break;
+    case MenuCommand::kPrintHandicapResults:
+      if (commands_.printHandicapResults && !handicapped_.empty()) commands_.printHandicapResults(*this);
+      break;
+    case MenuCommand::kPrinterSetup:
+      if (commands_.printerSetup) commands_.printerSetup(*this);
+      break;
+    case MenuCommand::kExit:
+      close();
+      break;
+    case MenuCommand::kAbout:
+      showAbout();
+      break;
+    case MenuCommand::kUserManual:
+      showManual();
+      break;
+    default:
+      if (commands_.runMenuCommand) commands_.runMenuCommand(*this, command);
+      break;
+  }
+}
+
+void MainWindow::showAbout() {
+  QDialog box(this);
+  box.setWindowTitle(tr("About Stridewell 5"));
+  auto* icon = new QLabel(&box);
+  icon->setPixmap(horsePicture().scaledToWidth(120, Qt::SmoothTransformation));
+  auto* text = new QLabel(&box);
+  text->setTextFormat(Qt::PlainText);
+  text->setText(QStringLiteral("Stridewell\nHorse Handicapping Software\n(Simulated Annealing Model)\nVersion 5.00"));
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+  connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+  auto* row = new QHBoxLayout;
+  row->addWidget(icon);
+  row->addWidget(text);
+  auto* layout = new QVBoxLayout(&box);
+  layout->addLayout(row);
+  layout->addWidget(buttons);
+  box.setObjectName(QStringLiteral("aboutBox"));
+  box.exec();
+}
+
+QString MainWindow::manualFile() {
+  const QString beside = QDir(QString::fromStdString(programFolder())).filePath(QStringLiteral("manual/index.html"));
+  if (QFileInfo::exists(beside)) return beside;
+  return QStringLiteral(STRIDEWELL_MANUAL_SOURCE);
+}
+
+void MainWindow::showManual() {
+  const QString file = manualFile();
+  if (!QFileInfo::exists(file) || !commands_.openManual || !commands_.openManual(file)) {
+    ui_.error(("Cannot open the user manual " + file).toStdString());
+  }
+}
+
+}  // namespace stridewell::gui
