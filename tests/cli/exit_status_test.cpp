@@ -279,7 +279,9 @@ bool prepare(unsigned setup, const stridewell::test::IsolatedUser& user) {
     SimModel model(true);
     EXPECT_GT(defineSimShape(model, {}, true), 0);
     EXPECT_TRUE(model.saveWeights(workspace / "SIM" / "FRESH.SIM"));
-    if ((setup & kOtherSim) != 0) EXPECT_TRUE(model.saveWeights(workspace / "SIM" / "Other.SIM"));
+    if ((setup & kOtherSim) != 0) {
+      EXPECT_TRUE(model.saveWeights(workspace / "SIM" / "Other.SIM"));
+    }
   }
   if ((setup & kPrepared) != 0) {
     const LineRun prepared = runLine({"prep", "--seed", "7", "Plain", "Trained"});
