@@ -12,15 +12,8 @@
 namespace stridewell::gui {
 
 CreateOutcome runCreateRequest(MainWindow& window, const CreateRequest& request) {
-  // The core reports progress only once the dataset file is open, so the
-  // progress window and the disabled menu begin with the first progress
-  // report. A write error shows while the window is still up; the warnings
-  // and the notice come when the run is done, after it has closed.
   RunProgress frontEnd(window, toQString(createRunCaption(trimDatasetName(request.name), request.append)),
-                       {.opening = RunProgress::Opening::kWithFirstProgress,
-                        .textLine = RunProgress::TextLine::kRunText,
-                        .closesFor = RunProgress::ClosesFor::kClosingMessages,
-                        .menuLock = RunProgress::MenuLock::kWhileShown});
+                       kCreateProgress);
   // An append asks, at the first race the dataset already holds, whether to
   // leave such races out.
   return createDataset(request.name, request.append, request.folder, request.pairs, window.workspace(),

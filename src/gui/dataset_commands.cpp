@@ -37,16 +37,6 @@ constexpr std::string_view kPrintFailed = "Error during print.";
 
 using LongRun = MainWindow::LongRun;
 
-// A split or combine holds the menu from the start. Its window opens with
-// the first news of progress, so that a run that cannot open its files
-// shows its error without a window flashing up first; an error or a notice
-// is its last word and closes the window and gives the menu back before it
-// shows, while a damaged race's warning leaves the run as it is.
-constexpr RunProgress::Options kSplitOrCombine{.opening = RunProgress::Opening::kWithFirstProgress,
-                                               .textLine = RunProgress::TextLine::kRunText,
-                                               .closesFor = RunProgress::ClosesFor::kLastWord,
-                                               .menuLock = RunProgress::MenuLock::kWholeRun};
-
 void deleteDatasetsCommand(MainWindow& window) {
   DatasetDeleteDialog dialog(window.workspace(), window.ui(), &window);
   if (dialog.exec() != QDialog::Accepted) return;
@@ -63,7 +53,7 @@ void renameDatasetCommand(MainWindow& window) {
 void splitDatasetCommand(MainWindow& window) {
   DatasetSplitDialog dialog(window.workspace(), window.ui(), &window);
   if (dialog.exec() != QDialog::Accepted) return;
-  RunProgress progress(window, QStringLiteral("Splitting dataset..."), kSplitOrCombine);
+  RunProgress progress(window, QStringLiteral("Splitting dataset..."), kSplitOrCombineProgress);
   splitDataset(window.workspace(), dialog.sourceName(), dialog.trainName(), dialog.testName(), dialog.step(),
                progress, progress);
 }
@@ -71,7 +61,7 @@ void splitDatasetCommand(MainWindow& window) {
 void combineDatasetsCommand(MainWindow& window) {
   DatasetCombineDialog dialog(window.workspace(), window.ui(), &window);
   if (dialog.exec() != QDialog::Accepted) return;
-  RunProgress progress(window, QStringLiteral("Combining datasets..."), kSplitOrCombine);
+  RunProgress progress(window, QStringLiteral("Combining datasets..."), kSplitOrCombineProgress);
   combineDatasets(window.workspace(), dialog.selectedNames(), dialog.newName(), progress, progress);
 }
 
@@ -112,13 +102,7 @@ void datasetReportCommand(MainWindow& window, DatasetReport report) {
   }
 
   LongRun run(window);  // until the viewer has closed
-  // The window shows before the dataset is opened; the text line carries
-  // the percentage.
-  RunProgress progress(window, title + QStringLiteral("..."),
-                       {.opening = RunProgress::Opening::kAtOnce,
-                        .textLine = RunProgress::TextLine::kPercentComplete,
-                        .closesFor = RunProgress::ClosesFor::kLastWord,
-                        .menuLock = RunProgress::MenuLock::kCaller});
+  RunProgress progress(window, title + QStringLiteral("..."), kDatasetReportProgress);
   ReportOutcome outcome = ReportOutcome::kFailed;
   if (report == DatasetReport::kContents) {
     outcome = runContentsReport(name, datasetPath(workspace, name), textPath, progress, progress);

@@ -92,16 +92,7 @@ void runProfitLoss(MainWindow& window, const ProfitLossChoice& choice, const Pro
   auto totals = std::make_unique<StrategyTotalsTable>();
   ProfitLossOutcome outcome;
   {
-    // Nothing shows and the menu stays enabled until the run's first
-    // percent: the SIM, the dataset and the report file are opened before
-    // that, and their error boxes come without a progress window. The run
-    // names itself once, which the caption already says, so the text line
-    // carries the percentage. The run's messages go straight to the window
-    // and the progress window closes when the run returns.
-    RunProgress progress(window, QString::fromLatin1(kProfitLossCaption),
-                         {.opening = RunProgress::Opening::kWithFirstProgress,
-                          .textLine = RunProgress::TextLine::kPercentSentence,
-                          .menuLock = RunProgress::MenuLock::kWhileShown});
+    RunProgress progress(window, QString::fromLatin1(kProfitLossCaption), kProfitLossProgress);
     outcome = stridewell::runProfitLoss(choice.request, window.foregroundModel(), reportPath,
                                         choice.copyToClipboard ? &comma : nullptr, window.ui(), progress,
                                         totals.get());

@@ -103,4 +103,51 @@ class RunProgress final : public ProgressSink, public UserInteraction {
   int shownPercent_ = -1;
 };
 
+// The rules of each run that shows this window.
+//
+// A split or combine holds the menu from the start. Its window opens with
+// the first news of progress, so that a run that cannot open its files
+// shows its error without a window flashing up first; an error or a notice
+// is its last word and closes the window and gives the menu back before it
+// shows, while a damaged race's warning leaves the run as it is.
+inline constexpr RunProgress::Options kSplitOrCombineProgress{
+    .opening = RunProgress::Opening::kWithFirstProgress,
+    .textLine = RunProgress::TextLine::kRunText,
+    .closesFor = RunProgress::ClosesFor::kLastWord,
+    .menuLock = RunProgress::MenuLock::kWholeRun};
+// A dataset report shows its window before the dataset is opened and its
+// text line carries the percentage; the caller keeps the menu until the
+// report's viewer has closed.
+inline constexpr RunProgress::Options kDatasetReportProgress{
+    .opening = RunProgress::Opening::kAtOnce,
+    .textLine = RunProgress::TextLine::kPercentComplete,
+    .closesFor = RunProgress::ClosesFor::kLastWord,
+    .menuLock = RunProgress::MenuLock::kCaller};
+// Profit/loss opens the SIM, the dataset and the report file before its
+// first percent, and their error boxes come with the menu enabled and no
+// window. It names itself once, which the caption already says, so the
+// text line carries the percentage. Its messages go straight to the main
+// window; the progress window closes when the run returns.
+inline constexpr RunProgress::Options kProfitLossProgress{
+    .opening = RunProgress::Opening::kWithFirstProgress,
+    .textLine = RunProgress::TextLine::kPercentSentence,
+    .menuLock = RunProgress::MenuLock::kWhileShown};
+// A preparation's window opens when it starts reading the dataset (after
+// the starting weights are saved) and closes before any message, so that
+// no box stands behind or over it; the caller holds the menu.
+inline constexpr RunProgress::Options kPrepProgress{
+    .opening = RunProgress::Opening::kWithFirstProgress,
+    .textLine = RunProgress::TextLine::kRunText,
+    .closesFor = RunProgress::ClosesFor::kAnyMessage,
+    .menuLock = RunProgress::MenuLock::kCaller};
+// A create or append reports progress only once the dataset file is open,
+// so the window and the disabled menu begin there. A write error shows
+// while the window is still up; the warnings and the notice come when the
+// run is done, after it has closed.
+inline constexpr RunProgress::Options kCreateProgress{
+    .opening = RunProgress::Opening::kWithFirstProgress,
+    .textLine = RunProgress::TextLine::kRunText,
+    .closesFor = RunProgress::ClosesFor::kClosingMessages,
+    .menuLock = RunProgress::MenuLock::kWhileShown};
+
 }  // namespace stridewell::gui

@@ -39,14 +39,8 @@ void prepSim(MainWindow& window) {
   if (dialog.exec() != QDialog::Accepted) return;
   {
     MainWindow::LongRun busy(window);
-    // The progress window opens when the run starts reading the dataset
-    // (after the starting weights are saved) and closes before any message
-    // the run shows, so that no box stands behind or over it.
     RunProgress progress(window, toQString(prepCaption(trimSimName(dialog.request().simName))),
-                         {.opening = RunProgress::Opening::kWithFirstProgress,
-                          .textLine = RunProgress::TextLine::kRunText,
-                          .closesFor = RunProgress::ClosesFor::kAnyMessage,
-                          .menuLock = RunProgress::MenuLock::kCaller});
+                         kPrepProgress);
     runPrep(dialog.request(), window.workspace(), window.foregroundModel(), progress, progress,
             &window.settings());
   }
