@@ -7,9 +7,7 @@
 #include <QCloseEvent>
 #include <QTimer>
 #include <cstdio>
-#include <functional>
 #include <string>
-#include <utility>
 
 #include "app/interaction.h"
 #include "app/workspace.h"
@@ -26,9 +24,9 @@
 #include "gui/dataset_split_dialog.h"
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"
-#include "gui/progress_dialog.h"
 #include "gui/report_dialog.h"
 #include "gui/report_viewer.h"
+#include "gui/run_progress.h"
 #include "gui/text_printing.h"
 
 namespace stridewell::gui {
@@ -38,88 +36,6 @@ constexpr std::string_view kClipboardFailed = "Cannot copy data to clipboard.";
 constexpr std::string_view kPrintFailed = "Error during print.";
 
 using LongRun = MainWindow::LongRun;
-
-// The progress window of a split or combine. It opens with the first news of
-// progress, so a run that cannot open its files shows its error without a
-// progress window flashing up first.
-class RunProgress final : public ProgressSink {
- public:
-  RunProgress(ProgressDialog& dialog, QString caption) : dialog_(dialog), caption_(std::move(caption)) {}
-  ~RunProgress() override { finish(); }
-  RunProgress(const RunProgress&) = delete;
-  RunProgress& operator=(const RunProgress&) = delete;
-
-  void setText(std::string_view text) override {
-    open();
-    dialog_.setText(text);
-  }
-  void setPercent(int percent) override {
-    open();
-    dialog_.setPercent(percent);
-  }
-  bool cancelled() const override { return opened_ && dialog_.cancelled(); }
-
-  void finish() {
-    if (opened_ && !finished_) dialog_.finish();
-    finished_ = true;
-  }
-
- private:
-  void open() {
-    if (opened_ || finished_) return;
-    opened_ = true;
-    dialog_.open(caption_);
-  }
-
-  ProgressDialog& dialog_;
-  QString caption_;
-  bool opened_ = false;
-  bool finished_ = false;
-};
-
-// The reports' progress: every percent goes through the window's percent
-// callback, which shows "N% complete" and handles the queued events.
-class ReportProgress final : public ProgressSink {
- public:
-  explicit ReportProgress(ProgressDialog& dialog) : dialog_(dialog) {}
-  void setText(std::string_view text) override { dialog_.setText(text); }
-  void setPercent(int percent) override { dialog_.percentCallback(percent); }
-  bool cancelled() const override { return dialog_.cancelled(); }
-
- private:
-  ProgressDialog& dialog_;
-};
-
-// The messages of a run. An error or a notice is the run's last word: the
-// progress window closes (and, for split and combine, the menu comes back)
-// before it shows. Warnings (a damaged race) and questions leave the run
-// as it is.
-class RunInteraction final : public UserInteraction {
- public:
-  RunInteraction(UserInteraction& ui, std::function<void()> onEnd) : ui_(ui), onEnd_(std::move(onEnd)) {}
-
-  void error(std::string_view text) override {
-    end();
-    ui_.error(text);
-  }
-  void warning(std::string_view text) override { ui_.warning(text); }
-  bool query(std::string_view text) override { return ui_.query(text); }
-  void notice(std::string_view caption, std::string_view text) override {
-    end();
-    ui_.notice(caption, text);
-  }
-
-  void end() {
-    if (!onEnd_) return;
-    auto onEnd = std::move(onEnd_);
-    onEnd_ = nullptr;
-    onEnd();
-  }
-
- private:
-  UserInteraction& ui_;
-  std::function<void()> onEnd_;
-};
 
 void deleteDatasetsCommand(MainWindow& window) {
   DatasetDeleteDialog dialog(window.workspace(), window.ui(), &window);
@@ -137,26 +53,16 @@ void renameDatasetCommand(MainWindow& window) {
 void splitDatasetCommand(MainWindow& window) {
   DatasetSplitDialog dialog(window.workspace(), window.ui(), &window);
   if (dialog.exec() != QDialog::Accepted) return;
-  LongRun run(window);
-  RunProgress progress(window.progressDialog(), QStringLiteral("Splitting dataset..."));
-  RunInteraction ui(window.ui(), [&] {
-    progress.finish();
-    run.end();
-  });
+  RunProgress progress(window, QStringLiteral("Splitting dataset..."), kSplitOrCombineProgress);
   splitDataset(window.workspace(), dialog.sourceName(), dialog.trainName(), dialog.testName(), dialog.step(),
-               ui, progress);
+               progress, progress);
 }
 
 void combineDatasetsCommand(MainWindow& window) {
   DatasetCombineDialog dialog(window.workspace(), window.ui(), &window);
   if (dialog.exec() != QDialog::Accepted) return;
-  LongRun run(window);
-  RunProgress progress(window.progressDialog(), QStringLiteral("Combining datasets..."));
-  RunInteraction ui(window.ui(), [&] {
-    progress.finish();
-    run.end();
-  });
-  combineDatasets(window.workspace(), dialog.selectedNames(), dialog.newName(), ui, progress);
+  RunProgress progress(window, QStringLiteral("Combining datasets..."), kSplitOrCombineProgress);
+  combineDatasets(window.workspace(), dialog.selectedNames(), dialog.newName(), progress, progress);
 }
 
 enum class DatasetReport { kExotics, kDailyDouble, kContents };
@@ -196,21 +102,18 @@ void datasetReportCommand(MainWindow& window, DatasetReport report) {
   }
 
   LongRun run(window);  // until the viewer has closed
-  ProgressDialog& progressDialog = window.progressDialog();
-  progressDialog.open(title + QStringLiteral("..."));
-  ReportProgress progress(progressDialog);
-  RunInteraction ui(window.ui(), [&progressDialog] { progressDialog.finish(); });
+  RunProgress progress(window, title + QStringLiteral("..."), kDatasetReportProgress);
   ReportOutcome outcome = ReportOutcome::kFailed;
   if (report == DatasetReport::kContents) {
-    outcome = runContentsReport(name, datasetPath(workspace, name), textPath, ui, progress);
+    outcome = runContentsReport(name, datasetPath(workspace, name), textPath, progress, progress);
   } else {
     const PayoutReportKind kind =
         report == DatasetReport::kExotics ? PayoutReportKind::kExotics : PayoutReportKind::kDailyDouble;
-    outcome = runPayoutReport(kind, name, datasetPath(workspace, name), textPath, commaPath, ui, progress);
+    outcome = runPayoutReport(kind, name, datasetPath(workspace, name), textPath, commaPath, progress, progress);
   }
   // A Cancel pressed after the last race still counts.
   const bool cancelled = progress.cancelled();
-  ui.end();
+  progress.close();
   if (outcome != ReportOutcome::kDone || cancelled) {
     // The core has removed the files of a failed or cancelled run and shown
     // the error of a failed one; a Cancel after the end leaves ours.

@@ -20,59 +20,12 @@
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"
 #include "gui/profit_loss_chart.h"
-#include "gui/progress_dialog.h"
 #include "gui/report_viewer.h"
+#include "gui/run_progress.h"
 #include "gui/text_printing.h"
 
 namespace stridewell::gui {
 namespace {
-
-// The progress of one run, which also keeps the menu and the frame
-// disabled while it shows. Nothing shows until the run's first report of
-// progress: the SIM, the dataset and the report file are opened before
-// that, and their error boxes come with the menu still enabled. Closing the
-// main window meanwhile cancels the run and closes the window after it.
-class RunProgress final : public ProgressSink {
- public:
-  explicit RunProgress(MainWindow& window) : window_(window), dialog_(window.progressDialog()), busy_(window, false) {}
-  ~RunProgress() override { end(); }
-  RunProgress(const RunProgress&) = delete;
-  RunProgress& operator=(const RunProgress&) = delete;
-
-  // The run names itself once, which the caption already says; the text
-  // line is kept for the percentage.
-  void setText(std::string_view) override { begin(); }
-  void setPercent(int percent) override {
-    begin();
-    if (percent == shown_) return;
-    shown_ = percent;
-    dialog_.setPercent(percent);
-    dialog_.setText(QStringLiteral("%1% complete.").arg(percent).toStdString());
-  }
-  bool cancelled() const override { return open_ && dialog_.cancelled(); }
-
-  void end() {
-    if (!open_) return;
-    open_ = false;
-    dialog_.finish();
-    busy_.end();
-  }
-
- private:
-  void begin() {
-    if (open_) return;
-    open_ = true;
-    busy_.begin();
-    window_.update();
-    dialog_.open(QString::fromLatin1(kProfitLossCaption));
-  }
-
-  MainWindow& window_;
-  ProgressDialog& dialog_;
-  MainWindow::LongRun busy_;
-  bool open_ = false;
-  int shown_ = -1;
-};
 
 // The comma lines through a unique file in TEMP onto the clipboard; a
 // failure is a warning only.
@@ -139,7 +92,7 @@ void runProfitLoss(MainWindow& window, const ProfitLossChoice& choice, const Pro
   auto totals = std::make_unique<StrategyTotalsTable>();
   ProfitLossOutcome outcome;
   {
-    RunProgress progress(window);
+    RunProgress progress(window, QString::fromLatin1(kProfitLossCaption), kProfitLossProgress);
     outcome = stridewell::runProfitLoss(choice.request, window.foregroundModel(), reportPath,
                                         choice.copyToClipboard ? &comma : nullptr, window.ui(), progress,
                                         totals.get());

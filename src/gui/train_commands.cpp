@@ -13,8 +13,8 @@
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"
 #include "gui/prep_sim_dialog.h"
-#include "gui/progress_dialog.h"
 #include "gui/qt_interaction.h"
+#include "gui/run_progress.h"
 #include "gui/sim_delete_dialog.h"
 #include "gui/sim_rename_dialog.h"
 #include "gui/training_runner.h"
@@ -26,57 +26,6 @@ namespace stridewell::gui {
 namespace {
 
 constexpr const char* kCannotStartTraining = "Cannot start the training thread";
-
-// The preparation's progress window opens when the run starts reading the
-// dataset (after the starting weights are saved) and closes before any
-// message the run shows, so that no box stands behind or over it.
-class PrepProgress final : public ProgressSink, public UserInteraction {
- public:
-  PrepProgress(MainWindow& window, std::string caption) : window_(window), caption_(std::move(caption)) {}
-  ~PrepProgress() override { close(); }
-  PrepProgress(const PrepProgress&) = delete;
-  PrepProgress& operator=(const PrepProgress&) = delete;
-
-  void setText(std::string_view text) override {
-    if (!open_) {
-      window_.progressDialog().open(toQString(caption_));
-      open_ = true;
-    }
-    window_.progressDialog().setText(text);
-  }
-  void setPercent(int percent) override {
-    if (open_) window_.progressDialog().setPercent(percent);
-  }
-  bool cancelled() const override { return open_ && window_.progressDialog().cancelled(); }
-
-  void error(std::string_view text) override {
-    close();
-    window_.ui().error(text);
-  }
-  void warning(std::string_view text) override {
-    close();
-    window_.ui().warning(text);
-  }
-  bool query(std::string_view text) override {
-    close();
-    return window_.ui().query(text);
-  }
-  void notice(std::string_view caption, std::string_view text) override {
-    close();
-    window_.ui().notice(caption, text);
-  }
-
- private:
-  void close() {
-    if (!open_) return;
-    window_.progressDialog().finish();
-    open_ = false;
-  }
-
-  MainWindow& window_;
-  std::string caption_;
-  bool open_ = false;
-};
 
 bool trainingRuns(const MainWindow& window) {
   const TrainingRunner* runner = TrainingRunner::find(window);
@@ -90,7 +39,8 @@ void prepSim(MainWindow& window) {
   if (dialog.exec() != QDialog::Accepted) return;
   {
     MainWindow::LongRun busy(window);
-    PrepProgress progress(window, prepCaption(trimSimName(dialog.request().simName)));
+    RunProgress progress(window, toQString(prepCaption(trimSimName(dialog.request().simName))),
+                         kPrepProgress);
     runPrep(dialog.request(), window.workspace(), window.foregroundModel(), progress, progress,
             &window.settings());
   }
