@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/program_name.h"
+
 namespace stridewell {
 
 bool LinePieceReader::next(std::string& piece) {
@@ -64,7 +66,7 @@ std::string pageHeader(std::string_view title, int page) {
 }
 
 std::string footerNotice(int year) {
-  return "Stridewell 5 - Copyright (c) " + std::to_string(year) + " Farrowmede";
+  return programTitle("Copyright (c) " + std::to_string(year) + " " + std::string(kProgramMaker));
 }
 
 int centredX(int printableWidth, int textWidth) {

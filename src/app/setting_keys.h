@@ -55,12 +55,8 @@ inline constexpr std::string_view kReportDataset = "REPORT_DATASET";
 inline constexpr std::string_view kReportClipboard = "REPORT_CLIPBOARD";
 inline constexpr bool kReportClipboardDefault = false;
 
-// The SI Maps: sections "SI Map 1" to "SI Map 5".
+// The SI Maps: sections "SI Map 1" to "SI Map 5" (handicap/sim_map.h
+// names them and reads them).
 inline constexpr int kSimMapCount = 5;
-// "SI Map n"; empty when n is not 1 to kSimMapCount.
-inline std::string simMapSection(int number) {
-  if (number < 1 || number > kSimMapCount) return {};
-  return "SI Map " + std::to_string(number);
-}
 
 }  // namespace stridewell::setting

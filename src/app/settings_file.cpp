@@ -1,19 +1,12 @@
 #include "app/settings_file.h"
 
+#include "app/program_name.h"
+#include "race/text_trim.h"
+
 namespace stridewell {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-bool isBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 int hexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -141,13 +134,13 @@ SettingsParse parseSettingsText(std::string_view text) {
     start = end + 1;
     if (end < text.size() && text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
     ++lineNumber;
-    line = trimBlanks(line);
+    line = trimmed(line, kSpaceTab);
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
 
     if (line.front() == '[') {
       std::string name;
       const std::string_view inner =
-          trimBlanks(line.substr(1, line.size() - 1 - (line.back() == ']' ? 1 : 0)));
+          trimmed(line.substr(1, line.size() - 1 - (line.back() == ']' ? 1 : 0)), kSpaceTab);
       if (line.size() < 2 || line.back() != ']' || inner.find(']') != std::string_view::npos ||
           !unescapeSettingsField(inner, name) || name.empty()) {
         markBad();
@@ -165,8 +158,8 @@ SettingsParse parseSettingsText(std::string_view text) {
     std::string key;
     std::string value;
     if (current == nullptr || equals == std::string_view::npos ||
-        !unescapeSettingsField(trimBlanks(line.substr(0, equals)), key) || key.empty() ||
-        !unescapeSettingsField(trimBlanks(line.substr(equals + 1)), value)) {
+        !unescapeSettingsField(trimmed(line.substr(0, equals), kSpaceTab), key) || key.empty() ||
+        !unescapeSettingsField(trimmed(line.substr(equals + 1), kSpaceTab), value)) {
       markBad();
       continue;
     }
@@ -176,7 +169,7 @@ SettingsParse parseSettingsText(std::string_view text) {
 }
 
 std::string settingsText(const SettingsSections& sections) {
-  std::string text = "; Stridewell 5 settings, written by the program.\n";
+  std::string text = "; " + std::string(kProgramName) + " settings, written by the program.\n";
   for (const auto& [name, keys] : sections) {
     text += '\n';
     text += '[';

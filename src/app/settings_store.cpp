@@ -7,13 +7,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "app/interaction.h"
+#include "app/program_name.h"
 #include "app/workspace.h"
 
 namespace stridewell {
@@ -203,7 +203,7 @@ std::string SettingsStore::defaultFile() {
     if (home.empty()) return {};
     folder = joinPath(home, ".config");
   }
-  return joinPath(joinPath(folder, "Farrowmede"), "Stridewell 5.conf");
+  return joinPath(joinPath(folder, std::string(kProgramMaker)), std::string(kProgramName) + ".conf");
 }
 
 void SettingsStore::load(std::vector<std::string>& warnings) {
@@ -312,24 +312,6 @@ bool SettingsStore::write(std::span<const Change> changes) {
   }
   tell(warnings);
   return saved;
-}
-
-int SettingsStore::readInt(std::string_view section, std::string_view key, int fallback) const {
-  const std::string text = read(section, key, {});
-  size_t first = text.find_first_not_of(" \t");
-  const size_t last = text.find_last_not_of(" \t");
-  if (first == std::string::npos) return fallback;
-  // from_chars takes '-' but not '+'.
-  if (text[first] == '+' && first < last && text[first + 1] != '-') ++first;
-  int value = 0;
-  const char* end = text.data() + last + 1;
-  const auto [stop, error] = std::from_chars(text.data() + first, end, value);
-  if (error != std::errc() || stop != end) return fallback;
-  return value;
-}
-
-bool SettingsStore::writeInt(std::string_view section, std::string_view key, int value) {
-  return write(section, key, std::to_string(value));
 }
 
 bool SettingsStore::readFlag(std::string_view section, std::string_view key, bool fallback) const {

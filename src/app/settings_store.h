@@ -57,10 +57,6 @@ class SettingsStore {
   // another running copy sees all of them or none.
   bool write(std::span<const Change> changes);
 
-  // Decimal text (blanks around it allowed), fallback when missing, not a
-  // whole number, or out of range.
-  int readInt(std::string_view section, std::string_view key, int fallback) const;
-  bool writeInt(std::string_view section, std::string_view key, int value);
   // Set only when the stored text is exactly "y"; fallback when missing.
   bool readFlag(std::string_view section, std::string_view key, bool fallback) const;
   bool writeFlag(std::string_view section, std::string_view key, bool on);

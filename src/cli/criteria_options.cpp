@@ -6,6 +6,7 @@
 
 #include "cli/text_format.h"
 #include "race/card_values.h"
+#include "race/text_trim.h"
 
 namespace stridewell::cli {
 namespace {
@@ -24,12 +25,6 @@ std::string wordList(CriteriaGroup group, bool withCustom) {
     list += words[i];
   }
   return list;
-}
-
-std::string trimmed(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
 }  // namespace
@@ -72,7 +67,7 @@ bool readTrackOption(const ParsedOptions& options, std::string_view command, std
   // The dialogs' edits hold three characters; more is a typing error rather
   // than a code to cut, and only visible characters can reach the settings
   // file's lines and the tables unharmed.
-  const std::string code = trimmed(text);
+  const std::string code(trimmed(text, kSpaceTab));
   const bool visible = std::all_of(code.begin(), code.end(), [](char c) { return c > ' ' && c < 0x7f; });
   if (!visible || code.size() > 3) {
     err << errorPrefix(command) << "--track needs a track code of up to 3 characters, not '"

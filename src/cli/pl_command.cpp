@@ -28,6 +28,7 @@
 #include "model/sim_shape.h"
 #include "race/card_values.h"
 #include "race/criteria_choices.h"
+#include "race/text_trim.h"
 
 namespace stridewell::cli {
 namespace {
@@ -49,17 +50,11 @@ constexpr OptionSpec kPlOptions[] = {
 
 constexpr int kMostThreads = 64;
 
-std::string trimmed(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
-}
-
 std::vector<std::string> listItems(const std::string& list) {
   std::vector<std::string> items;
   std::istringstream in(list);
   for (std::string item; std::getline(in, item, ',');) {
-    item = trimmed(item);
+    item = std::string(trimmed(item, kSpaceTab));
     if (!item.empty()) items.push_back(item);
   }
   return items;
@@ -100,8 +95,10 @@ bool parseClasses(const std::string& list, std::array<bool, kCriteriaClassCount>
       ok = parseWholeNumber(item, 1, kCriteriaClassCount, first);
       last = first;
     } else {
-      ok = parseWholeNumber(trimmed(item.substr(0, dash)), 1, kCriteriaClassCount, first) &&
-           parseWholeNumber(trimmed(item.substr(dash + 1)), 1, kCriteriaClassCount, last) && first <= last;
+      const std::string_view range(item);
+      ok = parseWholeNumber(trimmed(range.substr(0, dash), kSpaceTab), 1, kCriteriaClassCount, first) &&
+           parseWholeNumber(trimmed(range.substr(dash + 1), kSpaceTab), 1, kCriteriaClassCount, last) &&
+           first <= last;
     }
     if (!ok) {
       err << "stridewell pl: error: --classes takes class numbers from 1 to " << kCriteriaClassCount
@@ -245,7 +242,7 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
   // tried, and its load fails with the path it looked at.
   std::string sim = options.has("sim") ? options.value("sim")
                                        : store.read(setting::kTestSimName, setting::kTestSimNameDefault);
-  if (trimmed(sim).empty()) sim = setting::kTestSimNameDefault;
+  if (trimmed(sim, kSpaceTab).empty()) sim = setting::kTestSimNameDefault;
   const SimList simList = fillSimList(workspace.sim, true);
   const int listed = selectSimByName(simList.items, sim, -1);
   if (listed >= 0 && listed < simList.count) sim = simList.items[listed];

@@ -9,6 +9,7 @@
 #include "app/workspace.h"
 #include "cli/terminal_interaction.h"
 #include "cli/text_format.h"
+#include "race/text_trim.h"
 
 namespace stridewell::cli {
 namespace {
@@ -32,11 +33,8 @@ struct Change {
   bool scratch = false;
 };
 
-std::string trimmed(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return std::string(text);
-}
+// Only spaces are trimmed around the numbers of a change.
+constexpr std::string_view kSpaces = " ";
 
 // "RACE:PROG[,PROG...]" into one change per program number.
 bool parseChanges(std::string_view option, const std::string& value, bool scratch,
@@ -44,7 +42,7 @@ bool parseChanges(std::string_view option, const std::string& value, bool scratc
   const size_t colon = value.find(':');
   int race = 0;
   if (colon == std::string::npos ||
-      !parseRaceNumber(trimmed(std::string_view(value).substr(0, colon)), race)) {
+      !parseRaceNumber(trimmed(std::string_view(value).substr(0, colon), kSpaces), race)) {
     error = "--" + std::string(option) + " '" + value +
             "': expected RACE:PROG[,PROG...] with a race number from 1 to 255";
     return false;
@@ -52,7 +50,7 @@ bool parseChanges(std::string_view option, const std::string& value, bool scratc
   std::string_view programs = std::string_view(value).substr(colon + 1);
   for (;;) {
     const size_t comma = programs.find(',');
-    const std::string program = trimmed(programs.substr(0, comma));
+    const std::string program(trimmed(programs.substr(0, comma), kSpaces));
     if (program.empty()) {
       error = "--" + std::string(option) + " '" + value + "': a program number is missing";
       return false;

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "cli/terminal_progress.h"
+#include "race/text_trim.h"
 
 namespace stridewell::cli {
 namespace {
@@ -13,14 +14,6 @@ namespace {
 // How many unclear answers are asked again before the question counts as
 // answered No.
 constexpr int kMaxAttempts = 5;
-
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -104,7 +97,8 @@ bool TerminalInteraction::query(std::string_view text) {
       in_.clear();  // a later question may still be answered
       return false;
     }
-    const std::string_view reply = trimmed(line);
+    // A CR is dropped only at the end: what is left of a CR LF line end.
+    const std::string_view reply = trimmedBack(trimmedFront(line, kSpaceTab), " \t\r");
     if (equalsIgnoringCase(reply, "y") || equalsIgnoringCase(reply, "yes")) return true;
     if (equalsIgnoringCase(reply, "n") || equalsIgnoringCase(reply, "no")) return false;
     if (attempt == kMaxAttempts) {

@@ -10,14 +10,11 @@
 
 #include "app/workspace.h"
 #include "datasets/append_journal.h"
+#include "race/text_trim.h"
 
 namespace stridewell {
 
 namespace {
-
-bool isNameSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -35,11 +32,7 @@ bool listOrder(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string trimDatasetName(std::string_view text) {
-  size_t first = 0;
-  size_t last = text.size();
-  while (first < last && isNameSpace(text[first])) ++first;
-  while (last > first && isNameSpace(text[last - 1])) --last;
-  return std::string(text.substr(first, last - first));
+  return std::string(trimmed(text, kWhiteSpace));
 }
 
 bool hasForbiddenNameCharacter(std::string_view name) {

@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include "app/interaction.h"
+#include "app/program_name.h"
 #include "gui/handicap_dialog.h"
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"
@@ -17,7 +18,7 @@ namespace {
 constexpr const char* kPrintFailed = "Error during print (check printer setup).";
 
 std::string resultTitle(const QString& name) {
-  return "Stridewell 5 - " + name.toStdString();
+  return programTitle(name.toStdString());
 }
 
 std::string resultPath(const HandicappedResult& result) {

@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "app/program_name.h"
+#include "gui/qt_interaction.h"
+
 namespace stridewell::gui {
 
 QPixmap horsePicture() {
@@ -55,7 +58,7 @@ QPixmap horsePicture() {
   title.setPointSize(22);
   title.setBold(true);
   p.setFont(title);
-  p.drawText(QRect(0, 6, 360, 36), Qt::AlignCenter, QStringLiteral("Stridewell 5"));
+  p.drawText(QRect(0, 6, 360, 36), Qt::AlignCenter, toQString(kProgramName));
   return picture;
 }
 

@@ -18,10 +18,12 @@
 #include "app/card_folder.h"
 #include "app/folder_browsing.h"
 #include "app/interaction.h"
+#include "app/program_name.h"
 #include "app/setting_keys.h"
 #include "app/settings_store.h"
 #include "app/workspace.h"
 #include "gui/fixed_font.h"
+#include "gui/qt_interaction.h"
 #include "gui/scratch_editor_dialog.h"
 #include "gui/sim_mapping_dialog.h"
 #include "handicap/sim_map.h"
@@ -249,8 +251,8 @@ void HandicapDialog::searchNewestCards() {
                                 ? places_[static_cast<size_t>(index)]
                                 : std::string("/");
   QProgressDialog progress(
-      tr("Searching %1 for recent Stridewell 5 files...").arg(QString::fromStdString(place)), tr("Cancel"), 0,
-      0, this);
+      tr("Searching %1 for recent %2 files...").arg(QString::fromStdString(place), toQString(kProgramName)),
+      tr("Cancel"), 0, 0, this);
   progress.setWindowTitle(tr("Search"));
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(0);
@@ -262,7 +264,7 @@ void HandicapDialog::searchNewestCards() {
   });
   progress.close();
   if (search.folder.empty() && !search.cancelled) {
-    ui_.warning("No Stridewell 5 files were found on " + place);
+    ui_.warning("No " + std::string(kProgramName) + " files were found on " + place);
   }
   showFolder(!search.folder.empty() && !search.cancelled ? search.folder : place);
 }

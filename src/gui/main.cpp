@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "app/program_name.h"
 #include "app/setting_keys.h"
 #include "app/settings_store.h"
 #include "app/workspace.h"
@@ -14,12 +15,12 @@
 int main(int argc, char* argv[]) {
   using namespace stridewell;
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Stridewell 5"));
+  QApplication::setApplicationName(gui::toQString(kProgramName));
 
   const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
   gui::SingleInstance instance;
   if (instance.acquire(QString::fromStdString(workspace.base)) == gui::SingleInstance::Outcome::kHeldElsewhere) {
-    QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromLatin1(gui::kAlreadyRunning));
+    QMessageBox::critical(nullptr, QStringLiteral("Error"), gui::toQString(gui::alreadyRunningText()));
     return 1;
   }
 

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/interaction.h"
+#include "app/program_name.h"
 
 namespace stridewell::gui {
 namespace {
@@ -54,7 +55,7 @@ void PrintResultsDialog::accept() {
   }
   if (static_cast<int>(chosen.size()) > kMaxSelected) chosen.resize(kMaxSelected);
   for (int i : chosen) {
-    if (!print_(results_[i].path, "Stridewell 5 - " + results_[i].name)) {
+    if (!print_(results_[i].path, programTitle(results_[i].name))) {
       ui_.error("Error during print (check printer setup).");
       reject();
       return;

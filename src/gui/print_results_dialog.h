@@ -1,5 +1,5 @@
 // The "Print Handicap Results" dialog: print every handicapped result or a
-// chosen few, each under the title "Stridewell 5 - " and its name. The first
+// chosen few, each under the program's title with its name. The first
 // failed print is reported and ends the printing.
 #pragma once
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/program_name.h"
 #include "gui/profit_loss_dialog.h"
 
 class QWidget;
@@ -17,7 +18,7 @@ namespace stridewell::gui {
 class MainWindow;
 
 inline constexpr const char* kProfitLossTitle = "Profit/Loss Analysis";
-inline constexpr const char* kProfitLossPrintTitle = "Stridewell 5 - Profit/Loss Analysis";
+inline const std::string kProfitLossPrintTitle = programTitle(kProfitLossTitle);
 inline constexpr const char* kProfitLossCaption = "Performing Profit/Loss Analysis...";
 inline constexpr const char* kPrintFailedText = "Error during print.";
 inline constexpr const char* kClipboardFailedText = "Cannot copy data to clipboard.";

@@ -5,14 +5,20 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include <QString>
+
+#include "app/program_name.h"
 
 class QLockFile;
 
 namespace stridewell::gui {
 
-inline constexpr const char* kAlreadyRunning = "Stridewell 5 is already running.";
+// What a second copy says before it leaves.
+inline std::string alreadyRunningText() {
+  return std::string(kProgramName) + " is already running.";
+}
 
 class SingleInstance {
  public:

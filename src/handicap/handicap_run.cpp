@@ -108,14 +108,6 @@ HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const 
   return file;
 }
 
-int handicapCardFile(const HandicapSetup& setup, SimModel& model, const std::string& inputPath,
-                     const std::string& outputPath, const Workspace& workspace, UserInteraction& ui,
-                     int& tooManyHorses) {
-  const HandicappedFile file = handicapFile(setup, model, inputPath, outputPath, workspace, ui);
-  tooManyHorses = file.tooManyHorses ? kMaxHorses : 0;
-  return file.races;
-}
-
 HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model, const std::vector<std::string>& inputPaths,
                         const Workspace& workspace, UserInteraction& ui, ProgressSink& progress) {
   HandicapRun run;

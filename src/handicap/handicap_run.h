@@ -55,12 +55,6 @@ struct HandicappedFile {
 HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const std::string& inputPath,
                              const std::string& outputPath, const Workspace& workspace, UserInteraction& ui);
 
-// The same, answering the number of races written and setting
-// `tooManyHorses` to 64 when a race had more horses than that.
-int handicapCardFile(const HandicapSetup& setup, SimModel& model, const std::string& inputPath,
-                     const std::string& outputPath, const Workspace& workspace, UserInteraction& ui,
-                     int& tooManyHorses);
-
 struct HandicapRun {
   bool simLoaded = true;  // false: "Error loading SIM" and why, nothing handicapped
   bool cancelled = false;

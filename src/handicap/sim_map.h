@@ -10,11 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "app/setting_keys.h"
+
 namespace stridewell {
 
 class SettingsStore;
 
-inline constexpr int kSimMapCount = 5;
+using setting::kSimMapCount;
 inline constexpr int kSimMapRuleCount = 10;
 
 inline constexpr std::array<std::string_view, kSimMapCount> kSimMapNames = {

@@ -9,21 +9,20 @@
 namespace stridewell {
 
 std::string passStatusText(const std::string& simName, int pass, int passes, int percent) {
-  return std::string(kTrainingAppName) + ": Training " + simName + " [pass " + std::to_string(pass) + " of " +
+  return std::string(kProgramName) + ": Training " + simName + " [pass " + std::to_string(pass) + " of " +
          std::to_string(passes) + " (" + std::to_string(percent) + "%)]";
 }
 
 std::string stoppedStatusText() {
-  return std::string(kTrainingAppName) + " - Training stopped by user.";
+  return programTitle("Training stopped by user.");
 }
 
 std::string failedStatusText() {
-  return std::string(kTrainingAppName) + " - Training FAILED!!!";
+  return programTitle("Training FAILED!!!");
 }
 
 std::string completeStatusText(int passes, const std::string& simName) {
-  return std::string(kTrainingAppName) + " - Training COMPLETE (" + std::to_string(passes) +
-         " passes)[SIM=" + simName + "]";
+  return programTitle("Training COMPLETE (" + std::to_string(passes) + " passes)[SIM=" + simName + "]");
 }
 
 std::string saveFailedStatusText(const std::filesystem::path& file) {

@@ -12,12 +12,11 @@
 #include <functional>
 #include <string>
 
+#include "app/program_name.h"
 #include "model/record_trainer.h"
 #include "model/sim_model.h"
 
 namespace stridewell {
-
-inline constexpr const char* kTrainingAppName = "Stridewell 5";
 
 // What to train, from the train information of the last preparation.
 struct TrainingJob {

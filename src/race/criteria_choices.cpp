@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "race/text_trim.h"
+
 namespace stridewell {
 namespace {
 
@@ -25,20 +27,12 @@ uint8_t itemBit(const uint8_t (&bits)[N], int index) {
   return (index >= 0 && static_cast<size_t>(index) < N) ? bits[index] : 0;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 }  // namespace
 
 std::string criteriaTrackText(std::string_view editText) {
   // Trim again after the cut so that "AB CD" gives "AB", as the 3-character
   // edit would have shown it after its own trim.
-  return std::string(trimmed(trimmed(editText).substr(0, 3)));
+  return std::string(trimmed(trimmed(editText, kWhiteSpace).substr(0, 3), kWhiteSpace));
 }
 
 void setTrackCriterion(RaceCriteria& criteria, std::string_view editText) {

@@ -2,6 +2,7 @@
 
 #include "race/card_values.h"
 #include "race/criteria_choices.h"
+#include "race/text_trim.h"
 
 namespace stridewell {
 namespace {
@@ -49,14 +50,6 @@ static_assert(sameListItems(kConditionWords, kConditionItems));
 
 constexpr std::string_view kOnlySuffix = " only";
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 bool names(const CriteriaWord& item, std::string_view text) {
   if (text.empty()) return false;
   if (equalsIgnoreCase(item.word, text) || equalsIgnoreCase(item.listItem, text) ||
@@ -102,7 +95,7 @@ std::string_view criteriaGroupName(CriteriaGroup group) {
 }
 
 int findCriteriaItem(CriteriaGroup group, std::string_view text) {
-  text = trimmed(text);
+  text = trimmed(text, kSpaceTab);
   const std::span<const CriteriaWord> words = criteriaWords(group);
   for (size_t i = 0; i < words.size(); ++i) {
     if (names(words[i], text)) return static_cast<int>(i);

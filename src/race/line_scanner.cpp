@@ -25,16 +25,13 @@ constexpr int kNoComma = std::numeric_limits<int>::max();
 constexpr uint64_t kEveryByte = 0x0101010101010101;
 constexpr uint64_t kLow7Bits = 0x7f7f7f7f7f7f7f7f;
 
-// Words are in memory order from the low byte up, whatever the machine, so
-// that a byte's place in a word is its place in memory.
+// A word's low byte is its first in memory, so that a byte's place in a
+// word is its place in the line.
+static_assert(std::endian::native == std::endian::little, "the scanner loads words in memory order");
+
 uint64_t load8(const char* p) {
   uint64_t word;
   std::memcpy(&word, p, sizeof word);
-  if constexpr (std::endian::native == std::endian::big) {
-    uint64_t reversed = 0;
-    for (int i = 0; i < 8; ++i) reversed = reversed << 8 | ((word >> (8 * i)) & 0xff);
-    word = reversed;
-  }
   return word;
 }
 

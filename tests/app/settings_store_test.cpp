@@ -1,4 +1,4 @@
-// The settings store: defaults, the "y" rule for flags, numbers, values that
+// The settings store: defaults, the "y" rule for flags, values that
 // survive the file, damaged and unusable files, and two running copies of
 // the program (processes and threads) writing the same file at once.
 #include "app/settings_store.h"
@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -60,7 +59,6 @@ TEST(SettingsStore, AFreshUserReadsTheDefaultsAndNothingIsWrittenByReading) {
   const SettingsStore store(file.string(), &ui);
   EXPECT_EQ(store.read("IMPORTDIR", "/home/someone"), "/home/someone");
   EXPECT_EQ(store.read("SI Map 3", "1ON", "n"), "n");
-  EXPECT_EQ(store.readInt("Settings", "COUNT", -3), -3);
   EXPECT_TRUE(store.readFlag("Settings", "MAXIMIZE", true));
   EXPECT_FALSE(store.readFlag("Settings", "MAXIMIZE", false));
   EXPECT_TRUE(ui.empty()) << ui.calls().front();
@@ -90,50 +88,6 @@ TEST(SettingsStore, FlagsCountOnlyWhenExactlyY) {
   ASSERT_TRUE(store.writeFlag("Settings", "OFF", false));
   EXPECT_EQ(SettingsStore(file).read("ON", ""), "y");
   EXPECT_EQ(SettingsStore(file).read("OFF", ""), "n");
-}
-
-TEST(SettingsStore, NumbersAreWholeDecimalTextsOrTheFallback) {
-  struct Case {
-    std::string stored;
-    int value;
-  };
-  constexpr int kFallback = -99;
-  const Case kCases[] = {
-      {"42", 42},
-      {"-7", -7},
-      {"+5", 5},
-      {"0", 0},
-      {" 12\t", 12},
-      {"007", 7},
-      {"2147483647", INT_MAX},
-      {"-2147483648", INT_MIN},
-      {"2147483648", kFallback},
-      {"-2147483649", kFallback},
-      {"99999999999999999999", kFallback},
-      {"", kFallback},
-      {"  ", kFallback},
-      {"abc", kFallback},
-      {"12abc", kFallback},
-      {"1 2", kFallback},
-      {"0x10", kFallback},
-      {"1.5", kFallback},
-      {"+", kFallback},
-      {"-", kFallback},
-      {"+-5", kFallback},
-      {"--5", kFallback},
-  };
-  TempFolder temp;
-  const std::string file = (temp.path() / "s.conf").string();
-  SettingsStore store(file);
-  for (const Case& c : kCases) {
-    ASSERT_TRUE(store.write("Settings", "N", c.stored));
-    EXPECT_EQ(SettingsStore(file).readInt("Settings", "N", kFallback), c.value) << '"' << c.stored << '"';
-  }
-  for (int value : {INT_MIN, -1, 0, 1, 31, INT_MAX}) {
-    ASSERT_TRUE(store.writeInt("SI Map 2", "1TRACK", value));
-    EXPECT_EQ(SettingsStore(file).read("SI Map 2", "1TRACK", ""), std::to_string(value));
-    EXPECT_EQ(SettingsStore(file).readInt("SI Map 2", "1TRACK", kFallback), value);
-  }
 }
 
 TEST(SettingsStore, OddValuesKeysAndSectionsSurviveTheFile) {

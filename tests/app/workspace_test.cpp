@@ -314,13 +314,5 @@ TEST(SettingKeys, AFreshUserStartsMaximisedWithTheFirstMapAndTheHomeFolder) {
   EXPECT_EQ(store.read(setting::kSimName, setting::kSimNameDefault), "Default");
 }
 
-TEST(SettingKeys, MapSectionsAreNumberedOneToFive) {
-  EXPECT_EQ(setting::simMapSection(1), "SI Map 1");
-  EXPECT_EQ(setting::simMapSection(5), "SI Map 5");
-  EXPECT_EQ(setting::simMapSection(0), "");
-  EXPECT_EQ(setting::simMapSection(6), "");
-  EXPECT_EQ(setting::kSimMapNameDefault, setting::simMapSection(1));
-}
-
 }  // namespace
 }  // namespace stridewell

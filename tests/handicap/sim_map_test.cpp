@@ -187,6 +187,11 @@ TEST(SimMap, NamesSelectMapsExactly) {
   EXPECT_EQ(simMapNumber(std::string_view("SI Map 4\0", 9)), 0);
 }
 
+TEST(SimMap, TheFreshMapSettingNamesTheFirstMap) {
+  // A fresh user handicaps with the map that unknown names fall back to.
+  EXPECT_EQ(simMapName(0), setting::kSimMapNameDefault);
+}
+
 TEST(SimMap, MapNumbersOutsideTheFiveAreTheFirstMap) {
   EXPECT_EQ(simMapName(0), "SI Map 1");
   EXPECT_EQ(simMapName(4), "SI Map 5");
