@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/interaction.h"
+#include "app/program_name.h"
 #include "app/workspace.h"
 #include "datasets/contents_report.h"
 #include "datasets/dataset_combine.h"
@@ -127,7 +128,7 @@ void datasetReportCommand(MainWindow& window, DatasetReport report) {
   }
   if (showReport(textPath, title.toStdString(), ReportLayout::Wide, &window)) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool printed = printTextFile(textPath, "Stridewell 5 - " + title.toStdString(), &window);
+    const bool printed = printTextFile(textPath, programTitle(title.toStdString()), &window);
     QApplication::restoreOverrideCursor();
     if (!printed) window.ui().error(kPrintFailed);
   }

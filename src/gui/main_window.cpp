@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "app/interaction.h"
+#include "app/program_name.h"
 #include "app/setting_keys.h"
 #include "app/settings_store.h"
 #include "gui/frame_area.h"
@@ -26,7 +27,7 @@ MainWindow::MainWindow(SettingsStore& store, UserInteraction& ui, FrameCommands 
       commands_(std::move(commands)),
       foreground_(std::make_unique<SimModel>(true)),
       trainingModel_(std::make_unique<SimModel>(true)) {
-  setWindowTitle(QString::fromLatin1(kMainTitle));
+  setWindowTitle(QString::fromUtf8(kProgramName.data(), static_cast<qsizetype>(kProgramName.size())));
   setWindowIcon(QIcon(horsePicture()));
   area_ = new FrameArea(this);
   setCentralWidget(area_);

@@ -114,7 +114,6 @@ struct FrameCommands {
 FrameCommands defaultFrameCommands();
 
 inline constexpr const char* kTrainingInProgress = "Training is in progress; stop training first";
-inline constexpr const char* kMainTitle = "Stridewell 5";
 
 class MainWindow final : public QMainWindow {
   Q_OBJECT

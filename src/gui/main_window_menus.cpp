@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "app/interaction.h"
+#include "app/program_name.h"
 #include "app/workspace.h"
 #include "gui/frame_area.h"
 #include "gui/frame_pictures.h"
@@ -181,7 +182,7 @@ void MainWindow::onCommand(MenuCommand command) {
 
 void MainWindow::showAbout() {
   QDialog box(this);
-  box.setWindowTitle(tr("About Stridewell 5"));
+  box.setWindowTitle(tr("About %1").arg(QString::fromUtf8(kProgramName.data(), static_cast<qsizetype>(kProgramName.size()))));
   auto* icon = new QLabel(&box);
   icon->setPixmap(horsePicture().scaledToWidth(120, Qt::SmoothTransformation));
   auto* text = new QLabel(&box);
