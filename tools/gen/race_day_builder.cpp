@@ -66,17 +66,17 @@ class DayBuilder {
   };
 
   void buildRace(const Plan& plan);
-  Horse buildHorse(const Race& race, bool maidenRace, const std::vector<std::string>& circuit);
-  void buildCareer(Horse& horse, const Race& race, bool maidenRace, const std::vector<std::string>& circuit);
+  Horse buildHorse(const SimulatedRace& race, bool maidenRace, const std::vector<std::string>& circuit);
+  void buildCareer(Horse& horse, const SimulatedRace& race, bool maidenRace, const std::vector<std::string>& circuit);
   double abilityAt(const Horse& horse, int64_t day) const;
   std::string pastTrack(const std::vector<std::string>& circuit);
   std::string pastRestriction(const Horse& horse, int64_t day);
-  void drawProgramNumbers(Race& race);
-  void assignJockeys(Race& race);
-  double knownFigure(const Horse& horse, const Race& race, char surface, bool wet) const;
-  void setMorningLine(Race& race);
-  void runRace(Race& race);
-  void writeComments(Race& race, const std::string& stakesName);
+  void drawProgramNumbers(SimulatedRace& race);
+  void assignJockeys(SimulatedRace& race);
+  double knownFigure(const Horse& horse, const SimulatedRace& race, char surface, bool wet) const;
+  void setMorningLine(SimulatedRace& race);
+  void runRace(SimulatedRace& race);
+  void writeComments(SimulatedRace& race, const std::string& stakesName);
   void settleExotics();
 
   const SampleOptions& options_;
@@ -159,7 +159,7 @@ RaceDay DayBuilder::build() {
   }
   settleExotics();
   std::set<std::string> stakesNames;
-  for (Race& race : day_.races) {
+  for (SimulatedRace& race : day_.races) {
     std::string stakesName;
     if (isStakesClass(race.raceClass)) {
       // A day never runs two stakes of one name.
@@ -175,7 +175,7 @@ RaceDay DayBuilder::build() {
 }
 
 void DayBuilder::buildRace(const Plan& plan) {
-  Race race;
+  SimulatedRace race;
   race.number = plan.number;
   race.hostTrack = day_.trackField;
   race.hostRaceNumber = plan.number;
@@ -266,7 +266,7 @@ void DayBuilder::buildRace(const Plan& plan) {
   day_.races.push_back(std::move(race));
 }
 
-Horse DayBuilder::buildHorse(const Race& race, bool maidenRace, const std::vector<std::string>& circuit) {
+Horse DayBuilder::buildHorse(const SimulatedRace& race, bool maidenRace, const std::vector<std::string>& circuit) {
   Horse horse;
   horse.name = horseName(random_, names_);
   const char ageGroup = race.restriction[0];
@@ -373,7 +373,7 @@ std::string DayBuilder::pastRestriction(const Horse& horse, int64_t day) {
   return {ageGroup, scope, sex};
 }
 
-void DayBuilder::buildCareer(Horse& horse, const Race& race, bool maidenRace,
+void DayBuilder::buildCareer(Horse& horse, const SimulatedRace& race, bool maidenRace,
                              const std::vector<std::string>& circuit) {
   const std::string& type = race.raceClass.type;
   double firstTimerChance = 0;
@@ -495,7 +495,7 @@ void DayBuilder::buildCareer(Horse& horse, const Race& race, bool maidenRace,
   horse.career = std::move(career);
 }
 
-void DayBuilder::drawProgramNumbers(Race& race) {
+void DayBuilder::drawProgramNumbers(SimulatedRace& race) {
   const int entries = static_cast<int>(race.horses.size());
   // Now and then two horses of one stable run coupled as "1" and "1A".
   if (entries >= 7 && random_.chance(0.06)) {
@@ -527,7 +527,7 @@ void DayBuilder::drawProgramNumbers(Race& race) {
   for (int k = 0; k < entries; ++k) race.horses[k].post = k + 1;
 }
 
-void DayBuilder::assignJockeys(Race& race) {
+void DayBuilder::assignJockeys(SimulatedRace& race) {
   // Better horses tend to get the better riders; each rider rides once a race.
   std::vector<int> byAbility(race.horses.size());
   std::iota(byAbility.begin(), byAbility.end(), 0);
@@ -557,7 +557,7 @@ void DayBuilder::assignJockeys(Race& race) {
   }
 }
 
-double DayBuilder::knownFigure(const Horse& horse, const Race& race, char surface, bool wet) const {
+double DayBuilder::knownFigure(const Horse& horse, const SimulatedRace& race, char surface, bool wet) const {
   double figure = horse.ability + 0.7 * day_.jockeys[horse.jockey].skill + 0.8 * horse.trainerQuality;
   if (surface == 'T') figure += horse.turfEdge;
   if (!isSprintYards(race.yards)) figure += horse.routeEdge;
@@ -565,7 +565,7 @@ double DayBuilder::knownFigure(const Horse& horse, const Race& race, char surfac
   return figure;
 }
 
-void DayBuilder::setMorningLine(Race& race) {
+void DayBuilder::setMorningLine(SimulatedRace& race) {
   // The track's handicapper sees the horses nearly as well as the public.
   std::vector<double> estimates;
   for (const Horse& horse : race.horses) {
@@ -581,7 +581,7 @@ void DayBuilder::setMorningLine(Race& race) {
   }
 }
 
-void DayBuilder::runRace(Race& race) {
+void DayBuilder::runRace(SimulatedRace& race) {
   std::vector<int> starters;
   for (int k = 0; k < static_cast<int>(race.horses.size()); ++k) {
     if (!race.horses[k].scratched) starters.push_back(k);
@@ -669,7 +669,7 @@ void DayBuilder::runRace(Race& race) {
 void DayBuilder::settleExotics() {
   const int raceCount = static_cast<int>(day_.races.size());
   for (int r = 0; r < raceCount; ++r) {
-    Race& race = day_.races[r];
+    SimulatedRace& race = day_.races[r];
     const std::vector<int>& order = race.finishOrder;
     const size_t starters = order.size();
     // Horse-level public chances among the starters, for Harville's
@@ -730,7 +730,7 @@ void DayBuilder::settleExotics() {
       double chance = 1.0;
       std::string combo;
       for (int leg = r - count + 1; leg <= r; ++leg) {
-        const Race& legRace = day_.races[leg];
+        const SimulatedRace& legRace = day_.races[leg];
         chance *= legRace.winnerPublicChance;
         if (!combo.empty()) combo += '-';
         combo += legRace.horses[legRace.finishOrder[0]].programNumber;
@@ -746,7 +746,7 @@ void DayBuilder::settleExotics() {
   }
 }
 
-void DayBuilder::writeComments(Race& race, const std::string& stakesName) {
+void DayBuilder::writeComments(SimulatedRace& race, const std::string& stakesName) {
   std::vector<std::string>& lines = race.comments;
   const RaceClass& c = race.raceClass;
   const std::string title = classTitle(c, stakesName);
