@@ -48,8 +48,8 @@ std::unique_ptr<RaceProfile> randomRace(int horses) {
     horse.earlySpeed = static_cast<uint8_t>(random() % 9);
     horse.avgSpeedRating10 = static_cast<int16_t>(600 + random() % 400);
     horse.lastMoneyClass = ClassCode{ClassCode::kClaiming, static_cast<int32_t>(5000 + random() % 50000)};
-    for (int v = 0; v < 6; ++v) horse.values[v] = 100 * unit(random);
-    for (int v = 0; v < 4; ++v) horse.values2[v] = 30 * unit(random);
+    for (int v = 0; v < 6; ++v) horse.cardRatings[v] = 100 * unit(random);
+    for (int v = 0; v < 4; ++v) horse.trainerJockeyPercents[v] = 30 * unit(random);
     horse.avgClassRating = 40 + 40 * unit(random);
     horse.avgRaceLevel = 40 + 40 * unit(random);
   }

@@ -86,22 +86,22 @@ int encodeHorse(const HorseProfile& horse, HorseInputs& inputs) {
   out.put(horse.avgCall2);
   out.put(horse.avgCall3);
   out.put(horse.avgFinish);
-  out.put(horse.avgValue446);
+  out.put(horse.avgWeightCarried);
   out.put(horse.avgDistanceRate);
   out.put(horse.jockeyGoodRaces);
-  out.put(horse.avg726);
-  out.put(horse.avg736);
-  out.put(horse.avg626);
-  out.put(horse.avg676);
+  out.put(horse.avgLatePace);
+  out.put(horse.avgTrackVariant);
+  out.put(horse.avgEarlyPace);
+  out.put(horse.avgMiddlePace);
   out.put(horse.pastRacesAtHostTrack);
   out.put(horse.ratesAtHostTrack);
   for (int i = 0; i < 6; ++i) {
     // The competitive level is signed in the profile; the SIMs see its size.
-    const float value = horse.values[i];
+    const float value = horse.cardRatings[i];
     out.put(i == 2 ? std::fabs(value) : value);
   }
-  for (int i = 0; i < 2; ++i) out.put(horse.ints[i]);
-  for (int i = 0; i < 4; ++i) out.put(horse.values2[i]);
+  for (int i = 0; i < 2; ++i) out.put(horse.cardFigures[i]);
+  for (int i = 0; i < 4; ++i) out.put(horse.trainerJockeyPercents[i]);
   out.put(horse.avgClassRating);
   out.put(horse.avgRaceLevel);
   return out.count();

@@ -86,11 +86,11 @@ bool addHorse(const FieldSlots& f, Race& race) {
   horse = HorseEntry{};
 
   copyText(horse.name, f[13]);
-  // Starts of blocks A and B are read from six characters only.
-  horse.startsA = low16(toInt(f[66].substr(0, 6)));
-  horse.earningsA = toInt(f[70]);
-  horse.startsB = low16(toInt(f[71].substr(0, 6)));
-  horse.earningsB = toInt(f[75]);
+  // This year's and last year's starts (blocks A and B) are read from six characters only.
+  horse.startsThisYear = low16(toInt(f[66].substr(0, 6)));
+  horse.earningsThisYear = toInt(f[70]);
+  horse.startsLastYear = low16(toInt(f[71].substr(0, 6)));
+  horse.earningsLastYear = toInt(f[75]);
 
   int pastRaceCount = 0;
   for (int k = 0; k < kMaxPastRaces; ++k) {
@@ -108,15 +108,16 @@ bool addHorse(const FieldSlots& f, Race& race) {
   }
 
   auto block = [&](int first) { return recordBlock(f[first], f[first + 1], f[first + 2], f[first + 3]); };
-  horse.record186 = block(186);
-  horse.record196 = block(196);
-  horse.record46 = block(46);
-  horse.record51 = block(51);
-  horse.record56 = block(56);
-  horse.record61 = block(61);
-  horse.recordAB = recordBlock(wrappingSum(toInt(f[66]), toInt(f[71])), wrappingSum(toInt(f[67]), toInt(f[72])),
-                               wrappingSum(toInt(f[68]), toInt(f[73])), wrappingSum(toInt(f[69]), toInt(f[74])));
-  horse.record76 = block(76);
+  horse.dirtRecord = block(186);
+  horse.allWeatherRecord = block(196);
+  horse.lifetimeRecord = block(46);
+  horse.distanceRecord = block(51);
+  horse.trackRecord = block(56);
+  horse.turfRecord = block(61);
+  horse.twoYearRecord =
+      recordBlock(wrappingSum(toInt(f[66]), toInt(f[71])), wrappingSum(toInt(f[67]), toInt(f[72])),
+                  wrappingSum(toInt(f[68]), toInt(f[73])), wrappingSum(toInt(f[69]), toInt(f[74])));
+  horse.wetRecord = block(76);
 
   for (int k = 0; k < 4; ++k) {
     horse.rateEntries[k].rate = ratio(f[101 + k], f[93 + k]);
@@ -136,13 +137,13 @@ bool addHorse(const FieldSlots& f, Race& race) {
   horse.ratesAtHostTrack = static_cast<uint8_t>(ratesAtHost);
 
   horse.primePower = toFloat(f[201]);
-  horse.value135 = toFloat(f[135]);
+  horse.bestSpeedPastYear = toFloat(f[135]);
   horse.avgCompetitiveLevel = toFloat(f[142]);
   horse.currentClass = toFloat(f[143]);
-  horse.value1032 = toFloat(f[1032]);
-  horse.value1033 = toFloat(f[1033]);
-  horse.value137 = low16(toInt(f[137]));
-  horse.value139 = low16(toInt(f[139]));
+  horse.recentEarlyPace = toFloat(f[1032]);
+  horse.recentLatePace = toFloat(f[1033]);
+  horse.cardDaysSinceLastRace = low16(toInt(f[137]));
+  horse.bestSpeedLifetime = low16(toInt(f[139]));
   horse.trainerWinPercent = toFloat(f[171]);
   horse.trainerInMoneyPercent = toFloat(f[172]);
   horse.jockeyWinPercent = toFloat(f[175]);

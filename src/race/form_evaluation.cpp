@@ -102,11 +102,11 @@ int16_t twoGoodRaceSpeedRating10(const PastRace* races, int count) {
 }
 
 int32_t earningsPerStart(const HorseEntry& horse) {
-  double starts = horse.startsA;
-  double earnings = horse.earningsA;
-  if (horse.startsA <= 5) {
-    starts += horse.startsB;
-    earnings += horse.earningsB;
+  double starts = horse.startsThisYear;
+  double earnings = horse.earningsThisYear;
+  if (horse.startsThisYear <= 5) {
+    starts += horse.startsLastYear;
+    earnings += horse.earningsLastYear;
   }
   if (starts == 0) return 0;
   return saturate<int32_t>(std::trunc(earnings / starts + 0.5));
@@ -124,8 +124,8 @@ void summarizePastRaces(const HorseEntry& horse, bool sprintToday, HorseProfile&
   int callCounts[4] = {};
   float distanceRateSum = 0.0f;
   int distanceRateCount = 0;
-  int value446Sum = 0;
-  int value446Count = 0;
+  int weightSum = 0;
+  int weightCount = 0;
   bool moneyFound = false;
   for (int k = 0; k < count; ++k) {
     const PastRace& race = horse.pastRaces[k];
@@ -142,9 +142,9 @@ void summarizePastRaces(const HorseEntry& horse, bool sprintToday, HorseProfile&
         out.lastMoneyFinish = static_cast<uint8_t>(finish);
       }
     }
-    if (race.value446 != 0) {
-      value446Sum += race.value446;
-      ++value446Count;
+    if (race.weightCarried != 0) {
+      weightSum += race.weightCarried;
+      ++weightCount;
     }
     if (!same) continue;
     ++sameType;
@@ -176,14 +176,14 @@ void summarizePastRaces(const HorseEntry& horse, bool sprintToday, HorseProfile&
   out.avgFinish = average(callSums[3], callCounts[3]);
   out.avgDistanceRate =
       distanceRateCount == 0 ? 0.0f : distanceRateSum / static_cast<float>(distanceRateCount);
-  out.avgValue446 = value446Count == 0 ? 0 : static_cast<uint8_t>(value446Sum / value446Count);
+  out.avgWeightCarried = weightCount == 0 ? 0 : static_cast<uint8_t>(weightSum / weightCount);
 
   const PastRace* races = horse.pastRaces;
   out.avgSpeedRating10 = twoGoodRaceSpeedRating10(races, count);
-  out.avg726 = twoGoodRaceByte(races, count, [](const PastRace& r) { return int{r.value726}; });
-  out.avg736 = twoGoodRaceByte(races, count, [](const PastRace& r) { return int{r.value736}; });
-  out.avg626 = twoGoodRaceByte(races, count, [](const PastRace& r) { return int{r.value626}; });
-  out.avg676 = twoGoodRaceByte(races, count, [](const PastRace& r) { return int{r.value676}; });
+  out.avgLatePace = twoGoodRaceByte(races, count, [](const PastRace& r) { return int{r.latePace}; });
+  out.avgTrackVariant = twoGoodRaceByte(races, count, [](const PastRace& r) { return int{r.trackVariant}; });
+  out.avgEarlyPace = twoGoodRaceByte(races, count, [](const PastRace& r) { return int{r.earlyPace}; });
+  out.avgMiddlePace = twoGoodRaceByte(races, count, [](const PastRace& r) { return int{r.middlePace}; });
   out.avgClassRating = twoGoodRaceFloat(races, count, [](const PastRace& r) { return float{r.classRating}; });
   out.avgRaceLevel = twoGoodRaceFloat(races, count, [](const PastRace& r) { return float{r.raceLevel}; });
 }
@@ -196,21 +196,22 @@ void copyCardValues(const HorseEntry& horse, HorseProfile& out) {
   out.age = horse.age;
   out.weight = horse.weight;
   out.medication = horse.medication;
-  const RecordBlock blocks[8] = {horse.record186, horse.record196, horse.record46, horse.record51,
-                                 horse.record56,  horse.record61,  horse.recordAB, horse.record76};
+  const RecordBlock blocks[8] = {horse.dirtRecord,     horse.allWeatherRecord, horse.lifetimeRecord,
+                                 horse.distanceRecord, horse.trackRecord,      horse.turfRecord,
+                                 horse.twoYearRecord,  horse.wetRecord};
   std::memcpy(out.recordBlocks, blocks, sizeof out.recordBlocks);
   out.pastRaceCount = horse.pastRaceCount;
   out.jockeyGoodRaces = horse.jockeyGoodRaces;
   out.pastRacesAtHostTrack = horse.pastRacesAtHostTrack;
   out.ratesAtHostTrack = horse.ratesAtHostTrack;
-  const float values[6] = {horse.primePower,   horse.value135,  horse.avgCompetitiveLevel,
-                           horse.currentClass, horse.value1032, horse.value1033};
-  std::memcpy(out.values, values, sizeof out.values);
-  out.ints[0] = horse.value137;
-  out.ints[1] = horse.value139;
-  const float values2[4] = {horse.trainerWinPercent, horse.trainerInMoneyPercent, horse.jockeyWinPercent,
-                            horse.jockeyInMoneyPercent};
-  std::memcpy(out.values2, values2, sizeof out.values2);
+  const float ratings[6] = {horse.primePower,   horse.bestSpeedPastYear, horse.avgCompetitiveLevel,
+                            horse.currentClass, horse.recentEarlyPace,   horse.recentLatePace};
+  std::memcpy(out.cardRatings, ratings, sizeof out.cardRatings);
+  out.cardFigures[0] = horse.cardDaysSinceLastRace;
+  out.cardFigures[1] = horse.bestSpeedLifetime;
+  const float percents[4] = {horse.trainerWinPercent, horse.trainerInMoneyPercent, horse.jockeyWinPercent,
+                             horse.jockeyInMoneyPercent};
+  std::memcpy(out.trainerJockeyPercents, percents, sizeof out.trainerJockeyPercents);
 }
 
 void evaluateHorse(const RaceCard& card, const HorseEntry& horse, HorseProfile& out) {

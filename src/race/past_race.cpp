@@ -116,12 +116,12 @@ void fillPastRace(int k, const FieldSlots& f, PastRace& p) {
   if (hasTroubleKeyword(f[316 + k])) flags |= PastRace::kTrouble;
   p.flags = flags;
 
-  p.value446 = lowByte(toInt(f[446 + k]));
+  p.weightCarried = lowByte(toInt(f[446 + k]));
   p.distanceRate = ratio(f[256 + k], f[796 + k]);
-  p.value726 = lowByte(static_cast<int32_t>(absInt(f[726 + k])));
-  p.value736 = lowByte(static_cast<int32_t>(absInt(f[736 + k])));
-  p.value626 = lowByte(static_cast<int32_t>(absInt(f[626 + k])));
-  p.value676 = lowByte(static_cast<int32_t>(absInt(f[676 + k])));
+  p.latePace = lowByte(static_cast<int32_t>(absInt(f[726 + k])));
+  p.trackVariant = lowByte(static_cast<int32_t>(absInt(f[736 + k])));
+  p.earlyPace = lowByte(static_cast<int32_t>(absInt(f[626 + k])));
+  p.middlePace = lowByte(static_cast<int32_t>(absInt(f[676 + k])));
   p.classRating = static_cast<float>(toDouble(f[696 + k]));
   p.raceLevel = static_cast<float>(toDouble(f[686 + k]));
 }

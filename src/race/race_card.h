@@ -61,12 +61,12 @@ struct PastRace {
   int16_t speedRating;
   ClassCode raceClass;
   uint8_t flags;
-  uint8_t value446;
+  uint8_t weightCarried;  // card field 446+k, pounds
   float distanceRate;
-  uint8_t value726;
-  uint8_t value736;
-  uint8_t value626;
-  uint8_t value676;
+  uint8_t latePace;      // card field 726+k, late pace figure, sign dropped
+  uint8_t trackVariant;  // card field 736+k, the day's track variant, sign dropped
+  uint8_t earlyPace;     // card field 626+k, pace figure at the first call, sign dropped
+  uint8_t middlePace;    // card field 676+k, pace figure at the second call, sign dropped
   float classRating;
   float raceLevel;
 };
@@ -82,22 +82,22 @@ struct HorseEntry {
   char sexCode;  // 'f' filly, 'm' mare, 'g' gelding, 'c' colt, 'h' horse
   uint8_t age;
   char name[30];
-  int16_t startsA;
-  int32_t earningsA;
-  int16_t startsB;
-  int32_t earningsB;
+  int16_t startsThisYear;    // card field 66 (block A)
+  int32_t earningsThisYear;  // card field 70
+  int16_t startsLastYear;    // card field 71 (block B)
+  int32_t earningsLastYear;  // card field 75
   PastRace pastRaces[kMaxPastRaces];
   uint8_t pastRaceCount;
   uint8_t weight;
   uint8_t medication;
-  RecordBlock record186;
-  RecordBlock record196;
-  RecordBlock record46;
-  RecordBlock record51;
-  RecordBlock record56;
-  RecordBlock record61;
-  RecordBlock recordAB;
-  RecordBlock record76;
+  RecordBlock dirtRecord;        // card fields 186-189
+  RecordBlock allWeatherRecord;  // card fields 196-199
+  RecordBlock lifetimeRecord;    // card fields 46-49
+  RecordBlock distanceRecord;    // card fields 51-54, at today's distance
+  RecordBlock trackRecord;       // card fields 56-59, at today's track
+  RecordBlock turfRecord;        // card fields 61-64
+  RecordBlock twoYearRecord;     // card fields 66-69 plus 71-74: this year and last
+  RecordBlock wetRecord;         // card fields 76-79, on wet tracks
   RateEntry rateEntries[kRateEntries];
   uint8_t postPosition;
   uint8_t jockeyGoodRaces;
@@ -106,13 +106,13 @@ struct HorseEntry {
   uint8_t pastRacesAtHostTrack;
   uint8_t ratesAtHostTrack;
   float primePower;
-  float value135;
+  float bestSpeedPastYear;  // card field 135, best speed figure of the last 365 days
   float avgCompetitiveLevel;
   float currentClass;
-  float value1032;
-  float value1033;
-  int16_t value137;
-  int16_t value139;
+  float recentEarlyPace;          // card field 1032, early pace averaged over recent races
+  float recentLatePace;           // card field 1033, late pace averaged over recent races
+  int16_t cardDaysSinceLastRace;  // card field 137, as the card counts them
+  int16_t bestSpeedLifetime;      // card field 139, best speed figure ever
   float trainerWinPercent;
   float trainerInMoneyPercent;
   float jockeyWinPercent;
@@ -155,12 +155,12 @@ static_assert(offsetof(PastRace, finish) == 29);
 static_assert(offsetof(PastRace, speedRating) == 34);
 static_assert(offsetof(PastRace, raceClass) == 36);
 static_assert(offsetof(PastRace, flags) == 41);
-static_assert(offsetof(PastRace, value446) == 42);
+static_assert(offsetof(PastRace, weightCarried) == 42);
 static_assert(offsetof(PastRace, distanceRate) == 43);
-static_assert(offsetof(PastRace, value726) == 47);
-static_assert(offsetof(PastRace, value736) == 48);
-static_assert(offsetof(PastRace, value626) == 49);
-static_assert(offsetof(PastRace, value676) == 50);
+static_assert(offsetof(PastRace, latePace) == 47);
+static_assert(offsetof(PastRace, trackVariant) == 48);
+static_assert(offsetof(PastRace, earlyPace) == 49);
+static_assert(offsetof(PastRace, middlePace) == 50);
 static_assert(offsetof(PastRace, classRating) == 51);
 static_assert(offsetof(PastRace, raceLevel) == 55);
 
@@ -168,22 +168,22 @@ static_assert(sizeof(HorseEntry) == 827);
 static_assert(offsetof(HorseEntry, sexCode) == 8);
 static_assert(offsetof(HorseEntry, age) == 9);
 static_assert(offsetof(HorseEntry, name) == 10);
-static_assert(offsetof(HorseEntry, startsA) == 40);
-static_assert(offsetof(HorseEntry, earningsA) == 42);
-static_assert(offsetof(HorseEntry, startsB) == 46);
-static_assert(offsetof(HorseEntry, earningsB) == 48);
+static_assert(offsetof(HorseEntry, startsThisYear) == 40);
+static_assert(offsetof(HorseEntry, earningsThisYear) == 42);
+static_assert(offsetof(HorseEntry, startsLastYear) == 46);
+static_assert(offsetof(HorseEntry, earningsLastYear) == 48);
 static_assert(offsetof(HorseEntry, pastRaces) == 52);
 static_assert(offsetof(HorseEntry, pastRaceCount) == 642);
 static_assert(offsetof(HorseEntry, weight) == 643);
 static_assert(offsetof(HorseEntry, medication) == 644);
-static_assert(offsetof(HorseEntry, record186) == 645);
-static_assert(offsetof(HorseEntry, record196) == 650);
-static_assert(offsetof(HorseEntry, record46) == 655);
-static_assert(offsetof(HorseEntry, record51) == 660);
-static_assert(offsetof(HorseEntry, record56) == 665);
-static_assert(offsetof(HorseEntry, record61) == 670);
-static_assert(offsetof(HorseEntry, recordAB) == 675);
-static_assert(offsetof(HorseEntry, record76) == 680);
+static_assert(offsetof(HorseEntry, dirtRecord) == 645);
+static_assert(offsetof(HorseEntry, allWeatherRecord) == 650);
+static_assert(offsetof(HorseEntry, lifetimeRecord) == 655);
+static_assert(offsetof(HorseEntry, distanceRecord) == 660);
+static_assert(offsetof(HorseEntry, trackRecord) == 665);
+static_assert(offsetof(HorseEntry, turfRecord) == 670);
+static_assert(offsetof(HorseEntry, twoYearRecord) == 675);
+static_assert(offsetof(HorseEntry, wetRecord) == 680);
 static_assert(offsetof(HorseEntry, rateEntries) == 685);
 static_assert(offsetof(HorseEntry, postPosition) == 745);
 static_assert(offsetof(HorseEntry, jockeyGoodRaces) == 746);
@@ -192,13 +192,13 @@ static_assert(offsetof(HorseEntry, morningLine) == 777);
 static_assert(offsetof(HorseEntry, pastRacesAtHostTrack) == 781);
 static_assert(offsetof(HorseEntry, ratesAtHostTrack) == 782);
 static_assert(offsetof(HorseEntry, primePower) == 783);
-static_assert(offsetof(HorseEntry, value135) == 787);
+static_assert(offsetof(HorseEntry, bestSpeedPastYear) == 787);
 static_assert(offsetof(HorseEntry, avgCompetitiveLevel) == 791);
 static_assert(offsetof(HorseEntry, currentClass) == 795);
-static_assert(offsetof(HorseEntry, value1032) == 799);
-static_assert(offsetof(HorseEntry, value1033) == 803);
-static_assert(offsetof(HorseEntry, value137) == 807);
-static_assert(offsetof(HorseEntry, value139) == 809);
+static_assert(offsetof(HorseEntry, recentEarlyPace) == 799);
+static_assert(offsetof(HorseEntry, recentLatePace) == 803);
+static_assert(offsetof(HorseEntry, cardDaysSinceLastRace) == 807);
+static_assert(offsetof(HorseEntry, bestSpeedLifetime) == 809);
 static_assert(offsetof(HorseEntry, trainerWinPercent) == 811);
 static_assert(offsetof(HorseEntry, trainerInMoneyPercent) == 815);
 static_assert(offsetof(HorseEntry, jockeyWinPercent) == 819);

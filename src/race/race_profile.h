@@ -24,7 +24,8 @@ struct HorseProfile {
   float dryRateAverage;
   float wetRateAverage;
   float bestRate;
-  // record186, record196, record46, record51, record56, record61, recordAB, record76
+  // HorseEntry dirtRecord, allWeatherRecord, lifetimeRecord, distanceRecord, trackRecord,
+  // turfRecord, twoYearRecord, wetRecord (card fields 186, 196, 46, 51, 56, 61, 66+71, 76)
   RecordBlock recordBlocks[8];
   uint8_t daysSinceLastRace;  // capped at 100; 0 without past races
   uint8_t pastRaceCount;
@@ -43,20 +44,21 @@ struct HorseProfile {
   uint8_t finishes[3];
   ClassCode lastMoneyClass;
   uint8_t lastMoneyFinish;
-  uint8_t avgValue446;
+  uint8_t avgWeightCarried;  // average of PastRace::weightCarried (card field 446+k), zeros left out
   float avgDistanceRate;
   uint8_t jockeyGoodRaces;
-  uint8_t avg726;
-  uint8_t avg736;
-  uint8_t avg626;
-  uint8_t avg676;
+  uint8_t avgLatePace;      // two-good-race average of PastRace::latePace (card field 726+k)
+  uint8_t avgTrackVariant;  // the same of trackVariant (card field 736+k)
+  uint8_t avgEarlyPace;     // the same of earlyPace (card field 626+k)
+  uint8_t avgMiddlePace;    // the same of middlePace (card field 676+k)
   uint8_t pastRacesAtHostTrack;
   uint8_t ratesAtHostTrack;
-  // primePower, value135, avgCompetitiveLevel, currentClass, value1032, value1033
-  float values[6];
-  int16_t ints[2];  // value137, value139
-  // trainerWinPercent, trainerInMoneyPercent, jockeyWinPercent, jockeyInMoneyPercent
-  float values2[4];
+  // HorseEntry primePower, bestSpeedPastYear, avgCompetitiveLevel, currentClass, recentEarlyPace,
+  // recentLatePace (card fields 201, 135, 142, 143, 1032, 1033)
+  float cardRatings[6];
+  int16_t cardFigures[2];  // HorseEntry cardDaysSinceLastRace, bestSpeedLifetime (fields 137, 139)
+  // HorseEntry trainerWinPercent, trainerInMoneyPercent, jockeyWinPercent, jockeyInMoneyPercent
+  float trainerJockeyPercents[4];
   float avgClassRating;
   float avgRaceLevel;
 };
@@ -106,18 +108,18 @@ static_assert(offsetof(HorseProfile, sameTypeFinishes) == 120);
 static_assert(offsetof(HorseProfile, finishes) == 123);
 static_assert(offsetof(HorseProfile, lastMoneyClass) == 126);
 static_assert(offsetof(HorseProfile, lastMoneyFinish) == 131);
-static_assert(offsetof(HorseProfile, avgValue446) == 132);
+static_assert(offsetof(HorseProfile, avgWeightCarried) == 132);
 static_assert(offsetof(HorseProfile, avgDistanceRate) == 133);
 static_assert(offsetof(HorseProfile, jockeyGoodRaces) == 137);
-static_assert(offsetof(HorseProfile, avg726) == 138);
-static_assert(offsetof(HorseProfile, avg736) == 139);
-static_assert(offsetof(HorseProfile, avg626) == 140);
-static_assert(offsetof(HorseProfile, avg676) == 141);
+static_assert(offsetof(HorseProfile, avgLatePace) == 138);
+static_assert(offsetof(HorseProfile, avgTrackVariant) == 139);
+static_assert(offsetof(HorseProfile, avgEarlyPace) == 140);
+static_assert(offsetof(HorseProfile, avgMiddlePace) == 141);
 static_assert(offsetof(HorseProfile, pastRacesAtHostTrack) == 142);
 static_assert(offsetof(HorseProfile, ratesAtHostTrack) == 143);
-static_assert(offsetof(HorseProfile, values) == 144);
-static_assert(offsetof(HorseProfile, ints) == 168);
-static_assert(offsetof(HorseProfile, values2) == 172);
+static_assert(offsetof(HorseProfile, cardRatings) == 144);
+static_assert(offsetof(HorseProfile, cardFigures) == 168);
+static_assert(offsetof(HorseProfile, trainerJockeyPercents) == 172);
 static_assert(offsetof(HorseProfile, avgClassRating) == 188);
 static_assert(offsetof(HorseProfile, avgRaceLevel) == 192);
 

@@ -15,7 +15,7 @@ inline constexpr int kMaxFinishers = 63;
 
 struct FinisherEntry {
   uint8_t finishPosition;  // 0 when unknown (the file gave more than 90)
-  uint8_t value18;
+  uint8_t postPosition;    // results field 18
   float winPayoff;
   float placePayoff;
   float showPayoff;
@@ -49,7 +49,7 @@ struct RaceResult {
 #pragma pack(pop)
 
 static_assert(sizeof(FinisherEntry) == 53);
-static_assert(offsetof(FinisherEntry, value18) == 1);
+static_assert(offsetof(FinisherEntry, postPosition) == 1);
 static_assert(offsetof(FinisherEntry, winPayoff) == 2);
 static_assert(offsetof(FinisherEntry, placePayoff) == 6);
 static_assert(offsetof(FinisherEntry, showPayoff) == 10);

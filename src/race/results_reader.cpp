@@ -179,7 +179,7 @@ void ResultsReader::applyLine(RaceResult& result, bool startsRace) {
   } else {
     FinisherEntry& finisher = result.finishers[result.finisherCount++];
     copyText(finisher.name, f[20]);
-    finisher.value18 = lowByte(toInt(f[18]));
+    finisher.postPosition = lowByte(toInt(f[18]));
     const int32_t position = toInt(f[49]);
     finisher.finishPosition = position >= 0 && position <= kMaxFinishPosition ? lowByte(position) : 0;
     finisher.winPayoff = static_cast<float>(toDouble(f[75]));

@@ -67,7 +67,7 @@ TEST(FinisherTie, LooksOnlyAtTheCardsHorses) {
 TEST(FinisherTie, NamesFillingTheirWholeSlotCompareWithoutReadingPastIt) {
   auto card = cardWith({"X"});
   std::memset(card->horses[0].name, 'A', sizeof card->horses[0].name);  // no NUL
-  card->horses[0].startsA = 0x4141;  // not NUL: a read past the name would see a longer name
+  card->horses[0].startsThisYear = 0x4141;  // not NUL: a read past the name would see a longer name
   char name[30];
   std::memset(name, 'a', sizeof name);
   EXPECT_EQ(findHorseByName(*card, name), 0);

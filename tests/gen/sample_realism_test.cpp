@@ -173,8 +173,8 @@ TEST(SampleRealism, PastPerformancesAreConsistent) {
           won |= p.finish.position == 1;
         }
         // Maidens have never won; horses in races for winners have.
-        const bool careerWin = horse.record46.winPercent > 0;
-        const int lifetimeStarts = horse.record46.starts;
+        const bool careerWin = horse.lifetimeRecord.winPercent > 0;
+        const int lifetimeStarts = horse.lifetimeRecord.starts;
         EXPECT_GE(lifetimeStarts, horse.pastRaceCount);
         if (maidenRace) {
           EXPECT_FALSE(won);

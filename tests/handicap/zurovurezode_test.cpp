@@ -74,29 +74,30 @@ const Factor kFactors[] = {
     {"+Jockey good races", [](HorseProfile& h) { h.jockeyGoodRaces = 1; },
      [](HorseProfile& h) { h.jockeyGoodRaces = 9; },
      "           +Jockey good races                  - far better than rest of field\n"},
-    {"+Recent speed rating", [](HorseProfile& h) { h.avg726 = 70; }, [](HorseProfile& h) { h.avg726 = 99; },
+    {"+Recent speed rating", [](HorseProfile& h) { h.avgLatePace = 70; },
+     [](HorseProfile& h) { h.avgLatePace = 99; },
      "           +Recent speed rating                - far better than rest of field\n"},
-    {"+Horse BRIS PrimePower", [](HorseProfile& h) { h.values[0] = 100; },
-     [](HorseProfile& h) { h.values[0] = 140; },
+    {"+Horse BRIS PrimePower", [](HorseProfile& h) { h.cardRatings[0] = 100; },
+     [](HorseProfile& h) { h.cardRatings[0] = 140; },
      "           +Horse BRIS PrimePower              - far better than rest of field\n"},
     // The competitive level is looked at by its size, so a stored -90 stands out.
-    {"+Horse BRIS Avg Competitive Level", [](HorseProfile& h) { h.values[2] = 50; },
-     [](HorseProfile& h) { h.values[2] = -90; },
+    {"+Horse BRIS Avg Competitive Level", [](HorseProfile& h) { h.cardRatings[2] = 50; },
+     [](HorseProfile& h) { h.cardRatings[2] = -90; },
      "           +Horse BRIS Avg Competitive Level   - far better than rest of field\n"},
-    {"+Horse BRIS CurrentClass", [](HorseProfile& h) { h.values[3] = 100; },
-     [](HorseProfile& h) { h.values[3] = 130; },
+    {"+Horse BRIS CurrentClass", [](HorseProfile& h) { h.cardRatings[3] = 100; },
+     [](HorseProfile& h) { h.cardRatings[3] = 130; },
      "           +Horse BRIS CurrentClass            - far better than rest of field\n"},
-    {"+Trainer Win Percent", [](HorseProfile& h) { h.values2[0] = 10; },
-     [](HorseProfile& h) { h.values2[0] = 30; },
+    {"+Trainer Win Percent", [](HorseProfile& h) { h.trainerJockeyPercents[0] = 10; },
+     [](HorseProfile& h) { h.trainerJockeyPercents[0] = 30; },
      "           +Trainer Win Percent                - far better than rest of field\n"},
-    {"+Trainer In-Money Percent", [](HorseProfile& h) { h.values2[1] = 30; },
-     [](HorseProfile& h) { h.values2[1] = 60; },
+    {"+Trainer In-Money Percent", [](HorseProfile& h) { h.trainerJockeyPercents[1] = 30; },
+     [](HorseProfile& h) { h.trainerJockeyPercents[1] = 60; },
      "           +Trainer In-Money Percent           - far better than rest of field\n"},
-    {"+Jockey Win Percent", [](HorseProfile& h) { h.values2[2] = 10; },
-     [](HorseProfile& h) { h.values2[2] = 25; },
+    {"+Jockey Win Percent", [](HorseProfile& h) { h.trainerJockeyPercents[2] = 10; },
+     [](HorseProfile& h) { h.trainerJockeyPercents[2] = 25; },
      "           +Jockey Win Percent                 - far better than rest of field\n"},
-    {"+Jockey In-Money Percent", [](HorseProfile& h) { h.values2[3] = 30; },
-     [](HorseProfile& h) { h.values2[3] = 55; },
+    {"+Jockey In-Money Percent", [](HorseProfile& h) { h.trainerJockeyPercents[3] = 30; },
+     [](HorseProfile& h) { h.trainerJockeyPercents[3] = 55; },
      "           +Jockey In-Money Percent            - far better than rest of field\n"},
     {"+Recent class rating", [](HorseProfile& h) { h.avgClassRating = 60; },
      [](HorseProfile& h) { h.avgClassRating = 90; },
@@ -195,9 +196,9 @@ TEST(ZuroVurezode, FiguresThatAreNotLookedAtNeverAlert) {
       {"same-type races", [](HorseProfile& h) { h.sameTypeRaces = 9; }},
       {"seconds", [](HorseProfile& h) { h.sameTypeFinishes[1] = 9; }},
       {"best rate", [](HorseProfile& h) { h.bestRate = 120; }},
-      {"value135", [](HorseProfile& h) { h.values[1] = 200; }},
-      {"value137", [](HorseProfile& h) { h.ints[0] = 300; }},
-      {"avg736", [](HorseProfile& h) { h.avg736 = 99; }},
+      {"bestSpeedPastYear", [](HorseProfile& h) { h.cardRatings[1] = 200; }},
+      {"cardDaysSinceLastRace", [](HorseProfile& h) { h.cardFigures[0] = 300; }},
+      {"avgTrackVariant", [](HorseProfile& h) { h.avgTrackVariant = 99; }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -261,8 +262,8 @@ TEST(ZuroVurezode, TwoSampleStandardDeviationsIsTheLine) {
   for (const auto& c : high) {
     SCOPED_TRACE(c.what);
     auto profile = fieldWith(c.horses, {});
-    profile->horses[0].values[0] = 200;
-    profile->horses[1].values[0] = c.second;
+    profile->horses[0].cardRatings[0] = 200;
+    profile->horses[1].cardRatings[0] = c.second;
     const ZuroVurezodeReport report = analyzeRace(*profile);
     EXPECT_EQ(report.alerts, c.alert ? std::vector<int>({0}) : std::vector<int>());
   }
@@ -300,7 +301,7 @@ TEST(ZuroVurezode, AFigureOnWhichTheFieldNearlyAgreesIsSkipped) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.lead);
     auto profile = fieldWith(6, {});
-    profile->horses[2].values[0] = 100.0f + c.lead;
+    profile->horses[2].cardRatings[0] = 100.0f + c.lead;
     EXPECT_EQ(analyzeRace(*profile).alerts, c.alert ? std::vector<int>({2}) : std::vector<int>());
   }
 }

@@ -182,7 +182,7 @@ TEST(SharedWorkScoring, SamePredictionAsTheReference) {
     horse.weight = static_cast<uint8_t>(110 + i);
     horse.bestRate = value(random);
     horse.avgClassRating = value(random);
-    horse.values[0] = value(random);
+    horse.cardRatings[0] = value(random);
   }
   RacePrediction literal, fast;
   ASSERT_EQ(scoreRace(literal, model, *race, 2, ScoringMethod::kLiteral), 5);

@@ -178,8 +178,8 @@ TEST(BadInput, ExtremeNumbersInEveryKeptField) {
   line.set(70, "999999999999").set(75, "-99999999999").set(12, "99999999999").set(8, "A");
   const auto outcome = readCard(joinLines({line.build()}));
   ASSERT_EQ(outcome.races.size(), 1u);
-  EXPECT_EQ(test::val(outcome.races[0].card.horses[0].earningsA), INT32_MAX);
-  EXPECT_EQ(test::val(outcome.races[0].card.horses[0].earningsB), INT32_MIN);
+  EXPECT_EQ(test::val(outcome.races[0].card.horses[0].earningsThisYear), INT32_MAX);
+  EXPECT_EQ(test::val(outcome.races[0].card.horses[0].earningsLastYear), INT32_MIN);
   EXPECT_EQ(test::val(outcome.races[0].card.raceClass.amount), INT32_MAX);
 }
 

@@ -101,14 +101,14 @@ TEST(CardLine, CommentLinesLoseTheWageringSuffix) {
 TEST(CardLine, HorseMembers) {
   CardLineBuilder line = horseLine("SA", "20240315", "1", "  FLYING   FOX  ");
   line.set(4, "7").set(17, "118").set(83, "J SMITH").set(1141, "4.5").set(1140, "1A");
-  line.set(46, "10").set(47, "3").set(48, "2").set(49, "1");       // record46
-  line.set(51, "3").set(52, "1").set(53, "2").set(54, "0");        // record51
-  line.set(56, "8").set(57, "1");                                  // record56
-  line.set(61, "0").set(62, "5");                                  // record61: no starts
-  line.set(76, "200").set(77, "1");                                // record76
-  line.set(186, "6").set(187, "1").set(188, "5").set(189, "6");    // record186
-  line.set(196, "201").set(197, "1");                              // record196
-  // Blocks A and B: field 66 is read through six characters for startsA,
+  line.set(46, "10").set(47, "3").set(48, "2").set(49, "1");     // lifetimeRecord
+  line.set(51, "3").set(52, "1").set(53, "2").set(54, "0");      // distanceRecord
+  line.set(56, "8").set(57, "1");                                // trackRecord
+  line.set(61, "0").set(62, "5");                                // turfRecord: no starts
+  line.set(76, "200").set(77, "1");                              // wetRecord
+  line.set(186, "6").set(187, "1").set(188, "5").set(189, "6");  // dirtRecord
+  line.set(196, "201").set(197, "1");                            // allWeatherRecord
+  // Blocks A and B: field 66 is read through six characters for startsThisYear,
   // through eight for the sum.
   line.set(66, "0000012").set(67, "2").set(68, "0").set(69, "4").set(70, "150000");
   line.set(71, "0000034").set(72, "3").set(73, "23").set(74, "0").set(75, "-5");
@@ -123,18 +123,18 @@ TEST(CardLine, HorseMembers) {
   EXPECT_EQ(+h.weight, 118);
   EXPECT_STREQ(h.jockey, "J SMITH");
   EXPECT_FLOAT_EQ(val(h.morningLine), 4.5f);
-  EXPECT_EQ(val(h.startsA), 1);
-  EXPECT_EQ(val(h.startsB), 3);
-  EXPECT_EQ(val(h.earningsA), 150000);
-  EXPECT_EQ(val(h.earningsB), -5);
+  EXPECT_EQ(val(h.startsThisYear), 1);
+  EXPECT_EQ(val(h.startsLastYear), 3);
+  EXPECT_EQ(val(h.earningsThisYear), 150000);
+  EXPECT_EQ(val(h.earningsLastYear), -5);
   EXPECT_FLOAT_EQ(val(h.primePower), 123.5f);
-  EXPECT_FLOAT_EQ(val(h.value135), 1.25f);
+  EXPECT_FLOAT_EQ(val(h.bestSpeedPastYear), 1.25f);
   EXPECT_FLOAT_EQ(val(h.avgCompetitiveLevel), 99.5f);
   EXPECT_FLOAT_EQ(val(h.currentClass), 101.75f);
-  EXPECT_FLOAT_EQ(val(h.value1032), -3.5f);
-  EXPECT_FLOAT_EQ(val(h.value1033), 7.0f);
-  EXPECT_EQ(val(h.value137), -12);
-  EXPECT_EQ(val(h.value139), 70000 - 65536);
+  EXPECT_FLOAT_EQ(val(h.recentEarlyPace), -3.5f);
+  EXPECT_FLOAT_EQ(val(h.recentLatePace), 7.0f);
+  EXPECT_EQ(val(h.cardDaysSinceLastRace), -12);
+  EXPECT_EQ(val(h.bestSpeedLifetime), 70000 - 65536);
   EXPECT_FLOAT_EQ(val(h.trainerWinPercent), 21.5f);
   EXPECT_FLOAT_EQ(val(h.trainerInMoneyPercent), 45.0f);
   EXPECT_FLOAT_EQ(val(h.jockeyWinPercent), 18.25f);
@@ -147,15 +147,15 @@ TEST(CardLine, HorseMembers) {
     RecordBlock expected;
   };
   const BlockCase blocks[] = {
-      {"record46", h.record46, {10, 30, 20, 10}},
-      {"record51", h.record51, {3, 33, 67, 0}},
-      {"record56", h.record56, {8, 13, 0, 0}},
-      {"record61", h.record61, {0, 0, 0, 0}},
-      {"record76", h.record76, {200, 1, 0, 0}},
-      {"record186", h.record186, {6, 17, 83, 100}},
-      {"record196", h.record196, {201, 0, 0, 0}},
+      {"lifetimeRecord", h.lifetimeRecord, {10, 30, 20, 10}},
+      {"distanceRecord", h.distanceRecord, {3, 33, 67, 0}},
+      {"trackRecord", h.trackRecord, {8, 13, 0, 0}},
+      {"turfRecord", h.turfRecord, {0, 0, 0, 0}},
+      {"wetRecord", h.wetRecord, {200, 1, 0, 0}},
+      {"dirtRecord", h.dirtRecord, {6, 17, 83, 100}},
+      {"allWeatherRecord", h.allWeatherRecord, {201, 0, 0, 0}},
       // 12 + 34 starts; 5 wins (10.9%), 23 seconds (50%), 4 thirds (8.7%)
-      {"recordAB", h.recordAB, {46, 11, 50, 9}},
+      {"twoYearRecord", h.twoYearRecord, {46, 11, 50, 9}},
   };
   for (const BlockCase& c : blocks) {
     EXPECT_EQ(val(c.block.starts), val(c.expected.starts)) << c.what;

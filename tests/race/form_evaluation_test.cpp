@@ -108,15 +108,15 @@ TEST_F(FormEvaluation, CopiesTheCardValuesOfEachHorse) {
   h.postPosition = 6;
   h.weight = 121;
   h.medication = HorseEntry::kLasix;
-  h.record186 = {12, 25, 16, 8};
-  h.record76 = {3, 33, 0, 0};
+  h.dirtRecord = {12, 25, 16, 8};
+  h.wetRecord = {3, 33, 0, 0};
   h.jockeyGoodRaces = 9;
   h.pastRacesAtHostTrack = 4;
   h.ratesAtHostTrack = 2;
   h.primePower = 121.5f;
-  h.value1033 = -3.25f;
-  h.value137 = -12;
-  h.value139 = 300;
+  h.recentLatePace = -3.25f;
+  h.cardDaysSinceLastRace = -12;
+  h.bestSpeedLifetime = 300;
   h.trainerWinPercent = 0.18f;
   h.jockeyInMoneyPercent = 0.41f;
   const HorseProfile& p = evaluate();
@@ -134,12 +134,12 @@ TEST_F(FormEvaluation, CopiesTheCardValuesOfEachHorse) {
   EXPECT_EQ(+p.jockeyGoodRaces, 9);
   EXPECT_EQ(+p.pastRacesAtHostTrack, 4);
   EXPECT_EQ(+p.ratesAtHostTrack, 2);
-  EXPECT_EQ(+p.values[0], 121.5f);
-  EXPECT_EQ(+p.values[5], -3.25f);
-  EXPECT_EQ(+p.ints[0], -12);
-  EXPECT_EQ(+p.ints[1], 300);
-  EXPECT_EQ(+p.values2[0], 0.18f);
-  EXPECT_EQ(+p.values2[3], 0.41f);
+  EXPECT_EQ(+p.cardRatings[0], 121.5f);
+  EXPECT_EQ(+p.cardRatings[5], -3.25f);
+  EXPECT_EQ(+p.cardFigures[0], -12);
+  EXPECT_EQ(+p.cardFigures[1], 300);
+  EXPECT_EQ(+p.trainerJockeyPercents[0], 0.18f);
+  EXPECT_EQ(+p.trainerJockeyPercents[3], 0.41f);
 }
 
 TEST_F(FormEvaluation, HorseWithoutPastRacesHasOnlyZeros) {
@@ -152,7 +152,7 @@ TEST_F(FormEvaluation, HorseWithoutPastRacesHasOnlyZeros) {
   EXPECT_EQ(+p.avgCall1, 0.0f);
   EXPECT_EQ(+p.avgFinish, 0.0f);
   EXPECT_EQ(+p.avgClassRating, 0.0f);
-  EXPECT_EQ(+p.avg726, 0);
+  EXPECT_EQ(+p.avgLatePace, 0);
   EXPECT_EQ(+p.lastMoneyFinish, 0);
   EXPECT_EQ(+p.lastMoneyClass.type, 0);
   EXPECT_EQ(+p.goodRaces, 0);
@@ -192,10 +192,10 @@ TEST_F(FormEvaluation, DaysSinceLastRace) {
 
 TEST_F(FormEvaluation, EarningsPerStart) {
   struct Case {
-    int startsA;
-    int earningsA;
-    int startsB;
-    int earningsB;
+    int startsThisYear;
+    int earningsThisYear;
+    int startsLastYear;
+    int earningsLastYear;
     int expected;
   };
   const Case cases[] = {
@@ -211,25 +211,25 @@ TEST_F(FormEvaluation, EarningsPerStart) {
   for (const Case& c : cases) {
     race_->card.horseCount = 0;
     HorseEntry& h = add(HorseBuilder());
-    h.startsA = static_cast<int16_t>(c.startsA);
-    h.earningsA = c.earningsA;
-    h.startsB = static_cast<int16_t>(c.startsB);
-    h.earningsB = c.earningsB;
-    EXPECT_EQ(+evaluate().earningsPerStart, c.expected) << c.startsA << " " << c.earningsA;
+    h.startsThisYear = static_cast<int16_t>(c.startsThisYear);
+    h.earningsThisYear = c.earningsThisYear;
+    h.startsLastYear = static_cast<int16_t>(c.startsLastYear);
+    h.earningsLastYear = c.earningsLastYear;
+    EXPECT_EQ(+evaluate().earningsPerStart, c.expected) << c.startsThisYear << " " << c.earningsThisYear;
   }
 }
 
 TEST_F(FormEvaluation, CountsAndAveragesSplitByTodaysRaceType) {
   // Today is a sprint. Races, most recent first:
-  //   0 sprint, 5th by 8 (bad), calls 2/3/4/5, value446 10, distanceRate 80
-  //   1 route,  3rd (good, money) at allowance 40000, calls 1/1/2/3, value446 0
-  //   2 sprint, 1st (good, money), calls 5/0/2/1, value446 15, distanceRate 90
-  //   3 sprint, 2nd (good, money), calls 0/4/3/2, value446 20, distanceRate 0
+  //   0 sprint, 5th by 8 (bad), calls 2/3/4/5, weightCarried 10, distanceRate 80
+  //   1 route,  3rd (good, money) at allowance 40000, calls 1/1/2/3, weightCarried 0
+  //   2 sprint, 1st (good, money), calls 5/0/2/1, weightCarried 15, distanceRate 90
+  //   3 sprint, 2nd (good, money), calls 0/4/3/2, weightCarried 20, distanceRate 0
   PastRaceBuilder r0 = PastRaceBuilder().finished(5, 8.0f);
   r0.raw().call1 = {2, 1.0f};
   r0.raw().call2 = {3, 2.0f};
   r0.raw().call3 = {4, 3.0f};
-  r0.raw().value446 = 10;
+  r0.raw().weightCarried = 10;
   r0.raw().distanceRate = 80.0f;
   PastRaceBuilder r1 = PastRaceBuilder().route().finished(3, 1.0f).cls(kA, 40000);
   r1.raw().call1 = {1, 0.0f};
@@ -239,12 +239,12 @@ TEST_F(FormEvaluation, CountsAndAveragesSplitByTodaysRaceType) {
   PastRaceBuilder r2 = PastRaceBuilder().finished(1, 0.0f).cls(kC, 16000);
   r2.raw().call1 = {5, 4.0f};
   r2.raw().call3 = {2, 1.0f};
-  r2.raw().value446 = 15;
+  r2.raw().weightCarried = 15;
   r2.raw().distanceRate = 90.0f;
   PastRaceBuilder r3 = PastRaceBuilder().finished(2, 0.5f);
   r3.raw().call2 = {4, 2.0f};
   r3.raw().call3 = {3, 1.0f};
-  r3.raw().value446 = 20;
+  r3.raw().weightCarried = 20;
   add(HorseBuilder().past({r0, r1, r2, r3}));
   const HorseProfile& p = evaluate();
   EXPECT_EQ(+p.pastRaceCount, 4);
@@ -264,20 +264,20 @@ TEST_F(FormEvaluation, CountsAndAveragesSplitByTodaysRaceType) {
   EXPECT_EQ(+p.lastMoneyClass.type, kA);  // the most recent money finish, a route
   EXPECT_EQ(+p.lastMoneyClass.amount, 40000);
   EXPECT_EQ(+p.lastMoneyFinish, 3);
-  EXPECT_EQ(+p.avgValue446, 15);         // (10 + 15 + 20) / 3, zeros left out
+  EXPECT_EQ(+p.avgWeightCarried, 15);    // (10 + 15 + 20) / 3, zeros left out
   EXPECT_EQ(+p.avgDistanceRate, 85.0f);  // same type, zeros left out
 }
 
 TEST_F(FormEvaluation, TwoGoodRaceAverages) {
-  const auto good = [](int16_t speed, uint8_t v726, float classRating) {
+  const auto good = [](int16_t speed, uint8_t latePace, float classRating) {
     PastRaceBuilder b = PastRaceBuilder().finished(1, 0.0f).speed(speed);
-    b.raw().value726 = v726;
+    b.raw().latePace = latePace;
     b.raw().classRating = classRating;
     return b;
   };
-  const auto bad = [](int16_t speed, uint8_t v726, float classRating) {
+  const auto bad = [](int16_t speed, uint8_t latePace, float classRating) {
     PastRaceBuilder b = PastRaceBuilder().finished(6, 9.0f).speed(speed);
-    b.raw().value726 = v726;
+    b.raw().latePace = latePace;
     b.raw().classRating = classRating;
     return b;
   };
@@ -285,7 +285,7 @@ TEST_F(FormEvaluation, TwoGoodRaceAverages) {
     std::string what;
     HorseBuilder horse;
     int speed10;
-    int v726;
+    int latePace;
     float classRating;
   };
   const Case cases[] = {
@@ -306,7 +306,7 @@ TEST_F(FormEvaluation, TwoGoodRaceAverages) {
     add(c.horse);
     const HorseProfile& p = evaluate();
     EXPECT_EQ(+p.avgSpeedRating10, c.speed10) << c.what;
-    EXPECT_EQ(+p.avg726, c.v726) << c.what;
+    EXPECT_EQ(+p.avgLatePace, c.latePace) << c.what;
     EXPECT_EQ(+p.avgClassRating, c.classRating) << c.what;
   }
 }

@@ -208,12 +208,12 @@ TEST(PastRace, FillPastRaceMembers) {
   EXPECT_EQ(+p.raceClass.type, ClassCode::kClaiming);
   EXPECT_EQ(val(p.raceClass.amount), 25000);
   EXPECT_EQ(+p.flags, PastRace::kTurf | PastRace::kFemalesOnly | PastRace::kOpenToOlder | PastRace::kTrouble);
-  EXPECT_EQ(+p.value446, 3);
+  EXPECT_EQ(+p.weightCarried, 3);
   EXPECT_FLOAT_EQ(val(p.distanceRate), 12.0f);  // 1320 / 110
-  EXPECT_EQ(+p.value626, 11);
-  EXPECT_EQ(+p.value676, 22);
-  EXPECT_EQ(+p.value726, 33);
-  EXPECT_EQ(+p.value736, 44);
+  EXPECT_EQ(+p.earlyPace, 11);
+  EXPECT_EQ(+p.middlePace, 22);
+  EXPECT_EQ(+p.latePace, 33);
+  EXPECT_EQ(+p.trackVariant, 44);
   EXPECT_FLOAT_EQ(val(p.classRating), 105.5f);
   EXPECT_FLOAT_EQ(val(p.raceLevel), 98.25f);
 }
@@ -301,7 +301,7 @@ TEST(PastRace, SpeedRatingAndSmallValuesWithoutSign) {
     PastRace p{};
     fillPastRace(0, f, p);
     EXPECT_EQ(val(p.speedRating), c.speed) << c.text;
-    EXPECT_EQ(+p.value626, c.small) << c.text;
+    EXPECT_EQ(+p.earlyPace, c.small) << c.text;
   }
 }
 

@@ -90,9 +90,9 @@ TEST(RecordLayout, RaceCardImage) {
   EXPECT_EQ(h[642], 2);   // pastRaceCount
   EXPECT_EQ(h[643], 121);
   EXPECT_EQ(h[644], 3);
-  EXPECT_EQ(le16(h + 645), 10);  // record186
+  EXPECT_EQ(le16(h + 645), 10);  // dirtRecord
   EXPECT_EQ(h[647], 30);
-  EXPECT_EQ(le16(h + 675), 42);  // recordAB starts 12 + 30
+  EXPECT_EQ(le16(h + 675), 42);  // twoYearRecord starts 12 + 30
   EXPECT_EQ(h[677], 14);         // 6 wins of 42: 14.3%
   EXPECT_FLOAT_EQ(leFloat(h + 685), 12.0f);
   EXPECT_EQ(h[689], 1);

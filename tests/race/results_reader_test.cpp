@@ -46,7 +46,7 @@ TEST(ResultsReader, HeaderAndFinisherMembers) {
   EXPECT_EQ(+r.finisherCount, 1);
   const FinisherEntry& f = r.finishers[0];
   EXPECT_EQ(+f.finishPosition, 2);
-  EXPECT_EQ(+f.value18, 9);
+  EXPECT_EQ(+f.postPosition, 9);
   EXPECT_FLOAT_EQ(val(f.winPayoff), 0.0f);
   EXPECT_FLOAT_EQ(val(f.placePayoff), 5.2f);
   EXPECT_FLOAT_EQ(val(f.showPayoff), 3.4f);

@@ -91,7 +91,7 @@ void writePastRace(FieldLine& line, int k, const PastStart& start) {
 
 }  // namespace
 
-std::string cardLine(const RaceDay& day, const Race& race, const Horse& horse) {
+std::string cardLine(const RaceDay& day, const SimulatedRace& race, const Horse& horse) {
   FieldLine line;
   const int year = day.date.year;
   line.text(1, day.trackField);
@@ -221,7 +221,7 @@ std::string spoilCheckCode(const std::string& line) {
 std::string writeCard(const RaceDay& day, int badCheckLine) {
   std::string text;
   int lineNumber = 0;
-  for (const Race& race : day.races) {
+  for (const SimulatedRace& race : day.races) {
     for (const Horse& horse : race.horses) {
       ++lineNumber;
       std::string line = cardLine(day, race, horse);

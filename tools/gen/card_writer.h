@@ -17,7 +17,7 @@ inline constexpr int kCardFieldCount = 1495;
 std::string writeCard(const RaceDay& day, int badCheckLine = 0);
 
 // One complete card line (check code included, no line end).
-std::string cardLine(const RaceDay& day, const Race& race, const Horse& horse);
+std::string cardLine(const RaceDay& day, const SimulatedRace& race, const Horse& horse);
 
 // The same line with its check code spoiled so that the check fails.
 std::string spoilCheckCode(const std::string& line);

@@ -8,10 +8,10 @@
 
 namespace stridewell::gen {
 
-void settleExotics(RandomSource& random, bool quinellaOffered, double exoticTake, std::vector<Race>& races) {
+void settleExotics(RandomSource& random, bool quinellaOffered, double exoticTake, std::vector<SimulatedRace>& races) {
   const int raceCount = static_cast<int>(races.size());
   for (int r = 0; r < raceCount; ++r) {
-    Race& race = races[r];
+    SimulatedRace& race = races[r];
     const std::vector<int>& order = race.finishOrder;
     const size_t starters = order.size();
     // Horse-level public chances among the starters, for Harville's
@@ -72,7 +72,7 @@ void settleExotics(RandomSource& random, bool quinellaOffered, double exoticTake
       double chance = 1.0;
       std::string combo;
       for (int leg = r - count + 1; leg <= r; ++leg) {
-        const Race& legRace = races[leg];
+        const SimulatedRace& legRace = races[leg];
         chance *= legRace.winnerPublicChance;
         if (!combo.empty()) combo += '-';
         combo += legRace.horses[legRace.finishOrder[0]].programNumber;

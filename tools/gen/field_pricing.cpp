@@ -13,7 +13,7 @@ constexpr double kMorningLineOverround = 1.22;
 
 }  // namespace
 
-double knownFigure(const std::vector<Jockey>& jockeys, const Horse& horse, const Race& race, char surface, bool wet) {
+double knownFigure(const std::vector<Jockey>& jockeys, const Horse& horse, const SimulatedRace& race, char surface, bool wet) {
   double figure = horse.ability + 0.7 * jockeys[horse.jockey].skill + 0.8 * horse.trainerQuality;
   if (surface == 'T') figure += horse.turfEdge;
   if (!isSprintYards(race.yards)) figure += horse.routeEdge;
@@ -21,7 +21,7 @@ double knownFigure(const std::vector<Jockey>& jockeys, const Horse& horse, const
   return figure;
 }
 
-void setMorningLine(RandomSource& random, const std::vector<Jockey>& jockeys, Race& race) {
+void setMorningLine(RandomSource& random, const std::vector<Jockey>& jockeys, SimulatedRace& race) {
   // The track's handicapper sees the horses nearly as well as the public.
   std::vector<double> estimates;
   for (const Horse& horse : race.horses) {

@@ -72,7 +72,7 @@ std::string pastRestriction(RandomSource& random, const Horse& horse, int64_t da
 
 }  // namespace
 
-void buildCareer(RandomSource& random, int64_t today, Horse& horse, const Race& race, bool maidenRace,
+void buildCareer(RandomSource& random, int64_t today, Horse& horse, const SimulatedRace& race, bool maidenRace,
                  const std::vector<std::string>& circuit) {
   const std::string& type = race.raceClass.type;
   double firstTimerChance = 0;

@@ -8,7 +8,7 @@
 
 namespace stridewell::gen {
 
-void writeComments(Race& race, const std::string& stakesName, int raceCount) {
+void writeComments(SimulatedRace& race, const std::string& stakesName, int raceCount) {
   std::vector<std::string>& lines = race.comments;
   const RaceClass& c = race.raceClass;
   const std::string title = classTitle(c, stakesName);

@@ -11,6 +11,6 @@ namespace stridewell::gen {
 
 // Fills race.comments; `stakesName` names a stakes race, `raceCount` is the
 // number of races that day.
-void writeComments(Race& race, const std::string& stakesName, int raceCount);
+void writeComments(SimulatedRace& race, const std::string& stakesName, int raceCount);
 
 }  // namespace stridewell::gen

@@ -47,7 +47,7 @@ class DayBuilder {
   };
 
   void buildRace(const Plan& plan);
-  Horse buildHorse(const Race& race, bool maidenRace, const std::vector<std::string>& circuit);
+  Horse buildHorse(const SimulatedRace& race, bool maidenRace, const std::vector<std::string>& circuit);
 
   const SampleOptions& options_;
   RandomSource random_;
@@ -129,7 +129,7 @@ RaceDay DayBuilder::build() {
   }
   settleExotics(random_, quinellaOffered_, exoticTake_, day_.races);
   std::set<std::string> stakesNames;
-  for (Race& race : day_.races) {
+  for (SimulatedRace& race : day_.races) {
     std::string stakesName;
     if (isStakesClass(race.raceClass)) {
       // A day never runs two stakes of one name.
@@ -145,7 +145,7 @@ RaceDay DayBuilder::build() {
 }
 
 void DayBuilder::buildRace(const Plan& plan) {
-  Race race;
+  SimulatedRace race;
   race.number = plan.number;
   race.hostTrack = day_.trackField;
   race.hostRaceNumber = plan.number;
@@ -236,7 +236,7 @@ void DayBuilder::buildRace(const Plan& plan) {
   day_.races.push_back(std::move(race));
 }
 
-Horse DayBuilder::buildHorse(const Race& race, bool maidenRace, const std::vector<std::string>& circuit) {
+Horse DayBuilder::buildHorse(const SimulatedRace& race, bool maidenRace, const std::vector<std::string>& circuit) {
   Horse horse;
   horse.name = horseName(random_, names_);
   const char ageGroup = race.restriction[0];

@@ -8,7 +8,7 @@
 
 namespace stridewell::gen {
 
-void drawProgramNumbers(RandomSource& random, Race& race) {
+void drawProgramNumbers(RandomSource& random, SimulatedRace& race) {
   const int entries = static_cast<int>(race.horses.size());
   // Now and then two horses of one stable run coupled as "1" and "1A".
   if (entries >= 7 && random.chance(0.06)) {
@@ -40,7 +40,7 @@ void drawProgramNumbers(RandomSource& random, Race& race) {
   for (int k = 0; k < entries; ++k) race.horses[k].post = k + 1;
 }
 
-void assignJockeys(RandomSource& random, const std::vector<Jockey>& jockeys, Race& race) {
+void assignJockeys(RandomSource& random, const std::vector<Jockey>& jockeys, SimulatedRace& race) {
   // Better horses tend to get the better riders; each rider rides once a race.
   std::vector<int> byAbility(race.horses.size());
   std::iota(byAbility.begin(), byAbility.end(), 0);

@@ -12,10 +12,10 @@ namespace stridewell::gen {
 
 // Program numbers, betting interests and posts; a coupled pair moves to the
 // front as "1" and "1A".
-void drawProgramNumbers(RandomSource& random, Race& race);
+void drawProgramNumbers(RandomSource& random, SimulatedRace& race);
 
 // Today's rider of each horse from the day's colony `jockeys` (best first),
 // and the riders of the horses' past starts.
-void assignJockeys(RandomSource& random, const std::vector<Jockey>& jockeys, Race& race);
+void assignJockeys(RandomSource& random, const std::vector<Jockey>& jockeys, SimulatedRace& race);
 
 }  // namespace stridewell::gen

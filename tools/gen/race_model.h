@@ -106,7 +106,8 @@ struct Wager {
   int64_t pool = 0;       // dollars
 };
 
-struct Race {
+// One race of the simulated day: what the card shows and, once run, the outcome.
+struct SimulatedRace {
   int number = 0;
   int yards = 0;
   char surface = 'D';
@@ -142,7 +143,7 @@ struct RaceDay {
   std::string trackCode;   // normalised, three letters
   std::string baseName;    // trackCode + MMDD
   std::vector<Jockey> jockeys;
-  std::vector<Race> races;
+  std::vector<SimulatedRace> races;
 };
 
 }  // namespace stridewell::gen

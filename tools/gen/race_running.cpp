@@ -17,7 +17,7 @@ constexpr int kCrowdTrials = 2000;
 }  // namespace
 
 void runRace(RandomSource& random, const std::vector<Jockey>& jockeys, bool majorTrack, double straightTake,
-             Race& race) {
+             SimulatedRace& race) {
   std::vector<int> starters;
   for (int k = 0; k < static_cast<int>(race.horses.size()); ++k) {
     if (!race.horses[k].scratched) starters.push_back(k);

@@ -13,6 +13,6 @@ namespace stridewell::gen {
 // Runs the race's starters (horses not scratched); `straightTake` is the
 // track's take from the win, place and show pools.
 void runRace(RandomSource& random, const std::vector<Jockey>& jockeys, bool majorTrack, double straightTake,
-             Race& race);
+             SimulatedRace& race);
 
 }  // namespace stridewell::gen

@@ -7,7 +7,7 @@ namespace {
 
 constexpr const char* kMedicationText[] = {"", "L", "B", "LB"};
 
-std::string resultsLine(const RaceDay& day, const Race& race, int h) {
+std::string resultsLine(const RaceDay& day, const SimulatedRace& race, int h) {
   const Horse& horse = race.horses[static_cast<size_t>(h)];
   FieldLine line;
   line.text(1, day.trackField);
@@ -65,7 +65,7 @@ std::string resultsLine(const RaceDay& day, const Race& race, int h) {
 
 std::string writeResults(const RaceDay& day) {
   std::string text;
-  for (const Race& race : day.races) {
+  for (const SimulatedRace& race : day.races) {
     for (int h : race.finishOrder) {
       text += resultsLine(day, race, h);
       text += "\r\n";

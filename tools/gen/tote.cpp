@@ -77,7 +77,7 @@ int morningLineTenths(double odds) {
   return best;
 }
 
-void settleStraightWagers(Race& race, const std::vector<int>& starters, const FinishChances& chances,
+void settleStraightWagers(SimulatedRace& race, const std::vector<int>& starters, const FinishChances& chances,
                           double take, int64_t winPool) {
   const size_t horseCount = race.horses.size();
   race.odds100.assign(horseCount, 0);

@@ -27,7 +27,7 @@ FinishChances simulateFinishChances(const std::vector<double>& estimates, double
 // Fills race.odds100, the win/place/show payoffs and race.favourite from the
 // public's chances of the starters (`chances` parallel to `starters`) and
 // race.finishOrder. Coupled horses (same interest) are one betting interest.
-void settleStraightWagers(Race& race, const std::vector<int>& starters, const FinishChances& chances,
+void settleStraightWagers(SimulatedRace& race, const std::vector<int>& starters, const FinishChances& chances,
                           double take, int64_t winPool);
 
 // Payoff of a combination the public gave `probability`, with some spread
