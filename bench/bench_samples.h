@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string_view>
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 #include "sample_generator.h"
 
 namespace stridewell::bench {

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/interaction.h"
-#include "app/workspace.h"
+#include "base/interaction.h"
+#include "base/workspace.h"
 #include "bench_samples.h"
 #include "datasets/build_pair.h"
-#include "datasets/create_run.h"
+#include "operations/create_run.h"
 #include "race/card_reader.h"
 #include "race/race.h"
 #include "race/results_reader.h"

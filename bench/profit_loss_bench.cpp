@@ -15,12 +15,12 @@
 #include <thread>
 #include <vector>
 
-#include "analysis/profit_loss_run.h"
-#include "app/interaction.h"
-#include "app/workspace.h"
+#include "operations/profit_loss_run.h"
+#include "base/interaction.h"
+#include "base/workspace.h"
 #include "bench_samples.h"
 #include "datasets/build_pair.h"
-#include "datasets/create_run.h"
+#include "operations/create_run.h"
 #include "datasets/dataset_file.h"
 #include "datasets/dataset_name.h"
 #include "model/sim_model.h"

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <thread>
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 #include "model/sim_model.h"
 #include "patterns/race_scoring.h"
 

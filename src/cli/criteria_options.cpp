@@ -6,7 +6,7 @@
 
 #include "cli/text_format.h"
 #include "race/card_values.h"
-#include "race/text_trim.h"
+#include "base/text_trim.h"
 
 namespace stridewell::cli {
 namespace {

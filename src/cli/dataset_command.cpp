@@ -7,20 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "cli/terminal_interaction.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
 #include "datasets/build_pair.h"
-#include "datasets/contents_report.h"
-#include "datasets/create_run.h"
-#include "datasets/dataset_combine.h"
+#include "operations/contents_report.h"
+#include "operations/create_run.h"
+#include "operations/dataset_combine.h"
 #include "datasets/dataset_management.h"
 #include "datasets/dataset_name.h"
-#include "datasets/dataset_split.h"
-#include "datasets/payout_report.h"
+#include "operations/dataset_split.h"
+#include "operations/payout_report.h"
 
 namespace stridewell::cli {
 namespace {

@@ -5,15 +5,15 @@
 #include <iostream>
 #include <memory>
 
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "cli/terminal_interaction.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
-#include "handicap/handicap_run.h"
-#include "handicap/sim_list.h"
-#include "handicap/sim_map.h"
+#include "operations/handicap_run.h"
+#include "model/sim_list.h"
+#include "model/sim_map.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
 

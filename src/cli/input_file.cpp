@@ -8,7 +8,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "app/workspace.h"
+#include "base/workspace.h"
 
 namespace stridewell::cli {
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/card_archives.h"
-#include "app/card_file_names.h"
+#include "base/card_archives.h"
+#include "base/card_file_names.h"
 
 namespace stridewell::cli {
 

@@ -12,23 +12,23 @@
 #include <system_error>
 #include <vector>
 
-#include "analysis/profit_loss_run.h"
-#include "app/replacement_file.h"
-#include "app/setting_keys.h"
-#include "app/profit_loss_settings.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "operations/profit_loss_run.h"
+#include "base/replacement_file.h"
+#include "base/setting_keys.h"
+#include "operations/profit_loss_settings.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "cli/criteria_options.h"
 #include "cli/terminal_interaction.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
 #include "datasets/dataset_name.h"
-#include "handicap/sim_list.h"
+#include "model/sim_list.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
 #include "race/card_values.h"
 #include "race/criteria_choices.h"
-#include "race/text_trim.h"
+#include "base/text_trim.h"
 
 namespace stridewell::cli {
 namespace {

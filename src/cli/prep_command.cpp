@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "cli/criteria_options.h"
 #include "cli/terminal_interaction.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
 #include "datasets/dataset_name.h"
-#include "handicap/sim_list.h"
+#include "model/sim_list.h"
 #include "model/sim_model.h"
-#include "patterns/prep_sim.h"
+#include "operations/prep_sim.h"
 #include "race/card_values.h"
 #include "race/criteria_choices.h"
 

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "app/card_file_names.h"
-#include "app/scratch_edit.h"
-#include "app/workspace.h"
+#include "base/card_file_names.h"
+#include "operations/scratch_edit.h"
+#include "base/workspace.h"
 #include "cli/terminal_interaction.h"
 #include "cli/text_format.h"
-#include "race/text_trim.h"
+#include "base/text_trim.h"
 
 namespace stridewell::cli {
 namespace {

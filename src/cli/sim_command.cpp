@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_store.h"
-#include "app/sim_management.h"
-#include "app/workspace.h"
+#include "base/settings_store.h"
+#include "operations/sim_management.h"
+#include "base/workspace.h"
 #include "cli/terminal_interaction.h"
 #include "cli/text_format.h"
-#include "handicap/sim_list.h"
+#include "model/sim_list.h"
 #include "model/sim_name_rules.h"
 
 namespace stridewell::cli {

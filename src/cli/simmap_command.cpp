@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "cli/criteria_options.h"
 #include "cli/terminal_interaction.h"
 #include "cli/text_format.h"
-#include "handicap/sim_list.h"
+#include "model/sim_list.h"
 #include "handicap/sim_map_rules.h"
 #include "race/card_values.h"
 #include "race/criteria_choices.h"

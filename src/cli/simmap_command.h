@@ -8,7 +8,7 @@
 #include <ostream>
 
 #include "cli/command.h"
-#include "handicap/sim_map.h"
+#include "model/sim_map.h"
 
 namespace stridewell {
 struct Workspace;

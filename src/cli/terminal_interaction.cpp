@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "cli/terminal_progress.h"
-#include "race/text_trim.h"
+#include "base/text_trim.h"
 
 namespace stridewell::cli {
 namespace {

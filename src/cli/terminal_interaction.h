@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 #include "cli/command.h"
 
 namespace stridewell::cli {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 #include "cli/interrupt_guard.h"
 
 namespace stridewell::cli {

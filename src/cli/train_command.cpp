@@ -9,14 +9,14 @@
 #include <string>
 #include <thread>
 
-#include "app/workspace.h"
+#include "base/workspace.h"
 #include "cli/interrupt_guard.h"
 #include "cli/terminal_interaction.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
-#include "model/training_run.h"
+#include "operations/training_run.h"
 
 namespace stridewell::cli {
 namespace {

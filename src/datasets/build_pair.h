@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/card_folder.h"
+#include "base/card_folder.h"
 
 namespace stridewell {
 

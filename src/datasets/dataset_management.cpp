@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <system_error>
 
-#include "app/file_moves.h"
-#include "app/interaction.h"
-#include "app/workspace.h"
+#include "base/file_moves.h"
+#include "base/interaction.h"
+#include "base/workspace.h"
 #include "datasets/append_journal.h"
 #include "datasets/dataset_name.h"
 

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/workspace.h"
+#include "base/workspace.h"
 #include "datasets/append_journal.h"
-#include "race/text_trim.h"
+#include "base/text_trim.h"
 
 namespace stridewell {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/card_file_names.h"
+#include "base/card_file_names.h"
 
 namespace stridewell {
 namespace {

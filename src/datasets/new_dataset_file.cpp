@@ -9,7 +9,7 @@
 #include <sstream>
 #include <system_error>
 
-#include "app/workspace.h"
+#include "base/workspace.h"
 #include "datasets/append_journal.h"
 #include "datasets/dataset_file.h"
 #include "datasets/dataset_name.h"

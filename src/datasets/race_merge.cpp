@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/card_file_names.h"
+#include "base/card_file_names.h"
 #include "datasets/finisher_tie.h"
 
 namespace stridewell {

@@ -15,13 +15,13 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/card_folder.h"
-#include "app/folder_browsing.h"
-#include "app/interaction.h"
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
-#include "datasets/create_run.h"
+#include "base/card_folder.h"
+#include "layout/folder_browsing.h"
+#include "base/interaction.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
+#include "operations/create_run.h"
 #include "datasets/dataset_name.h"
 #include "gui/create_dataset_run.h"
 #include "gui/fixed_font.h"

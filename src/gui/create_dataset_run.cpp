@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <QTimer>
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 #include "datasets/dataset_name.h"
 #include "gui/main_window.h"
 #include "gui/qt_interaction.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "datasets/build_pair.h"
-#include "datasets/create_run.h"
+#include "operations/create_run.h"
 
 namespace stridewell::gui {
 

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/interaction.h"
-#include "datasets/dataset_combine.h"
+#include "base/interaction.h"
+#include "operations/dataset_combine.h"
 
 namespace stridewell::gui {
 

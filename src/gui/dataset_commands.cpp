@@ -9,15 +9,15 @@
 #include <cstdio>
 #include <string>
 
-#include "app/interaction.h"
-#include "app/program_name.h"
-#include "app/workspace.h"
-#include "datasets/contents_report.h"
-#include "datasets/dataset_combine.h"
+#include "base/interaction.h"
+#include "base/program_name.h"
+#include "base/workspace.h"
+#include "operations/contents_report.h"
+#include "operations/dataset_combine.h"
 #include "datasets/dataset_management.h"
 #include "datasets/dataset_name.h"
-#include "datasets/dataset_split.h"
-#include "datasets/payout_report.h"
+#include "operations/dataset_split.h"
+#include "operations/payout_report.h"
 #include "gui/clipboard_copy.h"
 #include "gui/dataset_combine_dialog.h"
 #include "gui/dataset_delete_dialog.h"

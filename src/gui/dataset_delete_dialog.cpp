@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 #include "datasets/dataset_management.h"
 
 namespace stridewell::gui {

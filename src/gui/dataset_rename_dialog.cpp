@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 #include "datasets/dataset_management.h"
 #include "gui/dataset_selection_dialog.h"
 

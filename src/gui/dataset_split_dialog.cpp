@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/interaction.h"
-#include "datasets/dataset_split.h"
+#include "base/interaction.h"
+#include "operations/dataset_split.h"
 #include "gui/dataset_selection_dialog.h"
 #include "gui/qt_interaction.h"
 

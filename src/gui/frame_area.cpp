@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 
-#include "app/frame_layout.h"
+#include "layout/frame_layout.h"
 #include "gui/frame_pictures.h"
 
 namespace stridewell::gui {

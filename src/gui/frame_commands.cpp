@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QUrl>
 
-#include "app/interaction.h"
-#include "app/program_name.h"
+#include "base/interaction.h"
+#include "base/program_name.h"
 #include "gui/handicap_dialog.h"
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"

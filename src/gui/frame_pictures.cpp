@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "app/program_name.h"
+#include "base/program_name.h"
 #include "gui/qt_interaction.h"
 
 namespace stridewell::gui {

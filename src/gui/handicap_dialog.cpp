@@ -15,18 +15,18 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/card_folder.h"
-#include "app/folder_browsing.h"
-#include "app/interaction.h"
-#include "app/program_name.h"
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/card_folder.h"
+#include "layout/folder_browsing.h"
+#include "base/interaction.h"
+#include "base/program_name.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "gui/fixed_font.h"
 #include "gui/qt_interaction.h"
 #include "gui/scratch_editor_dialog.h"
 #include "gui/sim_mapping_dialog.h"
-#include "handicap/sim_map.h"
+#include "model/sim_map.h"
 #include "handicap/sim_map_rules.h"
 
 namespace stridewell::gui {

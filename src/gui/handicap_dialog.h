@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_store.h"
-#include "handicap/handicap_list.h"
-#include "handicap/handicap_run.h"
-#include "handicap/sim_list.h"
+#include "base/settings_store.h"
+#include "operations/handicap_list.h"
+#include "operations/handicap_run.h"
+#include "model/sim_list.h"
 
 class QCheckBox;
 class QComboBox;

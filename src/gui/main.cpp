@@ -4,10 +4,10 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "app/program_name.h"
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/program_name.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "gui/main_window.h"
 #include "gui/qt_interaction.h"
 #include "gui/single_instance.h"

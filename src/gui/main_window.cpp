@@ -8,10 +8,10 @@
 #include <QMenuBar>
 #include <QTimer>
 
-#include "app/interaction.h"
-#include "app/program_name.h"
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
+#include "base/interaction.h"
+#include "base/program_name.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
 #include "gui/frame_area.h"
 #include "gui/frame_pictures.h"
 #include "gui/progress_dialog.h"

@@ -18,10 +18,10 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "app/frame_layout.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
-#include "handicap/handicap_run.h"
+#include "layout/frame_layout.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
+#include "operations/handicap_run.h"
 
 class QAction;
 class QListWidget;

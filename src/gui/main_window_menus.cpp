@@ -15,9 +15,9 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
-#include "app/interaction.h"
-#include "app/program_name.h"
-#include "app/workspace.h"
+#include "base/interaction.h"
+#include "base/program_name.h"
+#include "base/workspace.h"
 #include "gui/frame_area.h"
 #include "gui/frame_pictures.h"
 #include "gui/main_window.h"

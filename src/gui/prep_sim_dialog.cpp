@@ -14,10 +14,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/interaction.h"
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/interaction.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "datasets/dataset_name.h"
 #include "gui/criteria_controls.h"
 #include "race/criteria_choices.h"

@@ -7,8 +7,8 @@
 
 #include <QDialog>
 
-#include "handicap/sim_list.h"
-#include "patterns/prep_sim.h"
+#include "model/sim_list.h"
+#include "operations/prep_sim.h"
 
 class QComboBox;
 class QLineEdit;

@@ -6,8 +6,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/interaction.h"
-#include "app/program_name.h"
+#include "base/interaction.h"
+#include "base/program_name.h"
 
 namespace stridewell::gui {
 namespace {

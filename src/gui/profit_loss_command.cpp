@@ -12,10 +12,10 @@
 #include <sstream>
 #include <system_error>
 
-#include "analysis/profit_loss_run.h"
-#include "app/interaction.h"
-#include "app/setting_keys.h"
-#include "app/workspace.h"
+#include "operations/profit_loss_run.h"
+#include "base/interaction.h"
+#include "base/setting_keys.h"
+#include "base/workspace.h"
 #include "gui/clipboard_copy.h"
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"

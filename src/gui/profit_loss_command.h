@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/program_name.h"
+#include "base/program_name.h"
 #include "gui/profit_loss_dialog.h"
 
 class QWidget;

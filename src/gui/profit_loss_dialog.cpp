@@ -13,13 +13,13 @@
 #include <span>
 #include <vector>
 
-#include "app/interaction.h"
-#include "app/setting_keys.h"
-#include "app/profit_loss_settings.h"
-#include "app/settings_store.h"
+#include "base/interaction.h"
+#include "base/setting_keys.h"
+#include "operations/profit_loss_settings.h"
+#include "base/settings_store.h"
 #include "datasets/dataset_name.h"
 #include "gui/criteria_controls.h"
-#include "handicap/handicap_list.h"
+#include "operations/handicap_list.h"
 #include "race/card_values.h"
 
 namespace stridewell::gui {

@@ -7,7 +7,7 @@
 
 #include <QDialog>
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 
 class QLabel;
 class QProgressBar;

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 
 namespace stridewell::gui {
 

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
 #include "datasets/dataset_choice.h"
 #include "gui/dataset_selection_dialog.h"
 

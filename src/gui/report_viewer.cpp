@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "app/print_pages.h"
+#include "layout/print_pages.h"
 #include "gui/fixed_font.h"
 
 namespace stridewell::gui {

@@ -11,8 +11,8 @@
 #include <QPointer>
 #include <QStyle>
 
-#include "app/frame_layout.h"
-#include "app/settings_store.h"
+#include "layout/frame_layout.h"
+#include "base/settings_store.h"
 #include "gui/fixed_font.h"
 #include "gui/frame_area.h"
 #include "gui/frame_pictures.h"

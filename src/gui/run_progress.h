@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 #include "gui/main_window.h"
 
 namespace stridewell::gui {

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/interaction.h"
-#include "app/workspace.h"
+#include "base/interaction.h"
+#include "base/workspace.h"
 #include "gui/fixed_font.h"
 
 namespace stridewell::gui {

@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <string>
 
-#include "app/scratch_edit.h"
+#include "operations/scratch_edit.h"
 
 class QListWidget;
 

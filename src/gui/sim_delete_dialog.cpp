@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/sim_management.h"
+#include "operations/sim_management.h"
 
 namespace stridewell::gui {
 

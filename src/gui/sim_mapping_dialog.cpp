@@ -11,8 +11,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
 
 namespace stridewell::gui {
 namespace {

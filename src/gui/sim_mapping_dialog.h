@@ -9,8 +9,8 @@
 #include <array>
 #include <string>
 
-#include "handicap/sim_list.h"
-#include "handicap/sim_map.h"
+#include "model/sim_list.h"
+#include "model/sim_map.h"
 
 class QCheckBox;
 class QComboBox;

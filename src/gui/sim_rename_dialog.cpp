@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/interaction.h"
-#include "app/sim_management.h"
+#include "base/interaction.h"
+#include "operations/sim_management.h"
 
 namespace stridewell::gui {
 

@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <string>
 
-#include "handicap/sim_list.h"
+#include "model/sim_list.h"
 
 class QComboBox;
 class QLineEdit;

@@ -9,7 +9,7 @@
 
 #include <QString>
 
-#include "app/program_name.h"
+#include "base/program_name.h"
 
 class QLockFile;
 

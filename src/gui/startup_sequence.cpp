@@ -2,8 +2,8 @@
 // (folders, scratch files, the SIM engine), the menu enabled at the end.
 #include <QTimer>
 
-#include "app/interaction.h"
-#include "app/workspace.h"
+#include "base/interaction.h"
+#include "base/workspace.h"
 #include "gui/main_window.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"

@@ -14,9 +14,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/interaction.h"
-#include "app/print_pages.h"
-#include "app/workspace.h"
+#include "base/interaction.h"
+#include "layout/print_pages.h"
+#include "base/workspace.h"
 #include "gui/fixed_font.h"
 
 namespace stridewell::gui {

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/interaction.h"
-#include "app/settings_store.h"
-#include "app/sim_management.h"
+#include "base/interaction.h"
+#include "base/settings_store.h"
+#include "operations/sim_management.h"
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"
 #include "gui/prep_sim_dialog.h"
@@ -19,8 +19,8 @@
 #include "gui/sim_rename_dialog.h"
 #include "gui/training_runner.h"
 #include "model/sim_name_rules.h"
-#include "model/training_run.h"
-#include "patterns/prep_sim.h"
+#include "operations/training_run.h"
+#include "operations/prep_sim.h"
 
 namespace stridewell::gui {
 namespace {

@@ -15,7 +15,7 @@
 #include <QPointer>
 
 #include "gui/main_window.h"
-#include "model/training_run.h"
+#include "operations/training_run.h"
 
 namespace stridewell::gui {
 

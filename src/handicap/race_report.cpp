@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 #include "handicap/report_text.h"
 #include "handicap/zurovurezode.h"
 #include "model/sim_model.h"

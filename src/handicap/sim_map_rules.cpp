@@ -1,6 +1,6 @@
 #include "handicap/sim_map_rules.h"
 
-#include "handicap/sim_list.h"
+#include "model/sim_list.h"
 #include "race/criteria_choices.h"
 #include "race/race_result.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "handicap/sim_map.h"
+#include "model/sim_map.h"
 #include "race/race_criteria.h"
 #include "race/race_profile.h"
 

@@ -41,4 +41,9 @@ std::unique_ptr<RecordTrainer> makeFastTrainer(SimModel& model, const std::atomi
 // five (the earlier slot on a tie), 0.0 for the others.
 int bestFinisherSlot(const PatternRecord& record, const int choice[kSimHorseSlots]);
 
+// The fast trainer over `threadCount` threads unless `literal`, falling back
+// to the literal one when the fast one refuses the model.
+std::unique_ptr<RecordTrainer> makeTrainer(SimModel& model, const std::atomic<int>& stopRequest,
+                                           int threadCount, bool literal);
+
 }  // namespace stridewell

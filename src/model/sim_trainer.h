@@ -12,7 +12,7 @@
 #include <functional>
 #include <string>
 
-#include "app/program_name.h"
+#include "base/program_name.h"
 #include "model/record_trainer.h"
 #include "model/sim_model.h"
 

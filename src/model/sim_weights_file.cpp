@@ -9,7 +9,7 @@
 #include <string>
 #include <system_error>
 
-#include "app/replacement_file.h"
+#include "base/replacement_file.h"
 #include "model/sim_model.h"
 
 namespace stridewell {

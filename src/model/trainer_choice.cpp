@@ -1,6 +1,6 @@
 // Kept apart from the training session so that a program that brings its
 // own trainer factory (the tests) does not link the fast trainer.
-#include "model/training_run.h"
+#include "model/record_trainer.h"
 
 namespace stridewell {
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <span>
 
-#include "app/interaction.h"
-#include "app/replacement_file.h"
+#include "base/interaction.h"
+#include "base/replacement_file.h"
 #include "datasets/dataset_file.h"
 #include "patterns/field_standardization.h"
 #include "patterns/horse_encoding.h"

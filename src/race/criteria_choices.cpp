@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "race/text_trim.h"
+#include "base/text_trim.h"
 
 namespace stridewell {
 namespace {

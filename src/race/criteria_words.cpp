@@ -2,7 +2,7 @@
 
 #include "race/card_values.h"
 #include "race/criteria_choices.h"
-#include "race/text_trim.h"
+#include "base/text_trim.h"
 
 namespace stridewell {
 namespace {

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "analysis/auto_scratch.h"
-#include "app/interaction.h"
-#include "app/workspace.h"
+#include "base/interaction.h"
+#include "base/workspace.h"
 #include "datasets/build_pair.h"
-#include "datasets/create_run.h"
+#include "operations/create_run.h"
 #include "datasets/dataset_file.h"
 #include "datasets/dataset_name.h"
 #include "model/sim_model.h"

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
 #include "patterns/race_scoring.h"

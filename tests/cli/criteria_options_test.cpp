@@ -18,14 +18,14 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_store.h"
+#include "base/settings_store.h"
 #include "cli/command_line.h"
 #include "cli/command_table.h"
 #include "cli/pl_command.h"
 #include "cli/prep_command.h"
 #include "cli/simmap_command.h"
 #include "cli_test_support.h"
-#include "handicap/sim_map.h"
+#include "model/sim_map.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
 #include "patterns/pattern_races.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
 #include "cli_test_support.h"
 #include "patterns/pattern_races.h"
 #include "support/isolated_user.h"

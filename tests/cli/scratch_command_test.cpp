@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/archive_test_support.h"
+#include "support/archive_test_support.h"
 #include "cli_test_support.h"
 #include "support/scoped_environment.h"
 #include "support/temp_folder.h"

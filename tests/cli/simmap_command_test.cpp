@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "cli_test_support.h"
 #include "support/temp_folder.h"
 

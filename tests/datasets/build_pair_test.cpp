@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/archive_test_support.h"
-#include "app/card_archives.h"
+#include "support/archive_test_support.h"
+#include "base/card_archives.h"
 #include "datasets/race_merge.h"
 #include "race/card_line_builder.h"
 #include "sample_generator.h"

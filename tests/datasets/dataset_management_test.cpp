@@ -19,13 +19,13 @@
 #include <string>
 #include <vector>
 
-#include "app/workspace.h"
+#include "base/workspace.h"
 #include "datasets/append_journal.h"
-#include "datasets/dataset_combine.h"
+#include "operations/dataset_combine.h"
 #include "datasets/dataset_file.h"
 #include "datasets/dataset_management.h"
 #include "datasets/dataset_name.h"
-#include "datasets/dataset_split.h"
+#include "operations/dataset_split.h"
 #include "race/race.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/workspace.h"
+#include "base/workspace.h"
 #include "datasets/dataset_name.h"
 #include "support/temp_folder.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/card_file_names.h"
+#include "base/card_file_names.h"
 #include "race/card_line_builder.h"
 #include "sample_generator.h"
 

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "app/process_runner.h"
+#include "base/process_runner.h"
 #include "sample_generator.h"
 
 namespace stridewell::gen {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/process_runner.h"
+#include "base/process_runner.h"
 #include "support/temp_folder.h"
 #include "sample_generator.h"
 

@@ -30,13 +30,13 @@
 #include <string>
 #include <vector>
 
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "datasets/build_pair.h"
-#include "datasets/contents_report.h"
-#include "datasets/create_run.h"
-#include "datasets/payout_report.h"
+#include "operations/contents_report.h"
+#include "operations/create_run.h"
+#include "operations/payout_report.h"
 #include "gui/dataset_combine_dialog.h"
 #include "gui/dataset_delete_dialog.h"
 #include "gui/dataset_rename_dialog.h"

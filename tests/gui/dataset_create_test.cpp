@@ -24,11 +24,11 @@
 #include <sstream>
 #include <string>
 
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "datasets/build_pair.h"
-#include "datasets/create_run.h"
+#include "operations/create_run.h"
 #include "datasets/dataset_name.h"
 #include "gui/create_dataset_dialog.h"
 #include "gui/frame_area.h"

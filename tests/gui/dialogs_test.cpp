@@ -19,15 +19,15 @@
 #include <memory>
 #include <sstream>
 
-#include "app/folder_browsing.h"
-#include "app/scratch_edit.h"
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "layout/folder_browsing.h"
+#include "operations/scratch_edit.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "gui/handicap_dialog.h"
 #include "gui/scratch_editor_dialog.h"
 #include "gui/sim_mapping_dialog.h"
-#include "handicap/sim_map.h"
+#include "model/sim_map.h"
 #include "support/recording_interaction.h"
 #include "widget_texts.h"
 #include "support/temp_folder.h"

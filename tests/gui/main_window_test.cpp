@@ -21,9 +21,9 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "gui/fixed_font.h"
 #include "gui/frame_area.h"
 #include "gui/handicap_dialog.h"

@@ -20,7 +20,7 @@
 #include <QtTest>
 #include <fstream>
 
-#include "app/print_pages.h"
+#include "layout/print_pages.h"
 #include "gui/print_results_dialog.h"
 #include "gui/report_viewer.h"
 #include "gui/text_printing.h"

@@ -29,14 +29,14 @@
 #include <string>
 #include <vector>
 
-#include "analysis/profit_loss_run.h"
+#include "operations/profit_loss_run.h"
 #include "analysis/strategy_family.h"
-#include "app/interaction.h"
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/interaction.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "datasets/build_pair.h"
-#include "datasets/create_run.h"
+#include "operations/create_run.h"
 #include "datasets/dataset_name.h"
 #include "gui/criteria_controls.h"
 #include "gui/main_window.h"

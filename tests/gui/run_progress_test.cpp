@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_store.h"
+#include "base/settings_store.h"
 #include "gui/main_window.h"
 #include "gui/progress_dialog.h"
 #include "gui/run_progress.h"

@@ -27,12 +27,12 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/interaction.h"
-#include "app/setting_keys.h"
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/interaction.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "datasets/build_pair.h"
-#include "datasets/create_run.h"
+#include "operations/create_run.h"
 #include "gui/criteria_controls.h"
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"
@@ -42,7 +42,7 @@
 #include "gui/sim_rename_dialog.h"
 #include "gui/training_chart.h"
 #include "gui/training_runner.h"
-#include "handicap/sim_map.h"
+#include "model/sim_map.h"
 #include "model/pattern_record.h"
 #include "support/isolated_user.h"
 #include "support/recording_interaction.h"

@@ -17,7 +17,7 @@
 #include <QSignalSpy>
 #include <QStringList>
 
-#include "app/workspace.h"
+#include "base/workspace.h"
 #include "gui/main_window.h"
 
 namespace stridewell::test {

@@ -15,7 +15,7 @@
 #include "model/sim_model.h"
 #include "patterns/race_scoring.h"
 #include "race/card_line_builder.h"
-#include "sim_rule_builder.h"
+#include "handicap/sim_rule_builder.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {

@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "app/settings_store.h"
-#include "app/workspace.h"
+#include "base/settings_store.h"
+#include "base/workspace.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/replacement_file.h"
+#include "base/replacement_file.h"
 #include "patterns/field_standardization.h"
 #include "patterns/horse_encoding.h"
 #include "patterns/pattern_races.h"

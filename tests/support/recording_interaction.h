@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 
 namespace stridewell::test {
 

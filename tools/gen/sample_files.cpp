@@ -7,7 +7,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/process_runner.h"
+#include "base/process_runner.h"
 
 namespace stridewell::gen {
 namespace {

@@ -1,0 +1,46 @@
+#include "layout/frame_layout.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace stridewell {
+
+PixelRect backgroundPictureRect(int pictureWidth, int pictureHeight, int clientWidth, int clientHeight) {
+  if (pictureWidth <= 0 || pictureHeight <= 0 || clientWidth <= 0 || clientHeight <= 0) return {};
+  int width = pictureWidth;
+  int height = pictureHeight;
+  if (clientWidth < pictureWidth || clientHeight < pictureHeight) {
+    // Compare the ratios by cross-multiplying, in 64 bits, so that no
+    // rounding decides which side limits the picture.
+    const int64_t pictureSpan = int64_t{pictureWidth} * clientHeight;
+    const int64_t clientSpan = int64_t{clientWidth} * pictureHeight;
+    if (pictureSpan > clientSpan) {
+      width = std::min(pictureWidth, clientWidth);
+      height = static_cast<int>(int64_t{width} * pictureHeight / pictureWidth);
+    } else {
+      height = std::min(pictureHeight, clientHeight);
+      width = static_cast<int>(int64_t{height} * pictureWidth / pictureHeight);
+    }
+  }
+  return {(clientWidth - width) / 2, (clientHeight - height) / 2, width, height};
+}
+
+PixelRect cascadePosition(int index, int count, const CascadeMetrics& m) {
+  const int i = std::max(index, 0);
+  const int n = std::max(count, 1);
+  // The wrap-around lengths; a client too small for them (a zero or
+  // negative length) would make the remainder meaningless, so the window
+  // then stays at the edge.
+  const int64_t across = int64_t{m.clientWidth} - 4 * int64_t{m.scrollBarWidth};
+  const int64_t down = int64_t{m.clientHeight} - m.captionHeight + 1;
+  PixelRect rect;
+  rect.left = across > 0 ? static_cast<int>(int64_t{i} * m.scrollBarWidth % across) : 0;
+  rect.top = down > 0 ? static_cast<int>(int64_t{i} * m.captionHeight % down) : 0;
+  rect.width = static_cast<int>(std::max<int64_t>(int64_t{m.clientWidth} - int64_t{m.scrollBarWidth} * (n - 1),
+                                                  m.pictureWidth));
+  rect.height = static_cast<int>(std::max<int64_t>(int64_t{m.clientHeight} - int64_t{m.captionHeight} * (n - 1),
+                                                   m.pictureHeight));
+  return rect;
+}
+
+}  // namespace stridewell

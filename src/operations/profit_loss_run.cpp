@@ -1,0 +1,187 @@
+#include "operations/profit_loss_run.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "analysis/auto_scratch.h"
+#include "analysis/race_analysis.h"
+#include "analysis/scoring_crew.h"
+#include "analysis/strategy_totals.h"
+#include "analysis/totals_report.h"
+#include "base/interaction.h"
+#include "datasets/dataset_file.h"
+#include "model/sim_model.h"
+#include "race/card_values.h"
+#include "race/criteria_text.h"
+
+namespace stridewell {
+namespace {
+
+// Races read ahead and scored together. Enough to keep every thread busy
+// while a large field is scored, few enough that Cancel and the progress
+// bar stay close to the work.
+constexpr size_t kBatchRaces = 64;
+
+// More threads than this would only share the same few cores.
+constexpr int kMostThreads = 64;
+
+constexpr size_t kDatasetBufferBytes = 32768;
+
+void useMorningLineOdds(const RaceCard& card, RaceResult& result) {
+  const int finishers = std::min<int>(result.finisherCount, kMaxFinishers);
+  const int horses = std::min<int>(card.horseCount, kMaxHorses);
+  for (int j = 0; j < finishers; ++j) {
+    const int slot = result.finishers[j].cardIndex;
+    // A finisher tied to no horse of the card has no morning line: its odds
+    // count as unknown rather than keeping the track's.
+    result.finishers[j].odds = slot < horses ? card.horses[slot].morningLine : 0.0f;
+  }
+}
+
+void removeFile(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+}
+
+}  // namespace
+
+int scoringThreads(int requested) {
+  if (requested <= 0) requested = static_cast<int>(std::thread::hardware_concurrency());
+  return std::clamp(requested, 1, kMostThreads);
+}
+
+bool prepareRace(Race& race, const RaceCriteria& criteria, const ProfitLossOptions& options) {
+  if (!matchesCriteria(criteria, race.profile, race.result)) return false;
+  // After the criteria test, which judges the condition the race was run on.
+  if (options.forceDry) race.result.condition = kDry;
+  if (options.skipTurfToDirt && race.card.surface != RaceCard::kDirt && race.result.surface == RaceCard::kDirt) {
+    return false;
+  }
+  if (options.morningLineOdds) useMorningLineOdds(race.card, race.result);
+  if (options.autoScratch) autoScratch(race.card, race.profile, race.result);
+  return true;
+}
+
+void writeProfitLossHeader(std::ostream& report, std::string_view datasetName, std::string_view simName,
+                           const RaceCriteria& criteria, const ProfitLossOptions& options) {
+  report << "DataSet:   " << datasetName << '\n';
+  report << "SIM Model: " << simName << '\n';
+  report << describeCriteria(criteria);
+  if (options.shortReport) report << "Short report format.\n";
+  if (options.morningLineOdds) report << "All odds indicate Morning Line Odds instead of Actual Track Odds.\n";
+  report << '\n';
+}
+
+int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
+                std::ostream& report, std::ostream* comma, SimModel& model, const ProfitLossOptions& options,
+                UserInteraction& ui, ProgressSink& progress, bool* damaged, StrategyTotalsTable* totalsOut) {
+  auto totals = std::make_unique<StrategyTotalsTable>();
+  clearTotals(*totals);
+
+  const std::streampos start = dataset.tellg();
+  dataset.seekg(0, std::ios::end);
+  const std::streampos end = dataset.tellg();
+  dataset.seekg(start);
+  const double base = start >= 0 ? static_cast<double>(start) : 0.0;
+  const double size = (start >= 0 && end > start) ? static_cast<double>(end - start) : 0.0;
+
+  DatasetReader reader(dataset, datasetFile);
+  auto race = std::make_unique<Race>();
+  std::vector<PendingRace> batch(kBatchRaces);
+  ScoringCrew crew(model, scoringThreads(options.threads));
+  auto analysis = std::make_unique<RaceAnalysis>();
+  int analyzed = 0;
+  int lastPercent = -1;
+  bool more = true;
+  while (more) {
+    size_t pending = 0;
+    while (pending < batch.size()) {
+      if (!reader.next(*race)) {
+        more = false;
+        break;
+      }
+      int percent = 100;
+      if (size > 0) percent = static_cast<int>((static_cast<double>(reader.position()) - base) * 100.0 / size);
+      percent = std::clamp(percent, 0, 100);
+      if (percent != lastPercent) {
+        progress.setPercent(percent);
+        lastPercent = percent;
+      }
+      if (progress.cancelled()) return -1;
+      if (!prepareRace(*race, criteria, options)) continue;
+      PendingRace& next = batch[pending++];
+      next.profile = race->profile;
+      next.result = race->result;
+      next.prediction = RacePrediction{};
+    }
+    if (!crew.score(std::span(batch).first(pending), progress)) return -1;
+    // Settled in dataset order: the float totals then add up the same way
+    // whatever thread scored which race.
+    for (size_t i = 0; i < pending; ++i) {
+      *analysis = RaceAnalysis{};
+      if (!buildRaceAnalysis(batch[i].prediction, batch[i].profile, batch[i].result, *analysis)) continue;
+      settleAllStrategies(*analysis, options.shortReport, *totals);
+      ++analyzed;
+    }
+  }
+  if (reader.damaged()) ui.warning(reader.problem() + "; the report covers the races before it.");
+  if (damaged != nullptr) *damaged = reader.damaged();
+  writeTotalsReport(report, *totals, options.shortReport, comma);
+  if (totalsOut != nullptr) *totalsOut = *totals;
+  return analyzed;
+}
+
+ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& model, const std::string& reportPath,
+                                std::ostream* comma, UserInteraction& ui, ProgressSink& progress,
+                                StrategyTotalsTable* totals) {
+  ProfitLossOutcome outcome;
+  if (!model.loadWeights(request.simPath)) {
+    ui.error("Error loading SIM data\n" + model.loadProblem());
+    return outcome;
+  }
+  outcome.simLoaded = true;
+  std::vector<char> buffer(kDatasetBufferBytes);
+  std::ifstream dataset;
+  dataset.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+  dataset.open(request.datasetPath, std::ios::binary);
+  if (!dataset) {
+    ui.error("Error opening dataset\n" + request.datasetPath);
+    return outcome;
+  }
+  std::ofstream report(reportPath, std::ios::out | std::ios::trunc);
+  if (!report) {
+    ui.error("Cannot create temp file\n" + reportPath);
+    return outcome;
+  }
+
+  progress.setText("Performing Profit/Loss Analysis...");
+  writeProfitLossHeader(report, request.datasetName, request.simName, request.criteria, request.options);
+  const int analyzed = runRaceLoop(request.criteria, dataset, request.datasetPath, report, comma, model,
+                                   request.options, ui, progress, &outcome.datasetDamaged, totals);
+  if (analyzed < 0) {
+    report.close();
+    removeFile(reportPath);
+    outcome.status = ProfitLossStatus::kCancelled;
+    return outcome;
+  }
+  char closing[48];
+  std::snprintf(closing, sizeof closing, "\n%d races analyzed.\n", analyzed);
+  report << closing;
+  report.close();
+  if (report.fail()) {
+    ui.error("Cannot write temp file\n" + reportPath);
+    removeFile(reportPath);
+    return outcome;
+  }
+  outcome.status = ProfitLossStatus::kDone;
+  outcome.racesAnalyzed = analyzed;
+  return outcome;
+}
+
+}  // namespace stridewell
