@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build g++ clang clang-format libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev  # Qt Charts needs the OpenGL module's CMake files
   poppler-utils fonts-dejavu-core fontconfig

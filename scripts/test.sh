@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds the optimised and the sanitized (AddressSanitizer + UBSan) trees and
+# Checks the formatting, builds the optimised and the sanitized (AddressSanitizer + UBSan) trees and
 # runs every test in both, then the tests of the code that threads share under
 # ThreadSanitizer. Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 jobs="${STRIDEWELL_JOBS:-2}"
+echo "== format"
+bash scripts/check-format.sh
 for preset in release asan; do
   echo "== ${preset}: configure and build"
   cmake --preset "${preset}" >/dev/null
