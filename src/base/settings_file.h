@@ -2,12 +2,6 @@
 // "KEY=value" lines, with an escape for every byte that would otherwise be
 // taken for syntax, so that any key or value text survives a write and a
 // read unchanged. Pure functions over strings; any thread may call them.
-//
-// Escapes: \\ \n \r \t and \xHH (two hex digits) for any other byte below
-// 0x20 or 0x7F; a key also escapes '=', and a section name ']'. Blanks at
-// either end of a key or value are escaped too, so that the reader may trim
-// the blanks a person adds around '=' when editing the file by hand.
-// Lines starting with ';' or '#' are comments.
 #pragma once
 
 #include <map>
@@ -30,6 +24,11 @@ struct SettingsParse {
 // the section before. A key given twice keeps its last value.
 SettingsParse parseSettingsText(std::string_view text);
 
+// Escapes: \\ \n \r \t and \xHH (two hex digits) for any other byte below
+// 0x20 or 0x7F; a key also escapes '=', and a section name ']'. Blanks at
+// either end of a key or value are escaped too, so that the reader may trim
+// the blanks a person adds around '=' when editing the file by hand.
+// Lines starting with ';' or '#' are comments.
 // The file text for `sections`: sections and keys in sorted order, each line
 // ending in '\n'.
 std::string settingsText(const SettingsSections& sections);

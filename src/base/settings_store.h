@@ -2,12 +2,6 @@
 // "SI Map 1" to "SI Map 5"), kept in an INI-style file. Every write
 // replaces the file atomically under a lock, so two running copies of the
 // program never corrupt it; a damaged file reads as defaults.
-//
-// One store may be shared by the threads of a process (calls are
-// serialised). Values are read from the file when the store is made (and on
-// reload()); a write first re-reads the file under the lock, so the keys
-// another running copy wrote in the meantime are kept, and this store then
-// sees them too.
 #pragma once
 
 #include <mutex>
@@ -28,6 +22,11 @@ inline constexpr std::string_view kSettingsSection = "Settings";
 // ours and is neither read nor replaced.
 inline constexpr size_t kMaxSettingsFileSize = 1 << 20;
 
+// One store may be shared by the threads of a process (calls are
+// serialised). Values are read from the file when the store is made (and on
+// reload()); a write first re-reads the file under the lock, so the keys
+// another running copy wrote in the meantime are kept, and this store then
+// sees them too.
 class SettingsStore {
  public:
   // One value of a batch write.

@@ -1,16 +1,17 @@
 // Ctrl-C as Cancel: while an InterruptGuard lives, SIGINT only sets a flag
 // that the running operation polls between steps; a second Ctrl-C ends the
-// program as usual, for a step that never returns. A guard made for a run
-// that must not lose its work (training) treats SIGTERM and SIGHUP the same
-// way: the run stops at its next check and saves. The previous handlers
-// come back when the guard goes. Make and destroy guards on one thread
-// (nested guards share the flag); interrupted() may be asked from any.
+// program as usual, for a step that never returns. Make and destroy guards
+// on one thread (nested guards share the flag); interrupted() may be asked
+// from any.
 #pragma once
 
 #include <csignal>
 
 namespace stridewell::cli {
 
+// A guard made for a run that must not lose its work (training) treats
+// SIGTERM and SIGHUP the same way: the run stops at its next check and
+// saves. The previous handlers come back when the guard goes.
 class InterruptGuard {
  public:
   enum class Signals {

@@ -1,30 +1,7 @@
 // Merges the races of one card file with the races of its results file, the
-// heart of building a dataset: a plain loop over the two readers, each
-// advanced only when its race has been decided, that hands every race with
-// a tied result to a callback in card order. It writes nothing and shows
-// nothing; the caller stores the races and turns the outcome into messages.
-//
-// The decisions, always between the card race in hand and the result in
-// hand ("card number" and "card track" are the race's host race number and
-// host track, the fields the results file is keyed by):
-//   1. card number 0, or card track not the result's track (ASCII case
-//      ignored): the card race is dropped and the next one read. So a
-//      results file of another track drops every card race.
-//   2. otherwise result number 0: the result is dropped.
-//   3. card number below the result's: the card race is dropped (no result).
-//   4. card number above the result's: the result is dropped (no card race).
-//   5. equal: finishers are tied to horses by name; a race whose every
-//      finisher is on the card goes to the callback, any other is dropped;
-//      both are then used up.
-// Both files are therefore walked once, forwards: only races that meet in
-// ascending order are stored (results 1, 2, 3, 5, 4 against cards 1-9 store
-// 1, 2, 3 and 5), and the date is never compared: the file names pair the
-// days. The merge ends when either reader runs out; whatever the other
-// still holds is dropped. A card file that fails its line check ends like
-// one that ran out, after the races completed before the bad line, and is
-// reported invalid. Once the merge has ended both readers are read to their
-// end, so that the card file's verdict covers the whole file and the counts
-// cover every race; when the callback stops the merge they are not.
+// heart of building a dataset: a plain loop over the two readers that hands
+// every race with a tied result to a callback in card order. It writes and
+// shows nothing; the caller stores the races and words the outcome.
 #pragma once
 
 #include <functional>
@@ -62,6 +39,28 @@ using MergedRaceSink = std::function<bool(const Race&)>;
 // race and the result in hand (the card reader fills its card, profile and
 // text, the results reader its result) and is left holding whatever was
 // read last.
+//
+// The decisions, always between the card race in hand and the result in
+// hand ("card number" and "card track" are the race's host race number and
+// host track, the fields the results file is keyed by):
+//   1. card number 0, or card track not the result's track (ASCII case
+//      ignored): the card race is dropped and the next one read. So a
+//      results file of another track drops every card race.
+//   2. otherwise result number 0: the result is dropped.
+//   3. card number below the result's: the card race is dropped (no result).
+//   4. card number above the result's: the result is dropped (no card race).
+//   5. equal: finishers are tied to horses by name; a race whose every
+//      finisher is on the card goes to the callback, any other is dropped;
+//      both are then used up.
+// Both files are therefore walked once, forwards: only races that meet in
+// ascending order are stored (results 1, 2, 3, 5, 4 against cards 1-9 store
+// 1, 2, 3 and 5), and the date is never compared: the file names pair the
+// days. The merge ends when either reader runs out; whatever the other
+// still holds is dropped. A card file that fails its line check ends like
+// one that ran out, after the races completed before the bad line, and is
+// reported invalid. Once the merge has ended both readers are read to their
+// end, so that the card file's verdict covers the whole file and the counts
+// cover every race; when the callback stops the merge they are not.
 MergeOutcome mergeRaces(CardReader& cards, ResultsReader& results, Race& work, const MergedRaceSink& emit);
 
 }  // namespace stridewell

@@ -1,10 +1,8 @@
 // The Create DataSet dialog: the dataset's name (a new one or, with
-// "Append", one that exists), a folder browser over the places of this
-// machine, and the card and results files of the folder shown paired by
-// name, with the files left over. Every folder shown is remembered at once
-// as DATASETDIR; Cancel puts back the folder remembered when the dialog
-// opened. "&Build" runs the request checks and, when they pass, ends the
-// dialog with the pairs for the create run. User-interface thread only.
+// "Append", one that exists), a folder browser, and the card and results
+// files of the folder shown paired by name. "&Build" runs the request checks
+// and ends the dialog with the pairs for the create run. User-interface
+// thread only.
 #pragma once
 
 #include <QDialog>
@@ -27,6 +25,8 @@ struct Workspace;
 
 namespace stridewell::gui {
 
+// Every folder shown is remembered at once as DATASETDIR; Cancel puts back
+// the folder remembered when the dialog opened.
 class CreateDatasetDialog : public QDialog {
   Q_OBJECT
 

@@ -1,8 +1,7 @@
 // The Scratch Editor: every horse line of one card file (plain or from its
-// archive) as an item of a check list, checked when the horse is scratched.
-// OK writes the marks back into the card (or its archive); Cancel writes
-// nothing. A horse without a program number, on a card where others have
-// one, cannot be changed. User-interface thread only.
+// archive) as an item of a check list, checked when the horse is scratched;
+// OK writes the marks back, Cancel writes nothing. User-interface thread
+// only.
 #pragma once
 
 #include <QDialog>
@@ -19,6 +18,8 @@ struct Workspace;
 
 namespace stridewell::gui {
 
+// A horse without a program number, on a card where others have one,
+// cannot be changed.
 class ScratchEditorDialog : public QDialog {
   Q_OBJECT
 

@@ -1,8 +1,7 @@
 // The "SIM Mapping" dialog: the five SI Maps on five tabs, each with its
-// comment and ten rule rows (on/off, track, distance, surface, condition,
-// class, SIM). It edits an in-memory copy of all five maps; OK writes all
-// five to the settings store, Cancel writes nothing. Which map a run uses is
-// chosen in the handicap dialog, not here. User-interface thread only.
+// comment and ten rule rows. It edits an in-memory copy of all five maps;
+// OK writes all five to the settings store, Cancel writes nothing.
+// User-interface thread only.
 #pragma once
 
 #include <QDialog>
@@ -25,6 +24,7 @@ struct Workspace;
 
 namespace stridewell::gui {
 
+// Which map a run uses is chosen in the handicap dialog, not here.
 class SimMappingDialog : public QDialog {
   Q_OBJECT
 

@@ -1,11 +1,7 @@
 // The scratch editor's work without its window: a card file, plain or from
-// its archive, becomes one item per horse line (race, program number, name,
-// checked when the horse is scratched), and saving writes the chosen marks
-// into field 5 of every line and puts the file back where it came from (the
-// plain file, or its archive re-zipped). Only field 5 changes; the check
-// code, which covers fields 11 to 200, stays valid. The original is never
-// lost: the new text goes to a temporary file that replaces the old one only
-// when complete. One caller at a time per card.
+// its archive, becomes one item per horse line, and saving writes the
+// chosen marks into field 5 of every line and puts the file back where it
+// came from. One caller at a time per card.
 #pragma once
 
 #include <cstddef>
@@ -64,6 +60,9 @@ bool setScratched(ScratchCard& card, size_t index, bool scratched);
 // was; "Error during re-zip." leaves the archive as it was. A card whose
 // lines no longer match the items (changed by someone else since it was
 // loaded) is not written.
+// Only field 5 changes; the check code, which covers fields 11 to 200,
+// stays valid. The new text goes to a temporary file that replaces the old
+// one only when complete.
 bool saveScratchCard(const ScratchCard& card, const Workspace& workspace, UserInteraction& ui);
 
 // `line` with field 5 rewritten: "S" in double quotes when scratched;

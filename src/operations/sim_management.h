@@ -1,10 +1,7 @@
-// Deleting and renaming the SIMs of the Workspace's SIM folder. Both work
-// on file names only. The SIMs a user may manage are those the SIM folder
-// lists, less any whose name a SIM of the program folder holds ("Default"
-// and the like), which can be neither chosen nor taken by a rename. Every
-// refusal and question goes through the UserInteraction with the program's
-// fixed texts, so the dialogs and the command line behave alike. Main
-// thread of a command.
+// Deleting and renaming the SIMs of the Workspace's SIM folder, on file
+// names only, for the dialogs and the command line alike: every refusal and
+// question goes through the UserInteraction with the program's fixed texts.
+// Main thread of a command.
 #pragma once
 
 #include <string>
@@ -24,6 +21,9 @@ inline constexpr std::string_view kSimRenameFailed = "Rename failed.";
 // The drop-down of both dialogs: fillSimList of the SIM folder without
 // "Default", less names reserved by the program folder; the placeholder
 // alone (count 0) when nothing is left.
+// The SIMs a user may manage are those the SIM folder lists, less any whose
+// name a SIM of the program folder holds ("Default" and the like), which
+// can be neither chosen nor taken by a rename.
 SimList managedSimList(const Workspace& workspace);
 
 // "Delete SIM \"name\"; are you sure?" and its rename twin.
