@@ -14,6 +14,7 @@
 #include "app/workspace.h"
 #include "race/card_reader.h"
 #include "race/check_code.h"
+#include "race/text_case.h"
 
 namespace stridewell {
 namespace {

@@ -14,7 +14,7 @@
 #include "app/workspace.h"
 #include "handicap/sim_map.h"
 #include "model/sim_name_rules.h"
-#include "race/card_values.h"
+#include "race/text_case.h"
 
 namespace stridewell {
 namespace {

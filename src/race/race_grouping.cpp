@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "race/card_values.h"
+#include "race/text_case.h"
 
 namespace stridewell {
 
