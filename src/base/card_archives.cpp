@@ -12,6 +12,7 @@
 
 #include "base/archive_tools.h"
 #include "base/workspace.h"
+#include "base/text_case.h"
 
 namespace stridewell {
 namespace {
@@ -96,7 +97,7 @@ std::string findFileIgnoringCase(const std::string& folder, const std::string& n
   std::string found;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string_view candidate = entry->d_name;
-    if (!equalsIgnoringCase(candidate, name)) continue;
+    if (!equalsIgnoreCase(candidate, name)) continue;
     if ((found.empty() || candidate < found) && isRegularFile(joinPath(here, std::string(candidate)))) {
       found = candidate;
     }
@@ -114,7 +115,7 @@ OpenedFile openArchivedFile(const std::string& path, const ArchivedFileKind& kin
 
   // An archive whose name does not say which file it holds is never read
   // as that file itself.
-  if (name.size() >= 4 && equalsIgnoringCase(std::string_view(name).substr(name.size() - 4), ".ZIP")) {
+  if (name.size() >= 4 && equalsIgnoreCase(std::string_view(name).substr(name.size() - 4), ".ZIP")) {
     switch (checkZipArchive(plainPath, opened.problem)) {
       case ZipCheck::kZipArchive:
         opened.problem = "Cannot open " + plainPath + ": the archive of a " + std::string(kind.extension) +
@@ -185,7 +186,7 @@ OpenedFile openArchivedFile(const std::string& path, const ArchivedFileKind& kin
       copy = file;
       break;
     }
-    if (equalsIgnoringCase(file, member) && (copy.empty() || file < copy)) copy = file;
+    if (equalsIgnoreCase(file, member) && (copy.empty() || file < copy)) copy = file;
   }
   if (copy.empty()) {
     opened.problem = "Cannot open " + plainPath + ": the archive " + archivePath + " does not hold " + member;

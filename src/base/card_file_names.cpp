@@ -1,5 +1,7 @@
 #include "base/card_file_names.h"
 
+#include "base/text_case.h"
+
 namespace stridewell {
 namespace {
 
@@ -7,9 +9,6 @@ constexpr std::string_view kArchiveExtension = ".ZIP";
 // Three letters, four digits: the base name every archived file has.
 constexpr size_t kArchivedBaseLength = 7;
 
-char upperChar(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 bool isLetter(char c) {
   return c >= 'A' && c <= 'Z';
 }
@@ -18,20 +17,6 @@ bool isDigit(char c) {
 }
 
 }  // namespace
-
-std::string upperAscii(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = upperChar(c);
-  return upper;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (upperChar(a[i]) != upperChar(b[i])) return false;
-  }
-  return true;
-}
 
 std::string_view fileNameOf(std::string_view path) {
   const size_t slash = path.rfind('/');
@@ -77,14 +62,14 @@ std::string archiveNameFor(std::string_view name, const ArchivedFileKind& kind) 
   const size_t dot = name.rfind('.');
   // Only a base name of exactly seven characters has an archive form: the
   // first seven of a longer name would pick the archive of another file.
-  if (dot != kArchivedBaseLength || !equalsIgnoringCase(name.substr(dot), kind.extension)) return {};
+  if (dot != kArchivedBaseLength || !equalsIgnoreCase(name.substr(dot), kind.extension)) return {};
   return upperAscii(name.substr(0, dot)) + kind.typeLetter + std::string(kArchiveExtension);
 }
 
 std::string plainPathFor(const std::string& path, const ArchivedFileKind& kind) {
   const std::string_view name = fileNameOf(path);
   if (name.size() < kArchiveExtension.size() ||
-      !equalsIgnoringCase(name.substr(name.size() - kArchiveExtension.size()), kArchiveExtension)) {
+      !equalsIgnoreCase(name.substr(name.size() - kArchiveExtension.size()), kArchiveExtension)) {
     return path;
   }
   std::string converted(name);

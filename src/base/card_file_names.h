@@ -43,8 +43,4 @@ std::string plainPathFor(const std::string& path, const ArchivedFileKind& kind);
 std::string_view fileNameOf(std::string_view path);
 std::string_view folderOf(std::string_view path);
 
-// ASCII-only case handling, so that names never depend on the locale.
-std::string upperAscii(std::string_view text);
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
-
 }  // namespace stridewell

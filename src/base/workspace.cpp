@@ -12,13 +12,10 @@
 #include <vector>
 
 #include "base/interaction.h"
+#include "base/text_case.h"
 
 namespace stridewell {
 namespace {
-
-char lowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // '*' and '?' without the ".*" rule; greedy with one backtrack point, so
 // the time stays linear in practice whatever the pattern.

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "base/workspace.h"
+#include "base/text_case.h"
 
 namespace stridewell::cli {
 
@@ -41,7 +42,7 @@ InputFile openInputFile(const std::string& path) {
 namespace {
 
 bool endsWithZip(std::string_view name) {
-  return name.size() >= 4 && equalsIgnoringCase(name.substr(name.size() - 4), ".ZIP");
+  return name.size() >= 4 && equalsIgnoreCase(name.substr(name.size() - 4), ".ZIP");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "cli/text_format.h"
 #include "race/card_values.h"
+#include "base/text_case.h"
 
 namespace stridewell::cli {
 namespace {
@@ -13,10 +14,6 @@ constexpr long kYardsPerMile = 1760;
 constexpr long kYardsPerSixteenth = kYardsPerMile / 16;
 // Longer than any race; a code beyond it is corrupt, not a distance.
 constexpr double kMaxYards = 100000;
-
-char upper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 // "1/2", "3/16" ... for a count of sixteenths (1-15), reduced.
 std::string sixteenthsText(long sixteenths) {
@@ -166,7 +163,7 @@ std::string restrictionText(std::string_view code) {
       "4- and 5-year-olds",
       "3-, 4- and 5-year-olds",
   };
-  auto letter = [&](size_t i) { return i < code.size() ? upper(code[i]) : '\0'; };
+  auto letter = [&](size_t i) { return i < code.size() ? upperAscii(code[i]) : '\0'; };
   const char age = letter(0);
   std::string text;
   if (age >= 'A' && age <= 'G') {

@@ -9,6 +9,7 @@
 #include "base/workspace.h"
 #include "cli/terminal_interaction.h"
 #include "cli/text_format.h"
+#include "base/text_case.h"
 #include "base/text_trim.h"
 
 namespace stridewell::cli {
@@ -163,7 +164,7 @@ int ScratchCommand::run(const ParsedOptions& options, std::ostream& out, std::os
     std::vector<size_t> found;
     for (size_t i = 0; i < card.items.size(); ++i) {
       const ScratchItem& item = card.items[i];
-      if (isRace(item.raceNumber, change.race) && equalsIgnoringCase(item.programNumber, change.program)) {
+      if (isRace(item.raceNumber, change.race) && equalsIgnoreCase(item.programNumber, change.program)) {
         found.push_back(i);
       }
     }

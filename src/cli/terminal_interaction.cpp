@@ -2,10 +2,10 @@
 
 #include <unistd.h>
 
-#include <cctype>
 #include <iostream>
 
 #include "cli/terminal_progress.h"
+#include "base/text_case.h"
 #include "base/text_trim.h"
 
 namespace stridewell::cli {
@@ -14,16 +14,6 @@ namespace {
 // How many unclear answers are asked again before the question counts as
 // answered No.
 constexpr int kMaxAttempts = 5;
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -99,8 +89,8 @@ bool TerminalInteraction::query(std::string_view text) {
     }
     // A CR is dropped only at the end: what is left of a CR LF line end.
     const std::string_view reply = trimmedBack(trimmedFront(line, kSpaceTab), " \t\r");
-    if (equalsIgnoringCase(reply, "y") || equalsIgnoringCase(reply, "yes")) return true;
-    if (equalsIgnoringCase(reply, "n") || equalsIgnoringCase(reply, "no")) return false;
+    if (equalsIgnoreCase(reply, "y") || equalsIgnoreCase(reply, "yes")) return true;
+    if (equalsIgnoreCase(reply, "n") || equalsIgnoreCase(reply, "no")) return false;
     if (attempt == kMaxAttempts) {
       err_ << "Answered No.\n" << std::flush;
       return false;

@@ -12,6 +12,7 @@
 #include "base/workspace.h"
 #include "datasets/append_journal.h"
 #include "datasets/dataset_name.h"
+#include "base/text_case.h"
 
 namespace stridewell {
 
@@ -22,17 +23,9 @@ namespace {
 // could lead out of DATASETS.
 bool isListedName(std::string_view name) { return !name.empty() && !hasForbiddenNameCharacter(name); }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
-bool sameDatasetName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
+bool sameDatasetName(std::string_view a, std::string_view b) { return equalsIgnoreCase(a, b); }
 
 bool deleteDataset(const Workspace& workspace, std::string_view name, std::error_code* error) {
   if (!isListedName(name)) {

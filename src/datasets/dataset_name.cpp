@@ -10,13 +10,12 @@
 
 #include "base/workspace.h"
 #include "datasets/append_journal.h"
+#include "base/text_case.h"
 #include "base/text_trim.h"
 
 namespace stridewell {
 
 namespace {
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Case-insensitive order of the program's lists, with byte order breaking
 // ties so that the result never depends on the folder's listing order.
@@ -49,8 +48,7 @@ DatasetNameFault checkDatasetName(std::string_view text) {
   }
   if (name.size() >= kDatasetExtension.size()) {
     const std::string_view end = std::string_view(name).substr(name.size() - kDatasetExtension.size());
-    if (std::equal(end.begin(), end.end(), kDatasetExtension.begin(),
-                   [](char a, char b) { return lowerAscii(a) == lowerAscii(b); })) {
+    if (equalsIgnoreCase(end, kDatasetExtension)) {
       return DatasetNameFault::kExtension;
     }
   }

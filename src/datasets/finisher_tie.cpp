@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "base/card_file_names.h"
+#include "base/text_case.h"
 
 namespace stridewell {
 namespace {
@@ -21,7 +21,7 @@ int findHorseByName(const RaceCard& card, const char (&name)[30]) {
   // A count beyond the slots comes only from a damaged record.
   const int horses = std::min<int>(card.horseCount, kMaxHorses);
   for (int slot = 0; slot < horses; ++slot) {
-    if (equalsIgnoringCase(boundedText(card.horses[slot].name), wanted)) return slot;
+    if (equalsIgnoreCase(boundedText(card.horses[slot].name), wanted)) return slot;
   }
   return -1;
 }

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "base/card_file_names.h"
 #include "datasets/finisher_tie.h"
+#include "base/text_case.h"
 
 namespace stridewell {
 namespace {
@@ -18,7 +18,7 @@ enum class Decision { kDropCard, kDropResult, kMatch };
 // Both tracks come normalised from their readers (a two-letter code already
 // carries its "X"), so a plain comparison ignoring case is the whole test.
 Decision decide(const RaceCard& card, const RaceResult& result) {
-  if (card.hostRaceNumber == 0 || !equalsIgnoringCase(trackText(card.hostTrack), trackText(result.track))) {
+  if (card.hostRaceNumber == 0 || !equalsIgnoreCase(trackText(card.hostTrack), trackText(result.track))) {
     return Decision::kDropCard;
   }
   if (result.raceNumber == 0) return Decision::kDropResult;

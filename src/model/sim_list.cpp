@@ -8,7 +8,7 @@
 
 #include "base/workspace.h"
 #include "model/sim_map.h"
-#include "race/card_values.h"
+#include "base/text_case.h"
 
 namespace stridewell {
 namespace {
@@ -16,10 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kSimExtension = ".SIM";
-
-char lowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // Case-blind order; names that differ only in case (possible on this file
 // system) keep a fixed order between them.

@@ -3,33 +3,18 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/text_case.h"
+#include "base/text_trim.h"
+
 namespace stridewell {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool isBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-char lowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string trimSimName(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return std::string(text);
+  return std::string(trimmed(text, kWhiteSpace));
 }
 
 bool hasForbiddenSimNameCharacter(std::string_view name) {
@@ -43,7 +28,7 @@ bool isReservedSimName(const std::string& programFolder, std::string_view name) 
   for (fs::directory_iterator it(programFolder, error), end; !error && it != end; it.increment(error)) {
     const std::string fileName = it->path().filename().string();
     std::error_code typeError;
-    if (sameIgnoringCase(fileName, wanted) && it->is_regular_file(typeError)) return true;
+    if (equalsIgnoreCase(fileName, wanted) && it->is_regular_file(typeError)) return true;
   }
   return false;
 }

@@ -3,16 +3,16 @@
 #include <cstdio>
 
 #include "base/card_archives.h"
-#include "base/card_file_names.h"
 #include "base/workspace.h"
 #include "model/sim_list.h"
 #include "model/sim_map.h"
+#include "base/text_case.h"
 
 namespace stridewell {
 
 HandicapListAdd HandicapList::add(std::string fileName, std::string folder) {
   for (const HandicapListEntry& entry : entries_) {
-    if (equalsIgnoringCase(entry.fileName, fileName)) return HandicapListAdd::kDuplicate;
+    if (equalsIgnoreCase(entry.fileName, fileName)) return HandicapListAdd::kDuplicate;
   }
   if (full()) return HandicapListAdd::kFull;
   entries_.push_back({std::move(fileName), std::move(folder)});

@@ -11,6 +11,7 @@
 #include "base/interaction.h"
 #include "datasets/dataset_file.h"
 #include "race/race.h"
+#include "base/text_case.h"
 
 namespace stridewell {
 
@@ -22,11 +23,9 @@ std::string reportTrackCode(const RaceResult& result) {
 bool trackCodeBefore(std::string_view a, std::string_view b) {
   const size_t common = std::min(a.size(), b.size());
   for (size_t i = 0; i < common; ++i) {
-    const unsigned char x = static_cast<unsigned char>(a[i]);
-    const unsigned char y = static_cast<unsigned char>(b[i]);
-    const int lowerX = (x >= 'A' && x <= 'Z') ? x + ('a' - 'A') : x;
-    const int lowerY = (y >= 'A' && y <= 'Z') ? y + ('a' - 'A') : y;
-    if (lowerX != lowerY) return lowerX < lowerY;
+    const auto x = static_cast<unsigned char>(lowerAscii(a[i]));
+    const auto y = static_cast<unsigned char>(lowerAscii(b[i]));
+    if (x != y) return x < y;
   }
   return a.size() < b.size();
 }

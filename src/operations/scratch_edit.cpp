@@ -14,6 +14,7 @@
 #include "base/workspace.h"
 #include "race/card_reader.h"
 #include "race/check_code.h"
+#include "base/text_case.h"
 
 namespace stridewell {
 namespace {

@@ -14,7 +14,7 @@
 #include "base/workspace.h"
 #include "model/sim_map.h"
 #include "model/sim_name_rules.h"
-#include "race/card_values.h"
+#include "base/text_case.h"
 
 namespace stridewell {
 namespace {

@@ -5,6 +5,7 @@
 
 #include "race/card_values.h"
 #include "race/past_race.h"
+#include "base/text_case.h"
 #include "race/text_number.h"
 
 namespace stridewell {
@@ -18,8 +19,6 @@ void copyText(char (&dst)[N], std::string_view text) {
   std::memcpy(dst, text.data(), length);
   dst[length] = '\0';
 }
-
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 float toFloat(std::string_view text) { return static_cast<float>(toDouble(text)); }
 
@@ -152,7 +151,7 @@ bool addHorse(const FieldSlots& f, Race& race) {
   if (!f[140].empty()) {
     horse.age = lowByte(packedYear(card.date) - packedYear(packDate(f[140])));
   }
-  const char sexLetter = f[15].empty() ? '\0' : upper(f[15][0]);
+  const char sexLetter = f[15].empty() ? '\0' : upperAscii(f[15][0]);
   const bool older = horse.age >= 5;
   if (sexLetter == 'F' || sexLetter == 'M') {
     horse.sexCode = older ? 'm' : 'f';

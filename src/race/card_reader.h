@@ -5,13 +5,13 @@
 // share nothing, so several files can be read at once on different threads.
 #pragma once
 
-#include <array>
 #include <istream>
 #include <string>
 
 #include "race/field_slots.h"
 #include "race/line_scanner.h"
 #include "race/race.h"
+#include "race/race_grouping.h"
 
 namespace stridewell {
 
@@ -45,16 +45,13 @@ class CardReader {
   std::string problem() const;
 
  private:
-  bool sameKeyAsLastLine();
+  LineVerdict checkLine();
   void applyLine(Race& race, bool startsRace);
 
   std::string fileName_;
   FieldSlots slots_;
   LineScanner scanner_;
-  std::array<std::array<char, 16>, 3> lastKey_{};
-  bool pending_ = false;       // a race has been started and not yielded
-  bool deferredLine_ = false;  // a line that starts the next race waits in the slots
-  bool done_ = false;
+  RaceGrouping grouping_;
   int invalidLine_ = 0;
   bool tooManyHorses_ = false;
   int racesRead_ = 0;

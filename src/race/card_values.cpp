@@ -10,8 +10,6 @@
 namespace stridewell {
 namespace {
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 struct TrackNamePair {
   const char* code;
   const char* name;
@@ -56,14 +54,6 @@ std::string padTrackCode(std::string_view code) {
 
 }  // namespace
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (upper(a[i]) != upper(b[i])) return false;
-  }
-  return true;
-}
-
 void normalizeTrackCode(char* code) {
   if (std::strlen(code) > 3) code[3] = '\0';
   if (std::strcmp(code, "FP") == 0) {
@@ -106,7 +96,7 @@ float distanceCode(int32_t yardsValue) {
 }
 
 ClassCode decodeClass(std::string_view type, std::string_view claim, std::string_view purse) {
-  const char letter = type.empty() ? '\0' : upper(type[0]);
+  const char letter = type.empty() ? '\0' : upperAscii(type[0]);
   switch (letter) {
     case 'A':
     case 'R':
@@ -156,7 +146,7 @@ uint8_t conditionCode(std::string_view text) {
 }
 
 uint8_t surfaceCode(std::string_view text) {
-  const char letter = text.empty() ? '\0' : upper(text[0]);
+  const char letter = text.empty() ? '\0' : upperAscii(text[0]);
   if (letter == 'D') return RaceCard::kDirt;
   if (letter == 'T') return RaceCard::kTurf;
   return RaceCard::kOtherSurface;

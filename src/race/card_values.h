@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "race/race_card.h"
+#include "base/text_case.h"
 
 namespace stridewell {
 
@@ -49,8 +50,5 @@ uint8_t conditionCode(std::string_view text);
 
 // 0 dirt (D), 1 turf (T), 2 any other surface letter.
 uint8_t surfaceCode(std::string_view text);
-
-// Case-insensitive ASCII equality.
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
 }  // namespace stridewell

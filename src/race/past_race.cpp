@@ -8,6 +8,7 @@
 
 #include "race/card_values.h"
 #include "race/field_slots.h"
+#include "base/text_case.h"
 #include "race/text_number.h"
 
 namespace stridewell {
@@ -18,10 +19,6 @@ constexpr double kTolerance = 0.000001;
 constexpr std::string_view kTroubleKeywords[] = {
     "blocked", "bumped", "brushed", "checked", "boxed", "forced", "wide", "poor start", "impeded",
 };
-
-char lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 // For each first letter of a keyword, the second letters that follow it in
 // some keyword, one bit per letter ('a' is bit 0); entry 26 stands for any
@@ -39,13 +36,11 @@ constexpr std::array<uint32_t, 27> kKeywordSecondLetters = [] {
 // comparison start at every fifth character or so, each start a branch the
 // processor could not foresee; two letters rule out nearly all of them.
 bool beginsKeyword(char first, char second) {
-  const unsigned a = static_cast<unsigned char>(lower(first)) - 'a';
-  const unsigned b = static_cast<unsigned char>(lower(second)) - 'a';
+  const unsigned a = static_cast<unsigned char>(lowerAscii(first)) - 'a';
+  const unsigned b = static_cast<unsigned char>(lowerAscii(second)) - 'a';
   const uint32_t seconds = kKeywordSecondLetters[a < 26 ? a : 26];
   return ((seconds >> (b & 31)) & static_cast<uint32_t>(b < 26)) != 0;
 }
-
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // |atoi(text)| kept in a byte or 16 bits; the sign of the card value is dropped.
 int64_t absInt(std::string_view text) { return std::llabs(int64_t{toInt(text)}); }
@@ -77,7 +72,7 @@ bool hasTroubleKeyword(std::string_view tripComment) {
     for (std::string_view keyword : kTroubleKeywords) {
       if (keyword.size() > tripComment.size() - at) continue;
       size_t i = 0;
-      while (i < keyword.size() && lower(tripComment[at + i]) == keyword[i]) ++i;
+      while (i < keyword.size() && lowerAscii(tripComment[at + i]) == keyword[i]) ++i;
       if (i == keyword.size()) return true;
     }
   }
@@ -108,7 +103,7 @@ void fillPastRace(int k, const FieldSlots& f, PastRace& p) {
 
   const std::string_view surface = f[266 + k];
   const std::string_view restriction = f[846 + k];
-  auto letter = [&](size_t i) { return i < restriction.size() ? upper(restriction[i]) : '\0'; };
+  auto letter = [&](size_t i) { return i < restriction.size() ? upperAscii(restriction[i]) : '\0'; };
   uint8_t flags = 0;
   if (!surface.empty() && (surface[0] == 't' || surface[0] == 'T')) flags |= PastRace::kTurf;
   if (letter(2) == 'M' || letter(2) == 'F') flags |= PastRace::kFemalesOnly;

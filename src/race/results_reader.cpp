@@ -109,9 +109,6 @@ ResultsReader::ResultsReader(std::istream& in, std::string fileName)
       goodSlots_(resultsFieldLayout()),
       scanner_(in, slots_, 0) {
   scanner_.countFieldsTo(kMaxResultsFields);
-  std::strcpy(lastKey_[0].data(), "***");
-  std::strcpy(lastKey_[1].data(), "xx");
-  std::strcpy(lastKey_[2].data(), "xx");
 }
 
 std::string ResultsReader::lineFault() const {
@@ -150,15 +147,16 @@ std::string ResultsReader::skippedLineText(const SkippedLine& skipped) const {
   return fileName_ + ": line " + std::to_string(skipped.line) + ": " + skipped.reason;
 }
 
-bool ResultsReader::sameKeyAsLastLine() {
-  bool same = true;
-  for (int part = 0; part < 3; ++part) {
-    const std::string_view field = slots_[part + 1];
-    if (!equalsIgnoreCase(field, lastKey_[part].data())) same = false;
-    std::memcpy(lastKey_[part].data(), field.data(), field.size());
-    lastKey_[part][field.size()] = '\0';
+LineVerdict ResultsReader::checkLine() {
+  if (std::string fault = lineFault(); !fault.empty()) {
+    if (skippedLines_.size() < kMaxNotedSkips) skippedLines_.push_back({scanner_.lineNumber(), std::move(fault)});
+    ++skippedLineCount_;
+    slots_ = goodSlots_;
+    return LineVerdict::kPassOver;
   }
-  return same;
+  ++resultsLines_;
+  goodSlots_ = slots_;
+  return LineVerdict::kRaceLine;
 }
 
 void ResultsReader::applyLine(RaceResult& result, bool startsRace) {
@@ -171,7 +169,6 @@ void ResultsReader::applyLine(RaceResult& result, bool startsRace) {
     result.surface = surfaceCode(f[5]);
     result.condition = conditionCode(f[17]);
     droppedLines_ = 0;
-    pending_ = true;
   }
 
   if (result.finisherCount >= kMaxFinishers) {
@@ -204,41 +201,13 @@ void ResultsReader::applyLine(RaceResult& result, bool startsRace) {
 }
 
 bool ResultsReader::next(RaceResult& result) {
-  if (deferredLine_) {
-    deferredLine_ = false;
-    applyLine(result, true);
-  }
-  while (!done_) {
-    if (scanner_.fileEnded() || !scanner_.readLine()) {
-      done_ = true;
-      break;
-    }
-    if (scanner_.lineEmpty()) continue;
-    if (std::string fault = lineFault(); !fault.empty()) {
-      if (skippedLines_.size() < kMaxNotedSkips) skippedLines_.push_back({scanner_.lineNumber(), std::move(fault)});
-      ++skippedLineCount_;
-      slots_ = goodSlots_;
-      continue;
-    }
-    ++resultsLines_;
-    goodSlots_ = slots_;
-    const bool startsRace = !sameKeyAsLastLine();
-    if (startsRace && pending_) {
-      deferredLine_ = true;
-      pending_ = false;
-      droppedLinesOfYielded_ = droppedLines_;
-      ++racesRead_;
-      return true;
-    }
-    applyLine(result, startsRace);
-  }
-  if (pending_) {
-    pending_ = false;
-    droppedLinesOfYielded_ = droppedLines_;
-    ++racesRead_;
-    return true;
-  }
-  return false;
+  return grouping_.next(
+      scanner_, slots_, [this] { return checkLine(); },
+      [this, &result](bool startsRace) { applyLine(result, startsRace); },
+      [this] {
+        droppedLinesOfYielded_ = droppedLines_;
+        ++racesRead_;
+      });
 }
 
 }  // namespace stridewell

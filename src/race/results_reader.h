@@ -7,13 +7,13 @@
 // a card, an archive) is no results file.
 #pragma once
 
-#include <array>
 #include <istream>
 #include <string>
 #include <vector>
 
 #include "race/field_slots.h"
 #include "race/line_scanner.h"
+#include "race/race_grouping.h"
 #include "race/race_result.h"
 
 namespace stridewell {
@@ -44,12 +44,12 @@ class ResultsReader {
   // "FILE: line N: reason", for the user.
   std::string skippedLineText(const SkippedLine& skipped) const;
   // Read to the end without a single results line: not a results file.
-  bool noResultsLine() const { return done_ && resultsLines_ == 0; }
+  bool noResultsLine() const { return grouping_.done() && resultsLines_ == 0; }
 
  private:
   // Why the line just read cannot be a results line; empty when it can.
   std::string lineFault() const;
-  bool sameKeyAsLastLine();
+  LineVerdict checkLine();
   void applyLine(RaceResult& result, bool startsRace);
 
   std::string fileName_;
@@ -58,10 +58,7 @@ class ResultsReader {
   // must not reach the fields that a following shorter line leaves alone.
   FieldSlots goodSlots_;
   LineScanner scanner_;
-  std::array<std::array<char, 16>, 3> lastKey_{};
-  bool pending_ = false;
-  bool deferredLine_ = false;
-  bool done_ = false;
+  RaceGrouping grouping_;
   int droppedLines_ = 0;
   int droppedLinesOfYielded_ = 0;
   int racesRead_ = 0;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "base/card_file_names.h"
 #include "race/card_line_builder.h"
+#include "base/text_case.h"
 #include "sample_generator.h"
 
 namespace stridewell {
@@ -112,12 +112,12 @@ MergeRun runMerge(const std::string& card, const std::string& results, int accep
   run.outcome = mergeRaces(cards, resultReader, *work, [&](const Race& race) {
     ++run.sinkCalls;
     EXPECT_EQ(+race.card.hostRaceNumber, +race.result.raceNumber);
-    EXPECT_TRUE(equalsIgnoringCase(race.card.hostTrack, race.result.track));
+    EXPECT_TRUE(equalsIgnoreCase(race.card.hostTrack, race.result.track));
     EXPECT_GT(race.result.finisherCount, 0);
     for (int j = 0; j < race.result.finisherCount; ++j) {
       const FinisherEntry& finisher = race.result.finishers[j];
       EXPECT_LT(finisher.cardIndex, race.card.horseCount);
-      EXPECT_TRUE(equalsIgnoringCase(race.card.horses[finisher.cardIndex].name, finisher.name))
+      EXPECT_TRUE(equalsIgnoreCase(race.card.horses[finisher.cardIndex].name, finisher.name))
           << "race " << +race.result.raceNumber << " finisher " << j;
     }
     if (run.sinkCalls > accept) return false;

@@ -1,18 +1,14 @@
 #include "card_writer.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "field_line.h"
 #include "race/card_values.h"
 #include "race/check_code.h"
+#include "rounding.h"
 
 namespace stridewell::gen {
 namespace {
-
-int roundInt(double value) {
-  return static_cast<int>(std::floor(value + 0.5));
-}
 
 bool isWet(const std::string& condition) {
   return condition == "SY" || condition == "MY" || condition == "YL" || condition == "SF";

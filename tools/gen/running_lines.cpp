@@ -1,17 +1,11 @@
 #include "running_lines.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
+#include "rounding.h"
+
 namespace stridewell::gen {
-namespace {
-
-int roundInt(double value) {
-  return static_cast<int>(std::floor(value + 0.5));
-}
-
-}  // namespace
 
 bool isSprintYards(int yards) {
   return yards < 1760;
