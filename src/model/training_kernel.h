@@ -43,7 +43,7 @@ struct TrainingLoop {
   static Reg broadcast(double v) { return Ops::broadcast(v); }
 
   static Reg clamp(Reg x, double low, double high) { return clampLanes<Ops>(x, low, high); }
-  static Reg exp(Reg x) { return vectorExp<Ops>(x); }
+  static Reg exp(Reg x) { return expByTaylor<Ops>(x); }
 
   // ln(u / v) for positive normal u and v without dividing them: with
   // u = 2^ku mu and v = 2^kv mv (mantissas in [1, 2)), one mantissa is
@@ -227,7 +227,7 @@ struct TrainingLoop {
     Reg delta[kTrainOutputs];
     Reg squared = zero;
     Reg output[kTrainOutputs];
-    fiveOutputs<Ops>(net, output);
+    fiveOutputs<Ops>(net, output, [](Reg x) { return exp(x); });
     for (int o = 0; o < kTrainOutputs; ++o) {
       const Reg y = output[o];
       Reg target = zero;

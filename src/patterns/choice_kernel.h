@@ -26,7 +26,10 @@ struct ChoiceKernel {
   static_assert(kKernelOutputs == 5, "fiveOutputs works out the output units");
 
   static Reg clamp(Reg x, double low, double high) { return clampLanes<Ops>(x, low, high); }
-  static Reg exp(Reg x) { return vectorExp<Ops>(x); }
+  // exp over [-kExpBound, kExpBound], and over [-15, 15] for the net inputs
+  // of the per-choice work.
+  static Reg exp(Reg x) { return expByChebyshev<Ops, true>(x); }
+  static Reg expOfNetInput(Reg x) { return expByChebyshev<Ops, false>(x); }
 
   // Values every lane needs, stored once per lane so that the loop reads
   // them as whole vectors. A hidden unit's output 2f - 1 enters an output
@@ -85,7 +88,7 @@ struct ChoiceKernel {
       } else {
         const Reg sum = Ops::add(Ops::load(lanes.sumD[j]), Ops::load(&free.lastSum[j][lane0]));
         const Reg minusSum = Ops::sub(Ops::broadcast(0.0), clamp(sum, -kNetInputBound, kNetInputBound));
-        f = Ops::div(Ops::broadcast(1.0), Ops::add(Ops::broadcast(1.0), exp(minusSum)));
+        f = Ops::div(Ops::broadcast(1.0), Ops::add(Ops::broadcast(1.0), expOfNetInput(minusSum)));
       }
       f = clamp(f, kLowestActivation, kHighestActivation);
       for (int o = 0; o < kKernelOutputs; ++o)
@@ -189,7 +192,7 @@ struct ChoiceKernel {
             for (int g = 0; g < groups; ++g) {
               Reg net[kKernelOutputs], out[kKernelOutputs];
               for (int o = 0; o < kKernelOutputs; ++o) net[o] = Ops::load(nets[g][o]);
-              fiveOutputs<Ops>(net, out);
+              fiveOutputs<Ops>(net, out, [](Reg x) { return expOfNetInput(x); });
               s0 = Ops::add(s0, Ops::zeroUnless(inUse[g], out[0]));
               s1 = Ops::add(s1, Ops::zeroUnless(inUse[g], out[1]));
               s2 = Ops::add(s2, Ops::zeroUnless(inUse[g], out[2]));
@@ -209,11 +212,12 @@ struct ChoiceKernel {
   }
 
   // exp(x) as the loop computes it (for tests).
-  static void expBlock(const double* x, double* out, int count) {
+  static void expBlock(const double* x, double* out, int count, bool wideRange) {
     for (int i = 0; i < count; i += kLanes) {
       alignas(64) double in[kLanes], result[kLanes];
       for (int k = 0; k < kLanes; ++k) in[k] = i + k < count ? x[i + k] : 0.0;
-      Ops::store(result, exp(Ops::load(in)));
+      const Reg v = Ops::load(in);
+      Ops::store(result, wideRange ? exp(v) : expOfNetInput(v));
       for (int k = 0; k < kLanes && i + k < count; ++k) out[i + k] = result[k];
     }
   }

@@ -12,8 +12,8 @@ void addChoiceScoresAvx2(const ChoiceTables& tables, double* scores) {
   ChoiceKernel<Avx2Ops>::run(tables, scores);
 }
 
-void kernelExpAvx2(const double* x, double* out, int count) {
-  ChoiceKernel<Avx2Ops>::expBlock(x, out, count);
+void kernelExpAvx2(const double* x, double* out, int count, bool wideRange) {
+  ChoiceKernel<Avx2Ops>::expBlock(x, out, count, wideRange);
 }
 
 }  // namespace stridewell

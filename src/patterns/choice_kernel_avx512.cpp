@@ -12,8 +12,8 @@ void addChoiceScoresAvx512(const ChoiceTables& tables, double* scores) {
   ChoiceKernel<Avx512Ops>::run(tables, scores);
 }
 
-void kernelExpAvx512(const double* x, double* out, int count) {
-  ChoiceKernel<Avx512Ops>::expBlock(x, out, count);
+void kernelExpAvx512(const double* x, double* out, int count, bool wideRange) {
+  ChoiceKernel<Avx512Ops>::expBlock(x, out, count, wideRange);
 }
 
 }  // namespace stridewell

@@ -8,8 +8,8 @@ void addChoiceScoresPortable(const ChoiceTables& tables, double* scores) {
   ChoiceKernel<ScalarOps>::run(tables, scores);
 }
 
-void kernelExpPortable(const double* x, double* out, int count) {
-  ChoiceKernel<ScalarOps>::expBlock(x, out, count);
+void kernelExpPortable(const double* x, double* out, int count, bool wideRange) {
+  ChoiceKernel<ScalarOps>::expBlock(x, out, count, wideRange);
 }
 
 }  // namespace stridewell

@@ -43,9 +43,10 @@ void addChoiceScoresPortable(const ChoiceTables& tables, double* scores);
 void addChoiceScoresAvx2(const ChoiceTables& tables, double* scores);
 void addChoiceScoresAvx512(const ChoiceTables& tables, double* scores);
 
-// exp(x) as each kernel computes it, for tests: over [-708, 708].
-void kernelExpPortable(const double* x, double* out, int count);
-void kernelExpAvx2(const double* x, double* out, int count);
-void kernelExpAvx512(const double* x, double* out, int count);
+// exp(x) as each kernel computes it, for tests: over [-708, 708] with
+// wideRange, else over [-15, 15] (the range the per-choice work needs).
+void kernelExpPortable(const double* x, double* out, int count, bool wideRange);
+void kernelExpAvx2(const double* x, double* out, int count, bool wideRange);
+void kernelExpAvx512(const double* x, double* out, int count, bool wideRange);
 
 }  // namespace stridewell
