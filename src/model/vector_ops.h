@@ -1,7 +1,7 @@
 // The vector operations the shared-work kernels (trainer and scorer) are
-// written over, one set per instruction set, and the arithmetic both build
-// on them: exp and the five output units. Included only by the kernel
-// files, each built for its own instruction set: everything here has
+// written over, one set per instruction set, and the arithmetic they build
+// on them: clamping, exp and the five output units. Included only by the
+// kernel files, each built for its own instruction set: everything here has
 // internal linkage, so those builds never share a function, and it uses no
 // library code for the same reason. A set is only defined where the file is
 // built for its instructions.
