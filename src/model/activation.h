@@ -5,14 +5,9 @@
 
 #include <cmath>
 
-namespace stridewell {
+#include "model/activation_limits.h"
 
-// Beyond these net inputs the curve is replaced by its limits; they sit where
-// the curve itself reaches them, so the clamp adds no step of its own.
-inline constexpr double kLowestNetInput = -13.81550956;
-inline constexpr double kHighestNetInput = 13.81551056;
-inline constexpr double kLowestActivation = 0.000001;
-inline constexpr double kHighestActivation = 0.999999;
+namespace stridewell {
 
 inline double logisticActivation(double netInput) {
   if (netInput < kLowestNetInput) return kLowestActivation;

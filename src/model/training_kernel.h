@@ -1,9 +1,10 @@
-// The shared-work training loop, written once over a small set of vector
-// operations (Ops) so that the portable and AVX2 builds are the same
-// algorithm. Lanes are values of the last horse of a choice; the four horses
-// before it are the loops. Included only by the kernel files: everything
-// here has internal linkage, so the builds for different instruction sets
-// never share a function, and it uses no library code for the same reason.
+// The shared-work training loop, written once over the vector operations
+// of model/vector_ops.h (Ops) so that the portable and AVX2 builds are the
+// same algorithm. Lanes are values of the last horse of a choice; the four
+// horses before it are the loops. Included only by the kernel files:
+// everything here has internal linkage, so the builds for different
+// instruction sets never share a function, and it uses no library code for
+// the same reason.
 //
 // A choice's forward and backward pass is the net's own arithmetic; what
 // changes is where the work is done. The first layer's net inputs are sums
@@ -15,21 +16,11 @@
 #pragma once
 
 #include "model/training_tables.h"
+#include "model/vector_ops.h"
 
 namespace stridewell {
 namespace {
 
-// Activation limits as the reference forward pass has them. The net-input
-// thresholds need no test of their own: they sit where the curve itself
-// crosses these limits, so clamping the curve's value gives the same answer
-// on both sides of them.
-constexpr double kLowest = 0.000001;
-constexpr double kHighest = 0.999999;
-// Net inputs beyond +-15 are past the thresholds; cutting them there keeps
-// exp finite without changing any clamped result.
-constexpr double kNetInputBound = 15.0;
-// exp's argument range: every result is a normal double.
-constexpr double kExpBound = 700.0;
 // The error function's constants, as trainPattern has them.
 constexpr double kDerivativeOffset = 0.1;
 constexpr double kLargestLogDifference = 0.9999999;
@@ -47,43 +38,12 @@ struct TrainingLoop {
   static constexpr int kInputVectors = kTrainInputsPadded / kLanes;
   static_assert(kTrainHiddenPadded % kLanes == 0 && kTrainInputsPadded % kLanes == 0);
   static_assert(kTrainHorseLanes % kLanes == 0);
+  static_assert(kTrainOutputs == 5, "fiveOutputs works out the output units");
 
   static Reg broadcast(double v) { return Ops::broadcast(v); }
 
-  static Reg clamp(Reg x, double low, double high) {
-    return Ops::min(Ops::max(x, broadcast(low)), broadcast(high));
-  }
-
-  // exp(x) for x in [-700, 700], to about one unit in the last place:
-  // x = n ln2 + r with |r| <= ln2 / 2 (ln 2 in two parts, so n ln 2 is
-  // exact), exp(r) by its Taylor series to r^13 (the next term is below
-  // 5e-18), and n added to the exponent.
-  static Reg exp(Reg x) {
-    const Reg shifter = broadcast(6755399441055744.0);  // 1.5 * 2^52
-    // Adding the shifter rounds x log2(e) to an integer n, which then sits
-    // in the low bits of t.
-    const Reg t = Ops::fmadd(x, broadcast(1.4426950408889634), shifter);
-    const Reg n = Ops::sub(t, shifter);
-    Reg r = Ops::fmadd(n, broadcast(-6.93147180369123816490e-01), x);
-    r = Ops::fmadd(n, broadcast(-1.90821492927058770002e-10), r);
-    constexpr double kInverseFactorial[] = {1.0,
-                                            1.0,
-                                            1.0 / 2,
-                                            1.0 / 6,
-                                            1.0 / 24,
-                                            1.0 / 120,
-                                            1.0 / 720,
-                                            1.0 / 5040,
-                                            1.0 / 40320,
-                                            1.0 / 362880,
-                                            1.0 / 3628800,
-                                            1.0 / 39916800,
-                                            1.0 / 479001600,
-                                            1.0 / 6227020800.0};
-    Reg p = broadcast(kInverseFactorial[13]);
-    for (int k = 12; k >= 0; --k) p = Ops::fmadd(p, r, broadcast(kInverseFactorial[k]));
-    return Ops::scaleByShifted(p, t);
-  }
+  static Reg clamp(Reg x, double low, double high) { return clampLanes<Ops>(x, low, high); }
+  static Reg exp(Reg x) { return expByTaylor<Ops>(x); }
 
   // ln(u / v) for positive normal u and v without dividing them: with
   // u = 2^ku mu and v = 2^kv mv (mantissas in [1, 2)), one mantissa is
@@ -162,8 +122,7 @@ struct TrainingLoop {
       for (int horse = 0; horse < kTrainHorseLanes; ++horse) {
         if (horse >= n) t.lastSum[h][horse] = 0.0;
         const double sum = t.lastSum[h][horse];
-        t.lastSumsModerate =
-            t.lastSumsModerate && sum <= kTrainProductFormLimit && sum >= -kTrainProductFormLimit;
+        t.lastSumsModerate = t.lastSumsModerate && sum <= kProductFormLimit && sum >= -kProductFormLimit;
       }
       for (int lane = 0; lane < kTrainHorseLanes; lane += kLanes) {
         const Reg minusSum = Ops::sub(broadcast(0.0), Ops::load(&t.lastSum[h][lane]));
@@ -237,7 +196,7 @@ struct TrainingLoop {
     // Hidden units in pairs, one division per pair. In the product form
     // every exp(D) + exp(-P) lies within 2e^+-350, in the other within
     // [1, 1 + e^15], so the reciprocals' product stays normal.
-    static_assert(kTrainHiddenUnits % 2 == 0 && kTrainProductFormLimit <= 350.0);
+    static_assert(kTrainHiddenUnits % 2 == 0 && kProductFormLimit <= 350.0);
     for (int h = 0; h < kTrainHiddenUnits; h += 2) {
       Reg numerator[2], denominator[2];
       for (int i = 0; i < 2; ++i) {
@@ -254,7 +213,7 @@ struct TrainingLoop {
       Reg inverse[2];
       reciprocals(denominator[0], denominator[1], inverse[0], inverse[1]);
       for (int i = 0; i < 2; ++i) {
-        const Reg f = clamp(Ops::mul(numerator[i], inverse[i]), kLowest, kHighest);
+        const Reg f = clamp(Ops::mul(numerator[i], inverse[i]), kLowestActivation, kHighestActivation);
         act[h + i] = Ops::sub(Ops::add(f, f), one);
         for (int o = 0; o < kTrainOutputs; ++o) {
           net[o] = Ops::fmadd(broadcast(w.outputWeight[o][h + i]), act[h + i], net[o]);
@@ -267,27 +226,10 @@ struct TrainingLoop {
     const Mask lastWins = Ops::less(Ops::load(&free.finish[lane0]), broadcast(prefix.bestFinish));
     Reg delta[kTrainOutputs];
     Reg squared = zero;
-    // The five outputs 1 / (1 + exp(-net)) from one division: the
-    // reciprocal of the product of the five denominators (each at most
-    // 1 + e^15) times the other four.
-    Reg d[kTrainOutputs], output[kTrainOutputs];
+    Reg output[kTrainOutputs];
+    fiveOutputs<Ops>(net, output, [](Reg x) { return exp(x); });
     for (int o = 0; o < kTrainOutputs; ++o) {
-      d[o] = Ops::add(one, exp(Ops::sub(zero, clamp(net[o], -kNetInputBound, kNetInputBound))));
-    }
-    const Reg p01 = Ops::mul(d[0], d[1]);
-    const Reg p23 = Ops::mul(d[2], d[3]);
-    const Reg p0123 = Ops::mul(p01, p23);
-    const Reg inverse = Ops::div(one, Ops::mul(p0123, d[4]));
-    const Reg inverse0123 = Ops::mul(inverse, d[4]);
-    const Reg inverse01 = Ops::mul(inverse0123, p23);
-    const Reg inverse23 = Ops::mul(inverse0123, p01);
-    output[0] = Ops::mul(inverse01, d[1]);
-    output[1] = Ops::mul(inverse01, d[0]);
-    output[2] = Ops::mul(inverse23, d[3]);
-    output[3] = Ops::mul(inverse23, d[2]);
-    output[4] = Ops::mul(inverse, p0123);
-    for (int o = 0; o < kTrainOutputs; ++o) {
-      const Reg y = clamp(output[o], kLowest, kHighest);
+      const Reg y = output[o];
       Reg target = zero;
       if (o == kTrainOutputs - 1) target = Ops::select(lastWins, one, zero);
       if (o == prefix.bestSlot) target = Ops::select(lastWins, zero, one);
@@ -394,8 +336,8 @@ struct TrainingLoop {
             addVectors(prefix.sum, sumC, t.slotSum[3][d]);
             bool moderate = t.lastSumsModerate;
             for (int h = 0; h < kTrainHiddenUnits; ++h) {
-              moderate = moderate && prefix.sum[h] <= kTrainProductFormLimit &&
-                         prefix.sum[h] >= -kTrainProductFormLimit;
+              moderate =
+                  moderate && prefix.sum[h] <= kProductFormLimit && prefix.sum[h] >= -kProductFormLimit;
             }
             if (moderate) {
               for (int j = 0; j < kTrainHiddenPadded; j += kLanes) {

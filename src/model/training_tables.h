@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "model/activation_limits.h"
+
 namespace stridewell {
 
 inline constexpr int kTrainHiddenUnits = 20;
@@ -23,10 +25,6 @@ inline constexpr int kTrainMostHorses = 12;
 inline constexpr int kTrainHiddenPadded = 24;
 inline constexpr int kTrainInputsPadded = 88;
 inline constexpr int kTrainHorseLanes = 16;
-
-// Where exp(D) / (exp(D) + exp(-P)) may stand for the logistic of D + P:
-// with both exponents at most this size every value is a normal double.
-inline constexpr double kTrainProductFormLimit = 350.0;
 
 // The weights of one trainRecords call, copied from the model so that the
 // threads read a stable copy (padding 0).
@@ -55,7 +53,7 @@ struct alignas(64) RecordTables {
   // beside it; lanes past the field hold 0 and 1.
   double lastSum[kTrainHiddenUnits][kTrainHorseLanes];
   double lastExp[kTrainHiddenUnits][kTrainHorseLanes];
-  // Every lastSum is within kTrainProductFormLimit.
+  // Every lastSum is within kProductFormLimit.
   bool lastSumsModerate;
 };
 
@@ -96,7 +94,7 @@ extern const TrainingKernelFunctions kPortableTrainingKernel;
 extern const TrainingKernelFunctions kAvx2TrainingKernel;
 
 // exp(x) and ln(x / y) as the kernels compute them, for tests: exp over
-// [-700, 700], the logarithm for positive normal x and y.
+// [-708, 708], the logarithm for positive normal x and y.
 void trainingExpPortable(const double* x, double* out, int count);
 void trainingExpAvx2(const double* x, double* out, int count);
 void trainingLogRatioPortable(const double* x, const double* y, double* out, int count);

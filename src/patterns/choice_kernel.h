@@ -1,31 +1,21 @@
-// The shared-work scoring loop, written once over a small set of vector
-// operations (Ops) so that the portable, AVX2 and AVX-512 builds are the same
-// algorithm. Lanes are values of the last horse of a choice; the four horses
-// before it are the loops. Included only by the kernel files: everything
-// here has internal linkage, so the builds for different instruction sets
-// never share a function, and it uses no library code for the same reason.
+// The shared-work scoring loop, written once over the vector operations of
+// model/vector_ops.h (Ops) so that the portable, AVX2 and AVX-512 builds are
+// the same algorithm. Lanes are values of the last horse of a choice; the
+// four horses before it are the loops. Included only by the kernel files:
+// everything here has internal linkage, so the builds for different
+// instruction sets never share a function, and it uses no library code for
+// the same reason.
 //
 // The loop is bound by the processor's multiply pipes, so the arithmetic is
 // arranged to need as few multiplies as the reference's results allow; the
 // comments say where an identity stands in for the literal formula.
 #pragma once
 
+#include "model/vector_ops.h"
 #include "patterns/choice_tables.h"
 
 namespace stridewell {
 namespace {
-
-// Activation limits as the reference forward pass has them. The net-input
-// thresholds need no test of their own here: they sit where the curve
-// itself crosses these limits, so clamping the curve's value gives the
-// same answer on both sides of them.
-constexpr double kLowest = 0.000001;
-constexpr double kHighest = 0.999999;
-// Net inputs beyond +-15 are past the thresholds; cutting them there keeps
-// exp finite without changing any clamped result.
-constexpr double kNetInputBound = 15.0;
-// exp's argument range: 2^n stays a normal double.
-constexpr double kExpBound = 708.0;
 
 template <class Ops>
 struct ChoiceKernel {
@@ -33,74 +23,13 @@ struct ChoiceKernel {
   using Mask = typename Ops::Mask;
   static constexpr int kLanes = Ops::kLanes;
   static constexpr int kMaxGroups = kKernelHorseLanes / kLanes;
+  static_assert(kKernelOutputs == 5, "fiveOutputs works out the output units");
 
-  // exp(-x) to about one unit in the last place: -x = n ln2 + r with
-  // |r| <= ln2 / 2, exp(r) by a degree-11 polynomial (Chebyshev fit on
-  // [-0.3467, 0.3467], error below 4e-18), and n added to the exponent. The
-  // sign is folded into the constants: the polynomial runs in powers of
-  // s = -r, evaluated in pairs of terms (Estrin's scheme) so that its chain
-  // of dependent steps is short. kWideRange: x in [-708, 708], ln 2 taken in
-  // two parts so that n ln 2 is exact for any n there; otherwise x in
-  // [-15, 15], where one part is within half a unit in the last place.
-  template <bool kWideRange>
-  static Reg expOfMinus(Reg x) {
-    const Reg shifter = Ops::broadcast(6755399441055744.0);  // 1.5 * 2^52
-    // Adding the shifter rounds -x log2(e) to an integer n, which then sits
-    // in the low bits of t.
-    const Reg t = Ops::fmadd(x, Ops::broadcast(-1.4426950408889634), shifter);
-    const Reg n = Ops::sub(t, shifter);
-    Reg s;
-    if constexpr (kWideRange) {
-      s = Ops::fmadd(n, Ops::broadcast(6.93147180369123816490e-01), x);
-      s = Ops::fmadd(n, Ops::broadcast(1.90821492927058770002e-10), s);
-    } else {
-      s = Ops::fmadd(n, Ops::broadcast(0.6931471805599453), x);
-    }
-    const Reg s2 = Ops::mul(s, s);
-    const Reg s4 = Ops::mul(s2, s2);
-    const Reg q0 = Ops::fmadd(Ops::broadcast(-1.0), s, Ops::broadcast(1.0));
-    const Reg q1 = Ops::fmadd(Ops::broadcast(-0.1666666666666668), s, Ops::broadcast(0.5000000000000019));
-    const Reg q2 = Ops::fmadd(Ops::broadcast(-0.008333333333319561), s, Ops::broadcast(0.04166666666648757));
-    const Reg q3 =
-        Ops::fmadd(Ops::broadcast(-0.00019841269890154013), s, Ops::broadcast(0.001388888895245379));
-    const Reg q4 =
-        Ops::fmadd(Ops::broadcast(-2.7557240804190355e-06), s, Ops::broadcast(2.4801485333574577e-05));
-    const Reg q5 =
-        Ops::fmadd(Ops::broadcast(-2.5110079917407737e-08), s, Ops::broadcast(2.763269466207279e-07));
-    const Reg r0 = Ops::fmadd(q1, s2, q0);
-    const Reg r1 = Ops::fmadd(q3, s2, q2);
-    const Reg r2 = Ops::fmadd(q5, s2, q4);
-    const Reg p = Ops::fmadd(Ops::fmadd(r2, s4, r1), s4, r0);
-    return Ops::scaleByShifted(p, t);
-  }
-
-  static Reg clamp(Reg x, double low, double high) {
-    return Ops::min(Ops::max(x, Ops::broadcast(low)), Ops::broadcast(high));
-  }
-
-  // The five output units from their net inputs: 1 / (1 + exp(-net)) each,
-  // with one division for all five (the reciprocal of the product times the
-  // other four factors; every factor is at most 1 + e^15, so the product is
-  // finite). A few units in the last place, against five divisions.
-  static void outputsFromNets(const Reg* net, Reg* out) {
-    Reg d[kKernelOutputs];
-    for (int o = 0; o < kKernelOutputs; ++o) {
-      d[o] = Ops::add(Ops::broadcast(1.0), expOfMinus<false>(clamp(net[o], -kNetInputBound, kNetInputBound)));
-    }
-    const Reg p01 = Ops::mul(d[0], d[1]);
-    const Reg p23 = Ops::mul(d[2], d[3]);
-    const Reg p0123 = Ops::mul(p01, p23);
-    const Reg inverse = Ops::div(Ops::broadcast(1.0), Ops::mul(p0123, d[4]));
-    const Reg inverse0123 = Ops::mul(inverse, d[4]);
-    const Reg inverse01 = Ops::mul(inverse0123, p23);
-    const Reg inverse23 = Ops::mul(inverse0123, p01);
-    out[0] = Ops::mul(inverse01, d[1]);
-    out[1] = Ops::mul(inverse01, d[0]);
-    out[2] = Ops::mul(inverse23, d[3]);
-    out[3] = Ops::mul(inverse23, d[2]);
-    out[4] = Ops::mul(inverse, p0123);
-    for (int o = 0; o < kKernelOutputs; ++o) out[o] = clamp(out[o], kLowest, kHighest);
-  }
+  static Reg clamp(Reg x, double low, double high) { return clampLanes<Ops>(x, low, high); }
+  // exp over [-kExpBound, kExpBound], and over [-15, 15] for the net inputs
+  // of the per-choice work.
+  static Reg exp(Reg x) { return expByChebyshev<Ops, true>(x); }
+  static Reg expOfNetInput(Reg x) { return expByChebyshev<Ops, false>(x); }
 
   // Values every lane needs, stored once per lane so that the loop reads
   // them as whole vectors. A hidden unit's output 2f - 1 enters an output
@@ -158,11 +87,10 @@ struct ChoiceKernel {
         f = Ops::div(expD, Ops::add(expD, Ops::load(&free.lastExp[j][lane0])));
       } else {
         const Reg sum = Ops::add(Ops::load(lanes.sumD[j]), Ops::load(&free.lastSum[j][lane0]));
-        f = Ops::div(
-            Ops::broadcast(1.0),
-            Ops::add(Ops::broadcast(1.0), expOfMinus<false>(clamp(sum, -kNetInputBound, kNetInputBound))));
+        const Reg minusSum = Ops::sub(Ops::broadcast(0.0), clamp(sum, -kNetInputBound, kNetInputBound));
+        f = Ops::div(Ops::broadcast(1.0), Ops::add(Ops::broadcast(1.0), expOfNetInput(minusSum)));
       }
-      f = clamp(f, kLowest, kHighest);
+      f = clamp(f, kLowestActivation, kHighestActivation);
       for (int o = 0; o < kKernelOutputs; ++o)
         acc[o] = Ops::fmadd(Ops::load(lanes.doubledWeight[o][j]), f, acc[o]);
     }
@@ -237,7 +165,7 @@ struct ChoiceKernel {
             for (int j = 0; j < kKernelHiddenPadded; j += kLanes) {
               const Reg sum = Ops::add(Ops::load(sumC + j), Ops::load(t.slotSum[3][d] + j));
               Ops::store(sumD + j, sum);
-              Ops::store(expSumD + j, expOfMinus<true>(Ops::neg(clamp(sum, -kExpBound, kExpBound))));
+              Ops::store(expSumD + j, exp(clamp(sum, -kExpBound, kExpBound)));
               const Mask inside = Ops::both(Ops::less(sum, Ops::broadcast(kProductFormLimit)),
                                             Ops::less(Ops::broadcast(-kProductFormLimit), sum));
               moderate = moderate && Ops::allTrue(inside);
@@ -264,7 +192,7 @@ struct ChoiceKernel {
             for (int g = 0; g < groups; ++g) {
               Reg net[kKernelOutputs], out[kKernelOutputs];
               for (int o = 0; o < kKernelOutputs; ++o) net[o] = Ops::load(nets[g][o]);
-              outputsFromNets(net, out);
+              fiveOutputs<Ops>(net, out, [](Reg x) { return expOfNetInput(x); });
               s0 = Ops::add(s0, Ops::zeroUnless(inUse[g], out[0]));
               s1 = Ops::add(s1, Ops::zeroUnless(inUse[g], out[1]));
               s2 = Ops::add(s2, Ops::zeroUnless(inUse[g], out[2]));
@@ -288,8 +216,8 @@ struct ChoiceKernel {
     for (int i = 0; i < count; i += kLanes) {
       alignas(64) double in[kLanes], result[kLanes];
       for (int k = 0; k < kLanes; ++k) in[k] = i + k < count ? x[i + k] : 0.0;
-      const Reg minusX = Ops::neg(Ops::load(in));
-      Ops::store(result, wideRange ? expOfMinus<true>(minusX) : expOfMinus<false>(minusX));
+      const Reg v = Ops::load(in);
+      Ops::store(result, wideRange ? exp(v) : expOfNetInput(v));
       for (int k = 0; k < kLanes && i + k < count; ++k) out[i + k] = result[k];
     }
   }

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "model/activation_limits.h"
+
 namespace stridewell {
 
 inline constexpr int kKernelHiddenUnits = 20;
@@ -16,10 +18,6 @@ inline constexpr int kKernelOutputs = 5;
 // lanes are already one.
 inline constexpr int kKernelHiddenPadded = 24;
 inline constexpr int kKernelHorseLanes = 64;
-
-// Where exp(-D) * exp(-P) may stand for exp(-(D + P)): with both exponents
-// at most this size the factors and their product stay normal doubles.
-inline constexpr double kProductFormLimit = 350.0;
 
 struct alignas(64) ChoiceTables {
   // Bias of each hidden unit (padding 0).

@@ -257,6 +257,7 @@ TEST(SharedWorkTraining, KernelExpAndLogAreWithinAFewUnitsInTheLastPlace) {
       {"exp near 0", -1.0, 1.0, false},
       {"exp of net inputs", -15.0, 15.0, false},
       {"exp of extreme sums", -700.0, 700.0, false},
+      {"exp over its whole range", -708.0, 708.0, false},
       {"error of every difference", -0.999999, 0.999999, true},
       {"error of small differences", -1e-6, 1e-6, true},
   };
