@@ -1,5 +1,5 @@
-// Where the squashing function of the net's units is cut off, and the
-// ranges the vector kernels evaluate it over. Constants only, no function:
+// Where the squashing function of the net's units and the training error
+// are cut off, and the ranges the vector kernels evaluate them over. Constants only, no function:
 // the kernels are built for several instruction sets and include this too.
 #pragma once
 
@@ -20,5 +20,12 @@ inline constexpr double kNetInputBound = 15.0;
 // Where exp(D) / (exp(D) + exp(-P)) may stand for the logistic of D + P:
 // with both exponents at most this size every value is a normal double.
 inline constexpr double kProductFormLimit = 350.0;
+
+// Output differences beyond this use the clamped error instead of the
+// logarithm, which grows without bound as the difference nears 1.
+inline constexpr double kLargestLogDifference = 0.9999999;
+inline constexpr double kClampedError = 17.0;
+// Added to every derivative so that saturated units keep learning.
+inline constexpr double kDerivativeOffset = 0.1;
 
 }  // namespace stridewell

@@ -6,14 +6,10 @@
 
 #include <cmath>
 
+#include "model/activation_limits.h"
+
 namespace stridewell {
 
-// Output differences beyond this use the clamped error instead of the
-// logarithm, which grows without bound as the difference nears 1.
-inline constexpr double kLargestLogDifference = 0.9999999;
-inline constexpr double kClampedError = 17.0;
-// Added to every derivative so that saturated units keep learning.
-inline constexpr double kDerivativeOffset = 0.1;
 // Each pass's slopes start from this fraction of the weight (weight decay).
 inline constexpr double kWeightDecay = -0.0001;
 // The step of the update at the end of every training pass.

@@ -21,10 +21,6 @@
 namespace stridewell {
 namespace {
 
-// The error function's constants, as trainPattern has them.
-constexpr double kDerivativeOffset = 0.1;
-constexpr double kLargestLogDifference = 0.9999999;
-constexpr double kClampedError = 17.0;
 // Finish given to lanes past the field; they never count.
 constexpr double kNoFinish = 1e9;
 
