@@ -15,16 +15,16 @@
 #include <thread>
 #include <vector>
 
-#include "operations/profit_loss_run.h"
 #include "base/interaction.h"
 #include "base/workspace.h"
 #include "bench_samples.h"
 #include "datasets/build_pair.h"
-#include "operations/create_run.h"
 #include "datasets/dataset_file.h"
 #include "datasets/dataset_name.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
+#include "operations/create_run.h"
+#include "operations/profit_loss_run.h"
 #include "race/criteria_choices.h"
 #include "race/race.h"
 #include "sample_generator.h"

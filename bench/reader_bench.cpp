@@ -5,6 +5,7 @@
 // racing days at one track, made once; the "File" variants read them from a
 // temporary file on disk through std::ifstream, as users' files are read.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -15,8 +16,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <unistd.h>
 
 #include "race/card_reader.h"
 #include "race/check_code.h"

@@ -13,8 +13,7 @@ namespace stridewell::fuzz {
 
 class ChunkedBuf : public std::streambuf {
  public:
-  ChunkedBuf(std::string_view bytes, size_t chunk)
-      : bytes_(bytes), chunk_(std::max<size_t>(chunk, 1)) {}
+  ChunkedBuf(std::string_view bytes, size_t chunk) : bytes_(bytes), chunk_(std::max<size_t>(chunk, 1)) {}
 
  protected:
   std::streamsize xsgetn(char* out, std::streamsize count) override {

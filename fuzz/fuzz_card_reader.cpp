@@ -129,7 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // One line, wholly kept as the raw line: the file is invalid exactly when
   // that line fails the check.
-  const bool oneRawLine = size > 0 && size <= kRawLineCapacity && bytes.find_first_of("\r\n") == std::string_view::npos;
+  const bool oneRawLine =
+      size > 0 && size <= kRawLineCapacity && bytes.find_first_of("\r\n") == std::string_view::npos;
   if (oneRawLine && atOnce.invalid() == valid) std::abort();
 
   // One line of any length: the verdict is checkCardLine's on what the raw

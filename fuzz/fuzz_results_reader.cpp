@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (std::memcmp(&a, &b, sizeof a) != 0) std::abort();
     if (atOnce.droppedLines() != piecewise.droppedLines()) std::abort();
     if (a.finisherCount > kMaxFinishers || a.finisherCount == 0) std::abort();
-    if (atOnce.droppedLines() < 0 || (atOnce.droppedLines() > 0 && a.finisherCount != kMaxFinishers)) std::abort();
+    if (atOnce.droppedLines() < 0 || (atOnce.droppedLines() > 0 && a.finisherCount != kMaxFinishers))
+      std::abort();
     if (++races > lines) std::abort();
   }
   if (atOnce.racesRead() != static_cast<int>(races) || piecewise.racesRead() != static_cast<int>(races)) {

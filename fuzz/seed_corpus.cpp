@@ -45,14 +45,51 @@ std::string cardLine(const std::map<int, std::string>& fields) {
 std::map<int, std::string> horse(const std::string& track, const std::string& race, const std::string& name,
                                  const std::string& scratch = "") {
   return {
-      {1, track}, {2, "20260315"}, {3, race}, {4, "3"}, {5, scratch}, {6, "1320"}, {7, "D"},
-      {8, "C"}, {10, "25000"}, {12, "30000"}, {13, name}, {15, "G"}, {17, "122"},
-      {46, "12"}, {47, "3"}, {48, "2"}, {49, "1"}, {66, "8"}, {67, "2"}, {70, "45000"},
-      {83, "SMITH J"}, {87, "1"}, {93, "4"}, {97, "SA"}, {101, "2"}, {105, "FT"},
-      {140, "20210402"}, {144, "BU"}, {145, "SA"}, {195, race}, {201, "118.5"},
-      {206, "20260201"}, {226, "SA"}, {256, "1760"}, {266, "D"}, {276, "9"},
-      {316, "\"bumped start, wide\""}, {556, "2"}, {616, "1.5"}, {826, "SMITH J"}, {836, "C"},
-      {846, "BU"}, {1140, "3"}, {1141, "5-2"}, {1142, "Purse $30000. WAGERING THIS RACE"},
+      {1, track},
+      {2, "20260315"},
+      {3, race},
+      {4, "3"},
+      {5, scratch},
+      {6, "1320"},
+      {7, "D"},
+      {8, "C"},
+      {10, "25000"},
+      {12, "30000"},
+      {13, name},
+      {15, "G"},
+      {17, "122"},
+      {46, "12"},
+      {47, "3"},
+      {48, "2"},
+      {49, "1"},
+      {66, "8"},
+      {67, "2"},
+      {70, "45000"},
+      {83, "SMITH J"},
+      {87, "1"},
+      {93, "4"},
+      {97, "SA"},
+      {101, "2"},
+      {105, "FT"},
+      {140, "20210402"},
+      {144, "BU"},
+      {145, "SA"},
+      {195, race},
+      {201, "118.5"},
+      {206, "20260201"},
+      {226, "SA"},
+      {256, "1760"},
+      {266, "D"},
+      {276, "9"},
+      {316, "\"bumped start, wide\""},
+      {556, "2"},
+      {616, "1.5"},
+      {826, "SMITH J"},
+      {836, "C"},
+      {846, "BU"},
+      {1140, "3"},
+      {1141, "5-2"},
+      {1142, "Purse $30000. WAGERING THIS RACE"},
   };
 }
 
@@ -91,15 +128,28 @@ int main(int argc, char** argv) {
 
   auto starter = [](const std::string& track, const std::string& race, const std::string& name,
                     const std::string& position) {
-    return std::map<int, std::string>{{1, track}, {2, "20260315"}, {3, race}, {5, "D"}, {17, "FT"},
-                                      {18, "1"}, {20, name}, {37, "2.50"}, {49, position}};
+    return std::map<int, std::string>{{1, track}, {2, "20260315"}, {3, race},    {5, "D"},      {17, "FT"},
+                                      {18, "1"},  {20, name},      {37, "2.50"}, {49, position}};
   };
   auto winner = starter("SA", "1", "QUICK STEP", "1");
-  winner.insert({{75, "7.00"}, {76, "4.20"}, {77, "3.00"}, {78, "EXACTA"}, {79, "TRIFECTA"},
-                 {80, "DAILY DOUBLE"}, {96, "45.60"}, {97, "120.80"}, {98, "33.00"}});
+  winner.insert({{75, "7.00"},
+                 {76, "4.20"},
+                 {77, "3.00"},
+                 {78, "EXACTA"},
+                 {79, "TRIFECTA"},
+                 {80, "DAILY DOUBLE"},
+                 {96, "45.60"},
+                 {97, "120.80"},
+                 {98, "33.00"}});
   auto other = starter("sa", "2", "\"LATE, RUN\"", "99");
-  other.insert({{5, "T"}, {17, "SY"}, {78, "Exacta"}, {79, "EXACTOR"}, {80, "EXACTOR"}, {96, "9.99"},
-                {97, "0"}, {98, "18.40"}});
+  other.insert({{5, "T"},
+                {17, "SY"},
+                {78, "Exacta"},
+                {79, "EXACTOR"},
+                {80, "EXACTOR"},
+                {96, "9.99"},
+                {97, "0"},
+                {98, "18.40"}});
   write(results / "two_races", fieldsLine(winner, 104) + "\n" +
                                    fieldsLine(starter("SA", "1", "SLOW BOAT", "2"), 49) + "\r\n" +
                                    fieldsLine(other, 110));
@@ -114,7 +164,7 @@ int main(int argc, char** argv) {
                                     fieldsLine(starter("SA", "100", "B", "1"), 49) + "\n" +
                                     fieldsLine(starter("SA", "1", "C", "3rd"), 49) + "\n" +
                                     fieldsLine(starter("SA", "1", "D", "1"), 600) + "\n");
-  write(card / "cr_line_ends", cardLine(horse("SA", "1", "QUICK STEP")) + "\r" +
-                                   cardLine(horse("SA", "2", "SLOW BOAT")) + "\r");
+  write(card / "cr_line_ends",
+        cardLine(horse("SA", "1", "QUICK STEP")) + "\r" + cardLine(horse("SA", "2", "SLOW BOAT")) + "\r");
   return 0;
 }

@@ -16,7 +16,7 @@ if [[ "${1:-}" == "--fix" ]]; then
   exit 0
 fi
 if ! "${format}" --dry-run -Werror "${files[@]}" 2>/tmp/check-format.$$; then
-  grep -E "^[^ ].*: error:" /tmp/check-format.$$ | sed 's/: error:.*//' | sort -u | head -40 >&2
+  grep -E "^[^ ].*: error:" /tmp/check-format.$$ | sed -E "s/:[0-9]+:[0-9]+: error:.*//" | sort -u | head -40 >&2
   rm -f /tmp/check-format.$$
   echo "check-format: the files above are not formatted; run bash scripts/check-format.sh --fix" >&2
   exit 1

@@ -28,9 +28,9 @@ StrategyFamily strategyFamily(int index);
 std::string_view familyName(StrategyFamily family);
 
 struct FamilyTotals {
-  int64_t betCount = 0;    // strategy bets, summed over the family
-  int64_t amountBet = 0;   // dollars staked
-  double amountPaid = 0;   // dollars returned
+  int64_t betCount = 0;   // strategy bets, summed over the family
+  int64_t amountBet = 0;  // dollars staked
+  double amountPaid = 0;  // dollars returned
 };
 
 // The sums of each family's strategies, indexed by StrategyFamily.

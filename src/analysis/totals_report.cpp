@@ -60,8 +60,8 @@ std::string totalsCommaLine(std::string_view name, const StrategyTotals& totals)
 void writeTotalsReport(std::ostream& report, const StrategyTotalsTable& totals, bool shortReport,
                        std::ostream* comma) {
   char header[kLineBytes];
-  std::snprintf(header, sizeof header, "%-20s %5s %5s %6s   %9s  %9s  %7s\n", "BetType", "#bets", "#hits", "hit%",
-                "$Bet", "$Payout", "Profit");
+  std::snprintf(header, sizeof header, "%-20s %5s %5s %6s   %9s  %9s  %7s\n", "BetType", "#bets", "#hits",
+                "hit%", "$Bet", "$Payout", "Profit");
   report << header;
   if (comma != nullptr) *comma << "BetType,#bets,#hits,hit%,$Bet,$Payout,Profit(%)\n";
   for (int i = 0; i < kStrategyCount; ++i) {

@@ -11,8 +11,8 @@
 #include <system_error>
 
 #include "base/archive_tools.h"
-#include "base/workspace.h"
 #include "base/text_case.h"
+#include "base/workspace.h"
 
 namespace stridewell {
 namespace {

@@ -36,8 +36,9 @@ const OptionSpec* findShort(std::span<const OptionSpec> specs, char name) {
 std::string aliasList(std::span<const OptionSpec> specs) {
   std::string list;
   for (const OptionSpec& spec : specs) {
-    for (const std::string& alias : {spec.shortAlias != '\0' ? std::string{'-', spec.shortAlias} : std::string(),
-                                    spec.longAlias.empty() ? std::string() : "--" + std::string(spec.longAlias)}) {
+    for (const std::string& alias :
+         {spec.shortAlias != '\0' ? std::string{'-', spec.shortAlias} : std::string(),
+          spec.longAlias.empty() ? std::string() : "--" + std::string(spec.longAlias)}) {
       if (alias.empty()) continue;
       if (!list.empty()) list += ", ";
       list += alias + " for --" + std::string(spec.longName);
@@ -133,8 +134,8 @@ bool parseOptions(std::span<const OptionSpec> specs, std::span<const std::string
     }
     if (!spec->valueName.empty() && !valueAttached) {
       if (i + 1 >= args.size()) {
-        error = "option '" + (typed.empty() ? "--" + std::string(spec->longName) : typed) + "' needs a value (" +
-                std::string(spec->valueName) + ")";
+        error = "option '" + (typed.empty() ? "--" + std::string(spec->longName) : typed) +
+                "' needs a value (" + std::string(spec->valueName) + ")";
         return false;
       }
       value = args[++i];
@@ -158,7 +159,9 @@ bool parseWholeNumber(std::string_view text, int low, int high, int& number) {
   return true;
 }
 
-bool parseRaceNumber(std::string_view text, int& raceNumber) { return parseWholeNumber(text, 1, 255, raceNumber); }
+bool parseRaceNumber(std::string_view text, int& raceNumber) {
+  return parseWholeNumber(text, 1, 255, raceNumber);
+}
 
 std::string Command::help() const {
   return usageLine() + "\n" + std::string(description()) + optionList();
@@ -211,8 +214,8 @@ bool readRaceOption(const ParsedOptions& options, std::string_view command, std:
                     int& onlyRace) {
   onlyRace = 0;
   if (!options.has("race") || parseRaceNumber(options.value("race"), onlyRace)) return true;
-  err << errorPrefix(command) << "--race needs a race number from 1 to 255, not '"
-      << options.value("race") << "'\n";
+  err << errorPrefix(command) << "--race needs a race number from 1 to 255, not '" << options.value("race")
+      << "'\n";
   return false;
 }
 

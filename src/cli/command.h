@@ -48,8 +48,8 @@ constexpr OptionSpec withAlias(OptionSpec spec, char shortAlias, std::string_vie
 }
 
 // Options that several commands take, spelled and described alike in all.
-inline constexpr OptionSpec kSimOption{'s', "sim", "NAME",
-                                       "Score the races with SIM NAME: \"Default\" or a SIM of the SIM folder."};
+inline constexpr OptionSpec kSimOption{
+    's', "sim", "NAME", "Score the races with SIM NAME: \"Default\" or a SIM of the SIM folder."};
 inline constexpr OptionSpec kRaceOption{'r', "race", "N", "Show only race number N of each file."};
 inline constexpr OptionSpec kThreadsOption{'j', "threads", "N",
                                            "Work on N threads (one per processor when not given)."};
@@ -103,8 +103,7 @@ bool parseRaceNumber(std::string_view text, int& raceNumber);
 
 // The --race option of `command` (0 when not given). False, after telling
 // the user on `err`, when its value is not a race number.
-bool readRaceOption(const ParsedOptions& options, std::string_view command, std::ostream& err,
-                    int& onlyRace);
+bool readRaceOption(const ParsedOptions& options, std::string_view command, std::ostream& err, int& onlyRace);
 
 class Command {
  public:

@@ -46,7 +46,8 @@ std::string usageText(std::span<const Command* const> commands) {
     text += "  " + fitText(command->name(), static_cast<int>(width)) + "  " +
             std::string(command->summary()) + "\n";
   }
-  text += "  " + fitText("help", static_cast<int>(width)) + "  Show the help of a command, of the criteria words or of help.\n";
+  text += "  " + fitText("help", static_cast<int>(width)) +
+          "  Show the help of a command, of the criteria words or of help.\n";
   text += "\nRace criteria of prep, pl and simmap ('stridewell help criteria' for every spelling):\n" +
           criteriaSummaryText();
   text += "\nRun 'stridewell help COMMAND' for the options of a command.\n";

@@ -1,7 +1,7 @@
 // The top level of `stridewell`: picks the subcommand named by the first
 // word and hands it the rest, and answers `help` (of a command, of the race
-// criteria words, of itself), `--help` and `--version` itself. The command table is passed in, so main() owns the list of
-// subcommands and tests can run the dispatcher in-process.
+// criteria words, of itself), `--help` and `--version` itself. The command table is passed in, so main() owns
+// the list of subcommands and tests can run the dispatcher in-process.
 #pragma once
 
 #include <ostream>

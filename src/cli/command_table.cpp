@@ -26,16 +26,7 @@ const TrainCommand kTrain;
 const PlCommand kPl;
 
 const Command* const kCommands[] = {
-    &kHandicap,
-    &kDataset,
-    &kCard,
-    &kResults,
-    &kScratch,
-    &kSimMap,
-    &kPrep,
-    &kTrain,
-    &kSim,
-    &kPl,
+    &kHandicap, &kDataset, &kCard, &kResults, &kScratch, &kSimMap, &kPrep, &kTrain, &kSim, &kPl,
 };
 
 }  // namespace

@@ -4,9 +4,9 @@
 #include <span>
 #include <vector>
 
+#include "base/text_trim.h"
 #include "cli/text_format.h"
 #include "race/card_values.h"
-#include "base/text_trim.h"
 
 namespace stridewell::cli {
 namespace {

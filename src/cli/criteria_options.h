@@ -22,8 +22,8 @@ inline constexpr OptionSpec kSurfaceOption{'\0', "surface", "ITEM",
                                            "Only races on surface ITEM: all, turf, dirt or synthetic."};
 inline constexpr OptionSpec kConditionOption{'\0', "condition", "ITEM",
                                              "Only races on a track of condition ITEM: all, wet or dry."};
-inline constexpr OptionSpec kTrackOption{'\0', "track", "CODE",
-                                         "Only races at track CODE (up to 3 characters; '' for every track)."};
+inline constexpr OptionSpec kTrackOption{
+    '\0', "track", "CODE", "Only races at track CODE (up to 3 characters; '' for every track)."};
 
 // The option of a group.
 const OptionSpec& criteriaOption(CriteriaGroup group);

@@ -14,11 +14,11 @@
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
 #include "datasets/build_pair.h"
+#include "datasets/dataset_management.h"
+#include "datasets/dataset_name.h"
 #include "operations/contents_report.h"
 #include "operations/create_run.h"
 #include "operations/dataset_combine.h"
-#include "datasets/dataset_management.h"
-#include "datasets/dataset_name.h"
 #include "operations/dataset_split.h"
 #include "operations/payout_report.h"
 
@@ -27,7 +27,8 @@ namespace {
 
 constexpr OptionSpec kDatasetOptions[] = {
     kCommaOption,
-    {'\0', "test-share", "PERCENT", "split: the share of races for the test dataset (50, 33, 25, 20, 10, 5 or 1; 10 when not given)."},
+    {'\0', "test-share", "PERCENT",
+     "split: the share of races for the test dataset (50, 33, 25, 20, 10, 5 or 1; 10 when not given)."},
     {'\0', "skip-duplicates", "",
      "append: leave out the races whose track, date and race number the dataset already holds."},
     kYesOption,
@@ -55,7 +56,8 @@ auto withProgress(Context& context, Work work) {
 
 int createOrAppend(const std::vector<std::string>& args, bool append, bool skipDuplicates, Context& context) {
   if (args.size() != 3) {
-    context.err << "stridewell dataset " << args[0] << ": error: give the dataset name and the folder of card and results files\n";
+    context.err << "stridewell dataset " << args[0]
+                << ": error: give the dataset name and the folder of card and results files\n";
     return kExitUsage;
   }
   const std::string& name = args[1];
@@ -72,9 +74,11 @@ int createOrAppend(const std::vector<std::string>& args, bool append, bool skipD
   context.store.write(setting::kDatasetFolder, folder);
   context.out << pairing.pairs.size() << " matched pair(s) (TCF+XRD), " << pairing.leftOverCount()
               << " file(s) not used\n";
-  for (const std::string& line : leftOverLines(pairing)) context.out << "  not used: " << printableText(line) << '\n';
+  for (const std::string& line : leftOverLines(pairing))
+    context.out << "  not used: " << printableText(line) << '\n';
   if (pairing.pairs.empty()) {
-    context.err << "stridewell dataset: error: no card file in " << printableText(folder) << " has its results file\n";
+    context.err << "stridewell dataset: error: no card file in " << printableText(folder)
+                << " has its results file\n";
     return kExitBadInput;
   }
   const CreateOutcome outcome = withProgress(context, [&](ProgressSink& progress) {
@@ -114,7 +118,8 @@ void printFile(const std::string& path, std::ostream& out) {
 
 int report(const std::vector<std::string>& args, const ParsedOptions& options, Context& context) {
   if (args.size() != 3) {
-    context.err << "stridewell dataset report: error: give the report (exotics, daily-double or contents) and the dataset\n";
+    context.err << "stridewell dataset report: error: give the report (exotics, daily-double or contents) "
+                   "and the dataset\n";
     return kExitUsage;
   }
   const std::string& kind = args[1];
@@ -140,7 +145,8 @@ int report(const std::vector<std::string>& args, const ParsedOptions& options, C
     textPath = joinPath(context.workspace.temp, std::string(kPayoutTextFile));
     commaPath = options.has("comma") ? options.value("comma")
                                      : joinPath(context.workspace.temp, std::string(kPayoutCommaFile));
-    const PayoutReportKind payout = kind == "exotics" ? PayoutReportKind::kExotics : PayoutReportKind::kDailyDouble;
+    const PayoutReportKind payout =
+        kind == "exotics" ? PayoutReportKind::kExotics : PayoutReportKind::kDailyDouble;
     return runPayoutReport(payout, name, datasetPath(context.workspace, name), textPath, commaPath,
                            context.ui, progress, &damaged);
   });
@@ -218,7 +224,8 @@ int split(const std::vector<std::string>& args, const ParsedOptions& options, Co
     return kExitUsage;
   }
   if (!datasetExists(context.workspace, trimDatasetName(args[1]))) {
-    context.err << "stridewell dataset split: error: there is no dataset '" << printableText(args[1]) << "'\n";
+    context.err << "stridewell dataset split: error: there is no dataset '" << printableText(args[1])
+                << "'\n";
     return kExitCannotOpen;
   }
   bool declined = false;
@@ -242,7 +249,8 @@ int combine(const std::vector<std::string>& args, Context& context) {
   const std::vector<std::string> sources(args.begin() + 2, args.end());
   for (const std::string& source : sources) {
     if (!datasetExists(context.workspace, trimDatasetName(source))) {
-      context.err << "stridewell dataset combine: error: there is no dataset '" << printableText(source) << "'\n";
+      context.err << "stridewell dataset combine: error: there is no dataset '" << printableText(source)
+                  << "'\n";
       return kExitCannotOpen;
     }
   }

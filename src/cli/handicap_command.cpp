@@ -11,11 +11,11 @@
 #include "cli/terminal_interaction.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
-#include "operations/handicap_run.h"
 #include "model/sim_list.h"
 #include "model/sim_map.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
+#include "operations/handicap_run.h"
 
 namespace stridewell::cli {
 namespace {
@@ -138,8 +138,8 @@ int HandicapCommand::run(const ParsedOptions& options, std::ostream& out, std::o
   if (setup.mapMode) {
     setup.simMap = resolveSimMap(loadSimMap(store, mapNumber), workspace);
   } else {
-    setup.simName = options.has("sim") ? options.value("sim")
-                                       : store.read(setting::kSimName, setting::kSimNameDefault);
+    setup.simName =
+        options.has("sim") ? options.value("sim") : store.read(setting::kSimName, setting::kSimNameDefault);
     setup.simPath = simWeightsPath(workspace, setup.simName);
   }
 

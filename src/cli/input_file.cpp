@@ -8,8 +8,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "base/workspace.h"
 #include "base/text_case.h"
+#include "base/workspace.h"
 
 namespace stridewell::cli {
 

@@ -12,11 +12,10 @@
 #include <system_error>
 #include <vector>
 
-#include "operations/profit_loss_run.h"
 #include "base/replacement_file.h"
 #include "base/setting_keys.h"
-#include "operations/profit_loss_settings.h"
 #include "base/settings_store.h"
+#include "base/text_trim.h"
 #include "base/workspace.h"
 #include "cli/criteria_options.h"
 #include "cli/terminal_interaction.h"
@@ -26,9 +25,10 @@
 #include "model/sim_list.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
+#include "operations/profit_loss_run.h"
+#include "operations/profit_loss_settings.h"
 #include "race/card_values.h"
 #include "race/criteria_choices.h"
-#include "base/text_trim.h"
 
 namespace stridewell::cli {
 namespace {
@@ -36,9 +36,11 @@ namespace {
 constexpr OptionSpec kPlOptions[] = {
     kSimOption,
     kDistanceOption,
-    {'\0', "distances", "LIST", "Only races of a custom list of distances (--distance custom), e.g. 6f,7f,1mi."},
+    {'\0', "distances", "LIST",
+     "Only races of a custom list of distances (--distance custom), e.g. 6f,7f,1mi."},
     kClassOption,
-    {'\0', "classes", "LIST", "Only races of a custom list of classes (--class custom) by number, e.g. 8-12,20."},
+    {'\0', "classes", "LIST",
+     "Only races of a custom list of classes (--class custom) by number, e.g. 8-12,20."},
     kSurfaceOption,
     kConditionOption,
     kTrackOption,
@@ -62,7 +64,8 @@ std::vector<std::string> listItems(const std::string& list) {
 
 // Distances by their short label ("6f", "1+1/16mi"), list label ("1 mile")
 // or yards ("1320").
-bool parseDistances(const std::string& list, std::array<bool, kCriteriaDistanceCount>& checks, std::ostream& err) {
+bool parseDistances(const std::string& list, std::array<bool, kCriteriaDistanceCount>& checks,
+                    std::ostream& err) {
   for (const std::string& item : listItems(list)) {
     int found = -1;
     int yards = 0;

@@ -100,7 +100,8 @@ bool readRequest(const ParsedOptions& options, const Workspace& workspace, PrepR
     const SimList list = fillSimList(workspace.sim, true);
     const int found = findListed(list.items, list.count, options.value("start"));
     if (found < 0) {
-      err << "stridewell prep: error: there is no SIM named '" << printableText(options.value("start")) << "'\n";
+      err << "stridewell prep: error: there is no SIM named '" << printableText(options.value("start"))
+          << "'\n";
       return false;
     }
     request.startSim = list.items[static_cast<size_t>(found)];

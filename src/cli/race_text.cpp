@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "base/text_case.h"
 #include "cli/text_format.h"
 #include "race/card_values.h"
-#include "base/text_case.h"
 
 namespace stridewell::cli {
 namespace {

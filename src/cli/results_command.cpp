@@ -164,7 +164,8 @@ int ResultsCommand::run(const ParsedOptions& options, std::ostream& out, std::os
     out << "\n\n";
     if (reader.noResultsLine() && !reader.readError()) {
       // One message says it all; the first line shows why.
-      err << "stridewell results: error: " << input.displayName << ": not a results file: no line in it is a results line";
+      err << "stridewell results: error: " << input.displayName
+          << ": not a results file: no line in it is a results line";
       if (!reader.skippedLines().empty()) {
         const ResultsReader::SkippedLine& first = reader.skippedLines().front();
         err << " (line " << first.line << ": " << first.reason << ")";
@@ -182,11 +183,13 @@ int ResultsCommand::run(const ParsedOptions& options, std::ostream& out, std::os
       }
     }
     if (reader.readError()) {
-      err << "stridewell results: error: " << input.displayName << ": the file could not be read to its end\n";
+      err << "stridewell results: error: " << input.displayName
+          << ": the file could not be read to its end\n";
       status = std::max(status, kExitBadInput);
     }
     if (onlyRace != 0 && shown == 0) {
-      err << "stridewell results: error: " << input.displayName << ": race " << onlyRace << " was not found\n";
+      err << "stridewell results: error: " << input.displayName << ": race " << onlyRace
+          << " was not found\n";
       status = std::max(status, kExitBadInput);
     }
   }

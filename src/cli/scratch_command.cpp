@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "base/card_file_names.h"
-#include "operations/scratch_edit.h"
+#include "base/text_case.h"
+#include "base/text_trim.h"
 #include "base/workspace.h"
 #include "cli/terminal_interaction.h"
 #include "cli/text_format.h"
-#include "base/text_case.h"
-#include "base/text_trim.h"
+#include "operations/scratch_edit.h"
 
 namespace stridewell::cli {
 namespace {

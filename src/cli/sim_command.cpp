@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "base/settings_store.h"
-#include "operations/sim_management.h"
 #include "base/workspace.h"
 #include "cli/terminal_interaction.h"
 #include "cli/text_format.h"
 #include "model/sim_list.h"
 #include "model/sim_name_rules.h"
+#include "operations/sim_management.h"
 
 namespace stridewell::cli {
 namespace {

@@ -15,8 +15,8 @@
 #include "cli/criteria_options.h"
 #include "cli/terminal_interaction.h"
 #include "cli/text_format.h"
-#include "model/sim_list.h"
 #include "handicap/sim_map_rules.h"
+#include "model/sim_list.h"
 #include "race/card_values.h"
 #include "race/criteria_choices.h"
 #include "race/criteria_words.h"
@@ -197,7 +197,8 @@ int SimMapCommand::run(const ParsedOptions& options, std::ostream& out, std::ost
     return kExitUsage;
   }
   if (ruleNumber != 0 && !changesRule) {
-    err << "stridewell simmap: error: --rule " << ruleNumber << " without a change (--enable, --sim, --track ...)\n";
+    err << "stridewell simmap: error: --rule " << ruleNumber
+        << " without a change (--enable, --sim, --track ...)\n";
     return kExitUsage;
   }
   if (changes && mapNumber < 0) {
@@ -219,7 +220,8 @@ int SimMapCommand::run(const ParsedOptions& options, std::ostream& out, std::ost
     if (options.has("comment")) map.comment = options.value("comment");
     if (ruleNumber != 0 && !editRule(options, workspace, map.rules[ruleNumber - 1], err)) return kExitUsage;
     if (!saveSimMap(store, mapNumber, map)) {
-      err << "stridewell simmap: error: could not write the settings file " << printableText(store.file()) << '\n';
+      err << "stridewell simmap: error: could not write the settings file " << printableText(store.file())
+          << '\n';
       return kExitCannotOpen;
     }
   }

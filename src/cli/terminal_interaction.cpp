@@ -4,9 +4,9 @@
 
 #include <iostream>
 
-#include "cli/terminal_progress.h"
 #include "base/text_case.h"
 #include "base/text_trim.h"
+#include "cli/terminal_progress.h"
 
 namespace stridewell::cli {
 namespace {

@@ -27,8 +27,9 @@ constexpr int kMostThreads = 256;
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
 
 constexpr OptionSpec kTrainOptions[] = {
-    withAlias({'\0', "passes", "N", "Make N passes instead of the number the preparation chose (\"Train More\")."},
-              'p'),
+    withAlias(
+        {'\0', "passes", "N", "Make N passes instead of the number the preparation chose (\"Train More\")."},
+        'p'),
     withAlias(kThreadsOption, 't'),
     {'\0', "literal", "", "Use the reference trainer (one network pass per choice of five; slow)."},
     kYesOption,

@@ -87,7 +87,8 @@ AppendJournal::AppendJournal(std::string datasetPath)
     return;
   }
   if (!fileLength(datasetPath_, originalLength_)) originalLength_ = 0;
-  ok_ = ::ftruncate(fd_, 0) == 0 && writeAll(fd_, std::to_string(originalLength_) + "\n") && ::fsync(fd_) == 0;
+  ok_ =
+      ::ftruncate(fd_, 0) == 0 && writeAll(fd_, std::to_string(originalLength_) + "\n") && ::fsync(fd_) == 0;
   if (!ok_) errno_ = errno != 0 ? errno : EIO;
 }
 

@@ -19,7 +19,9 @@ void putLength(unsigned char* at, size_t length) {
   at[1] = static_cast<unsigned char>((length >> 8) & 0xFF);
 }
 
-size_t getLength(const unsigned char* at) { return static_cast<size_t>(at[0] | (at[1] << 8)); }
+size_t getLength(const unsigned char* at) {
+  return static_cast<size_t>(at[0] | (at[1] << 8));
+}
 
 }  // namespace
 

@@ -9,10 +9,10 @@
 
 #include "base/file_moves.h"
 #include "base/interaction.h"
+#include "base/text_case.h"
 #include "base/workspace.h"
 #include "datasets/append_journal.h"
 #include "datasets/dataset_name.h"
-#include "base/text_case.h"
 
 namespace stridewell {
 
@@ -21,11 +21,15 @@ namespace {
 // A name as listed: what the program's lists can show, untrimmed (a file
 // " x.DSI" put there by hand is still that dataset), but never one that
 // could lead out of DATASETS.
-bool isListedName(std::string_view name) { return !name.empty() && !hasForbiddenNameCharacter(name); }
+bool isListedName(std::string_view name) {
+  return !name.empty() && !hasForbiddenNameCharacter(name);
+}
 
 }  // namespace
 
-bool sameDatasetName(std::string_view a, std::string_view b) { return equalsIgnoreCase(a, b); }
+bool sameDatasetName(std::string_view a, std::string_view b) {
+  return equalsIgnoreCase(a, b);
+}
 
 bool deleteDataset(const Workspace& workspace, std::string_view name, std::error_code* error) {
   if (!isListedName(name)) {

@@ -21,8 +21,8 @@ enum class DatasetField { kNone, kName, kTrain, kTest };
 // How a split or a combine ended.
 enum class DatasetRunOutcome {
   kDone,
-  kRefused,      // the names did not pass the checks (message shown); nothing touched
-  kCannotOpen,   // an input or output could not be opened or created
+  kRefused,     // the names did not pass the checks (message shown); nothing touched
+  kCannotOpen,  // an input or output could not be opened or created
   kCancelled,
   kWriteFailed,
 };

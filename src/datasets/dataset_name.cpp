@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "base/workspace.h"
-#include "datasets/append_journal.h"
 #include "base/text_case.h"
 #include "base/text_trim.h"
+#include "base/workspace.h"
+#include "datasets/append_journal.h"
 
 namespace stridewell {
 

@@ -25,8 +25,8 @@ constexpr size_t kBufferBytes = 32768;
 
 NewDatasetFile::NewDatasetFile(const Workspace& workspace, const std::string& name)
     : target_(datasetPath(workspace, name)),
-      path_(joinPath(workspace.datasets, "." + name + std::string(kDatasetExtension) + ".new-" +
-                                             std::to_string(::getpid()))) {
+      path_(joinPath(workspace.datasets,
+                     "." + name + std::string(kDatasetExtension) + ".new-" + std::to_string(::getpid()))) {
   struct stat info {};
   if (::stat(target_.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
     fail(target_, EISDIR);

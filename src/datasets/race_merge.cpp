@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "datasets/finisher_tie.h"
 #include "base/text_case.h"
+#include "datasets/finisher_tie.h"
 
 namespace stridewell {
 namespace {

@@ -16,18 +16,18 @@
 #include <algorithm>
 
 #include "base/card_folder.h"
-#include "layout/folder_browsing.h"
 #include "base/interaction.h"
 #include "base/setting_keys.h"
 #include "base/settings_store.h"
 #include "base/workspace.h"
-#include "operations/create_run.h"
 #include "datasets/dataset_name.h"
 #include "gui/create_dataset_run.h"
 #include "gui/fixed_font.h"
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"
 #include "gui/qt_interaction.h"
+#include "layout/folder_browsing.h"
+#include "operations/create_run.h"
 
 namespace stridewell::gui {
 namespace {

@@ -12,7 +12,9 @@
 namespace stridewell::gui {
 namespace {
 
-QString qs(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+QString qs(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QComboBox* dropDown(std::span<const std::string_view> items, QWidget* parent) {
   auto* box = new QComboBox(parent);
@@ -20,7 +22,9 @@ QComboBox* dropDown(std::span<const std::string_view> items, QWidget* parent) {
   return box;
 }
 
-void setIndex(QComboBox* box, int index) { box->setCurrentIndex(index >= 0 && index < box->count() ? index : 0); }
+void setIndex(QComboBox* box, int index) {
+  box->setCurrentIndex(index >= 0 && index < box->count() ? index : 0);
+}
 
 QListWidget* checkList(QWidget* parent) {
   auto* list = new QListWidget(parent);
@@ -119,7 +123,9 @@ void CriteriaControls::setChoices(const CriteriaChoices& choices) {
   updateListVisibility();
 }
 
-void CriteriaControls::reset() { setChoices(CriteriaChoices{}); }
+void CriteriaControls::reset() {
+  setChoices(CriteriaChoices{});
+}
 
 void CriteriaControls::updateListVisibility() {
   if (!withCustom_) return;

@@ -12,12 +12,8 @@
 #include "base/interaction.h"
 #include "base/program_name.h"
 #include "base/workspace.h"
-#include "operations/contents_report.h"
-#include "operations/dataset_combine.h"
 #include "datasets/dataset_management.h"
 #include "datasets/dataset_name.h"
-#include "operations/dataset_split.h"
-#include "operations/payout_report.h"
 #include "gui/clipboard_copy.h"
 #include "gui/dataset_combine_dialog.h"
 #include "gui/dataset_delete_dialog.h"
@@ -29,6 +25,10 @@
 #include "gui/report_viewer.h"
 #include "gui/run_progress.h"
 #include "gui/text_printing.h"
+#include "operations/contents_report.h"
+#include "operations/dataset_combine.h"
+#include "operations/dataset_split.h"
+#include "operations/payout_report.h"
 
 namespace stridewell::gui {
 namespace {
@@ -42,7 +42,8 @@ void deleteDatasetsCommand(MainWindow& window) {
   DatasetDeleteDialog dialog(window.workspace(), window.ui(), &window);
   if (dialog.exec() != QDialog::Accepted) return;
   // A dataset that stays is named, with the system's reason.
-  for (const std::string& name : dialog.selectedNames()) deleteDatasetOrSay(window.workspace(), name, window.ui());
+  for (const std::string& name : dialog.selectedNames())
+    deleteDatasetOrSay(window.workspace(), name, window.ui());
 }
 
 void renameDatasetCommand(MainWindow& window) {
@@ -110,7 +111,8 @@ void datasetReportCommand(MainWindow& window, DatasetReport report) {
   } else {
     const PayoutReportKind kind =
         report == DatasetReport::kExotics ? PayoutReportKind::kExotics : PayoutReportKind::kDailyDouble;
-    outcome = runPayoutReport(kind, name, datasetPath(workspace, name), textPath, commaPath, progress, progress);
+    outcome =
+        runPayoutReport(kind, name, datasetPath(workspace, name), textPath, commaPath, progress, progress);
   }
   // A Cancel pressed after the last race still counts.
   const bool cancelled = progress.cancelled();

@@ -10,9 +10,9 @@
 #include <QVBoxLayout>
 
 #include "base/interaction.h"
-#include "operations/dataset_split.h"
 #include "gui/dataset_selection_dialog.h"
 #include "gui/qt_interaction.h"
+#include "operations/dataset_split.h"
 
 namespace stridewell::gui {
 

@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <QResizeEvent>
 
-#include "layout/frame_layout.h"
 #include "gui/frame_pictures.h"
+#include "layout/frame_layout.h"
 
 namespace stridewell::gui {
 
@@ -17,7 +17,8 @@ FrameArea::FrameArea(QWidget* parent) : QMdiArea(parent), picture_(horsePicture(
 QRect FrameArea::pictureRect() const {
   if (!subWindowList().isEmpty()) return {};
   const QSize client = viewport()->size();
-  const PixelRect r = backgroundPictureRect(picture_.width(), picture_.height(), client.width(), client.height());
+  const PixelRect r =
+      backgroundPictureRect(picture_.width(), picture_.height(), client.width(), client.height());
   return QRect(r.left, r.top, r.width, r.height);
 }
 

@@ -55,13 +55,16 @@ FrameCommands defaultFrameCommands() {
     // The entry of the handicapped results that bears the window's title.
     for (const HandicappedResult& result : window.handicappedResults()) {
       if (result.displayName != active.title) continue;
-      if (!printResultFile(resultPath(result), resultTitle(result.displayName), window.workspace().predict, &window)) {
+      if (!printResultFile(resultPath(result), resultTitle(result.displayName), window.workspace().predict,
+                           &window)) {
         window.ui().error(kPrintFailed);
       }
       return;
     }
   };
-  commands.openManual = [](const QString& file) { return QDesktopServices::openUrl(QUrl::fromLocalFile(file)); };
+  commands.openManual = [](const QString& file) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+  };
   commands.runMenuCommand = [](MainWindow& window, MenuCommand command) {
     switch (command) {
       case MenuCommand::kProfitLoss:

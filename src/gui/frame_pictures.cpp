@@ -44,8 +44,8 @@ QPixmap horsePicture() {
   p.drawLine(QPointF(230, 148), QPointF(275, 170));  // foreleg reaching
   p.drawLine(QPointF(245, 140), QPointF(230, 190));  // foreleg under
   p.setPen(QPen(QColor(60, 35, 20), 7, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(QPointF(112, 112), QPointF(70, 140));   // tail
-  p.drawLine(QPointF(272, 58), QPointF(250, 92));    // mane
+  p.drawLine(QPointF(112, 112), QPointF(70, 140));  // tail
+  p.drawLine(QPointF(272, 58), QPointF(250, 92));   // mane
   // Jockey silks.
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(200, 30, 40));

@@ -16,7 +16,6 @@
 #include <QVBoxLayout>
 
 #include "base/card_folder.h"
-#include "layout/folder_browsing.h"
 #include "base/interaction.h"
 #include "base/program_name.h"
 #include "base/setting_keys.h"
@@ -26,8 +25,9 @@
 #include "gui/qt_interaction.h"
 #include "gui/scratch_editor_dialog.h"
 #include "gui/sim_mapping_dialog.h"
-#include "model/sim_map.h"
 #include "handicap/sim_map_rules.h"
+#include "layout/folder_browsing.h"
+#include "model/sim_map.h"
 
 namespace stridewell::gui {
 namespace {

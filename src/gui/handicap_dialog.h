@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "base/settings_store.h"
+#include "model/sim_list.h"
 #include "operations/handicap_list.h"
 #include "operations/handicap_run.h"
-#include "model/sim_list.h"
 
 class QCheckBox;
 class QComboBox;

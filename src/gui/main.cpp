@@ -19,7 +19,8 @@ int main(int argc, char* argv[]) {
 
   const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
   gui::SingleInstance instance;
-  if (instance.acquire(QString::fromStdString(workspace.base)) == gui::SingleInstance::Outcome::kHeldElsewhere) {
+  if (instance.acquire(QString::fromStdString(workspace.base)) ==
+      gui::SingleInstance::Outcome::kHeldElsewhere) {
     QMessageBox::critical(nullptr, QStringLiteral("Error"), gui::toQString(gui::alreadyRunningText()));
     return 1;
   }

@@ -65,7 +65,8 @@ MainWindow::~MainWindow() {
   closing_ = true;
   // Windows closed but not yet deleted go with the frame area, after this
   // object has stopped being a MainWindow: they must not call back.
-  for (QMdiSubWindow* frame : area_->findChildren<QMdiSubWindow*>()) disconnect(frame, nullptr, this, nullptr);
+  for (QMdiSubWindow* frame : area_->findChildren<QMdiSubWindow*>())
+    disconnect(frame, nullptr, this, nullptr);
   closeAllResultWindows();
 }
 

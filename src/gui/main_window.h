@@ -8,6 +8,8 @@
 // SIM is being trained. User-interface thread only.
 #pragma once
 
+#include <QMainWindow>
+#include <QPointer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,12 +17,9 @@
 #include <string>
 #include <vector>
 
-#include <QMainWindow>
-#include <QPointer>
-
-#include "layout/frame_layout.h"
 #include "base/settings_store.h"
 #include "base/workspace.h"
+#include "layout/frame_layout.h"
 #include "operations/handicap_run.h"
 
 class QAction;

@@ -1,9 +1,6 @@
 // The main window's menu bar: the four menus and their commands, which of
 // them may be chosen, the dispatch of a chosen command and the Help menu's
 // About box and user manual.
-#include <filesystem>
-#include <optional>
-
 #include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -14,6 +11,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
+#include <filesystem>
+#include <optional>
 
 #include "base/interaction.h"
 #include "base/program_name.h"
@@ -182,12 +181,15 @@ void MainWindow::onCommand(MenuCommand command) {
 
 void MainWindow::showAbout() {
   QDialog box(this);
-  box.setWindowTitle(tr("About %1").arg(QString::fromUtf8(kProgramName.data(), static_cast<qsizetype>(kProgramName.size()))));
+  box.setWindowTitle(
+      tr("About %1")
+          .arg(QString::fromUtf8(kProgramName.data(), static_cast<qsizetype>(kProgramName.size()))));
   auto* icon = new QLabel(&box);
   icon->setPixmap(horsePicture().scaledToWidth(120, Qt::SmoothTransformation));
   auto* text = new QLabel(&box);
   text->setTextFormat(Qt::PlainText);
-  text->setText(QStringLiteral("Stridewell\nHorse Handicapping Software\n(Simulated Annealing Model)\nVersion 5.00"));
+  text->setText(
+      QStringLiteral("Stridewell\nHorse Handicapping Software\n(Simulated Annealing Model)\nVersion 5.00"));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
   connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
   auto* row = new QHBoxLayout;
@@ -201,7 +203,8 @@ void MainWindow::showAbout() {
 }
 
 QString MainWindow::manualFile() {
-  const QString beside = QDir(QString::fromStdString(programFolder())).filePath(QStringLiteral("manual/index.html"));
+  const QString beside =
+      QDir(QString::fromStdString(programFolder())).filePath(QStringLiteral("manual/index.html"));
   if (QFileInfo::exists(beside)) return beside;
   return QStringLiteral(STRIDEWELL_MANUAL_SOURCE);
 }

@@ -1,8 +1,5 @@
 #include "gui/prep_sim_dialog.h"
 
-#include <string>
-#include <vector>
-
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -13,6 +10,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <string>
+#include <vector>
 
 #include "base/interaction.h"
 #include "base/setting_keys.h"
@@ -25,7 +24,9 @@
 namespace stridewell::gui {
 namespace {
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
+QString qs(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 }  // namespace
 
@@ -51,11 +52,12 @@ PrepSimDialog::PrepSimDialog(const Workspace& workspace, const SettingsStore& st
   middle->addWidget(buildPressureBox(), 1);
   layout->addLayout(middle);
 
-  auto* criteriaBox = new QGroupBox(tr("Race Selection Criteria (only races meeting these criteria are used for training)"), this);
+  auto* criteriaBox = new QGroupBox(
+      tr("Race Selection Criteria (only races meeting these criteria are used for training)"), this);
   auto* criteriaLayout = new QVBoxLayout(criteriaBox);
   criteria_ = new CriteriaControls(false, tr("(blank=all tracks in dataset)"), criteriaBox);
   criteria_->setObjectName(QStringLiteral("criteria"));
-    criteriaLayout->addWidget(criteria_);
+  criteriaLayout->addWidget(criteria_);
   layout->addWidget(criteriaBox);
 
   auto* buttons = new QHBoxLayout;

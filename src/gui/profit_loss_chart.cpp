@@ -9,8 +9,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
@@ -18,7 +18,8 @@
 
 namespace stridewell::gui {
 
-ProfitChartDialog::ProfitChartDialog(const StrategyTotalsTable& totals, const QString& caption, QWidget* parent)
+ProfitChartDialog::ProfitChartDialog(const StrategyTotalsTable& totals, const QString& caption,
+                                     QWidget* parent)
     : QDialog(parent) {
   setWindowTitle(tr("Profit/Loss Chart"));
   const auto families = familyTotals(totals);

@@ -12,7 +12,6 @@
 #include <sstream>
 #include <system_error>
 
-#include "operations/profit_loss_run.h"
 #include "base/interaction.h"
 #include "base/setting_keys.h"
 #include "base/workspace.h"
@@ -23,6 +22,7 @@
 #include "gui/report_viewer.h"
 #include "gui/run_progress.h"
 #include "gui/text_printing.h"
+#include "operations/profit_loss_run.h"
 
 namespace stridewell::gui {
 namespace {
@@ -30,7 +30,8 @@ namespace {
 // The comma lines through a unique file in TEMP onto the clipboard; a
 // failure is a warning only.
 void copyCommaLines(MainWindow& window, const std::string& lines, const ProfitLossServices& services) {
-  QTemporaryFile file(QDir(QString::fromStdString(window.workspace().temp)).filePath(QStringLiteral("plcopyXXXXXX.txt")));
+  QTemporaryFile file(
+      QDir(QString::fromStdString(window.workspace().temp)).filePath(QStringLiteral("plcopyXXXXXX.txt")));
   bool copied = false;
   if (file.open()) {
     const bool written = file.write(lines.data(), qint64(lines.size())) == qint64(lines.size());
@@ -52,7 +53,8 @@ QBoxLayout* layoutHolding(QLayout* layout, QWidget* widget) {
 
 // A "&Chart" button beside the viewer's "&Print" that opens the profit
 // chart of the run.
-void addChartButton(ReportViewer& viewer, const StrategyTotalsTable& totals, const ProfitLossRequest& request) {
+void addChartButton(ReportViewer& viewer, const StrategyTotalsTable& totals,
+                    const ProfitLossRequest& request) {
   auto* chart = new QPushButton(QObject::tr("C&hart"), &viewer);
   chart->setObjectName(QStringLiteral("chartButton"));
   chart->setAutoDefault(false);
@@ -62,8 +64,9 @@ void addChartButton(ReportViewer& viewer, const StrategyTotalsTable& totals, con
   } else if (viewer.layout() != nullptr) {
     viewer.layout()->addWidget(chart);
   }
-  const QString caption = QStringLiteral("DataSet: %1, SIM Model: %2")
-                              .arg(QString::fromStdString(request.datasetName), QString::fromStdString(request.simName));
+  const QString caption =
+      QStringLiteral("DataSet: %1, SIM Model: %2")
+          .arg(QString::fromStdString(request.datasetName), QString::fromStdString(request.simName));
   QObject::connect(chart, &QPushButton::clicked, &viewer, [&viewer, &totals, caption] {
     ProfitChartDialog dialog(totals, caption, &viewer);
     dialog.exec();
@@ -119,6 +122,8 @@ void runProfitLossAnalysis(MainWindow& window, const ProfitLossServices& service
   if (choice) runProfitLoss(window, *choice, services);
 }
 
-void runProfitLossAnalysis(MainWindow& window) { runProfitLossAnalysis(window, defaultProfitLossServices()); }
+void runProfitLossAnalysis(MainWindow& window) {
+  runProfitLossAnalysis(window, defaultProfitLossServices());
+}
 
 }  // namespace stridewell::gui

@@ -15,11 +15,11 @@
 
 #include "base/interaction.h"
 #include "base/setting_keys.h"
-#include "operations/profit_loss_settings.h"
 #include "base/settings_store.h"
 #include "datasets/dataset_name.h"
 #include "gui/criteria_controls.h"
 #include "operations/handicap_list.h"
+#include "operations/profit_loss_settings.h"
 #include "race/card_values.h"
 
 namespace stridewell::gui {
@@ -66,7 +66,8 @@ ProfitLossDialog::ProfitLossDialog(SettingsStore& store, const Workspace& worksp
   top->setColumnStretch(2, 1);
   layout->addLayout(top);
 
-  auto* group = new QGroupBox(tr("Race Selection Criteria (only races matching these criteria are used)"), this);
+  auto* group =
+      new QGroupBox(tr("Race Selection Criteria (only races matching these criteria are used)"), this);
   group->setObjectName(QStringLiteral("criteriaGroup"));
   auto* groupLayout = new QVBoxLayout(group);
   criteria_ = new CriteriaControls(true, tr("(blank=all tracks)"), group);
@@ -130,7 +131,8 @@ ProfitLossDialog::ProfitLossDialog(SettingsStore& store, const Workspace& worksp
       store_.readFlag(kSettingsSection, setting::kUseMorningLineOdds, setting::kProfitLossFlagDefault));
   shortReport_->setChecked(
       store_.readFlag(kSettingsSection, setting::kShortReport, setting::kProfitLossFlagDefault));
-  clipboard_->setChecked(store_.readFlag(kSettingsSection, setting::kClipboard, setting::kProfitLossFlagDefault));
+  clipboard_->setChecked(
+      store_.readFlag(kSettingsSection, setting::kClipboard, setting::kProfitLossFlagDefault));
   autoScratch_->setChecked(true);
   forceDry_->setChecked(true);
   skipTurf_->setChecked(false);
@@ -141,7 +143,9 @@ ProfitLossDialog::ProfitLossDialog(SettingsStore& store, const Workspace& worksp
   reset_->setFocus();
 }
 
-void ProfitLossDialog::onReset() { criteria_->reset(); }
+void ProfitLossDialog::onReset() {
+  criteria_->reset();
+}
 
 void ProfitLossDialog::onOk() {
   ProfitLossRequest request;

@@ -8,9 +8,9 @@
 
 #include <QDialog>
 
-#include "operations/profit_loss_run.h"
 #include "base/workspace.h"
 #include "model/sim_list.h"
+#include "operations/profit_loss_run.h"
 #include "race/criteria_choices.h"
 
 class QCheckBox;

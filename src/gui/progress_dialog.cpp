@@ -1,13 +1,12 @@
 #include "gui/progress_dialog.h"
 
-#include <algorithm>
-
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/qt_interaction.h"
 

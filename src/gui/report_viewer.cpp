@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "layout/print_pages.h"
 #include "gui/fixed_font.h"
+#include "layout/print_pages.h"
 
 namespace stridewell::gui {
 

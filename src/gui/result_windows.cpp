@@ -1,8 +1,6 @@
 // The main window's result windows: the handicap run that opens one per
 // report written, their cascade in the frame, hiding them behind other
 // commands' windows, and their closing.
-#include <functional>
-
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -10,14 +8,15 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QStyle>
+#include <functional>
 
-#include "layout/frame_layout.h"
 #include "base/settings_store.h"
 #include "gui/fixed_font.h"
 #include "gui/frame_area.h"
 #include "gui/frame_pictures.h"
 #include "gui/main_window.h"
 #include "gui/progress_dialog.h"
+#include "layout/frame_layout.h"
 
 namespace stridewell::gui {
 
@@ -69,7 +68,8 @@ void MainWindow::runHandicap(const HandicapChoice& choice) {
     progress_->finish();
     if (run.simLoaded && !choice.remember.empty()) store_.write(choice.remember);
     for (const HandicappedFile& file : run.files) {
-      if (file.outcome == HandicapOutcome::kCannotOpen || file.outcome == HandicapOutcome::kCannotCreate) continue;
+      if (file.outcome == HandicapOutcome::kCannotOpen || file.outcome == HandicapOutcome::kCannotCreate)
+        continue;
       const QString path = QString::fromStdString(file.reportPath);
       const QFileInfo info(path);
       if (!info.isFile()) continue;
@@ -163,10 +163,9 @@ void MainWindow::onResultWindowClosed(QObject* closed) {
   // The entry of the closed window, and any whose window is already gone.
   // Matching by window rather than by title keeps two reports of the same
   // name apart.
-  std::erase_if(results_,
-                [closed](const ResultWindow& result) {
-                  return result.frame.isNull() || result.identity == closed;
-                });
+  std::erase_if(results_, [closed](const ResultWindow& result) {
+    return result.frame.isNull() || result.identity == closed;
+  });
   if (results_.empty() && !closing_) {
     removePrinterItem();
     area_->viewport()->update();  // the picture comes back

@@ -8,11 +8,14 @@ namespace stridewell::gui {
 
 RunProgress::RunProgress(MainWindow& window, QString caption, Options options)
     : window_(window), dialog_(window.progressDialog()), caption_(std::move(caption)), options_(options) {
-  if (options_.menuLock != MenuLock::kCaller) lock_.emplace(window_, options_.menuLock == MenuLock::kWholeRun);
+  if (options_.menuLock != MenuLock::kCaller)
+    lock_.emplace(window_, options_.menuLock == MenuLock::kWholeRun);
   if (options_.opening == Opening::kAtOnce) show();
 }
 
-RunProgress::~RunProgress() { close(); }
+RunProgress::~RunProgress() {
+  close();
+}
 
 void RunProgress::show() {
   if (state_ != State::kWaiting) return;
@@ -58,7 +61,9 @@ void RunProgress::setPercent(int percent) {
   }
 }
 
-bool RunProgress::cancelled() const { return state_ == State::kShown && dialog_.cancelled(); }
+bool RunProgress::cancelled() const {
+  return state_ == State::kShown && dialog_.cancelled();
+}
 
 void RunProgress::closeFor(bool closes) {
   if (closes || options_.closesFor == ClosesFor::kAnyMessage) close();

@@ -128,26 +128,23 @@ inline constexpr RunProgress::Options kDatasetReportProgress{
 // window. It names itself once, which the caption already says, so the
 // text line carries the percentage. Its messages go straight to the main
 // window; the progress window closes when the run returns.
-inline constexpr RunProgress::Options kProfitLossProgress{
-    .opening = RunProgress::Opening::kWithFirstProgress,
-    .textLine = RunProgress::TextLine::kPercentSentence,
-    .menuLock = RunProgress::MenuLock::kWhileShown};
+inline constexpr RunProgress::Options kProfitLossProgress{.opening = RunProgress::Opening::kWithFirstProgress,
+                                                          .textLine = RunProgress::TextLine::kPercentSentence,
+                                                          .menuLock = RunProgress::MenuLock::kWhileShown};
 // A preparation's window opens when it starts reading the dataset (after
 // the starting weights are saved) and closes before any message, so that
 // no box stands behind or over it; the caller holds the menu.
-inline constexpr RunProgress::Options kPrepProgress{
-    .opening = RunProgress::Opening::kWithFirstProgress,
-    .textLine = RunProgress::TextLine::kRunText,
-    .closesFor = RunProgress::ClosesFor::kAnyMessage,
-    .menuLock = RunProgress::MenuLock::kCaller};
+inline constexpr RunProgress::Options kPrepProgress{.opening = RunProgress::Opening::kWithFirstProgress,
+                                                    .textLine = RunProgress::TextLine::kRunText,
+                                                    .closesFor = RunProgress::ClosesFor::kAnyMessage,
+                                                    .menuLock = RunProgress::MenuLock::kCaller};
 // A create or append reports progress only once the dataset file is open,
 // so the window and the disabled menu begin there. A write error shows
 // while the window is still up; the warnings and the notice come when the
 // run is done, after it has closed.
-inline constexpr RunProgress::Options kCreateProgress{
-    .opening = RunProgress::Opening::kWithFirstProgress,
-    .textLine = RunProgress::TextLine::kRunText,
-    .closesFor = RunProgress::ClosesFor::kClosingMessages,
-    .menuLock = RunProgress::MenuLock::kWhileShown};
+inline constexpr RunProgress::Options kCreateProgress{.opening = RunProgress::Opening::kWithFirstProgress,
+                                                      .textLine = RunProgress::TextLine::kRunText,
+                                                      .closesFor = RunProgress::ClosesFor::kClosingMessages,
+                                                      .menuLock = RunProgress::MenuLock::kWhileShown};
 
 }  // namespace stridewell::gui

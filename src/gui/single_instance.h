@@ -4,10 +4,9 @@
 // over, so a crash never locks the user out.
 #pragma once
 
+#include <QString>
 #include <memory>
 #include <string>
-
-#include <QString>
 
 #include "base/program_name.h"
 

@@ -15,9 +15,9 @@
 #include <memory>
 
 #include "base/interaction.h"
-#include "layout/print_pages.h"
 #include "base/workspace.h"
 #include "gui/fixed_font.h"
+#include "layout/print_pages.h"
 
 namespace stridewell::gui {
 namespace {

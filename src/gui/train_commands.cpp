@@ -9,7 +9,6 @@
 
 #include "base/interaction.h"
 #include "base/settings_store.h"
-#include "operations/sim_management.h"
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"
 #include "gui/prep_sim_dialog.h"
@@ -19,8 +18,9 @@
 #include "gui/sim_rename_dialog.h"
 #include "gui/training_runner.h"
 #include "model/sim_name_rules.h"
-#include "operations/training_run.h"
 #include "operations/prep_sim.h"
+#include "operations/sim_management.h"
+#include "operations/training_run.h"
 
 namespace stridewell::gui {
 namespace {
@@ -53,8 +53,8 @@ void trainSim(MainWindow& window) {
   // The last run has ended; its thread still has to be joined before the
   // training model is touched again.
   runner.join();
-  const TrainPreparation prepared =
-      prepareTraining(std::filesystem::path(window.workspace().trainData), window.trainingModel(), window.ui(), {});
+  const TrainPreparation prepared = prepareTraining(std::filesystem::path(window.workspace().trainData),
+                                                    window.trainingModel(), window.ui(), {});
   if (prepared.start != TrainStart::kReady) return;
   if (!runner.start(prepared.job)) window.ui().error(kCannotStartTraining);
   window.updateCommandStates();

@@ -1,15 +1,14 @@
 #include "gui/training_chart.h"
 
-#include <algorithm>
-#include <vector>
-
 #include <QChart>
 #include <QChartView>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPainter>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <vector>
 
 #include "gui/main_window.h"
 #include "gui/training_runner.h"

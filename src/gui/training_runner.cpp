@@ -65,9 +65,10 @@ bool TrainingRunner::start(const TrainingJob& job) {
   // Training is background work at lowered priority, so it may use every
   // processor: handicapping and reports still come first.
   const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  if (!session_.start(window_.trainingModel(), job_, [threads](SimModel& model, const std::atomic<int>& stop) {
-        return makeTrainer(model, stop, threads, false);
-      })) {
+  if (!session_.start(window_.trainingModel(), job_,
+                      [threads](SimModel& model, const std::atomic<int>& stop) {
+                        return makeTrainer(model, stop, threads, false);
+                      })) {
     return false;
   }
   showChart();

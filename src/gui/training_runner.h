@@ -7,12 +7,11 @@
 // the model is still there. User-interface thread, except where noted.
 #pragma once
 
+#include <QObject>
+#include <QPointer>
 #include <mutex>
 #include <string>
 #include <vector>
-
-#include <QObject>
-#include <QPointer>
 
 #include "gui/main_window.h"
 #include "operations/training_run.h"

@@ -165,8 +165,8 @@ void writeFinishOrder(std::ostream& out, const Race& race, SimModel& model, int 
     const HorseListEntry& entry = race.text.horseList[slot];
     out << layout.row(kOrdinals[place], programText(race, slot, layout.showProgram), memberText(horse.name),
                       fixed2(pick.winPercent), fixed2(pick.fairOdds), fixed2(entry.morningLine),
-                      medicationMark(horse.medication), memberText(entry.ageSex), std::to_string(horse.weight),
-                      memberText(race.card.horses[slot].jockey))
+                      medicationMark(horse.medication), memberText(entry.ageSex),
+                      std::to_string(horse.weight), memberText(race.card.horses[slot].jockey))
         << '\n';
   }
 }

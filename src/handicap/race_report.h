@@ -32,7 +32,7 @@ struct ReportSims {
   // without, `model` holds the run's one SIM, loaded by the caller.
   bool mapMode = false;
   const ResolvedSimMap* simMap = nullptr;  // required in map mode
-  bool dryOnly = false;                     // map mode: no wet-track finish order
+  bool dryOnly = false;                    // map mode: no wet-track finish order
   SimModel* model = nullptr;
   // Shown the error box "INTERNAL" when the alerts cannot be computed.
   UserInteraction* ui = nullptr;

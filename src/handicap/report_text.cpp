@@ -121,15 +121,32 @@ std::string restrictionReportText(std::string_view restriction) {
   if (restriction.empty()) return "";
   std::string text;
   switch (restriction[0]) {
-    case 'A': text = "2 yr olds"; break;
-    case 'B': text = "3 yr olds"; break;
-    case 'C': text = "4 yr olds"; break;
-    case 'D': text = "5 yr olds"; break;
-    case 'E': text = "3 & 4 yr olds"; break;
-    case 'F': text = "4 & 5 yr olds"; break;
-    case 'G': text = "3, 4 & 5 yr olds"; break;
-    case 'H': text = "All ages"; break;
-    default: break;
+    case 'A':
+      text = "2 yr olds";
+      break;
+    case 'B':
+      text = "3 yr olds";
+      break;
+    case 'C':
+      text = "4 yr olds";
+      break;
+    case 'D':
+      text = "5 yr olds";
+      break;
+    case 'E':
+      text = "3 & 4 yr olds";
+      break;
+    case 'F':
+      text = "4 & 5 yr olds";
+      break;
+    case 'G':
+      text = "3, 4 & 5 yr olds";
+      break;
+    case 'H':
+      text = "All ages";
+      break;
+    default:
+      break;
   }
   if (restriction[0] != 'H' && restriction.size() > 1) {
     if (restriction[1] == 'O') text += " only";

@@ -36,10 +36,10 @@ PixelRect cascadePosition(int index, int count, const CascadeMetrics& m) {
   PixelRect rect;
   rect.left = across > 0 ? static_cast<int>(int64_t{i} * m.scrollBarWidth % across) : 0;
   rect.top = down > 0 ? static_cast<int>(int64_t{i} * m.captionHeight % down) : 0;
-  rect.width = static_cast<int>(std::max<int64_t>(int64_t{m.clientWidth} - int64_t{m.scrollBarWidth} * (n - 1),
-                                                  m.pictureWidth));
-  rect.height = static_cast<int>(std::max<int64_t>(int64_t{m.clientHeight} - int64_t{m.captionHeight} * (n - 1),
-                                                   m.pictureHeight));
+  rect.width = static_cast<int>(
+      std::max<int64_t>(int64_t{m.clientWidth} - int64_t{m.scrollBarWidth} * (n - 1), m.pictureWidth));
+  rect.height = static_cast<int>(
+      std::max<int64_t>(int64_t{m.clientHeight} - int64_t{m.captionHeight} * (n - 1), m.pictureHeight));
   return rect;
 }
 

@@ -52,7 +52,8 @@ class LiteralTrainer final : public RecordTrainer {
               choice[0] = a, choice[1] = b, choice[2] = c, choice[3] = d, choice[4] = e;
               for (int slot = 0; slot < kSimHorseSlots; ++slot) {
                 const float* source = record.horses[choice[slot]].inputs;
-                for (int i = 0; i < kSimInputsPerHorse; ++i) inputs[slot * kSimInputsPerHorse + i] = source[i];
+                for (int i = 0; i < kSimInputsPerHorse; ++i)
+                  inputs[slot * kSimInputsPerHorse + i] = source[i];
                 targets[slot] = 0.0f;
               }
               targets[bestFinisherSlot(record, choice)] = 1.0f;

@@ -12,8 +12,8 @@
 
 namespace stridewell {
 
-inline constexpr int kPatternSlots = 12;         // most horses a pattern holds
-inline constexpr int kFewestPatternHorses = 5;   // fewest horses a pattern holds
+inline constexpr int kPatternSlots = 12;        // most horses a pattern holds
+inline constexpr int kFewestPatternHorses = 5;  // fewest horses a pattern holds
 inline constexpr int kHighestPatternFinish = 64;
 
 #pragma pack(push, 1)

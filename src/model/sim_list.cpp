@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/text_case.h"
 #include "base/workspace.h"
 #include "model/sim_map.h"
-#include "base/text_case.h"
 
 namespace stridewell {
 namespace {

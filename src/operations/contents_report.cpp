@@ -50,21 +50,24 @@ void civilFromDays(int64_t days, RaceDay& out) {
   out.year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
 }
 
-int twoDigitYear(int year) { return ((year % 100) + 100) % 100; }
+int twoDigitYear(int year) {
+  return ((year % 100) + 100) % 100;
+}
 
 std::string trackText(const std::string& code, RaceSlots& races) {
   std::sort(races.begin(), races.end());
   const RaceDay& first = races.front().day;
   const RaceDay& last = races.back().day;
   const std::string count = races.size() == 1 ? "(1 race)" : reportLine("(%zu races)", races.size());
-  std::string text = reportLine("%3s %02d/%02d/%02d-%02d/%02d/%02d %s", code.c_str(), first.month, first.day,
-                                twoDigitYear(first.year), last.month, last.day, twoDigitYear(last.year),
-                                count.c_str());
+  std::string text =
+      reportLine("%3s %02d/%02d/%02d-%02d/%02d/%02d %s", code.c_str(), first.month, first.day,
+                 twoDigitYear(first.year), last.month, last.day, twoDigitYear(last.year), count.c_str());
   for (size_t i = 0; i < races.size(); ++i) {
     const RaceSlot& race = races[i];
     if (i == 0 || race.dayNumber != races[i - 1].dayNumber) {
-      text += reportLine("\n    %3s %02d/%02d/%02d Races: %d", std::string(weekdayName(race.day.weekday)).c_str(),
-                         race.day.month, race.day.day, twoDigitYear(race.day.year), race.raceNumber);
+      text +=
+          reportLine("\n    %3s %02d/%02d/%02d Races: %d", std::string(weekdayName(race.day.weekday)).c_str(),
+                     race.day.month, race.day.day, twoDigitYear(race.day.year), race.raceNumber);
     } else {
       text += reportLine(",%d", race.raceNumber);
     }

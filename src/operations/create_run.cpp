@@ -256,8 +256,8 @@ CreateOutcome createDataset(const std::string& rawName, bool append, const std::
     // The races around a skipped line were stored without it.
     std::string text = "Lines that are not results lines were skipped:";
     for (const SkippedResultsLines& file : outcome.skippedLines) {
-      text += "\n" + file.fileName + ": " + std::to_string(file.count) + (file.count == 1 ? " line" : " lines") +
-              ", the first at " + file.first;
+      text += "\n" + file.fileName + ": " + std::to_string(file.count) +
+              (file.count == 1 ? " line" : " lines") + ", the first at " + file.first;
     }
     ui.warning(text);
   }

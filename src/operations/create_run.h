@@ -28,10 +28,10 @@ bool checkCreateRequest(const std::string& name, bool append, const Workspace& w
                         bool* declined = nullptr);
 
 struct PairOutcome {
-  int races = 0;              // races written
-  bool writeFailed = false;   // the dataset could not be written
-  int invalidFiles = 0;       // files that could not be opened, cards that failed their check,
-                              // results files without a single results line
+  int races = 0;             // races written
+  bool writeFailed = false;  // the dataset could not be written
+  int invalidFiles = 0;      // files that could not be opened, cards that failed their check,
+                             // results files without a single results line
   // Lines of the results file that could not be results lines and were
   // skipped, and the first of them: "line 17: <reason>".
   int skippedResultsLines = 0;
@@ -42,7 +42,7 @@ struct PairOutcome {
 struct SkippedResultsLines {
   std::string fileName;  // as the folder lists it: ABC0101.XRD
   int count = 0;
-  std::string first;     // "line 17: <reason>"
+  std::string first;  // "line 17: <reason>"
 };
 
 // Writes one race to the dataset; false when the write failed.

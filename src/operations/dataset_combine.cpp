@@ -59,7 +59,8 @@ DatasetField checkCombineName(const Workspace& workspace, std::string_view newTe
   return DatasetField::kNone;
 }
 
-std::vector<std::string> inDatasetListOrder(const Workspace& workspace, const std::vector<std::string>& names) {
+std::vector<std::string> inDatasetListOrder(const Workspace& workspace,
+                                            const std::vector<std::string>& names) {
   std::vector<std::string> ordered;
   const auto wanted = [&names](const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();

@@ -30,7 +30,8 @@ DatasetField checkCombineName(const Workspace& workspace, std::string_view newTe
 // `names` in the order of the dataset list: the listed datasets first in
 // list order, then any name the list lacks in the order given; exact
 // repeats dropped (a list selection holds each entry once).
-std::vector<std::string> inDatasetListOrder(const Workspace& workspace, const std::vector<std::string>& names);
+std::vector<std::string> inDatasetListOrder(const Workspace& workspace,
+                                            const std::vector<std::string>& names);
 
 struct CombineResult {
   DatasetRunOutcome outcome = DatasetRunOutcome::kRefused;

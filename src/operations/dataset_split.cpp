@@ -32,7 +32,8 @@ struct Refusal {
 };
 
 // The dialog's checks 2 to 6 and ours on the source, on trimmed names.
-std::optional<Refusal> judgeNames(std::string_view source, const std::string& train, const std::string& test) {
+std::optional<Refusal> judgeNames(std::string_view source, const std::string& train,
+                                  const std::string& test) {
   if (train.empty()) return Refusal{DatasetField::kTrain, std::string(kTrainBlank)};
   if (test.empty()) return Refusal{DatasetField::kTest, std::string(kTestBlank)};
   if (hasForbiddenNameCharacter(train)) return Refusal{DatasetField::kTrain, std::string(kTrainForbidden)};
@@ -50,7 +51,9 @@ std::optional<Refusal> judgeNames(std::string_view source, const std::string& tr
   return std::nullopt;
 }
 
-std::string percentText(int percent) { return std::to_string(percent) + "% complete"; }
+std::string percentText(int percent) {
+  return std::to_string(percent) + "% complete";
+}
 
 }  // namespace
 
@@ -159,9 +162,10 @@ SplitResult splitDataset(const Workspace& workspace, std::string_view source, st
     return result;
   }
   result.outcome = DatasetRunOutcome::kDone;
-  ui.notice(kNoticeCaption, "Dataset successfully split.\n\nSource dataset contains " + std::to_string(result.races) +
-                                " races.\n\nTrain dataset received " + std::to_string(result.trainRaces) +
-                                " races.\nTest dataset received " + std::to_string(result.testRaces) + " races.");
+  ui.notice(kNoticeCaption, "Dataset successfully split.\n\nSource dataset contains " +
+                                std::to_string(result.races) + " races.\n\nTrain dataset received " +
+                                std::to_string(result.trainRaces) + " races.\nTest dataset received " +
+                                std::to_string(result.testRaces) + " races.");
   return result;
 }
 

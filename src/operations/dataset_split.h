@@ -25,8 +25,8 @@ struct SplitAllocation {
 
 // The allocation list, in its order; kDefaultSplitAllocation ("10%") is
 // selected when the dialog opens.
-inline constexpr std::array<SplitAllocation, 7> kSplitAllocations{{
-    {"50%", 2}, {"33%", 3}, {"25%", 4}, {"20%", 5}, {"10%", 10}, {"5%", 20}, {"1%", 100}}};
+inline constexpr std::array<SplitAllocation, 7> kSplitAllocations{
+    {{"50%", 2}, {"33%", 3}, {"25%", 4}, {"20%", 5}, {"10%", 10}, {"5%", 20}, {"1%", 100}}};
 inline constexpr size_t kDefaultSplitAllocation = 4;
 
 // The step of an allocation entry ("10%" → 10); 0 for any other text.
@@ -34,8 +34,10 @@ int splitStepFor(std::string_view entry);
 
 // Refusals of our own: splitting into the source's own name would replace
 // the source with a part of itself.
-inline constexpr std::string_view kTrainIsSource = "Train dataset cannot have the same name as the source dataset.";
-inline constexpr std::string_view kTestIsSource = "Test dataset cannot have the same name as the source dataset.";
+inline constexpr std::string_view kTrainIsSource =
+    "Train dataset cannot have the same name as the source dataset.";
+inline constexpr std::string_view kTestIsSource =
+    "Test dataset cannot have the same name as the source dataset.";
 
 // The Split dialog's OK: trims the names and checks, in order, blank train,
 // blank test, forbidden characters in train then test, train equal to test
@@ -50,7 +52,7 @@ DatasetField checkSplitNames(const Workspace& workspace, std::string_view source
 
 struct SplitResult {
   DatasetRunOutcome outcome = DatasetRunOutcome::kRefused;
-  int races = 0;       // races read from the source
+  int races = 0;  // races read from the source
   int trainRaces = 0;
   int testRaces = 0;
   std::string damage;  // the source's damaged race (reader's problem()), when reading stopped at one

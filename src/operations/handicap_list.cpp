@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "base/card_archives.h"
+#include "base/text_case.h"
 #include "base/workspace.h"
 #include "model/sim_list.h"
 #include "model/sim_map.h"
-#include "base/text_case.h"
 
 namespace stridewell {
 

@@ -108,8 +108,9 @@ HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const 
   return file;
 }
 
-HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model, const std::vector<std::string>& inputPaths,
-                        const Workspace& workspace, UserInteraction& ui, ProgressSink& progress) {
+HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model,
+                        const std::vector<std::string>& inputPaths, const Workspace& workspace,
+                        UserInteraction& ui, ProgressSink& progress) {
   HandicapRun run;
   if (!setup.mapMode && !model.loadWeights(setup.simPath)) {
     ui.error("Error loading SIM\n" + model.loadProblem());

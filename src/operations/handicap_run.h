@@ -21,10 +21,10 @@ inline constexpr int kMostHandicapFiles = 64;
 
 struct HandicapSetup {
   bool mapMode = false;
-  ResolvedSimMap simMap{};   // map mode: the rules of the chosen SI Map
-  std::string simName;       // single-SIM mode: the name for "SIM In Use: "
-  std::string simPath;       // single-SIM mode: its weights file
-  bool dryOnly = false;      // map mode: only the dry-track finish order
+  ResolvedSimMap simMap{};  // map mode: the rules of the chosen SI Map
+  std::string simName;      // single-SIM mode: the name for "SIM In Use: "
+  std::string simPath;      // single-SIM mode: its weights file
+  bool dryOnly = false;     // map mode: only the dry-track finish order
 };
 
 enum class HandicapOutcome {
@@ -66,8 +66,9 @@ struct HandicapRun {
 // horses, and at the end lists the races an SI Map rule could not score
 // because its SIM did not load. Stops between files when `progress` is
 // cancelled.
-HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model, const std::vector<std::string>& inputPaths,
-                        const Workspace& workspace, UserInteraction& ui, ProgressSink& progress);
+HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model,
+                        const std::vector<std::string>& inputPaths, const Workspace& workspace,
+                        UserInteraction& ui, ProgressSink& progress);
 
 // The warning listing the races of `run` that were not scored, one line
 // each (card, race number, track assumed, SIM and why); empty when every

@@ -60,7 +60,8 @@ bool prepareRace(Race& race, const RaceCriteria& criteria, const ProfitLossOptio
   if (!matchesCriteria(criteria, race.profile, race.result)) return false;
   // After the criteria test, which judges the condition the race was run on.
   if (options.forceDry) race.result.condition = kDry;
-  if (options.skipTurfToDirt && race.card.surface != RaceCard::kDirt && race.result.surface == RaceCard::kDirt) {
+  if (options.skipTurfToDirt && race.card.surface != RaceCard::kDirt &&
+      race.result.surface == RaceCard::kDirt) {
     return false;
   }
   if (options.morningLineOdds) useMorningLineOdds(race.card, race.result);
@@ -74,7 +75,8 @@ void writeProfitLossHeader(std::ostream& report, std::string_view datasetName, s
   report << "SIM Model: " << simName << '\n';
   report << describeCriteria(criteria);
   if (options.shortReport) report << "Short report format.\n";
-  if (options.morningLineOdds) report << "All odds indicate Morning Line Odds instead of Actual Track Odds.\n";
+  if (options.morningLineOdds)
+    report << "All odds indicate Morning Line Odds instead of Actual Track Odds.\n";
   report << '\n';
 }
 
@@ -107,7 +109,8 @@ int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::
         break;
       }
       int percent = 100;
-      if (size > 0) percent = static_cast<int>((static_cast<double>(reader.position()) - base) * 100.0 / size);
+      if (size > 0)
+        percent = static_cast<int>((static_cast<double>(reader.position()) - base) * 100.0 / size);
       percent = std::clamp(percent, 0, 100);
       if (percent != lastPercent) {
         progress.setPercent(percent);
@@ -137,9 +140,9 @@ int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::
   return analyzed;
 }
 
-ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& model, const std::string& reportPath,
-                                std::ostream* comma, UserInteraction& ui, ProgressSink& progress,
-                                StrategyTotalsTable* totals) {
+ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& model,
+                                const std::string& reportPath, std::ostream* comma, UserInteraction& ui,
+                                ProgressSink& progress, StrategyTotalsTable* totals) {
   ProfitLossOutcome outcome;
   if (!model.loadWeights(request.simPath)) {
     ui.error("Error loading SIM data\n" + model.loadProblem());

@@ -98,8 +98,8 @@ struct ProfitLossOutcome {
 // caller to show and remove; a report that could not be written completely
 // is an error and is removed. `totals`, when given, receives the run's
 // totals table whenever the race loop ran to its end (always on kDone).
-ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& model, const std::string& reportPath,
-                                std::ostream* comma, UserInteraction& ui, ProgressSink& progress,
-                                StrategyTotalsTable* totals = nullptr);
+ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& model,
+                                const std::string& reportPath, std::ostream* comma, UserInteraction& ui,
+                                ProgressSink& progress, StrategyTotalsTable* totals = nullptr);
 
 }  // namespace stridewell

@@ -2,8 +2,8 @@
 // runs, written the same way by the dialog and by the command line.
 #pragma once
 
-#include "operations/profit_loss_run.h"
 #include "base/settings_store.h"
+#include "operations/profit_loss_run.h"
 
 namespace stridewell {
 

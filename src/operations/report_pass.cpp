@@ -9,9 +9,9 @@
 #include <system_error>
 
 #include "base/interaction.h"
+#include "base/text_case.h"
 #include "datasets/dataset_file.h"
 #include "race/race.h"
-#include "base/text_case.h"
 
 namespace stridewell {
 
@@ -65,8 +65,8 @@ void warnAfterPass(const ReportPass& pass, int racesLeftOut, const std::string& 
   }
   if (racesLeftOut > 0) {
     ui.warning(datasetFile + ": the report lists at most " + std::to_string(kMostReportTracks) +
-               " track codes; " + std::to_string(racesLeftOut) +
-               (racesLeftOut == 1 ? " race" : " races") + " of further track codes left out.");
+               " track codes; " + std::to_string(racesLeftOut) + (racesLeftOut == 1 ? " race" : " races") +
+               " of further track codes left out.");
   }
 }
 

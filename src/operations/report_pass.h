@@ -83,7 +83,8 @@ ReportPass readDatasetForReport(std::istream& dataset, const std::string& datase
 // The warnings a finished pass leaves: the damaged race (its problem
 // sentence, the report covering the races before it) and races of track
 // codes beyond the table's limit, which the report leaves out.
-void warnAfterPass(const ReportPass& pass, int racesLeftOut, const std::string& datasetFile, UserInteraction& ui);
+void warnAfterPass(const ReportPass& pass, int racesLeftOut, const std::string& datasetFile,
+                   UserInteraction& ui);
 
 // The system's reason for the failure errno holds now ("Input/output error"
 // when the failing call left errno at 0, as a stream may).

@@ -9,12 +9,12 @@
 #include "base/archive_tools.h"
 #include "base/card_archives.h"
 #include "base/interaction.h"
-#include "operations/line_field.h"
 #include "base/replacement_file.h"
+#include "base/text_case.h"
 #include "base/workspace.h"
+#include "operations/line_field.h"
 #include "race/card_reader.h"
 #include "race/check_code.h"
-#include "base/text_case.h"
 
 namespace stridewell {
 namespace {

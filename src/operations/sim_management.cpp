@@ -11,10 +11,10 @@
 
 #include "base/file_moves.h"
 #include "base/interaction.h"
+#include "base/text_case.h"
 #include "base/workspace.h"
 #include "model/sim_map.h"
 #include "model/sim_name_rules.h"
-#include "base/text_case.h"
 
 namespace stridewell {
 namespace {

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/text_case.h"
 #include "race/card_values.h"
 #include "race/past_race.h"
-#include "base/text_case.h"
 #include "race/text_number.h"
 
 namespace stridewell {
@@ -20,7 +20,9 @@ void copyText(char (&dst)[N], std::string_view text) {
   dst[length] = '\0';
 }
 
-float toFloat(std::string_view text) { return static_cast<float>(toDouble(text)); }
+float toFloat(std::string_view text) {
+  return static_cast<float>(toDouble(text));
+}
 
 // Sums of two 32-bit counts wrap the way the card's own arithmetic does.
 int32_t wrappingSum(int32_t a, int32_t b) {
@@ -31,27 +33,84 @@ int32_t wrappingSum(int32_t a, int32_t b) {
 
 const FieldLayout& cardFieldLayout() {
   static const FieldLayout layout{
-      {1, 1, 7, true}, {2, 2, 12}, {3, 3, 6}, {4, 4, 6}, {5, 5, 5}, {6, 6, 9}, {7, 7, 5},
-      {8, 8, 6}, {10, 10, 11}, {12, 12, 12}, {13, 13, 29}, {15, 15, 5}, {17, 17, 7},
-      {46, 49, 8}, {51, 54, 8}, {56, 59, 8}, {61, 64, 8}, {66, 69, 8}, {70, 70, 12},
-      {71, 74, 8}, {75, 75, 12}, {76, 79, 8}, {83, 83, 29}, {87, 87, 5}, {93, 96, 11},
-      {97, 100, 14, true}, {101, 104, 9}, {105, 108, 6}, {135, 135, 9}, {137, 137, 7},
-      {139, 139, 7}, {140, 140, 12}, {142, 142, 9}, {143, 143, 9}, {144, 144, 7},
-      {145, 145, 7, true}, {171, 172, 19}, {175, 176, 19}, {186, 189, 8}, {195, 195, 7},
-      {196, 199, 8}, {201, 201, 10},
+      {1, 1, 7, true},
+      {2, 2, 12},
+      {3, 3, 6},
+      {4, 4, 6},
+      {5, 5, 5},
+      {6, 6, 9},
+      {7, 7, 5},
+      {8, 8, 6},
+      {10, 10, 11},
+      {12, 12, 12},
+      {13, 13, 29},
+      {15, 15, 5},
+      {17, 17, 7},
+      {46, 49, 8},
+      {51, 54, 8},
+      {56, 59, 8},
+      {61, 64, 8},
+      {66, 69, 8},
+      {70, 70, 12},
+      {71, 74, 8},
+      {75, 75, 12},
+      {76, 79, 8},
+      {83, 83, 29},
+      {87, 87, 5},
+      {93, 96, 11},
+      {97, 100, 14, true},
+      {101, 104, 9},
+      {105, 108, 6},
+      {135, 135, 9},
+      {137, 137, 7},
+      {139, 139, 7},
+      {140, 140, 12},
+      {142, 142, 9},
+      {143, 143, 9},
+      {144, 144, 7},
+      {145, 145, 7, true},
+      {171, 172, 19},
+      {175, 176, 19},
+      {186, 189, 8},
+      {195, 195, 7},
+      {196, 199, 8},
+      {201, 201, 10},
       // Ten past races, field 206 + k and so on for k = 0 .. 9.
-      {206, 215, 12}, {226, 235, 7, true}, {256, 265, 9}, {266, 275, 5}, {276, 285, 6},
-      {286, 295, 6}, {316, 325, 104}, {446, 455, 7}, {486, 495, 11}, {496, 505, 12},
-      {516, 565, 6}, {576, 625, 9}, {626, 635, 7}, {676, 685, 7}, {686, 695, 9},
-      {696, 705, 9}, {706, 715, 7}, {726, 735, 7}, {736, 745, 7}, {796, 805, 10},
-      {826, 835, 29}, {836, 845, 6}, {846, 855, 7},
-      {1032, 1032, 10}, {1033, 1033, 10}, {1140, 1140, 7}, {1141, 1141, 14},
+      {206, 215, 12},
+      {226, 235, 7, true},
+      {256, 265, 9},
+      {266, 275, 5},
+      {276, 285, 6},
+      {286, 295, 6},
+      {316, 325, 104},
+      {446, 455, 7},
+      {486, 495, 11},
+      {496, 505, 12},
+      {516, 565, 6},
+      {576, 625, 9},
+      {626, 635, 7},
+      {676, 685, 7},
+      {686, 695, 9},
+      {696, 705, 9},
+      {706, 715, 7},
+      {726, 735, 7},
+      {736, 745, 7},
+      {796, 805, 10},
+      {826, 835, 29},
+      {836, 845, 6},
+      {846, 855, 7},
+      {1032, 1032, 10},
+      {1033, 1033, 10},
+      {1140, 1140, 7},
+      {1141, 1141, 14},
       {1142, 1150, 64},
   };
   return layout;
 }
 
-bool isScratched(const FieldSlots& f) { return equalsIgnoreCase(f[5], "S"); }
+bool isScratched(const FieldSlots& f) {
+  return equalsIgnoreCase(f[5], "S");
+}
 
 void startRace(const FieldSlots& f, Race& race) {
   clearRecord(race.card);
@@ -100,10 +159,17 @@ bool addHorse(const FieldSlots& f, Race& race) {
 
   horse.weight = lowByte(toInt(f[17]));
   switch (toInt(f[87])) {
-    case 1: horse.medication = HorseEntry::kLasix; break;
-    case 2: horse.medication = HorseEntry::kBute; break;
-    case 3: horse.medication = HorseEntry::kLasix | HorseEntry::kBute; break;
-    default: break;
+    case 1:
+      horse.medication = HorseEntry::kLasix;
+      break;
+    case 2:
+      horse.medication = HorseEntry::kBute;
+      break;
+    case 3:
+      horse.medication = HorseEntry::kLasix | HorseEntry::kBute;
+      break;
+    default:
+      break;
   }
 
   auto block = [&](int first) { return recordBlock(f[first], f[first + 1], f[first + 2], f[first + 3]); };

@@ -16,32 +16,83 @@ struct TrackNamePair {
 };
 
 constexpr TrackNamePair kTrackNames[] = {
-    {"AKS", "Ak-Sar-Ben"}, {"APX", "Arlington Park"}, {"AQU", "Aqueduct"},
-    {"ATL", "Atlantic City"}, {"BEL", "Belmont Park"}, {"BEU", "Beulah Park"},
-    {"BGD", "Blue Grass Downs"}, {"BIR", "Birmingham Race Course"}, {"BMF", "Bay Meadows Fair"},
-    {"BMX", "Bay Meadows"}, {"CBY", "Canterbury Park"}, {"CDX", "Churchill Downs"},
-    {"CNL", "Colonial Downs"}, {"CRC", "Calder Race Course"}, {"CTX", "Charles Town"},
-    {"DEL", "Delaware Park"}, {"DET", "Detroit Race Course"}, {"DMR", "Del Mar"},
-    {"DUE", "Dueling Grounds"}, {"ELP", "Ellis Park"}, {"EMD", "Emerald Downs"},
-    {"EVD", "Evangeline Downs"}, {"FER", "Ferndale"}, {"FEX", "Fort Erie"},
-    {"FGX", "Fair Grounds"}, {"FLX", "Finger Lakes"}, {"FPX", "Fairplex"},
-    {"FSX", "Flagstaff"}, {"GGX", "Golden Gate"}, {"GPX", "Gulfstream Park"},
-    {"GSX", "Garden State Park"}, {"HAW", "Hawthorne"}, {"HIA", "Hialean Park"},
-    {"HOL", "Hollywood Park"}, {"HOO", "Hoosier Park"}, {"HOU", "Sam Houston Race Park"},
-    {"HST", "Hastings Park"}, {"KEE", "Keeneland"}, {"LAD", "Louisiana Downs"},
-    {"LAX", "Los Alamitos"}, {"LRL", "Laurel Race Course"}, {"LSX", "Lone Star"},
-    {"MED", "Meadowlands"}, {"MNR", "Mountaineer Park"}, {"MTH", "Monmouth Park"},
-    {"OPX", "Oaklawn Park"}, {"PEN", "Penn National"}, {"PHA", "Philadelphia Park"},
-    {"PIM", "Pimlico"}, {"PLA", "Playfair"}, {"PLN", "Pleasanton"},
-    {"PMX", "Portland Meadows"}, {"PRE", "Prescott Downs"}, {"PRM", "Prairie Meadows"},
-    {"RDX", "River Downs"}, {"RET", "Retama Race Park"}, {"RKM", "Rockingham Park"},
-    {"RPX", "Remington Park"}, {"SAC", "Sacramento"}, {"SAR", "Saratoga"},
-    {"SAX", "Santa Anita"}, {"SOL", "Solano"}, {"SPT", "Sportsman's Park"},
-    {"SRX", "Santa Rosa"}, {"STK", "Stockton"}, {"SUF", "Suffolk Downs"},
-    {"TAM", "Tampa Bay Downs"}, {"TDN", "Thistledown"}, {"TIM", "Timonium"},
-    {"TPX", "Turfway Park"}, {"TRM", "Trinity Meadows"}, {"TUP", "Turf Paradise"},
-    {"WDS", "Woodlands"}, {"WOX", "Woodbine"}, {"YMX", "Yakima Meadows"},
-    {"FMP", "Fairmount Park"}, {"FNO", "Fresno"},
+    {"AKS", "Ak-Sar-Ben"},
+    {"APX", "Arlington Park"},
+    {"AQU", "Aqueduct"},
+    {"ATL", "Atlantic City"},
+    {"BEL", "Belmont Park"},
+    {"BEU", "Beulah Park"},
+    {"BGD", "Blue Grass Downs"},
+    {"BIR", "Birmingham Race Course"},
+    {"BMF", "Bay Meadows Fair"},
+    {"BMX", "Bay Meadows"},
+    {"CBY", "Canterbury Park"},
+    {"CDX", "Churchill Downs"},
+    {"CNL", "Colonial Downs"},
+    {"CRC", "Calder Race Course"},
+    {"CTX", "Charles Town"},
+    {"DEL", "Delaware Park"},
+    {"DET", "Detroit Race Course"},
+    {"DMR", "Del Mar"},
+    {"DUE", "Dueling Grounds"},
+    {"ELP", "Ellis Park"},
+    {"EMD", "Emerald Downs"},
+    {"EVD", "Evangeline Downs"},
+    {"FER", "Ferndale"},
+    {"FEX", "Fort Erie"},
+    {"FGX", "Fair Grounds"},
+    {"FLX", "Finger Lakes"},
+    {"FPX", "Fairplex"},
+    {"FSX", "Flagstaff"},
+    {"GGX", "Golden Gate"},
+    {"GPX", "Gulfstream Park"},
+    {"GSX", "Garden State Park"},
+    {"HAW", "Hawthorne"},
+    {"HIA", "Hialean Park"},
+    {"HOL", "Hollywood Park"},
+    {"HOO", "Hoosier Park"},
+    {"HOU", "Sam Houston Race Park"},
+    {"HST", "Hastings Park"},
+    {"KEE", "Keeneland"},
+    {"LAD", "Louisiana Downs"},
+    {"LAX", "Los Alamitos"},
+    {"LRL", "Laurel Race Course"},
+    {"LSX", "Lone Star"},
+    {"MED", "Meadowlands"},
+    {"MNR", "Mountaineer Park"},
+    {"MTH", "Monmouth Park"},
+    {"OPX", "Oaklawn Park"},
+    {"PEN", "Penn National"},
+    {"PHA", "Philadelphia Park"},
+    {"PIM", "Pimlico"},
+    {"PLA", "Playfair"},
+    {"PLN", "Pleasanton"},
+    {"PMX", "Portland Meadows"},
+    {"PRE", "Prescott Downs"},
+    {"PRM", "Prairie Meadows"},
+    {"RDX", "River Downs"},
+    {"RET", "Retama Race Park"},
+    {"RKM", "Rockingham Park"},
+    {"RPX", "Remington Park"},
+    {"SAC", "Sacramento"},
+    {"SAR", "Saratoga"},
+    {"SAX", "Santa Anita"},
+    {"SOL", "Solano"},
+    {"SPT", "Sportsman's Park"},
+    {"SRX", "Santa Rosa"},
+    {"STK", "Stockton"},
+    {"SUF", "Suffolk Downs"},
+    {"TAM", "Tampa Bay Downs"},
+    {"TDN", "Thistledown"},
+    {"TIM", "Timonium"},
+    {"TPX", "Turfway Park"},
+    {"TRM", "Trinity Meadows"},
+    {"TUP", "Turf Paradise"},
+    {"WDS", "Woodlands"},
+    {"WOX", "Woodbine"},
+    {"YMX", "Yakima Meadows"},
+    {"FMP", "Fairmount Park"},
+    {"FNO", "Fresno"},
 };
 static_assert(std::size(kTrackNames) == 77);
 
@@ -86,7 +137,9 @@ int32_t packDate(std::string_view text) {
   return static_cast<int32_t>(year << 16 | day << 8 | month);
 }
 
-float distanceCode(std::string_view yardsText) { return distanceCode(toInt(yardsText)); }
+float distanceCode(std::string_view yardsText) {
+  return distanceCode(toInt(yardsText));
+}
 
 float distanceCode(int32_t yardsValue) {
   const double yards = std::abs(static_cast<double>(yardsValue));
@@ -130,8 +183,8 @@ RecordBlock recordBlock(int32_t starts, int32_t wins, int32_t seconds, int32_t t
   return RecordBlock{starts16, percent(wins), percent(seconds), percent(thirds)};
 }
 
-RecordBlock recordBlock(std::string_view starts, std::string_view wins,
-                        std::string_view seconds, std::string_view thirds) {
+RecordBlock recordBlock(std::string_view starts, std::string_view wins, std::string_view seconds,
+                        std::string_view thirds) {
   return recordBlock(toInt(starts), toInt(wins), toInt(seconds), toInt(thirds));
 }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "race/race_card.h"
 #include "base/text_case.h"
+#include "race/race_card.h"
 
 namespace stridewell {
 
@@ -25,9 +25,15 @@ std::string trackName(std::string_view code);
 
 // year << 16 | day << 8 | month from eight digits YYYYMMDD; 0 means no date.
 int32_t packDate(std::string_view yyyymmdd);
-inline int packedYear(int32_t date) { return static_cast<uint16_t>(static_cast<uint32_t>(date) >> 16); }
-inline int packedDay(int32_t date) { return (date >> 8) & 0xff; }
-inline int packedMonth(int32_t date) { return date & 0xff; }
+inline int packedYear(int32_t date) {
+  return static_cast<uint16_t>(static_cast<uint32_t>(date) >> 16);
+}
+inline int packedDay(int32_t date) {
+  return (date >> 8) & 0xff;
+}
+inline int packedMonth(int32_t date) {
+  return date & 0xff;
+}
 
 // Furlongs below a mile, miles from a mile on, negative miles beyond 1.9 miles.
 float distanceCode(std::string_view yards);
@@ -37,8 +43,8 @@ ClassCode decodeClass(std::string_view type, std::string_view claim, std::string
 
 // Starts and rounded percentages of wins, seconds and thirds.
 RecordBlock recordBlock(int32_t starts, int32_t wins, int32_t seconds, int32_t thirds);
-RecordBlock recordBlock(std::string_view starts, std::string_view wins,
-                        std::string_view seconds, std::string_view thirds);
+RecordBlock recordBlock(std::string_view starts, std::string_view wins, std::string_view seconds,
+                        std::string_view thirds);
 
 // |dividend| / |divisor|, or 0 when the divisor is below 2.
 float ratio(std::string_view dividend, std::string_view divisor);

@@ -9,12 +9,12 @@ namespace {
 
 constexpr uint8_t kDistanceBits[] = {RaceCriteria::kAnyDistance, RaceCriteria::kRoutesOnly,
                                      RaceCriteria::kSprintsOnly, RaceCriteria::kCustomDistances};
-constexpr uint8_t kClassBits[] = {RaceCriteria::kAnyClass,       RaceCriteria::kMaidenClaimingOnly,
-                                  RaceCriteria::kMaidenSpecialWeightOnly, RaceCriteria::kClaimingOnly,
-                                  RaceCriteria::kAllowanceOnly,  RaceCriteria::kStakesOnly,
-                                  RaceCriteria::kCustomClasses};
-constexpr uint8_t kSurfaceBits[] = {RaceCriteria::kAllSurfaces, RaceCriteria::kTurfOnly, RaceCriteria::kDirtOnly,
-                                    RaceCriteria::kSyntheticOnly};
+constexpr uint8_t kClassBits[] = {
+    RaceCriteria::kAnyClass,     RaceCriteria::kMaidenClaimingOnly, RaceCriteria::kMaidenSpecialWeightOnly,
+    RaceCriteria::kClaimingOnly, RaceCriteria::kAllowanceOnly,      RaceCriteria::kStakesOnly,
+    RaceCriteria::kCustomClasses};
+constexpr uint8_t kSurfaceBits[] = {RaceCriteria::kAllSurfaces, RaceCriteria::kTurfOnly,
+                                    RaceCriteria::kDirtOnly, RaceCriteria::kSyntheticOnly};
 constexpr uint8_t kConditionBits[] = {RaceCriteria::kAllConditions, RaceCriteria::kWetOnly,
                                       RaceCriteria::kDryOnly};
 static_assert(std::size(kDistanceBits) == kDistanceItems.size());

@@ -18,8 +18,9 @@ namespace stridewell {
 inline constexpr std::array<std::string_view, 4> kDistanceItems = {"All", "Routes only", "Sprints only",
                                                                    "CUSTOM"};
 inline constexpr std::array<std::string_view, 7> kClassItems = {
-    "All",           "Maiden Claiming only", "Maiden Special Weight only", "Claiming only",
-    "Allowance only", "Stakes only",         "CUSTOM"};
+    "All",           "Maiden Claiming only", "Maiden Special Weight only",
+    "Claiming only", "Allowance only",       "Stakes only",
+    "CUSTOM"};
 inline constexpr std::array<std::string_view, 4> kSurfaceItems = {"All", "Turf only", "Dirt only",
                                                                   "Synthetic only"};
 inline constexpr std::array<std::string_view, 3> kConditionItems = {"All", "Wet tracks only",

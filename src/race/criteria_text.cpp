@@ -12,9 +12,9 @@ constexpr int kBandBits = 10;
 // The boundary each mask bit stands for. The inner bands hold two bits, the
 // lower one naming where the band starts and the upper one where it ends,
 // so a run of set bits reads from its first bit's label to its last's.
-constexpr std::string_view kBoundaryLabels[kBandBits] = {
-    "$0",      "$10,000", "$20,000", "$20,000", "$30,000",
-    "$30,000", "$40,000", "$40,000", "$50,000", "$50,000 or more"};
+constexpr std::string_view kBoundaryLabels[kBandBits] = {"$0",      "$10,000",        "$20,000", "$20,000",
+                                                         "$30,000", "$30,000",        "$40,000", "$40,000",
+                                                         "$50,000", "$50,000 or more"};
 constexpr uint16_t kBandBitsOf[kPriceBandCount] = {0x001, 0x006, 0x018, 0x060, 0x180, 0x200};
 
 constexpr std::string_view kStakesKinds[] = {"Grade I", "Grade II", "Grade III", "Non-Graded"};

@@ -1,8 +1,8 @@
 #include "race/criteria_words.h"
 
+#include "base/text_trim.h"
 #include "race/card_values.h"
 #include "race/criteria_choices.h"
-#include "base/text_trim.h"
 
 namespace stridewell {
 namespace {

@@ -14,8 +14,8 @@ namespace stridewell {
 // The four drop-downs of a criteria choice.
 enum class CriteriaGroup { kDistance, kClass, kSurface, kCondition };
 
-inline constexpr std::array<CriteriaGroup, 4> kCriteriaGroups = {CriteriaGroup::kDistance, CriteriaGroup::kClass,
-                                                                CriteriaGroup::kSurface, CriteriaGroup::kCondition};
+inline constexpr std::array<CriteriaGroup, 4> kCriteriaGroups = {
+    CriteriaGroup::kDistance, CriteriaGroup::kClass, CriteriaGroup::kSurface, CriteriaGroup::kCondition};
 
 // One item of a group. Its position in the group's table is its index in
 // both drop-down lists (criteria_choices.h and the SI Map rule lists keep

@@ -15,7 +15,7 @@ namespace stridewell {
 struct FieldRange {
   int first;
   int last;
-  int capacity;  // characters, without the terminating NUL
+  int capacity;            // characters, without the terminating NUL
   bool trackCode = false;  // normalised with normalizeTrackCode when stored
 };
 

@@ -29,9 +29,9 @@ class LineScanner {
   // Reads the next line into the slots; false once the input is exhausted.
   bool readLine();
 
-  bool fileEnded() const { return fileEnded_; }       // the line just read was the last
-  bool lineEmpty() const { return !lineHadChars_; }   // the line held no character at all
-  int lineNumber() const { return lineNumber_; }      // 1-based, counting line ends
+  bool fileEnded() const { return fileEnded_; }      // the line just read was the last
+  bool lineEmpty() const { return !lineHadChars_; }  // the line held no character at all
+  int lineNumber() const { return lineNumber_; }     // 1-based, counting line ends
   // Fields of the line just read are counted up to `limit`: fieldCount()
   // then gives their number, or limit + 1 for a line with more. Without a
   // limit (0) only the fields up to the last kept one are sure to count.
@@ -42,7 +42,7 @@ class LineScanner {
   std::string_view rawLine() const {
     return {rawInBuffer_ ? buffer_.data() + rawStart_ : raw_.data(), rawLength_};
   }
-  bool readError() const { return readError_; }       // the stream failed, not just ended
+  bool readError() const { return readError_; }  // the stream failed, not just ended
   // With CheckCommaSearch::kOn, where the line's check commas lie, counted in
   // characters from the start of the line as read (so possibly beyond the
   // kept raw line); all missing otherwise.

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/text_case.h"
 #include "race/card_values.h"
 #include "race/field_slots.h"
-#include "base/text_case.h"
 #include "race/text_number.h"
 
 namespace stridewell {
@@ -43,7 +43,9 @@ bool beginsKeyword(char first, char second) {
 }
 
 // |atoi(text)| kept in a byte or 16 bits; the sign of the card value is dropped.
-int64_t absInt(std::string_view text) { return std::llabs(int64_t{toInt(text)}); }
+int64_t absInt(std::string_view text) {
+  return std::llabs(int64_t{toInt(text)});
+}
 
 }  // namespace
 

@@ -11,8 +11,7 @@
 
 namespace stridewell {
 
-static_assert(std::endian::native == std::endian::little,
-              "stored records are little-endian byte images");
+static_assert(std::endian::native == std::endian::little, "stored records are little-endian byte images");
 
 inline constexpr int kMaxHorses = 64;
 inline constexpr int kMaxPastRaces = 10;
@@ -50,7 +49,7 @@ struct PastRace {
     kTrouble = 1 << 3,
   };
   uint8_t reserved[4];
-  int32_t date;  // packed date, see packDate
+  int32_t date;    // packed date, see packDate
   float distance;  // distance code, see distanceCode
   uint8_t fieldSize;
   uint8_t postPosition;

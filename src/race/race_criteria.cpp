@@ -36,7 +36,9 @@ bool distancePasses(const RaceCriteria& criteria, const RaceProfile& profile) {
          ((flags & RaceCriteria::kRoutesOnly) && profile.sprintRoute == RaceProfile::kRoute);
 }
 
-bool isMaidenSpecialWeight(ClassCode c) { return c.type == ClassCode::kMaiden && c.amount == -2; }
+bool isMaidenSpecialWeight(ClassCode c) {
+  return c.type == ClassCode::kMaiden && c.amount == -2;
+}
 
 bool classPasses(const RaceCriteria& criteria, ClassCode raceClass) {
   const uint8_t flags = criteria.classFlags;
@@ -63,8 +65,7 @@ bool surfacePasses(uint8_t flags, uint8_t surface) {
 }
 
 bool conditionPasses(uint8_t flags, uint8_t condition) {
-  return (flags & RaceCriteria::kAllConditions) ||
-         ((flags & RaceCriteria::kWetOnly) && condition == kWet) ||
+  return (flags & RaceCriteria::kAllConditions) || ((flags & RaceCriteria::kWetOnly) && condition == kWet) ||
          ((flags & RaceCriteria::kDryOnly) && condition == kDry);
 }
 

@@ -19,8 +19,12 @@ constexpr int kMaxFinishPosition = 90;
 constexpr int kMaxRaceNumber = 99;
 constexpr double kMaxOdds = 99999.99;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool isLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 bool allDigits(std::string_view text) {
   for (const char c : text) {
@@ -97,8 +101,8 @@ void setPayoffAt(RaceResult& result, size_t offset, float value) {
 
 const FieldLayout& resultsFieldLayout() {
   static const FieldLayout layout{
-      {1, 1, 7, true}, {2, 2, 12}, {3, 3, 6}, {5, 5, 5}, {17, 17, 6}, {18, 18, 6},
-      {20, 20, 29}, {37, 37, 19}, {49, 49, 6}, {75, 77, 19}, {78, 86, 54}, {96, 104, 19},
+      {1, 1, 7, true}, {2, 2, 12},   {3, 3, 6},   {5, 5, 5},    {17, 17, 6},  {18, 18, 6},
+      {20, 20, 29},    {37, 37, 19}, {49, 49, 6}, {75, 77, 19}, {78, 86, 54}, {96, 104, 19},
   };
   return layout;
 }
@@ -149,7 +153,8 @@ std::string ResultsReader::skippedLineText(const SkippedLine& skipped) const {
 
 LineVerdict ResultsReader::checkLine() {
   if (std::string fault = lineFault(); !fault.empty()) {
-    if (skippedLines_.size() < kMaxNotedSkips) skippedLines_.push_back({scanner_.lineNumber(), std::move(fault)});
+    if (skippedLines_.size() < kMaxNotedSkips)
+      skippedLines_.push_back({scanner_.lineNumber(), std::move(fault)});
     ++skippedLineCount_;
     slots_ = goodSlots_;
     return LineVerdict::kPassOver;

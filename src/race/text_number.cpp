@@ -8,7 +8,9 @@
 namespace stridewell {
 namespace {
 
-bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isCSpace(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 size_t skipSpace(std::string_view text) {
   size_t i = 0;

@@ -17,20 +17,26 @@ namespace {
 
 struct ScratchCase {
   const char* what;
-  int horses;                           // named "H0", "H1", ... on the card and in the profile
-  std::vector<int> finisherSlots;       // each finisher's cardIndex, in finish order
-  std::vector<std::string> keptNames;   // the horses left, in slot order
-  std::vector<int> newIndexes;          // the finishers' cardIndex afterwards
+  int horses;                          // named "H0", "H1", ... on the card and in the profile
+  std::vector<int> finisherSlots;      // each finisher's cardIndex, in finish order
+  std::vector<std::string> keptNames;  // the horses left, in slot order
+  std::vector<int> newIndexes;         // the finishers' cardIndex afterwards
 };
 
 const ScratchCase kCases[] = {
     {"every horse ran", 5, {3, 0, 4, 1, 2}, {"H0", "H1", "H2", "H3", "H4"}, {3, 0, 4, 1, 2}},
     {"slot 2 did not run", 6, {0, 1, 3, 4, 5}, {"H0", "H1", "H3", "H4", "H5"}, {0, 1, 2, 3, 4}},
     {"finish order is not card order", 6, {5, 0, 3}, {"H0", "H3", "H5"}, {2, 0, 1}},
-    {"the first and last slots did not run", 7, {2, 3, 1, 4, 5}, {"H1", "H2", "H3", "H4", "H5"},
+    {"the first and last slots did not run",
+     7,
+     {2, 3, 1, 4, 5},
+     {"H1", "H2", "H3", "H4", "H5"},
      {1, 2, 0, 3, 4}},
-    {"indexes beyond the field or the records are ignored", 6, {1, 64, 6, 200, 0},
-     {"H0", "H1"}, {1, kNoCardSlot, kNoCardSlot, kNoCardSlot, 0}},
+    {"indexes beyond the field or the records are ignored",
+     6,
+     {1, 64, 6, 200, 0},
+     {"H0", "H1"},
+     {1, kNoCardSlot, kNoCardSlot, kNoCardSlot, 0}},
     {"a second finisher on one slot names no horse", 5, {1, 1, 3}, {"H1", "H3"}, {0, kNoCardSlot, 1}},
     {"no finishers", 4, {}, {}, {}},
 };

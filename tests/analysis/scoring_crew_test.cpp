@@ -73,7 +73,8 @@ TEST(ScoringCrewTest, ScoresEveryRaceOnAnyNumberOfThreads) {
       EXPECT_EQ(races[r].prediction.entryCount, expected[r].entryCount) << "race " << r;
       for (int k = 0; k < expected[r].entryCount; ++k) {
         EXPECT_EQ(races[r].prediction.entries[k].horse, expected[r].entries[k].horse) << "race " << r;
-        EXPECT_EQ(races[r].prediction.entries[k].winPercent, expected[r].entries[k].winPercent) << "race " << r;
+        EXPECT_EQ(races[r].prediction.entries[k].winPercent, expected[r].entries[k].winPercent)
+            << "race " << r;
       }
     }
   }

@@ -18,7 +18,9 @@ int indexOf(std::string_view name) {
   return -1;
 }
 
-bool holds(std::string_view name, std::string_view part) { return name.find(part) != std::string_view::npos; }
+bool holds(std::string_view name, std::string_view part) {
+  return name.find(part) != std::string_view::npos;
+}
 
 // The family a reader of the report would give a label.
 StrategyFamily familyByLabel(std::string_view name) {
@@ -38,10 +40,10 @@ TEST(StrategyFamilyTest, NamedStrategies) {
   };
   const Case cases[] = {
       {"WIN", StrategyFamily::kWin},
-      {"TOP2WIN", StrategyFamily::kWin},           // either of two picks to win
+      {"TOP2WIN", StrategyFamily::kWin},  // either of two picks to win
       {"BC_WIN", StrategyFamily::kWin},
       {"PLACE", StrategyFamily::kPlace},
-      {"TOP2PLACE", StrategyFamily::kPlace},       // two place bets
+      {"TOP2PLACE", StrategyFamily::kPlace},  // two place bets
       {"SHOW", StrategyFamily::kShow},
       {"TOP2SHOW", StrategyFamily::kShow},
       {"ACROSS_BOARD", StrategyFamily::kCombination},
@@ -107,12 +109,12 @@ TEST(StrategyFamilyTest, SumsPerFamily) {
 TEST(StrategyFamilyTest, SummaryLine) {
   const FamilyTotals win{1234, 2468, 2100.40};  // 367.60 lost on 2468: -14.89%
   EXPECT_EQ(familySummaryLine(StrategyFamily::kWin, win),
-            std::string("WIN") + std::string(13, ' ') + " " + "   1234" + " bets  $" + "    2468" + " bet  $" +
-                "    2100.40" + " back  " + "  -14.89" + "%");
+            std::string("WIN") + std::string(13, ' ') + " " + "   1234" + " bets  $" + "    2468" +
+                " bet  $" + "    2100.40" + " back  " + "  -14.89" + "%");
   const FamilyTotals none{};
   EXPECT_EQ(familySummaryLine(StrategyFamily::kCombination, none),
-            std::string("COMBINED") + std::string(8, ' ') + " " + "      0" + " bets  $" + "       0" + " bet  $" +
-                "       0.00" + " back  " + "    0.00" + "%");
+            std::string("COMBINED") + std::string(8, ' ') + " " + "      0" + " bets  $" + "       0" +
+                " bet  $" + "       0.00" + " back  " + "    0.00" + "%");
   // Sums a damaged dataset could produce still give one whole line.
   const FamilyTotals huge{1, 2, 1e300};
   const std::string line = familySummaryLine(StrategyFamily::kExotic, huge);

@@ -43,11 +43,9 @@ TEST(TotalsReportTest, LinesForOneStrategy) {
       {"a profit", totalsOf(12, 3, 24, 30.40f),
        win + "    12     3  25.00%  $    24.00 $    30.40   26.67%\n",
        win + ",   12,    3, 25.00,    24.00,    30.40,  26.67\n"},
-      {"a loss", totalsOf(12, 3, 24, 12.00f),
-       win + "    12     3  25.00%  $    24.00 $    12.00    LOSS \n",
+      {"a loss", totalsOf(12, 3, 24, 12.00f), win + "    12     3  25.00%  $    24.00 $    12.00    LOSS \n",
        win + ",   12,    3, 25.00,    24.00,    12.00, -50.00\n"},
-      {"never played", totalsOf(0, 0, 0, 0),
-       win + "     0     0   0.00%  $     0.00 $     0.00    0.00%\n",
+      {"never played", totalsOf(0, 0, 0, 0), win + "     0     0   0.00%  $     0.00 $     0.00    0.00%\n",
        win + ",    0,    0,  0.00,     0.00,     0.00,   0.00\n"},
       {"broke even", totalsOf(5, 1, 10, 10.00f),
        win + "     5     1  20.00%  $    10.00 $    10.00    0.00%\n",
@@ -78,7 +76,8 @@ TEST(TotalsReportTest, FullAndShortTables) {
   clearTotals(totals);
   // Every strategy with figures of its own, so a line written for the
   // wrong strategy would show.
-  for (int i = 0; i < kStrategyCount; ++i) totals[i] = totalsOf(i + 1, i % 3, 2 * (i + 1), static_cast<float>(i));
+  for (int i = 0; i < kStrategyCount; ++i)
+    totals[i] = totalsOf(i + 1, i % 3, 2 * (i + 1), static_cast<float>(i));
 
   for (const bool shortReport : {false, true}) {
     SCOPED_TRACE(shortReport ? "short" : "full");

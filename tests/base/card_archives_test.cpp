@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "support/archive_test_support.h"
 #include "base/workspace.h"
+#include "support/archive_test_support.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {

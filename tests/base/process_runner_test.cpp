@@ -2,7 +2,6 @@
 // not exist or are killed, the working folder, captured output, and
 // arguments that reach the program exactly as given.
 #include "base/process_runner.h"
-#include "support/temp_folder.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,6 +12,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "support/temp_folder.h"
 
 namespace stridewell {
 namespace {

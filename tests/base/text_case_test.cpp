@@ -40,7 +40,7 @@ TEST(TextCase, EqualityIgnoresTheCaseOfLettersOnly) {
       {"[", "{", false},
       {"^", "~", false},
       {"1", "1", true},
-      {"\xc9", "\xe9", false},  // Latin-1 capital and small E acute
+      {"\xc9", "\xe9", false},          // Latin-1 capital and small E acute
       {"\xc3\x89", "\xc3\xa9", false},  // the same in UTF-8
       {"a\0b"s, "A\0B"s, true},
       {"a\0b"s, "a\0c"s, false},

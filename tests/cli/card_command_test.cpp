@@ -157,12 +157,13 @@ TEST(CardCommandTest, FormFactorsOfEveryHorse) {
   const std::vector<std::string> rows = linesWith(r.out, "Swift Arrow");
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(words(rows[1]),
-            (std::vector<std::string>{"1", "Swift", "Arrow", "23", "1", "1", "1", "0", "3", "88.0", "$3,000", "-",
-                                      "-", "-", "2.0", "1.0", "1-0-0", "Clm", "20000", "(1)", "-", "-"}));
+            (std::vector<std::string>{"1",     "Swift", "Arrow",  "23",  "1", "1", "1",   "0",
+                                      "3",     "88.0",  "$3,000", "-",   "-", "-", "2.0", "1.0",
+                                      "1-0-0", "Clm",   "20000",  "(1)", "-", "-"}));
   // No past races: zeros and dashes, early speed 0 in a sprint.
   EXPECT_EQ(words(linesWith(r.out, "Late Bloomer").at(1)),
-            (std::vector<std::string>{"3", "Late", "Bloomer", "0", "0", "0", "0", "0", "0", "-", "$0", "-", "-",
-                                      "-", "-", "-", "0-0-0", "-", "-", "-"}));
+            (std::vector<std::string>{"3",  "Late", "Bloomer", "0", "0", "0", "0",     "0", "0", "-",
+                                      "$0", "-",    "-",       "-", "-", "-", "0-0-0", "-", "-", "-"}));
 }
 
 TEST(CardCommandTest, RaceOptionPicksOneRace) {
@@ -195,7 +196,8 @@ TEST(CardCommandTest, InvalidLineNamesFileAndLineAndExitsWithOne) {
 
   const test::CommandRun r = runCommand(CardCommand(), {file.path()});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "stridewell card: error: " + file.path() + ": line 5 fails its check code; the file is not valid\n");
+  EXPECT_EQ(r.err, "stridewell card: error: " + file.path() +
+                       ": line 5 fails its check code; the file is not valid\n");
   // The race completed before the bad line is shown; the one in progress is not.
   EXPECT_NE(r.out.find("Swift Arrow"), std::string::npos);
   EXPECT_EQ(r.out.find("Rocket Man"), std::string::npos);
@@ -298,7 +300,8 @@ TEST_F(CardArchiveTest, ArchivesAreReadAsTheCardTheyHold) {
     const test::CommandRun r = runCommand(CardCommand(), {(folder_ / name).string(), "--race", "2"});
     EXPECT_EQ(r.status, 0) << name << ": " << r.err;
     EXPECT_EQ(r.err, "") << name;
-    EXPECT_NE(r.out.find("SAX Santa Anita  2026-03-16  Race 2\n"), std::string::npos) << name << "\n" << r.out;
+    EXPECT_NE(r.out.find("SAX Santa Anita  2026-03-16  Race 2\n"), std::string::npos) << name << "\n"
+                                                                                      << r.out;
     EXPECT_NE(r.out.find("SAX0316.TCF (in " + (folder_ / "SAX0316M.ZIP").string() + "): "), std::string::npos)
         << name;
     EXPECT_TRUE(unzipEmpty()) << name << ": UNZIP is emptied after use";

@@ -129,7 +129,8 @@ inline void expectSameOutputForEveryLineEnd(const Command& command, const std::s
     EXPECT_EQ(r.err, "");
     std::string output = r.out.substr(r.out.find('\n'));
     const std::string path = file.path();
-    for (size_t at; (at = output.find(path)) != std::string::npos;) output.replace(at, path.size(), plain.path());
+    for (size_t at; (at = output.find(path)) != std::string::npos;)
+      output.replace(at, path.size(), plain.path());
     EXPECT_EQ(output, expectedOutput) << (end[1] != '\0' ? "CR LF" : "CR");
   }
 }

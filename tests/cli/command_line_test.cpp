@@ -179,14 +179,20 @@ TEST_F(CommandLineTest, HelpOnHelpAndOnTheCriteriaWords) {
     std::string has;     // and holds further on
   };
   const Case cases[] = {
-      {{"help", "help"}, "Usage: stridewell help [COMMAND | criteria | help]\n", "'stridewell help criteria'"},
+      {{"help", "help"},
+       "Usage: stridewell help [COMMAND | criteria | help]\n",
+       "'stridewell help criteria'"},
       {{"help", "--help"}, "Usage: stridewell help [COMMAND | criteria | help]\n", "'stridewell help help'"},
       {{"help", "-h"}, "Usage: stridewell help [COMMAND | criteria | help]\n", "'stridewell help help'"},
-      {{"help", "criteria"}, "Race criteria:", "\n  maiden-special-weight   \"Maiden Special Weight only\", \"MdnSpWgt\"\n"},
+      {{"help", "criteria"},
+       "Race criteria:",
+       "\n  maiden-special-weight   \"Maiden Special Weight only\", \"MdnSpWgt\"\n"},
       // The command list points to both.
       {{"help"}, "Usage: stridewell COMMAND", "'stridewell help criteria'"},
-      {{"help"}, "Usage: stridewell COMMAND",
-       "\n  --class      all, maiden-claiming, maiden-special-weight, claiming, allowance, stakes, custom (pl)\n"},
+      {{"help"},
+       "Usage: stridewell COMMAND",
+       "\n  --class      all, maiden-claiming, maiden-special-weight, claiming, allowance, stakes, custom "
+       "(pl)\n"},
   };
   for (const Case& c : cases) {
     const std::string shown = ::testing::PrintToString(c.args);
@@ -209,12 +215,18 @@ TEST_F(CommandLineTest, UsageErrorsExitWithTwoAndUsageOnStandardError) {
       {{"frob"}, "stridewell: error: unknown command 'frob'", "Usage: stridewell COMMAND"},
       {{"--frob"}, "stridewell: error: unknown option '--frob'", "Usage: stridewell COMMAND"},
       {{"help", "frob"}, "stridewell: error: unknown command 'frob'", "Usage: stridewell COMMAND"},
-      {{"help", "help", "help"}, "stridewell: error: help takes at most one command name", "Usage: stridewell COMMAND"},
+      {{"help", "help", "help"},
+       "stridewell: error: help takes at most one command name",
+       "Usage: stridewell COMMAND"},
       {{"help", "fr\x1b[2Job"}, "stridewell: error: unknown command 'fr?[2Job'", "Usage: stridewell COMMAND"},
-      {{"card", "--bogus", "a.tcf"}, "stridewell card: error: unknown option '--bogus'", "Usage: stridewell card"},
+      {{"card", "--bogus", "a.tcf"},
+       "stridewell card: error: unknown option '--bogus'",
+       "Usage: stridewell card"},
       {{"card", "-x"}, "stridewell card: error: unknown option '-x'", "Usage: stridewell card"},
       {{"card"}, "stridewell card: error: no card file given", "Usage: stridewell card"},
-      {{"card", "--race"}, "stridewell card: error: option '--race' needs a value (N)", "Usage: stridewell card"},
+      {{"card", "--race"},
+       "stridewell card: error: option '--race' needs a value (N)",
+       "Usage: stridewell card"},
       {{"card", "--race", "x", "a.tcf"},
        "stridewell card: error: --race needs a race number from 1 to 255, not 'x'",
        ""},

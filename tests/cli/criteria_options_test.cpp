@@ -36,8 +36,8 @@ namespace stridewell::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using test::runCommand;
 using stridewell::test::swappedCase;
+using test::runCommand;
 
 // One item: its group and index, the texts of the two drop-downs, the short
 // form and the words some command took before there was one table.
@@ -53,32 +53,82 @@ struct Item {
 
 const Item kItems[] = {
     {CriteriaGroup::kDistance, 0, "All", "All", "all", {"all", "All"}, ""},
-    {CriteriaGroup::kDistance, 1, "Routes only", "Route", "routes", {"routes", "route", "Route"}, "Routes only.\n"},
-    {CriteriaGroup::kDistance, 2, "Sprints only", "Sprint", "sprints", {"sprints", "sprint", "Sprint"},
+    {CriteriaGroup::kDistance,
+     1,
+     "Routes only",
+     "Route",
+     "routes",
+     {"routes", "route", "Route"},
+     "Routes only.\n"},
+    {CriteriaGroup::kDistance,
+     2,
+     "Sprints only",
+     "Sprint",
+     "sprints",
+     {"sprints", "sprint", "Sprint"},
      "Sprints only.\n"},
     {CriteriaGroup::kDistance, 3, "CUSTOM", "", "custom", {"custom", "Custom"}, "Distance: 6f\n"},
     {CriteriaGroup::kClass, 0, "All", "All", "all", {"all"}, ""},
-    {CriteriaGroup::kClass, 1, "Maiden Claiming only", "Maiden", "maiden-claiming", {"maiden-claiming", "maiden", "Maiden"},
+    {CriteriaGroup::kClass,
+     1,
+     "Maiden Claiming only",
+     "Maiden",
+     "maiden-claiming",
+     {"maiden-claiming", "maiden", "Maiden"},
      "Maiden Claiming races only.\n"},
-    {CriteriaGroup::kClass, 2, "Maiden Special Weight only", "MdnSpWgt", "maiden-special-weight",
-     {"maiden-special-weight", "mdnspwgt", "MdnSpWgt"}, "Maiden Special Weight races only.\n"},
-    {CriteriaGroup::kClass, 3, "Claiming only", "Claiming", "claiming", {"claiming", "Claiming"},
+    {CriteriaGroup::kClass,
+     2,
+     "Maiden Special Weight only",
+     "MdnSpWgt",
+     "maiden-special-weight",
+     {"maiden-special-weight", "mdnspwgt", "MdnSpWgt"},
+     "Maiden Special Weight races only.\n"},
+    {CriteriaGroup::kClass,
+     3,
+     "Claiming only",
+     "Claiming",
+     "claiming",
+     {"claiming", "Claiming"},
      "Claiming races only.\n"},
-    {CriteriaGroup::kClass, 4, "Allowance only", "Allowance", "allowance", {"allowance", "Allowance"},
+    {CriteriaGroup::kClass,
+     4,
+     "Allowance only",
+     "Allowance",
+     "allowance",
+     {"allowance", "Allowance"},
      "Allowance races only.\n"},
-    {CriteriaGroup::kClass, 5, "Stakes only", "Stakes", "stakes", {"stakes", "Stakes"}, "Stakes races only.\n"},
+    {CriteriaGroup::kClass,
+     5,
+     "Stakes only",
+     "Stakes",
+     "stakes",
+     {"stakes", "Stakes"},
+     "Stakes races only.\n"},
     {CriteriaGroup::kClass, 6, "CUSTOM", "", "custom", {"custom", "Custom"}, "Stakes: Grade II\n"},
     {CriteriaGroup::kSurface, 0, "All", "All", "all", {"all"}, ""},
     {CriteriaGroup::kSurface, 1, "Turf only", "Turf", "turf", {"turf", "Turf"}, "Turf only.\n"},
     {CriteriaGroup::kSurface, 2, "Dirt only", "Dirt", "dirt", {"dirt", "Dirt"}, "Dirt tracks only.\n"},
-    {CriteriaGroup::kSurface, 3, "Synthetic only", "Synth", "synthetic", {"synthetic", "synth", "Synth"},
+    {CriteriaGroup::kSurface,
+     3,
+     "Synthetic only",
+     "Synth",
+     "synthetic",
+     {"synthetic", "synth", "Synth"},
      "Synthetic tracks only.\n"},
     {CriteriaGroup::kCondition, 0, "All", "All", "all", {"all"}, ""},
-    {CriteriaGroup::kCondition, 1, "Wet tracks only", "Wet", "wet", {"wet", "Wet"}, "Wet (Sloppy/Muddy) tracks only.\n"},
+    {CriteriaGroup::kCondition,
+     1,
+     "Wet tracks only",
+     "Wet",
+     "wet",
+     {"wet", "Wet"},
+     "Wet (Sloppy/Muddy) tracks only.\n"},
     {CriteriaGroup::kCondition, 2, "Dry tracks only", "Dry", "dry", {"dry", "Dry"}, "Dry tracks only.\n"},
 };
 
-bool isCustom(const Item& item) { return item.ruleItem[0] == '\0'; }
+bool isCustom(const Item& item) {
+  return item.ruleItem[0] == '\0';
+}
 
 // Every form of an item a user may type.
 std::vector<std::string> formsOf(const Item& item) {
@@ -101,7 +151,9 @@ std::vector<std::string> formsOf(const Item& item) {
   return distinct;
 }
 
-std::string optionOf(const Item& item) { return "--" + std::string(criteriaGroupName(item.group)); }
+std::string optionOf(const Item& item) {
+  return "--" + std::string(criteriaGroupName(item.group));
+}
 
 // A dataset whose races differ in every group, each item of a group
 // selecting a different number of them.
@@ -185,7 +237,8 @@ TEST_F(CriteriaOptionsTest, PrepTakesEveryFormOfEveryItem) {
     for (int i = 0; i < kRaces; ++i) expected += selects(item, raceSpec(i)) ? 1 : 0;
     for (const std::string& form : formsOf(item)) {
       SCOPED_TRACE(optionOf(item) + " '" + form + "'");
-      const test::CommandRun run = runCommand(PrepCommand(), {"Mixed", "Gamma", optionOf(item), form, "--seed", "1"});
+      const test::CommandRun run =
+          runCommand(PrepCommand(), {"Mixed", "Gamma", optionOf(item), form, "--seed", "1"});
       ASSERT_EQ(run.status, kExitOk) << run.err;
       EXPECT_NE(run.out.find("(" + std::to_string(expected) + " races)"), std::string::npos) << run.out;
     }
@@ -228,8 +281,8 @@ TEST_F(CriteriaOptionsTest, SimMapTakesEveryFormOfEveryItem) {
       ASSERT_EQ(run.status, kExitOk) << run.err;
       const SettingsStore store(user_.settingsFile().string());
       const SimMapRule rule = loadSimMap(store, 1).rules[2];
-      const int stored = item.group == CriteriaGroup::kDistance ? rule.distance
-                         : item.group == CriteriaGroup::kClass  ? rule.raceClass
+      const int stored = item.group == CriteriaGroup::kDistance  ? rule.distance
+                         : item.group == CriteriaGroup::kClass   ? rule.raceClass
                          : item.group == CriteriaGroup::kSurface ? rule.surface
                                                                  : rule.condition;
       EXPECT_EQ(stored, item.index);
@@ -242,7 +295,8 @@ TEST_F(CriteriaOptionsTest, OnlyPlTakesACustomList) {
     if (!isCustom(item)) continue;
     const PrepCommand prep;
     const SimMapCommand simmap;
-    for (const Command* command : {static_cast<const Command*>(&prep), static_cast<const Command*>(&simmap)}) {
+    for (const Command* command :
+         {static_cast<const Command*>(&prep), static_cast<const Command*>(&simmap)}) {
       const std::vector<std::string> args =
           command == &prep ? std::vector<std::string>{"Mixed", "Gamma", optionOf(item), "custom"}
                            : std::vector<std::string>{"1", "--rule", "2", optionOf(item), "custom"};
@@ -297,7 +351,8 @@ TEST(CriteriaHelpTest, HelpCriteriaListsEveryItemWithItsSpellings) {
     const std::string line = test::lineWith(text, "  " + std::string(item.word) + " ");
     EXPECT_NE(line.find(std::string("\"") + item.listItem + "\""), std::string::npos) << line;
   }
-  for (const char* option : {"--distance ITEM\n", "--class ITEM\n", "--surface ITEM\n", "--condition ITEM\n"}) {
+  for (const char* option :
+       {"--distance ITEM\n", "--class ITEM\n", "--surface ITEM\n", "--condition ITEM\n"}) {
     EXPECT_NE(text.find(option), std::string::npos) << option;
   }
 }

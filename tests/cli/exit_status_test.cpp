@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "operations/profit_loss_run.h"
 #include "cli/card_command.h"
 #include "cli/command_line.h"
 #include "cli/dataset_command.h"
@@ -24,11 +23,12 @@
 #include "cli/sim_command.h"
 #include "cli/simmap_command.h"
 #include "cli/train_command.h"
-#include "operations/contents_report.h"
-#include "operations/payout_report.h"
 #include "model/pattern_record.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
+#include "operations/contents_report.h"
+#include "operations/payout_report.h"
+#include "operations/profit_loss_run.h"
 #include "support/isolated_user.h"
 
 namespace stridewell::cli {

@@ -27,15 +27,18 @@ struct Violation {
 std::vector<Violation> oldStyleMessages(const std::string& file, const std::string& source) {
   // "stridewell card: ...", "stridewell sim delete: ...", and a prefix put
   // together from a variable: "stridewell dataset " << args[0] << ": ...".
-  static const std::regex kFixed(R"re("stridewell(?: [a-z-]+)*: (?!error: |warning: |cancelled\\n|stopped))re");
-  static const std::regex kBuilt(R"re("stridewell [a-z]+ " << [A-Za-z_.\[\]0-9]+ << ": (?!error: |warning: ))re");
+  static const std::regex kFixed(
+      R"re("stridewell(?: [a-z-]+)*: (?!error: |warning: |cancelled\\n|stopped))re");
+  static const std::regex kBuilt(
+      R"re("stridewell [a-z]+ " << [A-Za-z_.\[\]0-9]+ << ": (?!error: |warning: ))re");
   static const std::regex kCaption(R"re("(?:ERROR|Warning): )re");
   std::vector<Violation> found;
   std::istringstream in(source);
   int number = 0;
   for (std::string line; std::getline(in, line);) {
     ++number;
-    if (std::regex_search(line, kFixed) || std::regex_search(line, kBuilt) || std::regex_search(line, kCaption)) {
+    if (std::regex_search(line, kFixed) || std::regex_search(line, kBuilt) ||
+        std::regex_search(line, kCaption)) {
       found.push_back({file, number, line});
     }
   }
@@ -75,7 +78,8 @@ TEST(MessageStyleTest, EveryCommandWritesItsErrorsAndWarningsInOneStyle) {
     text << in.rdbuf();
     for (const Violation& v : oldStyleMessages(entry.path().filename().string(), text.str())) {
       ADD_FAILURE() << v.file << ":" << v.line << ": a message not in the style "
-                    << "\"stridewell COMMAND: error: \" / \"...: warning: \":\n" << v.text;
+                    << "\"stridewell COMMAND: error: \" / \"...: warning: \":\n"
+                    << v.text;
     }
   }
   EXPECT_GT(files, 10);

@@ -25,7 +25,8 @@ const Command& commandNamed(std::string_view name) {
   return *stridewellCommands().front();
 }
 
-ParsedOptions parsed(const Command& command, const std::vector<std::string>& args, bool& ok, std::string& error) {
+ParsedOptions parsed(const Command& command, const std::vector<std::string>& args, bool& ok,
+                     std::string& error) {
   ParsedOptions options;
   const std::vector<OptionSpec> specs = command.allOptions();
   ok = parseOptions(specs, args, options, error);
@@ -105,15 +106,16 @@ TEST(OptionSpellingsTest, AnOptionLooksTheSameInEveryCommand) {
     std::set<std::string> spellings;  // within one command every spelling is unique
     for (const OptionSpec& spec : command->allOptions()) {
       const std::string where = std::string(command->name()) + " --" + std::string(spec.longName);
-      for (const std::string& spelling :
-           {"--" + std::string(spec.longName), spec.longAlias.empty() ? "" : "--" + std::string(spec.longAlias),
-            spec.shortName ? std::string{'-', spec.shortName} : "",
-            spec.shortAlias ? std::string{'-', spec.shortAlias} : ""}) {
+      for (const std::string& spelling : {"--" + std::string(spec.longName),
+                                          spec.longAlias.empty() ? "" : "--" + std::string(spec.longAlias),
+                                          spec.shortName ? std::string{'-', spec.shortName} : "",
+                                          spec.shortAlias ? std::string{'-', spec.shortAlias} : ""}) {
         if (!spelling.empty()) {
           EXPECT_TRUE(spellings.insert(spelling).second) << where << ": " << spelling;
         }
       }
-      const auto [known, added] = byLong.try_emplace(std::string(spec.longName), std::string(command->name()), spec);
+      const auto [known, added] =
+          byLong.try_emplace(std::string(spec.longName), std::string(command->name()), spec);
       if (!added) {
         const OptionSpec& first = known->second.second;
         const std::string both = where + " and " + known->second.first;
@@ -148,7 +150,8 @@ TEST(OptionSpellingsTest, HelpShowsAnOptionAloneAndTheOlderSpellingsAfterTheList
   const std::string train = commandNamed("train").help();
   EXPECT_NE(train.find("  -j, --threads N  "), std::string::npos) << train;
   EXPECT_NE(train.find("\n      --passes N  "), std::string::npos) << train;
-  EXPECT_NE(train.find("\nOlder spellings still accepted: -p for --passes, -t for --threads.\n"), std::string::npos)
+  EXPECT_NE(train.find("\nOlder spellings still accepted: -p for --passes, -t for --threads.\n"),
+            std::string::npos)
       << train;
   const std::string pl = commandNamed("pl").help();
   EXPECT_NE(pl.find("      --comma FILE  "), std::string::npos) << pl;
@@ -166,7 +169,8 @@ TEST(OptionSpellingsTest, EveryCommandsErrorsStartAlike) {
     std::ostringstream out, err;
     const std::vector<std::string> args = {"--bogus"};
     EXPECT_EQ(command->execute(args, out, err), kExitUsage) << command->name();
-    EXPECT_EQ(err.str().rfind("stridewell " + std::string(command->name()) + ": error: unknown option '--bogus'\n", 0),
+    EXPECT_EQ(err.str().rfind(
+                  "stridewell " + std::string(command->name()) + ": error: unknown option '--bogus'\n", 0),
               0u)
         << err.str();
   }
@@ -174,11 +178,16 @@ TEST(OptionSpellingsTest, EveryCommandsErrorsStartAlike) {
     const char* command;
     std::vector<std::string> args;
   } kRefusals[] = {
-      {"handicap", {"--map", "9", "A.TCF"}},  {"dataset", {"frob"}},
-      {"card", {"--race", "0", "A.TCF"}},     {"results", {"--race", "x", "A.XRD"}},
-      {"scratch", {"--set", "x", "A.TCF"}},   {"simmap", {"7"}},
-      {"prep", {"only-one"}},                 {"train", {"--threads", "0"}},
-      {"sim", {"frob"}},                      {"pl", {"--threads", "0", "D"}},
+      {"handicap", {"--map", "9", "A.TCF"}},
+      {"dataset", {"frob"}},
+      {"card", {"--race", "0", "A.TCF"}},
+      {"results", {"--race", "x", "A.XRD"}},
+      {"scratch", {"--set", "x", "A.TCF"}},
+      {"simmap", {"7"}},
+      {"prep", {"only-one"}},
+      {"train", {"--threads", "0"}},
+      {"sim", {"frob"}},
+      {"pl", {"--threads", "0", "D"}},
   };
   for (const auto& c : kRefusals) {
     std::ostringstream out, err;

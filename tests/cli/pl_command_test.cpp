@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/dataset_command.h"
 #include "analysis/strategy_totals.h"
+#include "cli/dataset_command.h"
 #include "cli_test_support.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
@@ -56,8 +56,8 @@ std::vector<std::string> linesOf(const std::string& text) {
 TEST_F(PlCommandTest, PrintsTheReportWritesTheCommaCopyAndRemembers) {
   makeSimAndDataset();
   const std::string csv = (user_.root() / "table.csv").string();
-  const test::CommandRun r =
-      runCommand(PlCommand(), {"spring", "--sim", "fresh", "--short", "--morning-line", "--csv", csv, "-j", "2"});
+  const test::CommandRun r = runCommand(
+      PlCommand(), {"spring", "--sim", "fresh", "--short", "--morning-line", "--csv", csv, "-j", "2"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   // The listed spellings of the dataset and SIM head the report.
@@ -97,7 +97,8 @@ TEST_F(PlCommandTest, PrintsTheReportWritesTheCommaCopyAndRemembers) {
   EXPECT_FALSE(fs::exists(user_.workspace() / "TEMP" / "bets.txt"));
 
   // The next run takes the remembered SIM; the criteria narrow the races.
-  const test::CommandRun dry = runCommand(PlCommand(), {"Spring", "--condition", "dry", "--classes", "8-13,14"});
+  const test::CommandRun dry =
+      runCommand(PlCommand(), {"Spring", "--condition", "dry", "--classes", "8-13,14"});
   EXPECT_EQ(dry.status, 0) << dry.err;
   EXPECT_NE(dry.out.find("SIM Model: FRESH\n"), std::string::npos);
   EXPECT_NE(dry.out.find("Dry tracks only.\n"), std::string::npos) << dry.out;
@@ -112,12 +113,15 @@ TEST_F(PlCommandTest, EmptyCustomListsStopBeforeAnythingIsRemembered) {
     std::string error;
   };
   const Case cases[] = {
-      {{"Spring", "--class", "custom"}, "stridewell pl: error: Custom class list is empty (no checked items).\n"},
-      {{"Spring", "--distance", "custom"}, "stridewell pl: error: Custom distance list is empty (no checked items).\n"},
+      {{"Spring", "--class", "custom"},
+       "stridewell pl: error: Custom class list is empty (no checked items).\n"},
+      {{"Spring", "--distance", "custom"},
+       "stridewell pl: error: Custom distance list is empty (no checked items).\n"},
       // The class list is checked first.
       {{"Spring", "--distance", "CUSTOM", "--class", "Custom"},
        "stridewell pl: error: Custom class list is empty (no checked items).\n"},
-      {{"Spring", "--classes", " , "}, "stridewell pl: error: Custom class list is empty (no checked items).\n"},
+      {{"Spring", "--classes", " , "},
+       "stridewell pl: error: Custom class list is empty (no checked items).\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[2]);

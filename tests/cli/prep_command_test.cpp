@@ -164,9 +164,11 @@ TEST_F(PrepCommandTest, UsageErrorsAndRefusals) {
       {{}, "give the dataset and the name of the SIM"},
       {{"Races"}, "give the dataset and the name of the SIM"},
       {{"Nothing", "Gamma"}, "there is no dataset 'Nothing'"},
-      {{"Races", "a:b"}, "stridewell prep: error: SIM name cannot contain any of the following characters: ?*<\">/\\:|"},
+      {{"Races", "a:b"},
+       "stridewell prep: error: SIM name cannot contain any of the following characters: ?*<\">/\\:|"},
       {{"Races", "  "}, "stridewell prep: error: SIM name cannot be blank."},
-      {{"Races", "Alpha", "--start", "Alpha"}, "stridewell prep: error: Starting point and target SIM cannot be identical."},
+      {{"Races", "Alpha", "--start", "Alpha"},
+       "stridewell prep: error: Starting point and target SIM cannot be identical."},
       {{"Races", "Gamma", "--start", "Nobody"}, "there is no SIM named 'Nobody'"},
       {{"Races", "Gamma", "--pressure", "extreme"}, "--pressure must be low, medium, high or very-high"},
       {{"Races", "Gamma", "--class", "Claiming"}, ""},  // valid: checked to run below

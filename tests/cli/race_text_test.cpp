@@ -146,9 +146,18 @@ TEST(RaceTextTest, MorningLineOdds) {
     const char* text;
   };
   const Case cases[] = {
-      {2.5f, "5-2"},   {1.6f, "8-5"}, {3.0f, "3-1"},   {0.4f, "2-5"}, {1.5f, "3-2"},    {4.5f, "9-2"},
-      {1.2f, "6-5"},   {0.5f, "1-2"}, {30.0f, "30-1"}, {0.0f, "-"},   {12.3f, "12.30"},  // no quote over 1, 2
-                                                                                         // or 5 fits
+      {2.5f, "5-2"},
+      {1.6f, "8-5"},
+      {3.0f, "3-1"},
+      {0.4f, "2-5"},
+      {1.5f, "3-2"},
+      {4.5f, "9-2"},
+      {1.2f, "6-5"},
+      {0.5f, "1-2"},
+      {30.0f, "30-1"},
+      {0.0f, "-"},
+      {12.3f, "12.30"},  // no quote over 1, 2
+                         // or 5 fits
       {0.05f, "0.05"},
   };
   for (const Case& c : cases) EXPECT_EQ(oddsText(c.odds), c.text) << "odds " << c.odds;

@@ -154,8 +154,10 @@ TEST(ResultsCommandTest, FileWithoutAResultsLineIsInvalid) {
     EXPECT_EQ(r.status, kExitBadInput) << c.what;
     EXPECT_EQ(r.out.find("Race "), std::string::npos) << c.what << "\n" << r.out;
     EXPECT_NE(r.out.find(file.path() + ": 0 races read"), std::string::npos) << c.what << "\n" << r.out;
-    EXPECT_NE(r.err.find("stridewell results: error: " + file.path() + ": not a results file"), std::string::npos)
-        << c.what << "\n" << r.err;
+    EXPECT_NE(r.err.find("stridewell results: error: " + file.path() + ": not a results file"),
+              std::string::npos)
+        << c.what << "\n"
+        << r.err;
   }
 }
 
@@ -177,7 +179,8 @@ TEST(ResultsCommandTest, JunkLinesAreReportedAndTheRaceStaysWhole) {
   EXPECT_EQ(r.err,
             "stridewell results: warning: " + file.path() +
                 ": line 2: 1 field; a results line has at least 20; the line was skipped\n"
-                "stridewell results: warning: " + file.path() +
+                "stridewell results: warning: " +
+                file.path() +
                 ": line 4: finish position \"3rd\" is not a number from 0 to 999; the line was skipped\n");
 }
 
@@ -219,7 +222,8 @@ TEST_F(ResultsArchiveTest, ArchivesAreReadAsTheFileTheyHold) {
     EXPECT_EQ(r.err, "") << name;
     EXPECT_NE(r.out.find("SAX Santa Anita  2026-03-16  Race 1 "), std::string::npos) << name << "\n" << r.out;
     EXPECT_NE(r.out.find("SAX0316.XRD (in " + (folder_ / "SAX0316X.ZIP").string() + ")"), std::string::npos)
-        << name << "\n" << r.out.substr(0, 200);
+        << name << "\n"
+        << r.out.substr(0, 200);
     EXPECT_EQ(unzipped(), std::vector<std::string>{}) << name << ": UNZIP is emptied after use";
   }
 }

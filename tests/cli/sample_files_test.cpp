@@ -100,7 +100,8 @@ TEST(SampleFilesTest, SpoiledCheckCodeIsReportedWithItsLine) {
   const TempFile card(days[0].baseName + ".TCF", days[0].cardText);
   const test::CommandRun r = runCommand(CardCommand(), {card.path()});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "stridewell card: error: " + card.path() + ": line 12 fails its check code; the file is not valid\n");
+  EXPECT_EQ(r.err, "stridewell card: error: " + card.path() +
+                       ": line 12 fails its check code; the file is not valid\n");
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "support/archive_test_support.h"
 #include "cli_test_support.h"
+#include "support/archive_test_support.h"
 #include "support/scoped_environment.h"
 #include "support/temp_folder.h"
 
@@ -131,7 +131,9 @@ TEST_F(ScratchCommandTest, RefusalsLeaveTheCardAlone) {
       {{path_, "--set", "1:1,,3"}, 2, "a program number is missing"},
       {{path_, path_}, 2, "give one card file"},
       {{}, 2, "no card file given"},
-      {{(temp_.path() / "NON0315.TCF").string(), "--set", "1:1"}, 2, "stridewell scratch: error: Cannot open"},
+      {{(temp_.path() / "NON0315.TCF").string(), "--set", "1:1"},
+       2,
+       "stridewell scratch: error: Cannot open"},
       {{invalid, "--set", "1:1"}, 1, "stridewell scratch: error: File is invalid.\n"},
   };
   for (const Case& c : kCases) {

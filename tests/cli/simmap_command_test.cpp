@@ -234,7 +234,8 @@ TEST_F(SimMapCommandTest, RefusalsExplainAndLeaveTheSettingsAlone) {
        "'Maiden Allowance'"},
       // A rule has no custom list.
       {{"1", "--rule", "2", "--class", "custom"}, "--class must be all, maiden-claiming"},
-      {{"1", "--rule", "2", "--surface", "grass"}, "--surface must be all, turf, dirt or synthetic, not 'grass'"},
+      {{"1", "--rule", "2", "--surface", "grass"},
+       "--surface must be all, turf, dirt or synthetic, not 'grass'"},
       {{"1", "--rule", "2", "--condition", "Sloppy"}, "--condition must be all, wet or dry, not 'Sloppy'"},
       {{"1", "--rule", "2", "--sim", "Ghost"}, "there is no SIM named 'Ghost'; the SIMs are: Default, Alpha"},
       {{"1", "--rule", "2", "--sim", ""}, "there is no SIM named ''"},

@@ -141,7 +141,8 @@ TEST(TerminalInteraction, AMessageFirstTakesTheProgressBarOffItsLine) {
   const std::string bar = TerminalProgress::barLine("SAX0315.TCF", 40, 60);
   err.str("");
   ui.warning("File SAX0315.TCF is NOT VALID!");
-  EXPECT_EQ(err.str(), "\r" + std::string(bar.size(), ' ') + "\rstridewell: warning: File SAX0315.TCF is NOT VALID!\n");
+  EXPECT_EQ(err.str(),
+            "\r" + std::string(bar.size(), ' ') + "\rstridewell: warning: File SAX0315.TCF is NOT VALID!\n");
   // The next update draws the bar again on a line of its own.
   err.str("");
   progress.setPercent(60);

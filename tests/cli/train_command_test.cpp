@@ -61,7 +61,8 @@ class TrainCommandTest : public ::testing::Test {
 TEST_F(TrainCommandTest, NothingPrepared) {
   const test::CommandRun run = runCommand(TrainCommand(), {"--yes"});
   EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("stridewell train: error: No training data - do prep first"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("stridewell train: error: No training data - do prep first"), std::string::npos)
+      << run.err;
   EXPECT_FALSE(fs::exists(trainData() / "train.SIM"));
 }
 
@@ -77,7 +78,8 @@ TEST_F(TrainCommandTest, TrainThenTrainMore) {
   prepare(2);
   const test::CommandRun first = runCommand(TrainCommand(), {"--yes", "--literal"});
   EXPECT_EQ(first.status, 0) << first.err;
-  EXPECT_NE(first.err.find("stridewell train: warning: No SIM data file; using random start point"), std::string::npos)
+  EXPECT_NE(first.err.find("stridewell train: warning: No SIM data file; using random start point"),
+            std::string::npos)
       << first.err;
   EXPECT_NE(first.out.find("Stridewell 5 - Training COMPLETE (2 passes)[SIM=Alpha]\n"), std::string::npos)
       << first.out;
@@ -116,7 +118,8 @@ TEST_F(TrainCommandTest, EmptyPreparationIsRefused) {
   prepare(2, 0);
   const test::CommandRun run = runCommand(TrainCommand(), {"--yes"});
   EXPECT_EQ(run.status, kExitBadInput);
-  EXPECT_NE(run.err.find("stridewell train: error: The preparation holds no pattern to train on"), std::string::npos)
+  EXPECT_NE(run.err.find("stridewell train: error: The preparation holds no pattern to train on"),
+            std::string::npos)
       << run.err;
   EXPECT_EQ(run.out.find("COMPLETE"), std::string::npos) << run.out;
   EXPECT_FALSE(fs::exists(trainData() / "train.SIM"));

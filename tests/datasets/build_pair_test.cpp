@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "support/archive_test_support.h"
 #include "base/card_archives.h"
 #include "datasets/race_merge.h"
 #include "race/card_line_builder.h"
 #include "sample_generator.h"
+#include "support/archive_test_support.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {

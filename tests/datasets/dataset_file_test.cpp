@@ -1,6 +1,8 @@
 // The dataset race record: trimming of trailing zeros, the header's bytes,
 // zero-filled reads, and how reading ends at a clean end of file, at a
 // record cut short and at a header with impossible lengths.
+#include "datasets/dataset_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "datasets/dataset_file.h"
 #include "race/card_line_builder.h"
 #include "race/race.h"
 
@@ -27,7 +28,9 @@ std::unique_ptr<Race> emptyRace() {
   return race;
 }
 
-void setText(char* slot, const char* text) { std::memcpy(slot, text, std::strlen(text)); }
+void setText(char* slot, const char* text) {
+  std::memcpy(slot, text, std::strlen(text));
+}
 
 template <typename Record>
 std::string imageOf(const Record& record) {
@@ -100,7 +103,7 @@ std::unique_ptr<Race> knownRace() {
   setText(race->result.finishers[0].name, "BRAVO");
   race->result.finishers[0].cardIndex = 1;
   setText(race->result.finishers[1].name, "ALPHA");
-  race->result.finishers[1].cardIndex = 7;  // any non-zero value, to end the image here
+  race->result.finishers[1].cardIndex = 7;       // any non-zero value, to end the image here
   setText(race->text.cardTrack, "SANTA ANITA");  // kept in memory only
   return race;
 }
@@ -132,14 +135,9 @@ TEST(StoredLength, TrimsTrailingZerosButNeverBelowOne) {
     size_t expected;
   };
   const Case cases[] = {
-      {{0}, 1},
-      {{7}, 1},
-      {{0, 0, 0, 0}, 1},
-      {{9, 0, 0, 0}, 1},
-      {{0, 0, 0, 9}, 4},
-      {{1, 0, 2, 0, 0}, 3},
-      {{0, 0, 3, 0}, 3},
-      {{1, 2, 3, 4}, 4},
+      {{0}, 1},          {{7}, 1},          {{0, 0, 0, 0}, 1},
+      {{9, 0, 0, 0}, 1}, {{0, 0, 0, 9}, 4}, {{1, 0, 2, 0, 0}, 3},
+      {{0, 0, 3, 0}, 3}, {{1, 2, 3, 4}, 4},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(storedLength(c.image.data(), c.image.size()), c.expected) << ::testing::PrintToString(c.image);
@@ -168,10 +166,10 @@ TEST(DatasetWrite, HeaderAndBlockOfAKnownRace) {
   EXPECT_EQ(bytes.substr(6 + 866, 14), imageOf(race->profile).substr(0, 14));
   EXPECT_EQ(bytes.substr(6 + 866 + 14), imageOf(race->result).substr(0, 154));
   // Spot checks on the raw bytes, independent of the structs.
-  EXPECT_EQ(bytes[6 + 4], 5);                       // race number
+  EXPECT_EQ(bytes[6 + 4], 5);  // race number
   EXPECT_EQ(bytes.substr(6 + 5, 4), std::string("SAX\0", 4));
   EXPECT_EQ(bytes.substr(6 + 24 + 827 + 10, 5), "BRAVO");
-  EXPECT_EQ(bytes[6 + 866 + 14 + 52 + 48], 1);      // finisher 0's card index
+  EXPECT_EQ(bytes[6 + 866 + 14 + 52 + 48], 1);  // finisher 0's card index
 }
 
 TEST(DatasetWrite, CardEndingInItsLastByteIsStoredWhole) {
@@ -416,11 +414,8 @@ TEST(DatasetWrite, FailedWritesAreReported) {
     bool ok;
   };
   const Case cases[] = {
-      {"nothing fits", 0, false},
-      {"header cut", 3, false},
-      {"header only", 6, false},
-      {"one byte short", size - 1, false},
-      {"exactly fits", size, true},
+      {"nothing fits", 0, false},          {"header cut", 3, false},     {"header only", 6, false},
+      {"one byte short", size - 1, false}, {"exactly fits", size, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

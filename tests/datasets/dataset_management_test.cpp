@@ -2,6 +2,8 @@
 // folder: which races land where and in which order, every refusal and its
 // message, and that cancel, failure and a damaged source never leave a
 // partial dataset or change a source.
+#include "datasets/dataset_management.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -21,10 +23,9 @@
 
 #include "base/workspace.h"
 #include "datasets/append_journal.h"
-#include "operations/dataset_combine.h"
 #include "datasets/dataset_file.h"
-#include "datasets/dataset_management.h"
 #include "datasets/dataset_name.h"
+#include "operations/dataset_combine.h"
 #include "operations/dataset_split.h"
 #include "race/race.h"
 #include "support/recording_interaction.h"
@@ -51,7 +52,8 @@ std::unique_ptr<Race> raceWithId(int id) {
   const std::string name = "Horse " + std::to_string(id);
   std::memcpy(race->card.horses[0].name, name.data(), name.size());
   race->card.horses[5 + id % 50].age = static_cast<uint8_t>(id % 200 + 1);
-  reinterpret_cast<unsigned char*>(&race->profile)[100 + id % 1000] = static_cast<unsigned char>(id % 255 + 1);
+  reinterpret_cast<unsigned char*>(&race->profile)[100 + id % 1000] =
+      static_cast<unsigned char>(id % 255 + 1);
   race->result.raceNumber = race->card.hostRaceNumber;
   std::memcpy(race->result.track, "AQU", 3);
   return race;
@@ -101,8 +103,10 @@ class DatasetManagementTest : public ::testing::Test {
       const int id = std::atoi(race->card.horses[0].name + 6);
       const auto expected = raceWithId(id);
       EXPECT_EQ(std::memcmp(&race->card, &expected->card, sizeof race->card), 0) << name << " race " << id;
-      EXPECT_EQ(std::memcmp(&race->profile, &expected->profile, sizeof race->profile), 0) << name << " race " << id;
-      EXPECT_EQ(std::memcmp(&race->result, &expected->result, sizeof race->result), 0) << name << " race " << id;
+      EXPECT_EQ(std::memcmp(&race->profile, &expected->profile, sizeof race->profile), 0)
+          << name << " race " << id;
+      EXPECT_EQ(std::memcmp(&race->result, &expected->result, sizeof race->result), 0)
+          << name << " race " << id;
       found.push_back(id);
     }
     EXPECT_FALSE(reader.damaged()) << reader.problem();
@@ -126,7 +130,7 @@ class DatasetManagementTest : public ::testing::Test {
 // --- split -------------------------------------------------------------
 
 TEST_F(DatasetManagementTest, SplitAllocationListAsTheDialogShowsIt) {
-  const std::vector<std::pair<std::string, int>> expected{{"50%", 2}, {"33%", 3}, {"25%", 4}, {"20%", 5},
+  const std::vector<std::pair<std::string, int>> expected{{"50%", 2},  {"33%", 3}, {"25%", 4}, {"20%", 5},
                                                           {"10%", 10}, {"5%", 20}, {"1%", 100}};
   ASSERT_EQ(kSplitAllocations.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {
@@ -144,11 +148,9 @@ TEST_F(DatasetManagementTest, SplitSendsEveryNthRaceToTest) {
     std::vector<int> test;  // worked out by hand: ordinals that are multiples of the step
   };
   const std::vector<Case> cases{
-      {25, "10%", {10, 20}},
-      {25, "50%", {2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24}},
-      {7, "33%", {3, 6}},
-      {9, "10%", {}},   // fewer races than the step: empty test dataset, still created
-      {0, "10%", {}},   // empty source: two empty datasets
+      {25, "10%", {10, 20}}, {25, "50%", {2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24}},
+      {7, "33%", {3, 6}},    {9, "10%", {}},  // fewer races than the step: empty test dataset, still created
+      {0, "10%", {}},                         // empty source: two empty datasets
       {100, "1%", {100}},
   };
   for (const Case& c : cases) {
@@ -172,9 +174,10 @@ TEST_F(DatasetManagementTest, SplitSendsEveryNthRaceToTest) {
     EXPECT_EQ(raceIdsOf("Train"), train);
     EXPECT_EQ(raceIdsOf("Test"), c.test);
     EXPECT_EQ(readBytes(pathOf("Source")), sourceBytes);
-    const std::string notice = "Dataset successfully split.\n\nSource dataset contains " + std::to_string(c.races) +
-                               " races.\n\nTrain dataset received " + std::to_string(train.size()) +
-                               " races.\nTest dataset received " + std::to_string(c.test.size()) + " races.";
+    const std::string notice = "Dataset successfully split.\n\nSource dataset contains " +
+                               std::to_string(c.races) + " races.\n\nTrain dataset received " +
+                               std::to_string(train.size()) + " races.\nTest dataset received " +
+                               std::to_string(c.test.size()) + " races.";
     EXPECT_EQ(ui.calls(), (std::vector<Call>{{Kind::kNotice, "Split Dataset", notice}}));
     EXPECT_EQ(listDatasets(workspace_), (std::vector<std::string>{"Source", "Test", "Train"}));
     if (c.races > 0) {
@@ -203,8 +206,10 @@ TEST_F(DatasetManagementTest, SplitRefusesBadNamesInOrder) {
       {"a", "c|d", "Test dataset name cannot contain any of the following characters: ?*<\">/\\:|",
        DatasetField::kTest},
       {"Same", " sAME ", "Train and Test dataset cannot have the same name.", DatasetField::kTest},
-      {"source", "Test", "Train dataset cannot have the same name as the source dataset.", DatasetField::kTrain},
-      {"Train", "SOURCE ", "Test dataset cannot have the same name as the source dataset.", DatasetField::kTest},
+      {"source", "Test", "Train dataset cannot have the same name as the source dataset.",
+       DatasetField::kTrain},
+      {"Train", "SOURCE ", "Test dataset cannot have the same name as the source dataset.",
+       DatasetField::kTest},
   };
   makeDataset("Source", ids(1, 5));
   const auto before = folderState();
@@ -233,11 +238,13 @@ TEST_F(DatasetManagementTest, SplitAsksBeforeOverWritingAndFocusesTheRightField)
     DatasetField field;
   };
   const std::vector<Case> cases{
-      {true, true, false, "Train dataset \"Tr\" already exists.\nTest dataset \"Te\" already exists.\nOver-write?",
+      {true, true, false,
+       "Train dataset \"Tr\" already exists.\nTest dataset \"Te\" already exists.\nOver-write?",
        DatasetField::kTrain},
       {false, true, false, "Test dataset \"Te\" already exists.\nOver-write?", DatasetField::kTest},
       {true, false, false, "Train dataset \"Tr\" already exists.\nOver-write?", DatasetField::kTrain},
-      {true, true, true, "Train dataset \"Tr\" already exists.\nTest dataset \"Te\" already exists.\nOver-write?",
+      {true, true, true,
+       "Train dataset \"Tr\" already exists.\nTest dataset \"Te\" already exists.\nOver-write?",
        DatasetField::kNone},
   };
   makeDataset("Source", ids(1, 3));
@@ -256,7 +263,8 @@ TEST_F(DatasetManagementTest, SplitAsksBeforeOverWritingAndFocusesTheRightField)
   // Over-writing after Yes replaces both outputs.
   RecordingInteraction ui;
   RecordingProgress progress;
-  EXPECT_EQ(splitDataset(workspace_, "Source", "Tr", "Te", 2, ui, progress).outcome, DatasetRunOutcome::kDone);
+  EXPECT_EQ(splitDataset(workspace_, "Source", "Tr", "Te", 2, ui, progress).outcome,
+            DatasetRunOutcome::kDone);
   EXPECT_EQ(raceIdsOf("Tr"), (std::vector<int>{1, 3}));
   EXPECT_EQ(raceIdsOf("Te"), (std::vector<int>{2}));
 }
@@ -359,8 +367,10 @@ TEST_F(DatasetManagementTest, CombineTakesSourcesInListOrderWhateverTheClickOrde
   EXPECT_EQ(result.outcome, DatasetRunOutcome::kDone);
   EXPECT_EQ(result.sources, (std::vector<std::string>{"A", "b", "c"}));
   EXPECT_EQ(raceIdsOf("All"), (std::vector<int>{10, 11, 12, 1, 2, 3, 20, 21}));
-  EXPECT_EQ(ui.calls(), (std::vector<Call>{{Kind::kNotice, "Combine Datasets",
-                                            "3 datasets successfully combined.\n\nResultant dataset contains 8 races."}}));
+  EXPECT_EQ(
+      ui.calls(),
+      (std::vector<Call>{{Kind::kNotice, "Combine Datasets",
+                          "3 datasets successfully combined.\n\nResultant dataset contains 8 races."}}));
   // The progress text names each source as it is read.
   EXPECT_EQ(progress.texts(), (std::vector<std::string>{"A", "b", "c"}));
 }
@@ -371,8 +381,10 @@ TEST_F(DatasetManagementTest, CombiningOneDatasetCopiesItByteForByte) {
   RecordingProgress progress;
   EXPECT_EQ(combineDatasets(workspace_, {"Only"}, "Copy", ui, progress).outcome, DatasetRunOutcome::kDone);
   EXPECT_EQ(readBytes(pathOf("Copy")), readBytes(pathOf("Only")));
-  EXPECT_EQ(ui.calls(), (std::vector<Call>{{Kind::kNotice, "Combine Datasets",
-                                            "1 datasets successfully combined.\n\nResultant dataset contains 40 races."}}));
+  EXPECT_EQ(
+      ui.calls(),
+      (std::vector<Call>{{Kind::kNotice, "Combine Datasets",
+                          "1 datasets successfully combined.\n\nResultant dataset contains 40 races."}}));
 }
 
 TEST_F(DatasetManagementTest, CombineNameChecks) {
@@ -388,10 +400,15 @@ TEST_F(DatasetManagementTest, CombineNameChecks) {
   };
   const Call overWrite{Kind::kQuery, "Query", "DataSet with that name already exists; over-write?"};
   const std::vector<Case> cases{
-      {"   ", {"Beta"}, {{Kind::kError, "ERROR", "New dataset name cannot be blank."}}, false, DatasetField::kName},
+      {"   ",
+       {"Beta"},
+       {{Kind::kError, "ERROR", "New dataset name cannot be blank."}},
+       false,
+       DatasetField::kName},
       {"a*b",
        {"Beta"},
-       {{Kind::kError, "ERROR", "New dataset name cannot contain any of the following characters: ?*<\">/\\:|"}},
+       {{Kind::kError, "ERROR",
+         "New dataset name cannot contain any of the following characters: ?*<\">/\\:|"}},
        false,
        DatasetField::kName},
       {" BETA ",
@@ -421,10 +438,12 @@ TEST_F(DatasetManagementTest, CombineNameChecks) {
   // The run refuses a source as target by itself as well.
   RecordingInteraction ui;
   RecordingProgress progress;
-  EXPECT_EQ(combineDatasets(workspace_, {"alpha"}, "ALPHA", ui, progress).outcome, DatasetRunOutcome::kRefused);
+  EXPECT_EQ(combineDatasets(workspace_, {"alpha"}, "ALPHA", ui, progress).outcome,
+            DatasetRunOutcome::kRefused);
   EXPECT_EQ(folderState(), before);
   // A target that matches an unselected dataset replaces it after Yes.
-  EXPECT_EQ(combineDatasets(workspace_, {"Alpha", "alpha"}, "Beta", ui, progress).outcome, DatasetRunOutcome::kDone);
+  EXPECT_EQ(combineDatasets(workspace_, {"Alpha", "alpha"}, "Beta", ui, progress).outcome,
+            DatasetRunOutcome::kDone);
   EXPECT_EQ(raceIdsOf("Beta"), (std::vector<int>{1, 2, 3, 4}));
 }
 
@@ -485,9 +504,9 @@ TEST_F(DatasetManagementTest, OutputOverADatasetWithAKilledAppendKeepsEveryRace)
     }  // left uncommitted, as a killed append leaves it
     RecordingInteraction ui;
     RecordingProgress progress;
-    const DatasetRunOutcome outcome = split
-                                          ? splitDataset(workspace_, "A", "Target", "Rest", 100, ui, progress).outcome
-                                          : combineDatasets(workspace_, {"A"}, "Target", ui, progress).outcome;
+    const DatasetRunOutcome outcome =
+        split ? splitDataset(workspace_, "A", "Target", "Rest", 100, ui, progress).outcome
+              : combineDatasets(workspace_, {"A"}, "Target", ui, progress).outcome;
     EXPECT_EQ(outcome, DatasetRunOutcome::kDone);
     listDatasets(workspace_);  // where interrupted appends are rolled back
     EXPECT_EQ(raceIdsOf("Target"), ids(1, 20));

@@ -1,5 +1,7 @@
 // Dataset names (trimming, the nine forbidden characters), the dataset's
 // path, the listing of the DATASETS folder and the existence test.
+#include "datasets/dataset_name.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "base/workspace.h"
-#include "datasets/dataset_name.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {
@@ -114,7 +115,8 @@ TEST(DatasetList, DatasetFilesOnlySortedIgnoringCase) {
   test::TempFolder temp;
   const fs::path folder = temp.path() / "DATASETS";
   fs::create_directories(folder);
-  for (const char* file : {"cherry.DSI", "Banana.DSI", "apple.DSI", "Apple.DSI", "x y.DSI"}) touch(folder / file);
+  for (const char* file : {"cherry.DSI", "Banana.DSI", "apple.DSI", "Apple.DSI", "x y.DSI"})
+    touch(folder / file);
   // Not datasets: another extension or letter case, a longer ending, no
   // name, a folder, a dangling link.
   for (const char* file : {"lower.dsi", "Mixed.Dsi", "notes.txt", "old.DSI.bak", "DSI", ".DSI"}) {

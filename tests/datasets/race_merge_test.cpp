@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "race/card_line_builder.h"
 #include "base/text_case.h"
+#include "race/card_line_builder.h"
 #include "sample_generator.h"
 
 namespace stridewell {

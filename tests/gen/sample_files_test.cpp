@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "base/process_runner.h"
-#include "support/temp_folder.h"
 #include "sample_generator.h"
+#include "support/temp_folder.h"
 
 namespace stridewell::gen {
 namespace {

@@ -34,9 +34,6 @@
 #include "base/settings_store.h"
 #include "base/workspace.h"
 #include "datasets/build_pair.h"
-#include "operations/contents_report.h"
-#include "operations/create_run.h"
-#include "operations/payout_report.h"
 #include "gui/dataset_combine_dialog.h"
 #include "gui/dataset_delete_dialog.h"
 #include "gui/dataset_rename_dialog.h"
@@ -46,10 +43,13 @@
 #include "gui/progress_dialog.h"
 #include "gui/report_dialog.h"
 #include "gui/report_viewer.h"
+#include "operations/contents_report.h"
+#include "operations/create_run.h"
+#include "operations/payout_report.h"
 #include "support/isolated_user.h"
 #include "support/recording_interaction.h"
-#include "widget_texts.h"
 #include "support/temp_folder.h"
+#include "widget_texts.h"
 
 namespace fs = std::filesystem;
 using namespace stridewell;
@@ -377,8 +377,8 @@ class DatasetCommandsTest : public QObject {
     });
     runDatasetCommand(f.window, MenuCommand::kRenameDataset);
     QCOMPARE(f.ui.queries(), std::vector<std::string>{"Rename DataSet \"Beta\" to \"Gamma\"; are you sure?"});
-    QCOMPARE(f.ui.errors(), std::vector<std::string>{"Rename failed.\n" + f.dataset("Beta").string() + " -> " +
-                                                     f.dataset("Gamma").string() + ": File exists"});
+    QCOMPARE(f.ui.errors(), std::vector<std::string>{"Rename failed.\n" + f.dataset("Beta").string() +
+                                                     " -> " + f.dataset("Gamma").string() + ": File exists"});
     QCOMPARE(fileBytes(f.dataset("Beta")), std::string("beta bytes"));
     QCOMPARE(fileBytes(f.dataset("Gamma")), std::string("gamma bytes"));
 

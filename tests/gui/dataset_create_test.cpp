@@ -28,16 +28,16 @@
 #include "base/settings_store.h"
 #include "base/workspace.h"
 #include "datasets/build_pair.h"
-#include "operations/create_run.h"
 #include "datasets/dataset_name.h"
 #include "gui/create_dataset_dialog.h"
 #include "gui/frame_area.h"
 #include "gui/main_window.h"
 #include "gui/progress_dialog.h"
+#include "operations/create_run.h"
 #include "support/isolated_user.h"
 #include "support/recording_interaction.h"
-#include "widget_texts.h"
 #include "support/temp_folder.h"
+#include "widget_texts.h"
 
 namespace fs = std::filesystem;
 using namespace stridewell;
@@ -448,13 +448,14 @@ class DatasetCreateTest : public QObject {
     frame.ui.clear();
     frame.ui.queueAnswers({true});
     QVERIFY(runFromMenu(frame, named("Spring", true)));
-    QCOMPARE(frame.ui.calls(),
-             (std::vector<RecordingInteraction::Call>{
-                 {Kind::kQuery, "Query", std::string(kDuplicateQuery)},
-                 {Kind::kWarning, "Warning",
-                  std::to_string(kSampleRaces) +
-                      " appended races were already in the dataset (same track, date and race number); left out."},
-                 {Kind::kNotice, "Spring", "DataSet complete.  0 races written."}}));
+    QCOMPARE(
+        frame.ui.calls(),
+        (std::vector<RecordingInteraction::Call>{
+            {Kind::kQuery, "Query", std::string(kDuplicateQuery)},
+            {Kind::kWarning, "Warning",
+             std::to_string(kSampleRaces) +
+                 " appended races were already in the dataset (same track, date and race number); left out."},
+            {Kind::kNotice, "Spring", "DataSet complete.  0 races written."}}));
     QCOMPARE(fileBytes(frame.dataset("Spring")), created + created);
 
     // Over-writing after a Yes: the old races go.
@@ -528,10 +529,11 @@ class DatasetCreateTest : public QObject {
     bool progressShown = false;
     QVERIFY(runFromMenu(frame, named("Spring", false), [&] { progressShown = true; }));
     // The message names the file the run could not make and the reason.
-    QCOMPARE(frame.ui.calls(), (std::vector<RecordingInteraction::Call>{
-                                   {Kind::kError, "ERROR",
-                                    "Cannot create/open dataset file.\n" + datasets.string() + "/.Spring.DSI.new-" +
-                                        std::to_string(::getpid()) + ": Not a directory"}}));
+    QCOMPARE(frame.ui.calls(),
+             (std::vector<RecordingInteraction::Call>{
+                 {Kind::kError, "ERROR",
+                  "Cannot create/open dataset file.\n" + datasets.string() + "/.Spring.DSI.new-" +
+                      std::to_string(::getpid()) + ": Not a directory"}}));
     QVERIFY(!progressShown);
     QVERIFY(frame.window.menuEnabled());
     QVERIFY(frame.window.area().isEnabled());

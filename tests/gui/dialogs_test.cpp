@@ -19,18 +19,18 @@
 #include <memory>
 #include <sstream>
 
-#include "layout/folder_browsing.h"
-#include "operations/scratch_edit.h"
 #include "base/setting_keys.h"
 #include "base/settings_store.h"
 #include "base/workspace.h"
 #include "gui/handicap_dialog.h"
 #include "gui/scratch_editor_dialog.h"
 #include "gui/sim_mapping_dialog.h"
+#include "layout/folder_browsing.h"
 #include "model/sim_map.h"
+#include "operations/scratch_edit.h"
 #include "support/recording_interaction.h"
-#include "widget_texts.h"
 #include "support/temp_folder.h"
+#include "widget_texts.h"
 
 namespace fs = std::filesystem;
 using namespace stridewell;

@@ -2,10 +2,7 @@
 // windows with the print item, the progress window's Cancel, Exit while
 // training, the single-instance lock, and a whole handicap run driven
 // through the Handicap Races dialog.
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <string>
+#include "gui/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,6 +17,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
 
 #include "base/setting_keys.h"
 #include "base/settings_store.h"
@@ -27,7 +28,6 @@
 #include "gui/fixed_font.h"
 #include "gui/frame_area.h"
 #include "gui/handicap_dialog.h"
-#include "gui/main_window.h"
 #include "gui/progress_dialog.h"
 #include "gui/single_instance.h"
 #include "model/pattern_record.h"
@@ -94,7 +94,8 @@ struct Frame {
 // Texts of a menu's entries, separators as "-".
 QStringList entries(QMenu* menu) {
   QStringList texts;
-  for (QAction* action : menu->actions()) texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+  for (QAction* action : menu->actions())
+    texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
   return texts;
 }
 
@@ -185,14 +186,15 @@ void MainWindowTest::menusHoldEveryItemInOrder() {
   QCOMPARE(bar[1]->text(), QStringLiteral("&Database"));
   QCOMPARE(bar[2]->text(), QStringLiteral("&Train"));
   QCOMPARE(bar[3]->text(), QStringLiteral("H&elp"));
-  QCOMPARE(entries(frame.window.menu(0)), (QStringList{"&Handicap Races...", "&Print Handicap Results...", "-",
-                                                        "Printer &Setup...", "-", "&Exit!"}));
+  QCOMPARE(entries(frame.window.menu(0)), (QStringList{"&Handicap Races...", "&Print Handicap Results...",
+                                                       "-", "Printer &Setup...", "-", "&Exit!"}));
   QCOMPARE(entries(frame.window.menu(1)),
            (QStringList{"&Profit/Loss Analysis...", "-", "&Create/Append DataSet...", "&Delete DataSet...",
                         "Re&name DataSet...", "-", "&Split DataSet...", "Co&mbine DataSets...", "-",
                         "&Exotics Report...", "Da&ily Double Report...", "DataSet Contents &Report..."}));
-  QCOMPARE(entries(frame.window.menu(2)), (QStringList{"&Prep SIM...", "-", "&Train SIM (or Train More)...", "-",
-                                                        "&Stop Training!", "-", "&Delete SIM...", "&Rename SIM..."}));
+  QCOMPARE(entries(frame.window.menu(2)),
+           (QStringList{"&Prep SIM...", "-", "&Train SIM (or Train More)...", "-", "&Stop Training!", "-",
+                        "&Delete SIM...", "&Rename SIM..."}));
   QCOMPARE(entries(frame.window.menu(3)), (QStringList{"&About...", "User &Manual..."}));
 }
 
@@ -255,9 +257,7 @@ void MainWindowTest::resultWindowsCascadeCloseAndTakeThePrintItem() {
   QCOMPARE(first.width(), w.area().viewport()->width() - 2 * s);
 
   // Closing one window keeps the others in order and the print item.
-  const auto closeResult = [&w](size_t index) {
-    w.resultWindows()[index].frame->close();
-  };
+  const auto closeResult = [&w](size_t index) { w.resultWindows()[index].frame->close(); };
   closeResult(1);
   QCOMPARE(frame.titles(), (QStringList{"SAX0313", "SAX0315"}));
   QCOMPARE(w.printerItemPosition(), 4);

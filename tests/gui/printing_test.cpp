@@ -20,10 +20,10 @@
 #include <QtTest>
 #include <fstream>
 
-#include "layout/print_pages.h"
 #include "gui/print_results_dialog.h"
 #include "gui/report_viewer.h"
 #include "gui/text_printing.h"
+#include "layout/print_pages.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 

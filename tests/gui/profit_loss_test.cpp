@@ -29,14 +29,12 @@
 #include <string>
 #include <vector>
 
-#include "operations/profit_loss_run.h"
 #include "analysis/strategy_family.h"
 #include "base/interaction.h"
 #include "base/setting_keys.h"
 #include "base/settings_store.h"
 #include "base/workspace.h"
 #include "datasets/build_pair.h"
-#include "operations/create_run.h"
 #include "datasets/dataset_name.h"
 #include "gui/criteria_controls.h"
 #include "gui/main_window.h"
@@ -47,6 +45,8 @@
 #include "gui/report_viewer.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
+#include "operations/create_run.h"
+#include "operations/profit_loss_run.h"
 #include "race/criteria_choices.h"
 #include "support/isolated_user.h"
 #include "support/recording_interaction.h"
@@ -200,7 +200,8 @@ class ProfitLossTest : public QObject {
     std::ofstream(fs::path(frame.window.workspace().sim) / "alpha.SIM") << "weights";
     ProfitLossDialog dialog(frame.store, frame.window.workspace(), frame.ui, &frame.window);
     QCOMPARE(dialog.windowTitle(), QString("Profit/Loss Analysis"));
-    QCOMPARE(itemTexts(child<QComboBox>(dialog, "datasets")), QStringList({"<No datasets have been created.>"}));
+    QCOMPARE(itemTexts(child<QComboBox>(dialog, "datasets")),
+             QStringList({"<No datasets have been created.>"}));
     QCOMPARE(itemTexts(child<QComboBox>(dialog, "sims")), QStringList({"Default", "alpha", "Zeta"}));
     QCOMPARE(child<QGroupBox>(dialog, "criteriaGroup")->title(),
              QString("Race Selection Criteria (only races matching these criteria are used)"));
@@ -221,8 +222,9 @@ class ProfitLossTest : public QObject {
       const char* text;
       bool checked;
     };
-    for (const Fixed& fixed : {Fixed{"autoScratch", "Auto Scratch", true}, Fixed{"forceDry", "Force DRY", true},
-                               Fixed{"skipTurf", "Skip TURF -> DIRT", false}}) {
+    for (const Fixed& fixed :
+         {Fixed{"autoScratch", "Auto Scratch", true}, Fixed{"forceDry", "Force DRY", true},
+          Fixed{"skipTurf", "Skip TURF -> DIRT", false}}) {
       auto* box = child<QCheckBox>(dialog, fixed.name);
       QCOMPARE(box->text(), QString(fixed.text));
       QCOMPARE(box->isChecked(), fixed.checked);
@@ -255,8 +257,11 @@ class ProfitLossTest : public QObject {
       bool distancesShown;
       bool classesShown;
     };
-    const Step steps[] = {
-        {3, 0, true, false}, {3, 6, true, true}, {1, 6, false, true}, {0, 5, false, false}, {3, 6, true, true}};
+    const Step steps[] = {{3, 0, true, false},
+                          {3, 6, true, true},
+                          {1, 6, false, true},
+                          {0, 5, false, false},
+                          {3, 6, true, true}};
     for (const Step& step : steps) {
       distance->setCurrentIndex(step.distanceItem);
       raceClass->setCurrentIndex(step.classItem);
@@ -299,7 +304,8 @@ class ProfitLossTest : public QObject {
     check(child<QListWidget>(dialog, "classList"), 3);
     frame.ui.clear();
     QTest::mouseClick(ok, Qt::LeftButton);
-    QCOMPARE(frame.ui.errors(), std::vector<std::string>({"Custom distance list is empty (no checked items)."}));
+    QCOMPARE(frame.ui.errors(),
+             std::vector<std::string>({"Custom distance list is empty (no checked items)."}));
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.focusWidget(), child<QListWidget>(dialog, "distanceList"));
     // Nothing was written or remembered yet.
@@ -368,10 +374,10 @@ class ProfitLossTest : public QObject {
       std::string_view key;
       const char* value;
     };
-    for (const Key& key : {Key{setting::kAutoScratch, "y"}, Key{setting::kForceDry, "y"},
-                           Key{setting::kSkipTurfToDirt, "n"}, Key{setting::kUseMorningLineOdds, "y"},
-                           Key{setting::kShortReport, "y"}, Key{setting::kClipboard, "y"},
-                           Key{setting::kTestDataset, "autumn"}}) {
+    for (const Key& key :
+         {Key{setting::kAutoScratch, "y"}, Key{setting::kForceDry, "y"}, Key{setting::kSkipTurfToDirt, "n"},
+          Key{setting::kUseMorningLineOdds, "y"}, Key{setting::kShortReport, "y"},
+          Key{setting::kClipboard, "y"}, Key{setting::kTestDataset, "autumn"}}) {
       QCOMPARE(reread.read(key.key, "?"), std::string(key.value));
     }
     // The SIM is remembered by the run, once its weights have loaded: OK
@@ -393,7 +399,8 @@ class ProfitLossTest : public QObject {
     QVERIFY(child<QListWidget>(again, "classList")->isVisible());
     QVERIFY(!child<QListWidget>(again, "distanceList")->isVisible());
     for (int i = 0; i < kCriteriaClassCount; ++i) {
-      QCOMPARE(child<QListWidget>(again, "classList")->item(i)->checkState() == Qt::Checked, i == 8 || i == 20);
+      QCOMPARE(child<QListWidget>(again, "classList")->item(i)->checkState() == Qt::Checked,
+               i == 8 || i == 20);
     }
     QCOMPARE(child<QListWidget>(again, "distanceList")->item(0)->checkState(), Qt::Unchecked);
     QCOMPARE(child<QComboBox>(again, "datasets")->currentText(), QString("autumn"));
@@ -452,9 +459,8 @@ class ProfitLossTest : public QObject {
           for (int i = 0; i < chart.profitBars()->count(); ++i) bars << chart.profitBars()->at(i);
           figures = chart.figures()->text();
           QTest::mouseClick(child<QPushButton>(chart, "close"), Qt::LeftButton);
-          QTimer::singleShot(0, viewer.cancelButton(), [&viewer] {
-            QTest::mouseClick(viewer.cancelButton(), Qt::LeftButton);
-          });
+          QTimer::singleShot(0, viewer.cancelButton(),
+                             [&viewer] { QTest::mouseClick(viewer.cancelButton(), Qt::LeftButton); });
         });
         QTest::mouseClick(chartButton, Qt::LeftButton);
       });

@@ -2,6 +2,8 @@
 // the window shows, what its text line says, which messages close it before
 // they show, who holds the menu, and that Cancel reaches the run only while
 // the window shows.
+#include "gui/run_progress.h"
+
 #include <QPushButton>
 #include <QtTest>
 #include <array>
@@ -13,7 +15,6 @@
 #include "base/settings_store.h"
 #include "gui/main_window.h"
 #include "gui/progress_dialog.h"
-#include "gui/run_progress.h"
 #include "support/isolated_user.h"
 #include "widget_texts.h"
 
@@ -115,8 +116,10 @@ struct Case {
 
 // The rules of each run of the desktop program.
 const Case kCases[] = {
-    {"split or combine", kSplitOrCombineProgress, false, false, "B.DSI", std::array{false, true, true, false}},
-    {"dataset report", kDatasetReportProgress, true, false, "40% complete", std::array{false, true, true, false}},
+    {"split or combine", kSplitOrCombineProgress, false, false, "B.DSI",
+     std::array{false, true, true, false}},
+    {"dataset report", kDatasetReportProgress, true, false, "40% complete",
+     std::array{false, true, true, false}},
     {"profit/loss", kProfitLossProgress, false, true, "40% complete.", std::nullopt},
     {"prep", kPrepProgress, false, false, "B.DSI", std::array{false, false, false, false}},
     {"create", kCreateProgress, false, true, "B.DSI", std::array{true, false, true, false}},
@@ -196,7 +199,8 @@ class RunProgressTest : public QObject {
       for (size_t i = 0; i < kMessages.size(); ++i) {
         frame_->ui.clear();
         CaseRun caseRun(window, c);
-        const QString name = caseRun.name + QStringLiteral(", ") + QString::fromLatin1(messageName(kMessages[i]));
+        const QString name =
+            caseRun.name + QStringLiteral(", ") + QString::fromLatin1(messageName(kMessages[i]));
         caseRun.run.setText("A.DSI");
         say(caseRun.run, kMessages[i]);
         QVERIFY2(frame_->ui.seen().size() == 1, qPrintable(name));

@@ -4,16 +4,6 @@
 // Training, handicapping while a SIM trains, the window stopping the
 // training thread when it is destroyed, and the Delete SIM and Rename SIM
 // dialogs.
-#include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -26,13 +16,21 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "base/interaction.h"
 #include "base/setting_keys.h"
 #include "base/settings_store.h"
 #include "base/workspace.h"
 #include "datasets/build_pair.h"
-#include "operations/create_run.h"
 #include "gui/criteria_controls.h"
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"
@@ -42,8 +40,9 @@
 #include "gui/sim_rename_dialog.h"
 #include "gui/training_chart.h"
 #include "gui/training_runner.h"
-#include "model/sim_map.h"
 #include "model/pattern_record.h"
+#include "model/sim_map.h"
+#include "operations/create_run.h"
 #include "support/isolated_user.h"
 #include "support/recording_interaction.h"
 #include "widget_texts.h"
@@ -238,7 +237,8 @@ void TrainCommandsTest::prepDialogStartsAsTheSettingsSay() {
   QCOMPARE(classes->itemText(classes->count() - 1), QStringLiteral("Stakes only"));
   QVERIFY(dialog.findChild<QWidget*>(QStringLiteral("distanceList")) == nullptr);
   bool noted = false;
-  for (QLabel* label : dialog.findChildren<QLabel*>()) noted |= label->text() == "(blank=all tracks in dataset)";
+  for (QLabel* label : dialog.findChildren<QLabel*>())
+    noted |= label->text() == "(blank=all tracks in dataset)";
   QVERIFY(noted);
   QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dataset));
 
@@ -284,12 +284,28 @@ void TrainCommandsTest::prepDialogChecksInOrder() {
   const Case cases[] = {
       {"   ", nullptr, {}, {Call{Kind::kError, "ERROR", "SIM name cannot be blank."}}, false},
       {"a:b", nullptr, {}, {Call{Kind::kError, "ERROR", forbidden}}, false},
-      {"Default", nullptr, {}, {Call{Kind::kError, "ERROR", "The SIM name you have chosen is reserved.  Please pick another."}}, false},
-      {" Alpha ", "Alpha", {}, {Call{Kind::kError, "ERROR", "Starting point and target SIM cannot be identical."}}, false},
+      {"Default",
+       nullptr,
+       {},
+       {Call{Kind::kError, "ERROR", "The SIM name you have chosen is reserved.  Please pick another."}},
+       false},
+      {" Alpha ",
+       "Alpha",
+       {},
+       {Call{Kind::kError, "ERROR", "Starting point and target SIM cannot be identical."}},
+       false},
       // The identity test minds letter case; "alpha" then exists (ignoring
       // case) in the SIM folder, so the over-write question follows.
-      {"alpha", "Alpha", {false}, {Call{Kind::kQuery, "Query", "A SIM with that name already exists; over-write?"}}, false},
-      {"Taken", nullptr, {true}, {Call{Kind::kQuery, "Query", "A SIM with that name already exists; over-write?"}}, true},
+      {"alpha",
+       "Alpha",
+       {false},
+       {Call{Kind::kQuery, "Query", "A SIM with that name already exists; over-write?"}},
+       false},
+      {"Taken",
+       nullptr,
+       {true},
+       {Call{Kind::kQuery, "Query", "A SIM with that name already exists; over-write?"}},
+       true},
       {"Fresh", "Default", {}, {}, true},
   };
   for (const Case& c : cases) {
@@ -355,11 +371,13 @@ void TrainCommandsTest::prepWritesTheMatchedSetAndTrainingCompletes() {
   TrainingRunner* runner = train(frame);
   QVERIFY(runner != nullptr);
   QCOMPARE(frame.ui.queries().back(), std::string("Train?"));
-  QVERIFY(waitForEnd(frame, *runner, QStringLiteral("Stridewell 5 - Training COMPLETE (5 passes)[SIM=Tiny]")));
+  QVERIFY(
+      waitForEnd(frame, *runner, QStringLiteral("Stridewell 5 - Training COMPLETE (5 passes)[SIM=Tiny]")));
   QCOMPARE(runner->join().end, TrainingEnd::kCompleted);
   QVERIFY(fs::exists(fs::path(frame.ws().sim) / "Tiny.SIM"));
   // The saved weights are the run's last state in both files.
-  QCOMPARE(fs::file_size(fs::path(frame.ws().sim) / "Tiny.SIM"), fs::file_size(frame.trainData(kTrainWeightsFileName)));
+  QCOMPARE(fs::file_size(fs::path(frame.ws().sim) / "Tiny.SIM"),
+           fs::file_size(frame.trainData(kTrainWeightsFileName)));
 
   const std::vector<PassError> errors = runner->passErrors();
   QCOMPARE(errors.size(), size_t{5});
@@ -416,7 +434,8 @@ void TrainCommandsTest::stopTrainingSavesAndHandicappingGoesOn() {
   // While it runs: the title shows the pass, Prep and Train wait, Stop is offered.
   // The training thread runs at lowered priority, so on a busy machine its
   // first pass may take a while.
-  QTRY_VERIFY_WITH_TIMEOUT(frame.window->windowTitle().startsWith("Stridewell 5: Training Long [pass "), kLongWait);
+  QTRY_VERIFY_WITH_TIMEOUT(frame.window->windowTitle().startsWith("Stridewell 5: Training Long [pass "),
+                           kLongWait);
   frame.window->updateCommandStates();
   QVERIFY(!frame.window->action(MenuCommand::kPrepSim)->isEnabled());
   QVERIFY(!frame.window->action(MenuCommand::kTrainSim)->isEnabled());
@@ -591,8 +610,9 @@ void TrainCommandsTest::deleteSimAsksAndDeletes() {
   }
   // Cancel asks nothing.
   const size_t before = frame.ui.calls().size();
-  whenDialogOpens<SimDeleteDialog>(
-      [](SimDeleteDialog& dialog) { QTest::mouseClick(child<QPushButton>(dialog, "cancel"), Qt::LeftButton); });
+  whenDialogOpens<SimDeleteDialog>([](SimDeleteDialog& dialog) {
+    QTest::mouseClick(child<QPushButton>(dialog, "cancel"), Qt::LeftButton);
+  });
   frame.trigger(MenuCommand::kDeleteSim);
   QCOMPARE(frame.ui.calls().size(), before);
 }
@@ -609,9 +629,10 @@ void TrainCommandsTest::deleteSimNamesTheMapRulesUsingIt() {
     QTest::mouseClick(child<QPushButton>(dialog, "delete"), Qt::LeftButton);
   });
   frame.trigger(MenuCommand::kDeleteSim);
-  QCOMPARE(frame.ui.queries().back(),
-           std::string("SIM \"Alpha\" is named by SI Map 4 rule 1. Races those rules pick will NOT be scored once "
-                       "it is gone.\nDelete SIM \"Alpha\"; are you sure?"));
+  QCOMPARE(
+      frame.ui.queries().back(),
+      std::string("SIM \"Alpha\" is named by SI Map 4 rule 1. Races those rules pick will NOT be scored once "
+                  "it is gone.\nDelete SIM \"Alpha\"; are you sure?"));
   QVERIFY(fs::exists(fs::path(frame.ws().sim) / "Alpha.SIM"));  // No keeps it
 }
 
@@ -620,7 +641,8 @@ void TrainCommandsTest::renameSimChecksAsksAndRenames() {
   QVERIFY(frame.startUp());
   {
     SimRenameDialog dialog(frame.ws(), frame.ui);
-    QCOMPARE(child<QComboBox>(dialog, "sims")->itemText(0), QStringLiteral("<No SIM models have been created.>"));
+    QCOMPARE(child<QComboBox>(dialog, "sims")->itemText(0),
+             QStringLiteral("<No SIM models have been created.>"));
     QVERIFY(!child<QPushButton>(dialog, "rename")->isEnabled());
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Rename SIM"));
   }
@@ -670,8 +692,9 @@ void TrainCommandsTest::renameSimChecksAsksAndRenames() {
   QVERIFY(frame.ui.errors().empty());
   // Onto an existing SIM: refused, both files as they were.
   renameThrough("Gamma", "Beta", true);
-  QCOMPARE(frame.ui.errors(), std::vector<std::string>{"Rename failed.\n" + (sim / "Gamma.SIM").string() + " -> " +
-                                                       (sim / "Beta.SIM").string() + ": File exists"});
+  QCOMPARE(frame.ui.errors(),
+           std::vector<std::string>{"Rename failed.\n" + (sim / "Gamma.SIM").string() + " -> " +
+                                    (sim / "Beta.SIM").string() + ": File exists"});
   std::ifstream gamma(sim / "Gamma.SIM");
   std::ifstream beta(sim / "Beta.SIM");
   std::string gammaText, betaText;
@@ -701,7 +724,8 @@ void TrainCommandsTest::screenshots() {
   prepare(frame, QStringLiteral("Routes"), "pressureMedium");
   TrainingRunner* runner = train(frame);
   QVERIFY(runner != nullptr);
-  QVERIFY(waitForEnd(frame, *runner, QStringLiteral("Stridewell 5 - Training COMPLETE (10 passes)[SIM=Routes]")));
+  QVERIFY(
+      waitForEnd(frame, *runner, QStringLiteral("Stridewell 5 - Training COMPLETE (10 passes)[SIM=Routes]")));
   QTRY_COMPARE(runner->chart()->series()->count(), 10);
   QTest::qWait(100);
   QVERIFY(runner->chart()->grab().save(QString::fromLocal8Bit(folder) + "/training-chart.png"));

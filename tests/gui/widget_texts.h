@@ -4,11 +4,6 @@
 // pointer), the item texts of a list or drop-down, and a file's bytes.
 #pragma once
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-
 #include <QComboBox>
 #include <QFont>
 #include <QFontMetrics>
@@ -16,6 +11,10 @@
 #include <QObject>
 #include <QSignalSpy>
 #include <QStringList>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "base/workspace.h"
 #include "gui/main_window.h"

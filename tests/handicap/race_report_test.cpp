@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "handicap/sim_rule_builder.h"
 #include "model/sim_model.h"
 #include "patterns/race_scoring.h"
 #include "race/card_line_builder.h"
-#include "handicap/sim_rule_builder.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {
@@ -40,7 +40,8 @@ std::string printed(const char* format, Args... args) {
   return buffer;
 }
 
-const char* const kNames[] = {"ALPHA", "BRAVO STAR", "CHARLIE", "DELTA DAWN", "ECHO", "FOXTROT FLYER", "GOLF"};
+const char* const kNames[] = {"ALPHA", "BRAVO STAR",    "CHARLIE", "DELTA DAWN",
+                              "ECHO",  "FOXTROT FLYER", "GOLF"};
 
 // Race 5 at Santa Anita on 15 March 2024: 6 furlongs on dirt, claiming
 // $25,000, 3-year-olds and up, fillies and mares, two comment lines. Horse
@@ -105,8 +106,9 @@ class RaceReportTest : public ::testing::Test {
       const int post = pick.horse + 1;  // the field is in post order
       const std::string program = post == 2 ? " 1A/2" : "   " + std::to_string(post);
       rows.push_back(printed(rowFormat, ordinals[place], program.c_str(), kNames[post - 1],
-                             printed("%5.2f", pick.winPercent).c_str(), printed("%5.2f", pick.fairOdds).c_str(),
-                             printed("%5.2f", post + 1.0).c_str(), post == 1 ? "LB" : "  ", "4f", 115 + post,
+                             printed("%5.2f", pick.winPercent).c_str(),
+                             printed("%5.2f", pick.fairOdds).c_str(), printed("%5.2f", post + 1.0).c_str(),
+                             post == 1 ? "LB" : "  ", "4f", 115 + post,
                              ("J. RIDER " + std::to_string(post)).c_str()));
     }
     return rows;
@@ -143,10 +145,12 @@ TEST_F(RaceReportTest, RaceLineForRoutesAndOtherSurfaces) {
   options.horses = 3;
   options.yards = "1870";
   options.surface = "T";
-  EXPECT_EQ(lines(report(*readRace(options))).at(1), "Claiming [$25,000] race at 1+1/16 miles on TURF (ROUTE)");
+  EXPECT_EQ(lines(report(*readRace(options))).at(1),
+            "Claiming [$25,000] race at 1+1/16 miles on TURF (ROUTE)");
   options.yards = "1760";
   options.surface = "A";
-  EXPECT_EQ(lines(report(*readRace(options))).at(1), "Claiming [$25,000] race at 1 mile on SYNTHETIC (ROUTE)");
+  EXPECT_EQ(lines(report(*readRace(options))).at(1),
+            "Claiming [$25,000] race at 1 mile on SYNTHETIC (ROUTE)");
 }
 
 TEST_F(RaceReportTest, SingleSimBlock) {
@@ -168,8 +172,8 @@ TEST_F(RaceReportTest, SingleSimBlock) {
   EXPECT_EQ(got[blank + 1], " ");
   // Name width 13 (FOXTROT FLYER); program numbers and morning lines shown.
   const char* rowFormat = "%-7s %-6s %-13s %5s %5s %5s %2s %3s %3d %s";
-  EXPECT_EQ(got[blank + 2], printed("%-7s %-6s %-13s %5s %5s %5s %2s %3s %3s %s", "", "Pgm/PP", "Horse", "Score",
-                                    "Wodds", "Modds", "Rx", "Age", "Wgt", "Jockey"));
+  EXPECT_EQ(got[blank + 2], printed("%-7s %-6s %-13s %5s %5s %5s %2s %3s %3s %s", "", "Pgm/PP", "Horse",
+                                    "Score", "Wodds", "Modds", "Rx", "Age", "Wgt", "Jockey"));
   const std::vector<std::string> rows = expectedRows(*race, rowFormat);
   ASSERT_EQ(rows.size(), 5u);
   for (int place = 0; place < 5; ++place) EXPECT_EQ(got[blank + 3 + place], rows[place]);
@@ -194,8 +198,8 @@ TEST_F(RaceReportTest, WithoutProgramNumbersOrMorningLines) {
   const int post = prediction.entries[0].horse + 1;
   EXPECT_EQ(got[header + 1],
             printed("%-7s %2d %-13s %5.2f %5.2f %2s %3s %3d %s", "Win:", post, kNames[post - 1],
-                    prediction.entries[0].winPercent, prediction.entries[0].fairOdds, post == 1 ? "LB" : "  ", "4f",
-                    115 + post, ("J. RIDER " + std::to_string(post)).c_str()));
+                    prediction.entries[0].winPercent, prediction.entries[0].fairOdds, post == 1 ? "LB" : "  ",
+                    "4f", 115 + post, ("J. RIDER " + std::to_string(post)).c_str()));
 }
 
 // SI Map mode: rules resolved by hand, weights files in a temporary folder.

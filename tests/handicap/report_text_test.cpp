@@ -14,10 +14,14 @@ TEST(ReportText, ClassText) {
     const char* expected;
   };
   const Case cases[] = {
-      {{ClassCode::kMaiden, -1}, "M"},       {{ClassCode::kMaiden, -2}, "MSW"},
-      {{ClassCode::kMaiden, 40000}, "M40000"}, {{ClassCode::kClaiming, 25000}, "C25000"},
-      {{ClassCode::kAllowance, 62000}, "A62000"}, {{ClassCode::kStakes, 2}, "S"},
-      {{ClassCode::kNone, 0}, ""},            {{9, 100}, ""},
+      {{ClassCode::kMaiden, -1}, "M"},
+      {{ClassCode::kMaiden, -2}, "MSW"},
+      {{ClassCode::kMaiden, 40000}, "M40000"},
+      {{ClassCode::kClaiming, 25000}, "C25000"},
+      {{ClassCode::kAllowance, 62000}, "A62000"},
+      {{ClassCode::kStakes, 2}, "S"},
+      {{ClassCode::kNone, 0}, ""},
+      {{9, 100}, ""},
   };
   for (const Case& c : cases) EXPECT_EQ(classText(c.raceClass), c.expected) << c.expected;
 }
@@ -72,9 +76,9 @@ TEST(ReportText, FractionText) {
     const char* expected;
   };
   const Case cases[] = {
-      {0.0, ""},        {6.0, "6"},           {5.5, "5+1/2"},     {1.0625, "1+1/16"},
-      {0.3, "30/100"},  {1.25, "1+1/4"},      {0.75, "3/4"},      {1.015625, "1+1/64"},
-      {1.0227, "1+2/100"}, {1.04, "1+4/100"}, {4.5, "4+1/2"},     {2.0, "2"},
+      {0.0, ""},           {6.0, "6"},        {5.5, "5+1/2"}, {1.0625, "1+1/16"},
+      {0.3, "30/100"},     {1.25, "1+1/4"},   {0.75, "3/4"},  {1.015625, "1+1/64"},
+      {1.0227, "1+2/100"}, {1.04, "1+4/100"}, {4.5, "4+1/2"}, {2.0, "2"},
   };
   for (const Case& c : cases) EXPECT_EQ(fractionText(c.value), c.expected) << c.value;
 }
@@ -85,10 +89,9 @@ TEST(ReportText, DistanceFromYards) {
     const char* expected;
   };
   const Case cases[] = {
-      {1320, "6 furlongs"},     {1210, "5+1/2 furlongs"}, {1650, "7+1/2 furlongs"},
-      {1760, "1 mile"},         {1870, "1+1/16 miles"},   {1830, "1+4/100 miles"},
-      {1800, "1+2/100 miles"},  {2640, "1+1/2 miles"},    {3520, "2 miles"},
-      {3960, "2+1/4 miles"},
+      {1320, "6 furlongs"},   {1210, "5+1/2 furlongs"}, {1650, "7+1/2 furlongs"}, {1760, "1 mile"},
+      {1870, "1+1/16 miles"}, {1830, "1+4/100 miles"},  {1800, "1+2/100 miles"},  {2640, "1+1/2 miles"},
+      {3520, "2 miles"},      {3960, "2+1/4 miles"},
   };
   for (const Case& c : cases) EXPECT_EQ(reportDistanceText(c.yards), c.expected) << c.yards;
 }
@@ -125,7 +128,8 @@ TEST(ReportText, CommentsWrapBeforeTheyPass75Characters) {
   EXPECT_EQ(lines[1], six);
   // 3 + 72 = 75 is not more than 75: it joins, and the line runs to 77.
   const std::string three(3, 'd');
-  EXPECT_EQ(wrapComments({forty, thirty, three}), (std::vector<std::string>{forty + ", " + thirty + ", " + three}));
+  EXPECT_EQ(wrapComments({forty, thirty, three}),
+            (std::vector<std::string>{forty + ", " + thirty + ", " + three}));
   EXPECT_TRUE(wrapComments({"", ""}).empty());
 }
 

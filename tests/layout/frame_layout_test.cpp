@@ -27,7 +27,8 @@ TEST(FrameLayoutTest, BackgroundPictureFitsAndKeepsItsProportions) {
   };
   for (const PictureCase& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(backgroundPictureRect(c.pictureWidth, c.pictureHeight, c.clientWidth, c.clientHeight), c.expected);
+    EXPECT_EQ(backgroundPictureRect(c.pictureWidth, c.pictureHeight, c.clientWidth, c.clientHeight),
+              c.expected);
   }
 }
 

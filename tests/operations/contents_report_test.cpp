@@ -20,12 +20,14 @@
 namespace stridewell {
 namespace {
 
-using test::ReportRace;
 using test::readFile;
 using test::RecordingInteraction;
 using test::RecordingProgress;
+using test::ReportRace;
 
-int32_t packed(int year, int month, int day) { return (year << 16) | (day << 8) | month; }
+int32_t packed(int year, int month, int day) {
+  return (year << 16) | (day << 8) | month;
+}
 
 struct DayCase {
   int32_t date;
@@ -85,9 +87,10 @@ class ContentsReportRun : public ::testing::Test {
 
 TEST_F(ContentsReportRun, TracksInCodeOrderDaysInDateOrderRacesAscending) {
   const std::vector<ReportRace> races = {
-      {"SAR", "20020102", 5, {}}, {"SAR", "20011230", 2, {}}, {"aqu", "20011231", 1, {}}, {"SAR", "20020102", 2, {}},
-      {"SAR", "20011230", 1, {}}, {"SAR", "20020102", 3, {}}, {"SAR", "20020102", 3, {}},  // the same race twice
-      {"AQU", "20011231", 3, {}},                                                  // joins aqu
+      {"SAR", "20020102", 5, {}}, {"SAR", "20011230", 2, {}}, {"aqu", "20011231", 1, {}},
+      {"SAR", "20020102", 2, {}}, {"SAR", "20011230", 1, {}}, {"SAR", "20020102", 3, {}},
+      {"SAR", "20020102", 3, {}},  // the same race twice
+      {"AQU", "20011231", 3, {}},  // joins aqu
       {"Bel", "19990615", 4, {}},
   };
   ASSERT_EQ(run(races), ReportOutcome::kDone);
@@ -171,7 +174,7 @@ TEST_F(ContentsReportRun, TrackCodesBeyondTheFirst256AreLeftOut) {
   ASSERT_EQ(run(races), ReportOutcome::kDone);
   const std::string text = readFile(output());
   EXPECT_NE(text.find("\nCJV 01/01/01-01/01/01 (1 race)\n"), std::string::npos);  // the 256th
-  EXPECT_EQ(text.find("CJW"), std::string::npos);                                  // the 257th
+  EXPECT_EQ(text.find("CJW"), std::string::npos);                                 // the 257th
   EXPECT_NE(text.find("\n256 races total.\n"), std::string::npos);
   EXPECT_EQ(ui_.warnings().size(), 1u);
 }

@@ -97,8 +97,10 @@ TEST_F(CreateRunTest, NewDatasetHoldsEveryRaceWithItsResult) {
   const CreateOutcome outcome = create("Spring", false, data, noProgress_);
   EXPECT_EQ(outcome.status, CreateStatus::kDone);
   EXPECT_EQ(outcome.races, races);
-  EXPECT_EQ(ui_.calls(), (std::vector<RecordingInteraction::Call>{
-                             {Kind::kNotice, "Spring", "DataSet complete.  " + std::to_string(races) + " races written."}}));
+  EXPECT_EQ(
+      ui_.calls(),
+      (std::vector<RecordingInteraction::Call>{
+          {Kind::kNotice, "Spring", "DataSet complete.  " + std::to_string(races) + " races written."}}));
   // Read back: every race, every finisher pointing at its own horse.
   std::ifstream in(datasetFile("Spring"), std::ios::binary);
   DatasetReader reader(in, "Spring.DSI");
@@ -136,7 +138,8 @@ TEST_F(CreateRunTest, InvalidCardIsCountedAndItsEarlierRacesKept) {
   const CreateOutcome outcome = create("Spoilt", false, data, noProgress_);
   EXPECT_EQ(outcome.status, CreateStatus::kDone);
   EXPECT_EQ(outcome.invalidFiles, 1);
-  EXPECT_EQ(ui_.warnings(), std::vector<std::string>{"1 invalid data files have been detected (and ignored)."});
+  EXPECT_EQ(ui_.warnings(),
+            std::vector<std::string>{"1 invalid data files have been detected (and ignored)."});
   EXPECT_GT(outcome.races, 0);
 }
 
@@ -152,7 +155,8 @@ TEST_F(CreateRunTest, SkippedResultsLinesAreReportedPerFileAndLeaveTheRacesWhole
   std::string text = fileBytes(results);
   size_t at = 0;
   for (int line = 0; line < 3; ++line) at = text.find("\r\n", at) + 2;
-  text.insert(at, std::string(100000, 'x') + "\r\n" + "SA,20260315,1,,D,,,,,,,,,,,,,,,NOBODY,,,,,,,,,,,,,,,,,9-2\r\n");
+  text.insert(at, std::string(100000, 'x') + "\r\n" +
+                      "SA,20260315,1,,D,,,,,,,,,,,,,,,NOBODY,,,,,,,,,,,,,,,,,9-2\r\n");
   std::ofstream(results, std::ios::binary) << text;
 
   ASSERT_EQ(create("Clean", false, clean, noProgress_).status, CreateStatus::kDone);
@@ -162,10 +166,11 @@ TEST_F(CreateRunTest, SkippedResultsLinesAreReportedPerFileAndLeaveTheRacesWhole
   EXPECT_EQ(outcome.invalidFiles, 0);
   ASSERT_EQ(outcome.skippedLines.size(), 1u);
   EXPECT_EQ(outcome.skippedLines[0].count, 2);
-  EXPECT_EQ(ui_.warnings(), std::vector<std::string>{"Lines that are not results lines were skipped:\n" +
-                                                     pairing.pairs[0].resultsName +
-                                                     ": 2 lines, the first at line 4: 1 field; a results line "
-                                                     "has at least 20"});
+  EXPECT_EQ(ui_.warnings(),
+            std::vector<std::string>{"Lines that are not results lines were skipped:\n" +
+                                     pairing.pairs[0].resultsName +
+                                     ": 2 lines, the first at line 4: 1 field; a results line "
+                                     "has at least 20"});
   // The dataset is what it is without the junk.
   EXPECT_EQ(fileBytes(datasetFile("Junk")), fileBytes(datasetFile("Clean")));
 }
@@ -192,7 +197,8 @@ TEST_F(CreateRunTest, CancelledCreateLeavesNoFileAndAnOverwrittenDatasetIntact) 
   test::RecordingProgress cancelSecond(2);  // Cancel while the second pair is due
   EXPECT_EQ(create("Fresh", false, data, cancelSecond).status, CreateStatus::kCancelled);
   EXPECT_FALSE(fs::exists(datasetFile("Fresh")));
-  EXPECT_EQ(ui_.calls(), (std::vector<RecordingInteraction::Call>{{Kind::kNotice, "Create DataSet", "User Aborted."}}));
+  EXPECT_EQ(ui_.calls(),
+            (std::vector<RecordingInteraction::Call>{{Kind::kNotice, "Create DataSet", "User Aborted."}}));
   // Nothing half-written is left in the folder either.
   EXPECT_TRUE(fs::is_empty(workspace_.datasets));
 
@@ -273,7 +279,8 @@ TEST_F(CreateRunTest, BuildChecksAndTheirMessages) {
   ui_.queueAnswers({false, true});
   EXPECT_FALSE(checkCreateRequest(" There ", false, workspace_, ui_));
   EXPECT_TRUE(checkCreateRequest("There", false, workspace_, ui_));
-  EXPECT_EQ(ui_.queries(), (std::vector<std::string>(2, "DataSet with that name already exists; over-write?")));
+  EXPECT_EQ(ui_.queries(),
+            (std::vector<std::string>(2, "DataSet with that name already exists; over-write?")));
   EXPECT_TRUE(checkCreateRequest("There", true, workspace_, ui_));
   EXPECT_TRUE(checkCreateRequest("New", false, workspace_, ui_));
 }

@@ -16,11 +16,11 @@
 #include <string>
 
 #include "base/workspace.h"
+#include "handicap/sim_rule_builder.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
 #include "race/card_line_builder.h"
 #include "support/recording_interaction.h"
-#include "handicap/sim_rule_builder.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {
@@ -215,7 +215,8 @@ TEST_F(HandicapRunTest, InputThatCannotBeOpenedLeavesTheEarlierReport) {
     EXPECT_EQ(ui_.errors()[0].substr(0, expected.size()), expected) << c.what;
     // Nothing of the failed file is left beside the reports.
     size_t files = 0;
-    for (const auto& entry : fs::directory_iterator(workspace_.predict)) files += entry.is_regular_file() ? 1 : 0;
+    for (const auto& entry : fs::directory_iterator(workspace_.predict))
+      files += entry.is_regular_file() ? 1 : 0;
     EXPECT_EQ(files, 2u) << c.what;  // the earlier report and SAX0314.TXT
     fs::remove(reportPath);
   }
@@ -238,7 +239,8 @@ TEST_F(HandicapRunTest, CardWithNoRaceIsReported) {
     ASSERT_EQ(result.files.size(), 1u) << c.what;
     EXPECT_EQ(result.files[0].races, 0) << c.what;
     EXPECT_EQ(result.files[0].outcome, HandicapOutcome::kNoRace) << c.what;
-    EXPECT_EQ(ui_.warnings(), std::vector<std::string>{"File " + card.string() + " holds no race."}) << c.what;
+    EXPECT_EQ(ui_.warnings(), std::vector<std::string>{"File " + card.string() + " holds no race."})
+        << c.what;
   }
 }
 
@@ -294,9 +296,9 @@ TEST_F(HandicapRunTest, ReportThatCannotBeCreated) {
   EXPECT_EQ(result.files[0].outcome, HandicapOutcome::kCannotCreate);
   // The message names the file and why it cannot be made.
   EXPECT_EQ(ui_.errors(),
-            std::vector<std::string>{"Cannot create file '" + joinPath(workspace_.predict, "SAX0314.TXT") + "'.\n" +
-                                     "Cannot create a temporary file in " + workspace_.predict + ": " +
-                                     std::strerror(ENOTDIR)});
+            std::vector<std::string>{"Cannot create file '" + joinPath(workspace_.predict, "SAX0314.TXT") +
+                                     "'.\n" + "Cannot create a temporary file in " + workspace_.predict +
+                                     ": " + std::strerror(ENOTDIR)});
 }
 
 TEST_F(HandicapRunTest, SimThatCannotBeLoadedStopsTheRun) {
@@ -337,13 +339,14 @@ TEST_F(HandicapRunTest, TooManyHorsesWarnsOnceAfterTheFile) {
   EXPECT_TRUE(result.files[0].tooManyHorses);
   EXPECT_EQ(result.files[0].races, 1);
   EXPECT_EQ(ui_.warnings(),
-            std::vector<std::string>{"File SAX0320.TCF has races that contain more than 64 horses (some horses ignored)"});
+            std::vector<std::string>{
+                "File SAX0320.TCF has races that contain more than 64 horses (some horses ignored)"});
 }
 
 TEST_F(HandicapRunTest, UnzipFolderIsEmptiedFirstAndCancelStopsBetweenFiles) {
   writeFile(fs::path(workspace_.unzip) / "LEFT0101.TCF", "left by an earlier run");
   test::RecordingProgress progress(1);  // Cancel once the first file starts
-    const std::string day = (kExamples / "plain" / "SAX0314.TCF").string();
+  const std::string day = (kExamples / "plain" / "SAX0314.TCF").string();
   const HandicapRun result = runHandicap(setup_, model_, {day, day, day}, workspace_, ui_, progress);
   EXPECT_FALSE(fs::exists(fs::path(workspace_.unzip) / "LEFT0101.TCF"));
   EXPECT_TRUE(result.cancelled);

@@ -20,19 +20,23 @@
 namespace stridewell {
 namespace {
 
-using test::ReportRace;
 using test::readFile;
 using test::RecordingInteraction;
 using test::RecordingProgress;
+using test::ReportRace;
 
 constexpr const char* kTextHeadings =
     "          Median  Median   Median    Median   Mean    Mean     Mean     Mean  \n";
 constexpr const char* kCommaHeadings =
     "   ,     ,Median, Median , Median ,  Median , Mean ,  Mean  ,  Mean  ,  Mean  \n";
-constexpr const char* kExoticsText = "Trk Races Exacta Quinella Trifecta Suprfecta Exacta Quinella Trifecta Suprfecta\n";
-constexpr const char* kExoticsComma = "Trk,Races,Exacta,Quinella,Trifecta,Suprfecta,Exacta,Quinella,Trifecta,Suprfecta\n";
-constexpr const char* kDoubleText = "Trk Races DailyD   Pick3    Pick4     Pick6  DailyD   Pick3    Pick4    Pick6 \n";
-constexpr const char* kDoubleComma = "Trk,Races,DailyD,  Pick3 ,  Pick4 ,   Pick6 ,DailyD,  Pick3 ,  Pick4 ,  Pick6 \n";
+constexpr const char* kExoticsText =
+    "Trk Races Exacta Quinella Trifecta Suprfecta Exacta Quinella Trifecta Suprfecta\n";
+constexpr const char* kExoticsComma =
+    "Trk,Races,Exacta,Quinella,Trifecta,Suprfecta,Exacta,Quinella,Trifecta,Suprfecta\n";
+constexpr const char* kDoubleText =
+    "Trk Races DailyD   Pick3    Pick4     Pick6  DailyD   Pick3    Pick4    Pick6 \n";
+constexpr const char* kDoubleComma =
+    "Trk,Races,DailyD,  Pick3 ,  Pick4 ,   Pick6 ,DailyD,  Pick3 ,  Pick4 ,  Pick6 \n";
 
 struct StatisticsCase {
   const char* what;
@@ -95,15 +99,19 @@ TEST_F(PayoutReportRun, ExoticsLinesGroupedAndOrderedIgnoringCase) {
   // SAR: exacta 10, 30, 80 (median 30, mean 40), quinella 8 and 4 (6),
   // trifecta 100.50 and 50.30 (75.40). Bel < SAR < aqu in byte order, so
   // the order shows the case is ignored; AQU joins aqu under the first code.
-  const std::string aquText = "aqu     2 $ 16.20 $  6.20 $   0.00 $ 1234.56 $ 16.20 $  6.20 $   0.00 $ 1234.56\n";
-  const std::string belText = "Bel     1 $  0.00 $  0.00 $   0.00 $    0.00 $  0.00 $  0.00 $   0.00 $    0.00\n";
-  const std::string sarText = "SAR     4 $ 30.00 $  6.00 $  75.40 $    0.00 $ 40.00 $  6.00 $  75.40 $    0.00\n";
+  const std::string aquText =
+      "aqu     2 $ 16.20 $  6.20 $   0.00 $ 1234.56 $ 16.20 $  6.20 $   0.00 $ 1234.56\n";
+  const std::string belText =
+      "Bel     1 $  0.00 $  0.00 $   0.00 $    0.00 $  0.00 $  0.00 $   0.00 $    0.00\n";
+  const std::string sarText =
+      "SAR     4 $ 30.00 $  6.00 $  75.40 $    0.00 $ 40.00 $  6.00 $  75.40 $    0.00\n";
   EXPECT_EQ(readFile(textPath()), std::string("DataSet: Run\n\n") + kTextHeadings + kExoticsText + aquText +
                                       belText + sarText + "\n7 races total.\n");
   const std::string aquComma = "aqu,    2, 16.20,  6.20,   0.00, 1234.56, 16.20,  6.20,   0.00, 1234.56\n";
   const std::string belComma = "Bel,    1,  0.00,  0.00,   0.00,    0.00,  0.00,  0.00,   0.00,    0.00\n";
   const std::string sarComma = "SAR,    4, 30.00,  6.00,  75.40,    0.00, 40.00,  6.00,  75.40,    0.00\n";
-  EXPECT_EQ(readFile(commaPath()), std::string(kCommaHeadings) + kExoticsComma + aquComma + belComma + sarComma);
+  EXPECT_EQ(readFile(commaPath()),
+            std::string(kCommaHeadings) + kExoticsComma + aquComma + belComma + sarComma);
   EXPECT_TRUE(ui_.empty());
 }
 
@@ -118,8 +126,9 @@ TEST_F(PayoutReportRun, DailyDoubleLinesCarryOneDecimal) {
             std::string("DataSet: Run\n\n") + kTextHeadings + kDoubleText +
                 "CDX     2 $  45.6 $ 100.0 $ 2000.4 $     0.0 $  45.6 $ 100.0 $ 2000.4 $     0.0\n"
                 "\n2 races total.\n");
-  EXPECT_EQ(readFile(commaPath()), std::string(kCommaHeadings) + kDoubleComma +
-                                       "CDX,    2,  45.6, 100.0, 2000.4,     0.0,  45.6, 100.0, 2000.4,     0.0\n");
+  EXPECT_EQ(readFile(commaPath()),
+            std::string(kCommaHeadings) + kDoubleComma +
+                "CDX,    2,  45.6, 100.0, 2000.4,     0.0,  45.6, 100.0, 2000.4,     0.0\n");
 }
 
 TEST_F(PayoutReportRun, EmptyDatasetGivesHeadingsAndZeroTotal) {
@@ -168,10 +177,12 @@ TEST_F(PayoutReportRun, DamagedDatasetReportsTheRacesBeforeTheDamage) {
   const std::string third = test::datasetBytes({{"SAR", "20010801", 3, {500.0f}}});
   bytes += third.substr(0, third.size() - 2);  // the file ends inside the third race
   test::writeFile(dataset(), bytes);
-  ASSERT_EQ(runPayoutReport(PayoutReportKind::kExotics, "Run", dataset(), textPath(), commaPath(), ui_, progress_),
-            ReportOutcome::kDone);
-  EXPECT_EQ(readFile(commaPath()), std::string(kCommaHeadings) + kExoticsComma +
-                                       "SAR,    2, 20.00,  0.00,   0.00,    0.00, 20.00,  0.00,   0.00,    0.00\n");
+  ASSERT_EQ(
+      runPayoutReport(PayoutReportKind::kExotics, "Run", dataset(), textPath(), commaPath(), ui_, progress_),
+      ReportOutcome::kDone);
+  EXPECT_EQ(readFile(commaPath()),
+            std::string(kCommaHeadings) + kExoticsComma +
+                "SAR,    2, 20.00,  0.00,   0.00,    0.00, 20.00,  0.00,   0.00,    0.00\n");
   EXPECT_NE(readFile(textPath()).find("\n2 races total.\n"), std::string::npos);
   ASSERT_EQ(ui_.warnings().size(), 1u);
   EXPECT_NE(ui_.warnings()[0].find(dataset() + ": race 3 is damaged"), std::string::npos);
@@ -189,8 +200,9 @@ TEST_F(PayoutReportRun, CancelRemovesBothFilesAndSaysNothing) {
   test::writeFile(textPath(), "old report");
   RecordingProgress cancelling(2);
   test::writeFile(dataset(), test::datasetBytes(std::vector<ReportRace>(4, ReportRace{})));
-  EXPECT_EQ(runPayoutReport(PayoutReportKind::kExotics, "Run", dataset(), textPath(), commaPath(), ui_, cancelling),
-            ReportOutcome::kCancelled);
+  EXPECT_EQ(
+      runPayoutReport(PayoutReportKind::kExotics, "Run", dataset(), textPath(), commaPath(), ui_, cancelling),
+      ReportOutcome::kCancelled);
   EXPECT_EQ(cancelling.percents().size(), 2u);  // stopped at the first look after the Cancel
   EXPECT_FALSE(std::filesystem::exists(textPath()));
   EXPECT_FALSE(std::filesystem::exists(commaPath()));

@@ -3,7 +3,6 @@
 // recorded condition, auto scratch, cancel, a damaged end, any number of
 // threads giving the same report) and the errors that stop a run early.
 #include "operations/profit_loss_run.h"
-#include "analysis/totals_report.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +18,14 @@
 #include <vector>
 
 #include "analysis/strategy_totals.h"
+#include "analysis/totals_report.h"
 #include "base/interaction.h"
 #include "base/workspace.h"
 #include "datasets/build_pair.h"
-#include "operations/create_run.h"
 #include "datasets/dataset_file.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
+#include "operations/create_run.h"
 #include "patterns/race_scoring.h"
 #include "race/card_values.h"
 #include "race/criteria_choices.h"
@@ -221,7 +221,8 @@ TEST(PrepareRaceTest, SkipTurfToDirt) {
       {RaceCard::kTurf, RaceCard::kDirt, false, true},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "card " << int(c.card) << " run " << int(c.result) << " skip " << c.skipOn);
+    SCOPED_TRACE(testing::Message() << "card " << int(c.card) << " run " << int(c.result) << " skip "
+                                    << c.skipOn);
     HandRace spec;
     spec.cardSurface = c.card;
     spec.resultSurface = c.result;
@@ -393,7 +394,8 @@ TEST(RaceLoopTest, CancelWhileScoring) {
     RecordingInteraction ui;
     // 64 races are read (one question each) before the first batch is scored.
     CancelOnQuestion progress(66);
-    EXPECT_EQ(runRaceLoop(kAllRaces, dataset, "TEST.DSI", report, nullptr, *model, options, ui, progress), -1);
+    EXPECT_EQ(runRaceLoop(kAllRaces, dataset, "TEST.DSI", report, nullptr, *model, options, ui, progress),
+              -1);
     EXPECT_EQ(report.str(), "");
     EXPECT_EQ(progress.asked(), 66);
   }
@@ -526,9 +528,11 @@ TEST_F(ProfitLossRunTest, ErrorsBeforeTheRun) {
   const std::string missing = (folder_.path() / "missing").string();
   const Case cases[] = {
       {"no weights file", missing + "/X.SIM", request_.datasetPath, reportPath_, "Error loading SIM data"},
-      {"a short weights file", request_.datasetPath, request_.datasetPath, reportPath_, "Error loading SIM data"},
+      {"a short weights file", request_.datasetPath, request_.datasetPath, reportPath_,
+       "Error loading SIM data"},
       {"no dataset", request_.simPath, missing + "/X.DSI", reportPath_, "Error opening dataset"},
-      {"no TEMP folder", request_.simPath, request_.datasetPath, missing + "/bets.txt", "Cannot create temp file"},
+      {"no TEMP folder", request_.simPath, request_.datasetPath, missing + "/bets.txt",
+       "Cannot create temp file"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

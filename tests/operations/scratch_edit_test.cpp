@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "support/archive_test_support.h"
 #include "base/card_archives.h"
 #include "base/workspace.h"
 #include "race/card_line_builder.h"
 #include "race/card_reader.h"
 #include "race/check_code.h"
+#include "support/archive_test_support.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -273,12 +273,16 @@ TEST_F(ScratchEditTest, SavingAPlainCardChangesOnlyFieldFive) {
 TEST_F(ScratchEditTest, SavingKeepsTheFilesOwnLineEnds) {
   // The marks after scratching 1 and clearing 2, as above.
   const std::vector<Horse> expected = {
-      {"1", "\"S\"", "1", "Little Castle"}, {"1", "\"S\"", "1A", "Dancer"}, {"1", "", "2", "Crimson"},
-      {"1", "X", "3", "Xavier"},            {"2", "\"S\"", "", "No Number"}, {"2", "", "4", "Four"},
+      {"1", "\"S\"", "1", "Little Castle"},
+      {"1", "\"S\"", "1A", "Dancer"},
+      {"1", "", "2", "Crimson"},
+      {"1", "X", "3", "Xavier"},
+      {"2", "\"S\"", "", "No Number"},
+      {"2", "", "4", "Four"},
   };
   struct Case {
     const char* what;
-    std::vector<std::string> ends;  // after each line, as read
+    std::vector<std::string> ends;   // after each line, as read
     std::vector<std::string> saved;  // after each line, as written
   };
   const std::vector<std::string> lf(6, "\n"), crlf(6, "\r\n"), cr(6, "\r");
@@ -288,7 +292,9 @@ TEST_F(ScratchEditTest, SavingKeepsTheFilesOwnLineEnds) {
       {"CR (old Mac files)", cr, cr},
       {"CR, none after the last line", {"\r", "\r", "\r", "\r", "\r", ""}, cr},
       {"CR, blank lines among them", {"\r\r", "\r", "\r\r\r", "\r", "\r", "\r"}, cr},
-      {"CR LF and CR mixed", {"\r\n", "\r", "\r\n", "\r", "\r\n", "\r"}, {"\r\n", "\r", "\r\n", "\r", "\r\n", "\r"}},
+      {"CR LF and CR mixed",
+       {"\r\n", "\r", "\r\n", "\r", "\r\n", "\r"},
+       {"\r\n", "\r", "\r\n", "\r", "\r\n", "\r"}},
   };
   const fs::path path = cards_ / "ABC1234.TCF";
   for (const Case& c : cases) {
@@ -299,11 +305,11 @@ TEST_F(ScratchEditTest, SavingKeepsTheFilesOwnLineEnds) {
     }
     test::writeFile(path, text);
     ScratchCard card;
-    ASSERT_TRUE(loadScratchCard(path.string(), workspace_, ui_, card)) << c.what << ": "
-                                                                        << ::testing::PrintToString(ui_.errors());
+    ASSERT_TRUE(loadScratchCard(path.string(), workspace_, ui_, card))
+        << c.what << ": " << ::testing::PrintToString(ui_.errors());
     ASSERT_EQ(card.items.size(), kHorses.size()) << c.what;
-    ASSERT_TRUE(edit(path.string(), {{0, true}, {2, false}})) << c.what << ": "
-                                                              << ::testing::PrintToString(ui_.errors());
+    ASSERT_TRUE(edit(path.string(), {{0, true}, {2, false}}))
+        << c.what << ": " << ::testing::PrintToString(ui_.errors());
     EXPECT_EQ(test::readFile(path), expectedText) << c.what;
     EXPECT_EQ(runners(test::readFile(path)), (std::vector<Names>{{"Crimson", "Xavier"}, {"Four"}})) << c.what;
   }

@@ -14,9 +14,9 @@
 #include <thread>
 #include <vector>
 
-#include "model/sim_shape.h"
 #include "model/model_test_support.h"
 #include "model/pattern_test_support.h"
+#include "model/sim_shape.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 

@@ -259,9 +259,9 @@ TEST_F(WritePatternsTest, PatternFileThatCannotBeCreated) {
   NoProgress progress;
   const PatternRun run = writePatterns(buildCriteria({}), dataset, "Races.DSI", out, ui_, progress);
   EXPECT_EQ(run.patterns, -1);
-  EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Cannot create SIM pattern file\nCannot create a temporary file in " +
-                                                   (folder_.path() / "missing").string() +
-                                                   ": No such file or directory"});
+  EXPECT_EQ(ui_.errors(),
+            std::vector<std::string>{"Cannot create SIM pattern file\nCannot create a temporary file in " +
+                                     (folder_.path() / "missing").string() + ": No such file or directory"});
 }
 
 // A file size limit makes the writes fail as a full disk would.
@@ -302,8 +302,9 @@ TEST_F(WritePatternsTest, WriteFailureStopsTheRun) {
   EXPECT_LT(run.races, 20);
   // The message names the temporary file being written and the reason.
   ASSERT_EQ(ui_.errors().size(), 1u);
-  EXPECT_TRUE(ui_.errors()[0].starts_with("Error creating SIM pattern file (disk probably full)\nCannot write " +
-                                          (patternPath().parent_path() / ".SIMPAT.DAT.").string()))
+  EXPECT_TRUE(
+      ui_.errors()[0].starts_with("Error creating SIM pattern file (disk probably full)\nCannot write " +
+                                  (patternPath().parent_path() / ".SIMPAT.DAT.").string()))
       << ui_.errors()[0];
   EXPECT_TRUE(ui_.errors()[0].ends_with(": File too large")) << ui_.errors()[0];
   EXPECT_FALSE(fs::exists(patternPath()));

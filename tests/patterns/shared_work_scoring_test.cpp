@@ -53,7 +53,9 @@ TEST(SharedWorkScoring, KernelsFollowTheProcessorsFeatures) {
   while (std::getline(cpuinfo, line) && line.rfind("flags", 0) != 0) {
   }
   if (line.empty()) GTEST_SKIP() << "no /proc/cpuinfo flags";
-  auto has = [&](const std::string& flag) { return (line + " ").find(" " + flag + " ") != std::string::npos; };
+  auto has = [&](const std::string& flag) {
+    return (line + " ").find(" " + flag + " ") != std::string::npos;
+  };
   EXPECT_TRUE(processorRunsKernel(SharedWorkKernel::kPortable));
 #if defined(__x86_64__)
   EXPECT_EQ(processorRunsKernel(SharedWorkKernel::kAvx2), has("avx2") && has("fma"));

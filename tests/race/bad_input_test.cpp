@@ -2,7 +2,6 @@
 // readers must finish, stay within their fixed bounds and never crash; these
 // tests are meant to run under the address sanitizer build as well.
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -128,9 +127,9 @@ TEST(BadInput, ManyMegabyteLines) {
   }
   // Results have no check: the huge field is cut, the next line still read.
   {
-    const auto outcome = readResults(joinLines({starterLine("SA", "20240315", "1", junk).build(),
-                                                std::string(3 << 20, ','),
-                                                starterLine("SA", "20240315", "2", "B").build()}));
+    const auto outcome =
+        readResults(joinLines({starterLine("SA", "20240315", "1", junk).build(), std::string(3 << 20, ','),
+                               starterLine("SA", "20240315", "2", "B").build()}));
     checkBounds(outcome);
     ASSERT_GE(outcome.races.size(), 2u);
     EXPECT_EQ(std::string(outcome.races[0].finishers[0].name), std::string(29, 'x'));
@@ -142,8 +141,16 @@ TEST(BadInput, ManyMegabyteLines) {
 // conversions saturate and narrow without overflowing (the sanitizer build
 // reports any signed overflow or bad conversion as a failure).
 TEST(BadInput, ExtremeNumbersInEveryKeptField) {
-  const char* extremes[] = {"99999999999999999999", "-99999999999999999999", "2147483647", "-2147483648",
-                            "1e999", "-1e999", "nan", "inf", "65535", "-1"};
+  const char* extremes[] = {"99999999999999999999",
+                            "-99999999999999999999",
+                            "2147483647",
+                            "-2147483648",
+                            "1e999",
+                            "-1e999",
+                            "nan",
+                            "inf",
+                            "65535",
+                            "-1"};
   for (const char* value : extremes) {
     CardLineBuilder line = horseLine("SA", "20240315", "1", "H");
     for (int field = 4; field <= 1150; ++field) {
@@ -187,7 +194,8 @@ TEST(BadInput, BinaryBytesAndNulInsideValidLines) {
   std::string name = "AB";
   name += '\0';
   name += "CD\xff\x80\x01";
-  const auto outcome = readCard(joinLines({horseLine("SA", "20240315", "1", name).set(17, "\xfe\xfd").build()}));
+  const auto outcome =
+      readCard(joinLines({horseLine("SA", "20240315", "1", name).set(17, "\xfe\xfd").build()}));
   EXPECT_FALSE(outcome.invalid);
   ASSERT_EQ(outcome.races.size(), 1u);
   EXPECT_STREQ(outcome.races[0].card.horses[0].name, "AB");  // the NUL ends the text
@@ -226,8 +234,8 @@ TEST(BadInput, SmallOddFiles) {
 }
 
 TEST(BadInput, CutShortAnywhere) {
-  const std::string text = joinLines({horseLine("SA", "20240315", "1", "A1").build(),
-                                      horseLine("SA", "20240315", "2", "B1").build()});
+  const std::string text = joinLines(
+      {horseLine("SA", "20240315", "1", "A1").build(), horseLine("SA", "20240315", "2", "B1").build()});
   const size_t firstLineEnd = text.find('\n');
   // Cut at every few bytes: the first race is yielded only when the second
   // line is complete (the file then ends with that race).
@@ -267,8 +275,12 @@ TEST(BadInput, RandomBytesAndMutations) {
   std::vector<std::string> lines;
   for (int race = 1; race <= 3; ++race) {
     for (int horse = 1; horse <= 3; ++horse) {
-      lines.push_back(horseLine("SA", "20240315", std::to_string(race), std::string("H").append(std::to_string(horse)))
-                          .set(226, "SA").set(256, "1320").set(556, "1").build());
+      lines.push_back(
+          horseLine("SA", "20240315", std::to_string(race), std::string("H").append(std::to_string(horse)))
+              .set(226, "SA")
+              .set(256, "1320")
+              .set(556, "1")
+              .build());
     }
   }
   const std::string text = joinLines(lines);
@@ -278,10 +290,18 @@ TEST(BadInput, RandomBytesAndMutations) {
     for (int e = 0; e < edits; ++e) {
       const size_t at = rng() % mutated.size();
       switch (rng() % 4) {
-        case 0: mutated[at] = static_cast<char>(rng()); break;
-        case 1: mutated.erase(at, 1 + rng() % 50); break;
-        case 2: mutated.insert(at, 1, "\n,\"\r\0"[rng() % 5]); break;
-        default: mutated[at] = ','; break;
+        case 0:
+          mutated[at] = static_cast<char>(rng());
+          break;
+        case 1:
+          mutated.erase(at, 1 + rng() % 50);
+          break;
+        case 2:
+          mutated.insert(at, 1, "\n,\"\r\0"[rng() % 5]);
+          break;
+        default:
+          mutated[at] = ',';
+          break;
       }
     }
     const auto outcome = readCard(mutated);

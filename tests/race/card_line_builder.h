@@ -168,7 +168,9 @@ T val(T value) {
 inline uint32_t le32(const unsigned char* p) {
   return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
-inline uint16_t le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+inline uint16_t le16(const unsigned char* p) {
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 inline float leFloat(const unsigned char* p) {
   const uint32_t bits = le32(p);
   float value;

@@ -72,14 +72,14 @@ TEST(CardLine, CommentLinesLoseTheWageringSuffix) {
   };
   const Case cases[] = {
       {"NO SHOW WAGERING THIS RACE", "NO SHOW"},
-      {"WAGERING THIS RACE", "WAGERING THIS RACE"},     // no leading blank: kept whole
-      {"  WAGERING THIS RACE", "WAGERING THIS RACE"},   // leading blanks are trimmed first
+      {"WAGERING THIS RACE", "WAGERING THIS RACE"},    // no leading blank: kept whole
+      {"  WAGERING THIS RACE", "WAGERING THIS RACE"},  // leading blanks are trimmed first
       {"NO SHOW WAGERING THIS RACE.", "NO SHOW WAGERING THIS RACE."},
       {"no show wagering this race", "no show wagering this race"},  // exact text only
-      {"A  WAGERING THIS RACE", "A "},                  // one blank belongs to the suffix
+      {"A  WAGERING THIS RACE", "A "},                               // one blank belongs to the suffix
       {"PURSE $20000", "PURSE $20000"},
-      {"\"PURSE $20,000\"", "PURSE $20,000"},  // a quoted comma stays in the field
-      {std::string(70, 'C'), std::string(64, 'C')},     // cut to the slot
+      {"\"PURSE $20,000\"", "PURSE $20,000"},        // a quoted comma stays in the field
+      {std::string(70, 'C'), std::string(64, 'C')},  // cut to the slot
   };
   for (int line = 0; line < kCommentLines; ++line) {
     for (const Case& c : cases) {
@@ -192,8 +192,13 @@ TEST(CardLine, Medication) {
     const char* field;
     int bits;
   };
-  const Case cases[] = {{"1", HorseEntry::kLasix}, {"2", HorseEntry::kBute},
-                        {"3", HorseEntry::kLasix | HorseEntry::kBute}, {"0", 0}, {"", 0}, {"4", 0}, {"L", 0}};
+  const Case cases[] = {{"1", HorseEntry::kLasix},
+                        {"2", HorseEntry::kBute},
+                        {"3", HorseEntry::kLasix | HorseEntry::kBute},
+                        {"0", 0},
+                        {"", 0},
+                        {"4", 0},
+                        {"L", 0}};
   for (const Case& c : cases) {
     const HorseEntry h = onlyHorse(horseLine("SA", "20240315", "1", "H").set(87, c.field));
     EXPECT_EQ(+h.medication, c.bits) << "field 87 \"" << c.field << "\"";
@@ -210,26 +215,20 @@ TEST(CardLine, AgeAndSexCode) {
   };
   // The race is run in 2024.
   const Case cases[] = {
-      {"F", "20200501", 4, 'f', "4f"},
-      {"F", "20190101", 5, 'm', "5m"},
-      {"m", "20210101", 3, 'f', "3f"},   // upper-cased; a young mare is a filly
-      {"M", "20180101", 6, 'm', "6m"},
-      {"G", "20220101", 2, 'g', "2g"},
-      {"g", "20170101", 7, 'g', "7g"},
-      {"R", "20170101", 7, 'g', "7g"},
-      {"C", "20200101", 4, 'c', "4c"},
-      {"C", "20190101", 5, 'h', "5h"},
-      {"H", "20200101", 4, 'c', "4c"},
-      {"H", "20120101", 12, 'h', "12h"},
-      {"", "20190101", 5, 'h', "5h"},
-      {"Filly", "20200101", 4, 'f', "4f"},  // the first letter decides
-      {"X", "", 0, 'c', "c"},            // no foaling date: age 0
-      {"F", "", 0, 'f', "f"},
-      {"F", "2021", 3, 'f', "3f"},       // only the year counts
+      {"F", "20200501", 4, 'f', "4f"}, {"F", "20190101", 5, 'm', "5m"},
+      {"m", "20210101", 3, 'f', "3f"},  // upper-cased; a young mare is a filly
+      {"M", "20180101", 6, 'm', "6m"}, {"G", "20220101", 2, 'g', "2g"},
+      {"g", "20170101", 7, 'g', "7g"}, {"R", "20170101", 7, 'g', "7g"},
+      {"C", "20200101", 4, 'c', "4c"}, {"C", "20190101", 5, 'h', "5h"},
+      {"H", "20200101", 4, 'c', "4c"}, {"H", "20120101", 12, 'h', "12h"},
+      {"", "20190101", 5, 'h', "5h"},  {"Filly", "20200101", 4, 'f', "4f"},  // the first letter decides
+      {"X", "", 0, 'c', "c"},                                                // no foaling date: age 0
+      {"F", "", 0, 'f', "f"},          {"F", "2021", 3, 'f', "3f"},          // only the year counts
   };
   for (const Case& c : cases) {
     Race race;
-    const HorseEntry h = onlyHorse(horseLine("SA", "20240315", "1", "H").set(15, c.sex).set(140, c.foaled), &race);
+    const HorseEntry h =
+        onlyHorse(horseLine("SA", "20240315", "1", "H").set(15, c.sex).set(140, c.foaled), &race);
     EXPECT_EQ(+h.age, c.age) << c.sex << " " << c.foaled;
     EXPECT_EQ(h.sexCode, c.code) << c.sex << " " << c.foaled;
     EXPECT_STREQ(race.text.horseList[0].ageSex, c.ageSex) << c.sex << " " << c.foaled;
@@ -238,9 +237,9 @@ TEST(CardLine, AgeAndSexCode) {
 
 TEST(CardLine, RateEntries) {
   CardLineBuilder line = horseLine("SA", "20240315", "1", "H");
-  line.set(101, "1320").set(93, "110").set(105, "sy");   // 12.0, wet
-  line.set(102, "100").set(94, "1.5").set(106, "FT");    // divisor below 2
-  line.set(103, "-900").set(95, "-4").set(107, "MY");    // signs dropped
+  line.set(101, "1320").set(93, "110").set(105, "sy");  // 12.0, wet
+  line.set(102, "100").set(94, "1.5").set(106, "FT");   // divisor below 2
+  line.set(103, "-900").set(95, "-4").set(107, "MY");   // signs dropped
   const HorseEntry h = onlyHorse(line);
   struct Case {
     float rate;
@@ -298,12 +297,12 @@ TEST(CardLine, JockeyGoodRaces) {
     const char* lengths;
   };
   const Past pasts[] = {
-      {"SA", "j smith", "1320", "1", "0"},      // won: good, same jockey ignoring case
-      {"SA", "J SMITH", "1320", "5", "1.5"},    // close in a sprint: good
-      {"SA", "J SMITH", "1320", "5", "4"},      // beaten 4: not good
-      {"SA", "A JONES", "1320", "1", "0"},      // another jockey
-      {"SA", "J SMITH", "1870", "4", "2.75"},   // close in a route: good
-      {"", "J SMITH", "1320", "1", "0"},        // beyond pastRaceCount
+      {"SA", "j smith", "1320", "1", "0"},     // won: good, same jockey ignoring case
+      {"SA", "J SMITH", "1320", "5", "1.5"},   // close in a sprint: good
+      {"SA", "J SMITH", "1320", "5", "4"},     // beaten 4: not good
+      {"SA", "A JONES", "1320", "1", "0"},     // another jockey
+      {"SA", "J SMITH", "1870", "4", "2.75"},  // close in a route: good
+      {"", "J SMITH", "1320", "1", "0"},       // beyond pastRaceCount
   };
   for (int k = 0; k < 6; ++k) {
     line.set(226 + k, pasts[k].track).set(826 + k, pasts[k].jockey).set(256 + k, pasts[k].yards);

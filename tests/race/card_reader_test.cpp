@@ -69,7 +69,9 @@ TEST(CardReader, EachRaceStartsFromZero) {
   first.set(1142, "COMMENT ONE").set(1143, "COMMENT TWO").set(144, "BUF").set(145, "SA");
   first.set(226, "SA").set(206, "20240101").set(17, "120");
   const std::string text = joinLines({
-      first.build(), first.set(13, "A2").build(), first.set(13, "A3").build(),
+      first.build(),
+      first.set(13, "A2").build(),
+      first.set(13, "A3").build(),
       line("SA", "20240315", "2", "B1"),
   });
   // Whatever the working Race held before, each yielded race is the same.
@@ -79,7 +81,8 @@ TEST(CardReader, EachRaceStartsFromZero) {
   ASSERT_EQ(dirty.races.size(), 2u);
   for (size_t r = 0; r < 2; ++r) {
     EXPECT_EQ(std::memcmp(&clean.races[r].card, &dirty.races[r].card, sizeof(RaceCard)), 0) << "race " << r;
-    EXPECT_EQ(std::memcmp(&clean.races[r].text, &dirty.races[r].text, sizeof(RaceCardText)), 0) << "race " << r;
+    EXPECT_EQ(std::memcmp(&clean.races[r].text, &dirty.races[r].text, sizeof(RaceCardText)), 0)
+        << "race " << r;
     EXPECT_EQ(std::memcmp(&clean.races[r].profile, &dirty.races[r].profile, sizeof(RaceProfile)), 0);
   }
   // Race 2 keeps nothing of race 1: unused horse slots and texts are zero.
@@ -243,8 +246,8 @@ TEST(CardReader, NextAfterTheEndKeepsReturningFalse) {
 
   std::string bad = line("SA", "20240315", "2", "B");
   bad.pop_back();
-  std::istringstream badIn(joinLines({line("SA", "20240315", "1", "A1"), line("SA", "20240315", "2", "B1"), bad,
-                                      line("SA", "20240315", "3", "C1")}));
+  std::istringstream badIn(joinLines({line("SA", "20240315", "1", "A1"), line("SA", "20240315", "2", "B1"),
+                                      bad, line("SA", "20240315", "3", "C1")}));
   CardReader badReader(badIn, "Y.TCF");
   EXPECT_TRUE(badReader.next(race));
   EXPECT_FALSE(badReader.next(race));

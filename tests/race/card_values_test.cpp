@@ -18,17 +18,10 @@ TEST(CardValues, NormalizeTrackCode) {
     const char* out;
   };
   const Case cases[] = {
-      {"FP", "FMP"},    // the one renamed track
-      {"fp", "fpX"},    // the rename is case-sensitive; the padding is not
-      {"Fp", "FpX"},
-      {"SA", "SAX"},
-      {"sa", "saX"},
-      {"AQU", "AQU"},
-      {"AQUEDUCT", "AQU"},  // cut to three
-      {"FPX", "FPX"},
-      {"FPXY", "FPX"},
-      {"A", "A"},
-      {"", ""},
+      {"FP", "FMP"},  // the one renamed track
+      {"fp", "fpX"},  // the rename is case-sensitive; the padding is not
+      {"Fp", "FpX"},  {"SA", "SAX"},   {"sa", "saX"}, {"AQU", "AQU"}, {"AQUEDUCT", "AQU"},  // cut to three
+      {"FPX", "FPX"}, {"FPXY", "FPX"}, {"A", "A"},    {"", ""},
   };
   for (const Case& c : cases) {
     char code[16] = {};
@@ -44,11 +37,11 @@ TEST(CardValues, SameTrackPadsAndIgnoresCase) {
     const char* b;
     bool same;
   };
+  // FP against FMP is padding only; the FP rename belongs to normalizeTrackCode.
   const Case cases[] = {
-      {"SA", "SAX", true}, {"sa", "SAX", true}, {"SAX", "sax", true}, {"sa", "SA", true},
-      {"SA", "SAR", false}, {"AQU", "aqu", true}, {"AQU", "AQ", false},
-      {"FP", "FMP", false},  // padding only; the FP rename belongs to normalizeTrackCode
-      {"SAX", "SAXX", false},
+      {"SA", "SAX", true},  {"sa", "SAX", true},  {"SAX", "sax", true},
+      {"sa", "SA", true},   {"SA", "SAR", false}, {"AQU", "aqu", true},
+      {"AQU", "AQ", false}, {"FP", "FMP", false}, {"SAX", "SAXX", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(sameTrack(c.a, c.b), c.same) << c.a << " vs " << c.b;
@@ -64,16 +57,16 @@ TEST(CardValues, TrackName) {
   const Case cases[] = {
       {"SA", "Santa Anita"},
       {"SAX", "Santa Anita"},
-      {"AKS", "Ak-Sar-Ben"},       // first of the table
-      {"FNO", "Fresno"},           // last of the table
+      {"AKS", "Ak-Sar-Ben"},  // first of the table
+      {"FNO", "Fresno"},      // last of the table
       {"FMP", "Fairmount Park"},
-      {"FP", "Fairplex"},          // padded to FPX; no FP rename here
+      {"FP", "Fairplex"},  // padded to FPX; no FP rename here
       {"CD", "Churchill Downs"},
       {"SPT", "Sportsman's Park"},
       {"HOU", "Sam Houston Race Park"},
-      {"sa", "sa"},                // the search is case-sensitive
+      {"sa", "sa"},  // the search is case-sensitive
       {"aqu", "aqu"},
-      {"ZZZ", "ZZZ"},              // unknown: the code itself
+      {"ZZZ", "ZZZ"},  // unknown: the code itself
       {"", ""},
   };
   for (const Case& c : cases) {
@@ -109,16 +102,16 @@ TEST(CardValues, DistanceCode) {
     float code;
   };
   const Case cases[] = {
-      {"1320", 6.0f},        // six furlongs
+      {"1320", 6.0f},  // six furlongs
       {"1100", 5.0f},
       {"1759", 1759.0f / 220.0f},
-      {"1760", 1.0f},        // a mile: miles from here on
-      {"1870", 1.0625f},     // a mile and seventy yards
+      {"1760", 1.0f},     // a mile: miles from here on
+      {"1870", 1.0625f},  // a mile and seventy yards
       {"1980", 1.125f},
-      {"3344", 1.9f},        // exactly 1.9 miles stays positive
+      {"3344", 1.9f},  // exactly 1.9 miles stays positive
       {"3345", -(3345.0f / 1760.0f)},
-      {"3520", -2.0f},       // two miles: beyond 1.9, negated
-      {"-1320", 6.0f},       // the sign of the yards is dropped
+      {"3520", -2.0f},  // two miles: beyond 1.9, negated
+      {"-1320", 6.0f},  // the sign of the yards is dropped
       {"-3520", -2.0f},
       {"0", 0.0f},
       {"", 0.0f},
@@ -177,14 +170,12 @@ TEST(CardValues, RecordBlockRoundsPercentages) {
     RecordBlock expected;
   };
   const Case cases[] = {
-      {"10", "3", "2", "1", {10, 30, 20, 10}},
-      {"3", "1", "2", "0", {3, 33, 67, 0}},    // 33.3 down, 66.7 up
-      {"8", "1", "0", "0", {8, 13, 0, 0}},     // 12.5 rounds up
-      {"200", "1", "0", "0", {200, 1, 0, 0}},  // 0.5 rounds up
-      {"201", "1", "0", "0", {201, 0, 0, 0}},  // 0.4975 rounds down
-      {"6", "1", "5", "6", {6, 17, 83, 100}},
-      {"0", "5", "5", "5", {0, 0, 0, 0}},      // no starts: all zero
-      {"65536", "1", "1", "1", {0, 0, 0, 0}},  // zero as 16 bits
+      {"10", "3", "2", "1", {10, 30, 20, 10}}, {"3", "1", "2", "0", {3, 33, 67, 0}},  // 33.3 down, 66.7 up
+      {"8", "1", "0", "0", {8, 13, 0, 0}},                                            // 12.5 rounds up
+      {"200", "1", "0", "0", {200, 1, 0, 0}},                                         // 0.5 rounds up
+      {"201", "1", "0", "0", {201, 0, 0, 0}},                                         // 0.4975 rounds down
+      {"6", "1", "5", "6", {6, 17, 83, 100}},  {"0", "5", "5", "5", {0, 0, 0, 0}},    // no starts: all zero
+      {"65536", "1", "1", "1", {0, 0, 0, 0}},                                         // zero as 16 bits
       {"", "", "", "", {0, 0, 0, 0}},
   };
   for (const Case& c : cases) {
@@ -203,16 +194,11 @@ TEST(CardValues, Ratio) {
     float expected;
   };
   const Case cases[] = {
-      {"1320", "110", 12.0f},
-      {"-1320", "-110", 12.0f},  // both taken without sign
-      {"10", "2", 5.0f},         // 2 is not below 2
-      {"10", "-2", 5.0f},
-      {"10", "1.99", 0.0f},      // below 2
-      {"10", "-1.5", 0.0f},
-      {"10", "", 0.0f},
-      {"10", "abc", 0.0f},
-      {"", "5", 0.0f},
-      {"7.5", "2.5", 3.0f},
+      {"1320", "110", 12.0f}, {"-1320", "-110", 12.0f},  // both taken without sign
+      {"10", "2", 5.0f},                                 // 2 is not below 2
+      {"10", "-2", 5.0f},     {"10", "1.99", 0.0f},      // below 2
+      {"10", "-1.5", 0.0f},   {"10", "", 0.0f},         {"10", "abc", 0.0f},
+      {"", "5", 0.0f},        {"7.5", "2.5", 3.0f},
   };
   for (const Case& c : cases) {
     EXPECT_FLOAT_EQ(ratio(c.dividend, c.divisor), c.expected) << c.dividend << " / " << c.divisor;
@@ -225,15 +211,15 @@ TEST(CardValues, ConditionAndSurfaceCodes) {
     uint8_t code;
   };
   const Case conditions[] = {
-      {"SY", kWet}, {"sy", kWet}, {"My", kWet}, {"MY", kWet},
-      {"FT", kDry}, {"GD", kDry}, {"SYX", kDry}, {"S", kDry}, {"SLY", kDry}, {"", kDry},
+      {"SY", kWet}, {"sy", kWet},  {"My", kWet}, {"MY", kWet},  {"FT", kDry},
+      {"GD", kDry}, {"SYX", kDry}, {"S", kDry},  {"SLY", kDry}, {"", kDry},
   };
   for (const Case& c : conditions) {
     EXPECT_EQ(conditionCode(c.text), c.code) << "condition \"" << c.text << "\"";
   }
   const Case surfaces[] = {
-      {"D", RaceCard::kDirt}, {"d", RaceCard::kDirt}, {"dirt", RaceCard::kDirt},
-      {"T", RaceCard::kTurf}, {"t", RaceCard::kTurf}, {"A", RaceCard::kOtherSurface},
+      {"D", RaceCard::kDirt},         {"d", RaceCard::kDirt},        {"dirt", RaceCard::kDirt},
+      {"T", RaceCard::kTurf},         {"t", RaceCard::kTurf},        {"A", RaceCard::kOtherSurface},
       {"X", RaceCard::kOtherSurface}, {"", RaceCard::kOtherSurface},
   };
   for (const Case& c : surfaces) {

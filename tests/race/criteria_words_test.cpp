@@ -29,10 +29,13 @@ const ItemCase kItems[] = {
     {CriteriaGroup::kDistance, 2, {"sprints", "Sprints only", "Sprint", "sprint", "Sprints"}},
     {CriteriaGroup::kDistance, 3, {"custom", "CUSTOM", "Custom"}},
     {CriteriaGroup::kClass, 0, {"all", "All"}},
-    {CriteriaGroup::kClass, 1, {"maiden-claiming", "Maiden Claiming only", "Maiden Claiming", "Maiden", "maiden"}},
+    {CriteriaGroup::kClass,
+     1,
+     {"maiden-claiming", "Maiden Claiming only", "Maiden Claiming", "Maiden", "maiden"}},
     {CriteriaGroup::kClass,
      2,
-     {"maiden-special-weight", "Maiden Special Weight only", "Maiden Special Weight", "MdnSpWgt", "mdnspwgt"}},
+     {"maiden-special-weight", "Maiden Special Weight only", "Maiden Special Weight", "MdnSpWgt",
+      "mdnspwgt"}},
     {CriteriaGroup::kClass, 3, {"claiming", "Claiming only", "Claiming"}},
     {CriteriaGroup::kClass, 4, {"allowance", "Allowance only", "Allowance"}},
     {CriteriaGroup::kClass, 5, {"stakes", "Stakes only", "Stakes"}},
@@ -49,7 +52,8 @@ const ItemCase kItems[] = {
 TEST(CriteriaWordsTest, EverySpellingInAnyCaseFindsItsItem) {
   for (const ItemCase& item : kItems) {
     for (const char* spelling : item.spellings) {
-      for (const std::string& form : {std::string(spelling), swappedCase(spelling), "  " + std::string(spelling) + "\t"}) {
+      for (const std::string& form :
+           {std::string(spelling), swappedCase(spelling), "  " + std::string(spelling) + "\t"}) {
         EXPECT_EQ(findCriteriaItem(item.group, form), item.index)
             << criteriaGroupName(item.group) << " '" << form << "'";
       }
@@ -78,14 +82,20 @@ TEST(CriteriaWordsTest, OtherWordsFindNothing) {
     CriteriaGroup group;
     const char* text;
   } kCases[] = {
-      {CriteriaGroup::kDistance, ""},          {CriteriaGroup::kDistance, "  "},
-      {CriteriaGroup::kDistance, "mile"},      {CriteriaGroup::kDistance, "routes only please"},
-      {CriteriaGroup::kDistance, "only"},      {CriteriaGroup::kClass, "Maiden Allowance"},
+      {CriteriaGroup::kDistance, ""},
+      {CriteriaGroup::kDistance, "  "},
+      {CriteriaGroup::kDistance, "mile"},
+      {CriteriaGroup::kDistance, "routes only please"},
+      {CriteriaGroup::kDistance, "only"},
+      {CriteriaGroup::kClass, "Maiden Allowance"},
       {CriteriaGroup::kClass, "maiden claiming only only"},
       {CriteriaGroup::kClass, "maidenclaiming"},
-      {CriteriaGroup::kClass, "turf"},         {CriteriaGroup::kSurface, "grass"},
-      {CriteriaGroup::kSurface, "custom"},     {CriteriaGroup::kCondition, "sloppy"},
-      {CriteriaGroup::kCondition, "custom"},   {CriteriaGroup::kCondition, "wet tracks only\n"},
+      {CriteriaGroup::kClass, "turf"},
+      {CriteriaGroup::kSurface, "grass"},
+      {CriteriaGroup::kSurface, "custom"},
+      {CriteriaGroup::kCondition, "sloppy"},
+      {CriteriaGroup::kCondition, "custom"},
+      {CriteriaGroup::kCondition, "wet tracks only\n"},
   };
   for (const auto& c : kCases) {
     EXPECT_EQ(findCriteriaItem(c.group, c.text), -1) << criteriaGroupName(c.group) << " '" << c.text << "'";

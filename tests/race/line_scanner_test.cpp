@@ -119,8 +119,8 @@ TEST(LineScanner, TrackCodeFieldsAreNormalisedAfterTrimAndCut) {
     std::string stored;
   };
   const Case cases[] = {
-      {"sa", "saX"}, {" FP ", "FMP"}, {"\"FP\"", "FMP"}, {"fp", "fpX"}, {"AQU", "AQU"},
-      {"SANTA ANITA", "SAN"}, {"S", "S"}, {"", ""},
+      {"sa", "saX"},  {" FP ", "FMP"},        {"\"FP\"", "FMP"}, {"fp", "fpX"},
+      {"AQU", "AQU"}, {"SANTA ANITA", "SAN"}, {"S", "S"},        {"", ""},
   };
   for (const Case& c : cases) {
     const auto lines = scan("a,b," + c.field + "\n");
@@ -144,9 +144,13 @@ TEST(LineScanner, LineEndsAndControlCharacters) {
   EXPECT_TRUE(lines[2].last);
 
   // Control characters inside a line are ordinary characters.
-  const auto inside = scan("a\x01" "b,c\n");
+  const auto inside = scan(
+      "a\x01"
+      "b,c\n");
   ASSERT_EQ(inside.size(), 1u);
-  EXPECT_EQ(inside[0].f1, "a\x01" "b");
+  EXPECT_EQ(inside[0].f1,
+            "a\x01"
+            "b");
 
   // Trailing control characters at the end of the file make no extra line.
   const auto trailing = scan("a\n\r\n\x01\n");
@@ -169,12 +173,9 @@ TEST(LineScanner, EveryKindOfLineEnd) {
     std::string text;
   };
   const Case cases[] = {
-      {"LF", "a,1\n\nb,2\nc,3\n"},
-      {"CR LF", "a,1\r\n\r\nb,2\r\nc,3\r\n"},
-      {"CR", "a,1\r\rb,2\rc,3\r"},
-      {"CR without a last line end", "a,1\r\rb,2\rc,3"},
-      {"mixed", "a,1\r\n\rb,2\nc,3\r"},
-      {"quoted field open at a CR", "a,\"1\r\rb,2\rc,3\n"},
+      {"LF", "a,1\n\nb,2\nc,3\n"},      {"CR LF", "a,1\r\n\r\nb,2\r\nc,3\r\n"},
+      {"CR", "a,1\r\rb,2\rc,3\r"},      {"CR without a last line end", "a,1\r\rb,2\rc,3"},
+      {"mixed", "a,1\r\n\rb,2\nc,3\r"}, {"quoted field open at a CR", "a,\"1\r\rb,2\rc,3\n"},
   };
   for (const Case& c : cases) {
     const auto lines = scan(c.text);

@@ -25,19 +25,13 @@ TEST(PastRace, CallPositionLengths) {
     float storedLengths;
   };
   const Case cases[] = {
-      {"1", "0.25", 1, 0.25f},   // a quarter length stays
-      {"2", "0.13", 2, 0.08f},   // the card's "neck" becomes 0.08
-      {"3", "0.1", 3, 0.02f},    // other small margins become 0.02
-      {"3", "0.01", 3, 0.02f},
-      {"3", "0.129", 3, 0.02f},
-      {"4", "0", 4, 0.0f},       // zero stays zero
-      {"4", "", 4, 0.0f},
-      {"5", "0.5", 5, 0.5f},
-      {"6", "0.14", 6, 0.14f},
-      {"7", "12.75", 7, 12.75f},
-      {"8", "-0.1", 8, -0.1f},   // not above 0
-      {"", "1", 0, 1.0f},
-      {"300", "1", 300 - 256, 1.0f},  // low byte
+      {"1", "0.25", 1, 0.25f},  // a quarter length stays
+      {"2", "0.13", 2, 0.08f},  // the card's "neck" becomes 0.08
+      {"3", "0.1", 3, 0.02f},   // other small margins become 0.02
+      {"3", "0.01", 3, 0.02f},   {"3", "0.129", 3, 0.02f},      {"4", "0", 4, 0.0f},  // zero stays zero
+      {"4", "", 4, 0.0f},        {"5", "0.5", 5, 0.5f},         {"6", "0.14", 6, 0.14f},
+      {"7", "12.75", 7, 12.75f}, {"8", "-0.1", 8, -0.1f},        // not above 0
+      {"", "1", 0, 1.0f},        {"300", "1", 300 - 256, 1.0f},  // low byte
   };
   for (const Case& c : cases) {
     const CallPosition call = callPosition(c.position, c.lengths);
@@ -54,17 +48,10 @@ TEST(PastRace, TroubleKeywords) {
   const Case cases[] = {
       {"Bumped start", true},  // compared on the lower-cased comment
       {"widened", true},       // "wide" inside a longer word
-      {"BLOCKED on turn", true},
-      {"brushed 1/8", true},
-      {"Checked sharply", true},
-      {"boxed in", true},
-      {"forced out", true},
-      {"Poor Start", true},
-      {"impeded late", true},
-      {"poorstart", false},
-      {"check", false},
-      {"clear trip", false},
-      {"", false},
+      {"BLOCKED on turn", true}, {"brushed 1/8", true}, {"Checked sharply", true},
+      {"boxed in", true},        {"forced out", true},  {"Poor Start", true},
+      {"impeded late", true},    {"poorstart", false},  {"check", false},
+      {"clear trip", false},     {"", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(hasTroubleKeyword(c.comment), c.trouble) << "comment \"" << c.comment << "\"";
@@ -108,17 +95,11 @@ TEST(PastRace, IsSprintBoundaries) {
     bool sprint;
   };
   const Case cases[] = {
-      {0.0f, true},      // no distance counts as a sprint
-      {0.0000005f, true},
-      {-0.0000005f, true},
-      {1.0f, false},     // a mile
-      {1.9f, false},     // 1.9 is not above 1.9
-      {1.95f, true},
-      {6.0f, true},
-      {7.0f, true},
-      {7.01f, false},
-      {7.5f, false},
-      {-2.0f, false},    // two miles
+      {0.0f, true},                                            // no distance counts as a sprint
+      {0.0000005f, true}, {-0.0000005f, true}, {1.0f, false},  // a mile
+      {1.9f, false},                                           // 1.9 is not above 1.9
+      {1.95f, true},      {6.0f, true},        {7.0f, true},
+      {7.01f, false},     {7.5f, false},       {-2.0f, false},  // two miles
   };
   for (const Case& c : cases) {
     EXPECT_EQ(isSprint(c.distance), c.sprint) << "distance " << c.distance;
@@ -224,13 +205,10 @@ TEST(PastRace, CallTableSprintVersusRoute) {
     int call1, call2, call3, finish;  // which card call (1-5) fills each member
   };
   const Case cases[] = {
-      {"1320", 1, 2, 4, 5},   // sprint: start call first
-      {"1759", 1, 2, 4, 5},
-      {"-1320", 1, 2, 4, 5},  // the sign of the yards is dropped
-      {"", 1, 2, 4, 5},
-      {"1760", 2, 3, 4, 5},   // route from a mile on
-      {"1870", 2, 3, 4, 5},
-      {"3520", 2, 3, 4, 5},
+      {"1320", 1, 2, 4, 5},                         // sprint: start call first
+      {"1759", 1, 2, 4, 5}, {"-1320", 1, 2, 4, 5},  // the sign of the yards is dropped
+      {"", 1, 2, 4, 5},     {"1760", 2, 3, 4, 5},   // route from a mile on
+      {"1870", 2, 3, 4, 5}, {"3520", 2, 3, 4, 5},
   };
   const int k = 4;
   for (const Case& c : cases) {
@@ -274,7 +252,8 @@ TEST(PastRace, Flags) {
       {"D", "B", "", 0},
       {"D", "", "Bumped start", PastRace::kTrouble},
       {"D", "", "widened", PastRace::kTrouble},
-      {"T", "EUF", "checked", PastRace::kTurf | PastRace::kFemalesOnly | PastRace::kOpenToOlder | PastRace::kTrouble},
+      {"T", "EUF", "checked",
+       PastRace::kTurf | PastRace::kFemalesOnly | PastRace::kOpenToOlder | PastRace::kTrouble},
   };
   for (const Case& c : cases) {
     FieldSlots f(cardFieldLayout());

@@ -44,7 +44,9 @@ Grouped group(const std::string& text) {
   };
   // The line number the scanner stands at when a race is handed over tells
   // that the line starting the next race has been read, not applied.
-  const auto finishRace = [&] { grouped.races.push_back(race + " @" + std::to_string(scanner.lineNumber())); };
+  const auto finishRace = [&] {
+    grouped.races.push_back(race + " @" + std::to_string(scanner.lineNumber()));
+  };
   // Calls go on after the first false: nothing may be yielded after it.
   for (int call = 0; call < 20; ++call) grouping.next(scanner, slots, checkLine, applyLine, finishRace);
   grouped.done = grouping.done();

@@ -55,7 +55,7 @@ TEST(RecordLayout, RaceCardImage) {
   EXPECT_EQ(le32(c + 14), 0x40C00000u);  // 6.0f
   EXPECT_EQ(c[18], 2);                   // claiming
   EXPECT_EQ(le32(c + 19), 12500u);
-  EXPECT_EQ(c[23], 1);                   // turf
+  EXPECT_EQ(c[23], 1);  // turf
 
   const unsigned char* h = c + 24 + 827;  // second horse
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(c + 24 + 10)), "FIRST");
@@ -74,12 +74,12 @@ TEST(RecordLayout, RaceCardImage) {
   EXPECT_FLOAT_EQ(leFloat(p + 8), 1.0625f);
   EXPECT_EQ(p[12], 11);
   EXPECT_EQ(p[13], 4);
-  EXPECT_EQ(p[14], 3);                    // route: call1 from field 526
+  EXPECT_EQ(p[14], 3);  // route: call1 from field 526
   EXPECT_FLOAT_EQ(leFloat(p + 15), 1.5f);
-  EXPECT_EQ(p[29], 2);                    // finish
+  EXPECT_EQ(p[29], 2);  // finish
   EXPECT_FLOAT_EQ(leFloat(p + 30), 0.08f);
   EXPECT_EQ(le16(p + 34), 88);
-  EXPECT_EQ(p[36], 3);                    // allowance
+  EXPECT_EQ(p[36], 3);  // allowance
   EXPECT_EQ(le32(p + 37), 40000u);
   EXPECT_EQ(p[41], 1 | 2 | 4 | 8);
   EXPECT_FLOAT_EQ(leFloat(p + 43), 17.0f);  // 1870 / 110
@@ -87,7 +87,7 @@ TEST(RecordLayout, RaceCardImage) {
   EXPECT_FLOAT_EQ(leFloat(p + 55), 98.25f);
   EXPECT_EQ(le32(p + 59 + 4), static_cast<uint32_t>((2023 << 16) | (1 << 8) | 12));  // past race 1
 
-  EXPECT_EQ(h[642], 2);   // pastRaceCount
+  EXPECT_EQ(h[642], 2);  // pastRaceCount
   EXPECT_EQ(h[643], 121);
   EXPECT_EQ(h[644], 3);
   EXPECT_EQ(le16(h + 645), 10);  // dirtRecord
@@ -96,17 +96,17 @@ TEST(RecordLayout, RaceCardImage) {
   EXPECT_EQ(h[677], 14);         // 6 wins of 42: 14.3%
   EXPECT_FLOAT_EQ(leFloat(h + 685), 12.0f);
   EXPECT_EQ(h[689], 1);
-  EXPECT_EQ(h[694], 2);          // entry 1: condition of an empty field is dry
+  EXPECT_EQ(h[694], 2);  // entry 1: condition of an empty field is dry
   EXPECT_EQ(h[745], 3);
-  EXPECT_EQ(h[746], 1);          // jockeyGoodRaces: past race 0, second, same jockey
+  EXPECT_EQ(h[746], 1);  // jockeyGoodRaces: past race 0, second, same jockey
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(h + 747)), "J SMITH");
   EXPECT_FLOAT_EQ(leFloat(h + 777), 4.5f);
-  EXPECT_EQ(h[781], 1);          // pastRacesAtHostTrack
+  EXPECT_EQ(h[781], 1);  // pastRacesAtHostTrack
   EXPECT_FLOAT_EQ(leFloat(h + 783), 123.5f);
   EXPECT_EQ(le16(h + 807), static_cast<uint16_t>(-12));
   EXPECT_EQ(le16(h + 809), 300);
   EXPECT_FLOAT_EQ(leFloat(h + 823), 40.5f);
-  EXPECT_EQ(h[827], 0);          // third horse slot: empty
+  EXPECT_EQ(h[827], 0);  // third horse slot: empty
 }
 
 TEST(RecordLayout, RaceProfileImage) {
@@ -142,14 +142,14 @@ TEST(RecordLayout, RaceProfileImage) {
   const unsigned char* h1 = c + 23 + 196;
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(h1 + 4)), "SECOND");
   EXPECT_EQ(h1[34], 7);
-  EXPECT_EQ(h1[91], 74);   // days since the last race
-  EXPECT_EQ(h1[92], 1);    // past races
-  EXPECT_EQ(h1[93], 1);    // of today's kind
+  EXPECT_EQ(h1[91], 74);            // days since the last race
+  EXPECT_EQ(h1[92], 1);             // past races
+  EXPECT_EQ(h1[93], 1);             // of today's kind
   EXPECT_EQ(le16(h1 + 100), 910u);  // ten times the speed rating of its good race
-  EXPECT_EQ(h1[102], 1);   // good races of today's kind
-  EXPECT_EQ(h1[103], 1);   // good races
-  EXPECT_EQ(h1[123], 1);   // one win
-  EXPECT_EQ(h1[131], 1);   // last money finish
+  EXPECT_EQ(h1[102], 1);            // good races of today's kind
+  EXPECT_EQ(h1[103], 1);            // good races
+  EXPECT_EQ(h1[123], 1);            // one win
+  EXPECT_EQ(h1[131], 1);            // last money finish
   // The third slot and everything after it stay zero.
   const unsigned char* rest = c + 23 + 2 * 196;
   EXPECT_EQ(std::count(rest, c + image.size(), 0), c + image.size() - rest);
@@ -157,9 +157,20 @@ TEST(RecordLayout, RaceProfileImage) {
 
 TEST(RecordLayout, RaceResultImage) {
   const auto outcome = readResults(joinLines({
-      starterLine("SA", "20240315", "7", "WINNER").set(5, "T").set(17, "SY").set(49, "1").set(18, "5")
-          .set(75, "6.40").set(76, "3.20").set(77, "2.10").set(37, "2.2")
-          .set(78, "EXACTA").set(96, "31.20").set(79, "PICK SIX").set(97, "1000").build(),
+      starterLine("SA", "20240315", "7", "WINNER")
+          .set(5, "T")
+          .set(17, "SY")
+          .set(49, "1")
+          .set(18, "5")
+          .set(75, "6.40")
+          .set(76, "3.20")
+          .set(77, "2.10")
+          .set(37, "2.2")
+          .set(78, "EXACTA")
+          .set(96, "31.20")
+          .set(79, "PICK SIX")
+          .set(97, "1000")
+          .build(),
       starterLine("SA", "20240315", "7", "SECOND").set(49, "2").build(),
   }));
   ASSERT_EQ(outcome.races.size(), 1u);

@@ -67,10 +67,14 @@ TEST(ResultsReader, SurfaceAndCondition) {
     int surfaceCode;
     int conditionCode;
   };
-  const Case cases[] = {{"D", "FT", 0, kDry}, {"d", "sy", 0, kWet}, {"T", "GD", 1, kDry},
-                        {"A", "", 2, kDry},   {"", "My", 2, kWet}};
+  const Case cases[] = {{"D", "FT", 0, kDry},
+                        {"d", "sy", 0, kWet},
+                        {"T", "GD", 1, kDry},
+                        {"A", "", 2, kDry},
+                        {"", "My", 2, kWet}};
   for (const Case& c : cases) {
-    const RaceResult r = onlyRace(starterLine("SA", "20240315", "1", "H").set(5, c.surface).set(17, c.condition).build());
+    const RaceResult r =
+        onlyRace(starterLine("SA", "20240315", "1", "H").set(5, c.surface).set(17, c.condition).build());
     EXPECT_EQ(+r.surface, c.surfaceCode) << c.surface;
     EXPECT_EQ(+r.condition, c.conditionCode) << c.condition;
   }
@@ -83,8 +87,8 @@ TEST(ResultsReader, FinishPosition) {
   };
   // Text that is no number ("3rd", "-1") makes the line no results line;
   // see LinesThatCannotBeResultsLinesAreSkipped.
-  const Case cases[] = {{"1", 1},   {"90", 90}, {"91", 0}, {"99", 0}, {"255", 0}, {"256", 0},
-                        {"300", 0}, {"", 0},    {"0", 0},  {"07", 7}};
+  const Case cases[] = {{"1", 1},   {"90", 90}, {"91", 0}, {"99", 0}, {"255", 0},
+                        {"256", 0}, {"300", 0}, {"", 0},   {"0", 0},  {"07", 7}};
   for (const Case& c : cases) {
     const RaceResult r = onlyRace(starterLine("SA", "20240315", "1", "H").set(49, c.field).build());
     EXPECT_EQ(+r.finishers[0].finishPosition, c.stored) << "field 49 \"" << c.field << "\"";
@@ -110,9 +114,9 @@ TEST(ResultsReader, EveryWagerName) {
       {"PICK FOUR", offsetof(RaceResult, pickFourPayoff)},
       {"PICK SIX", offsetof(RaceResult, pickSixPayoff)},
       {" EXACTA ", offsetof(RaceResult, exactaPayoff)},  // blanks are trimmed off the field
-      {"Exacta", 0},        // names are case-sensitive
+      {"Exacta", 0},                                     // names are case-sensitive
       {"exacta", 0},
-      {"EXACTA BOX", 0},    // the whole field must match
+      {"EXACTA BOX", 0},  // the whole field must match
       {"DAILY  DOUBLE", 0},
       {"PICK 3", 0},
       {"", 0},
@@ -144,9 +148,17 @@ TEST(ResultsReader, FirstNonZeroPayoffWins) {
   };
   const Case cases[] = {
       {"empty amount leaves 0; a later slot fills it",
-       {{"EXACTA", ""}, {"TRIFECTA", "88"}, {"EXACTOR", "42.40"}}, 42.4f, 88.0f},
-      {"zero amount leaves 0; a later slot fills it", {{"EXACTA", "0"}, {"PERFECTA", "0.00"}, {"EXACTA", "7"}}, 7.0f, 0.0f},
-      {"first non-zero wins", {{"TRIFECTA", "100"}, {"TRIPLE", "200"}, {"EXACTA", "5"}, {"EXACTA", "6"}}, 5.0f, 100.0f},
+       {{"EXACTA", ""}, {"TRIFECTA", "88"}, {"EXACTOR", "42.40"}},
+       42.4f,
+       88.0f},
+      {"zero amount leaves 0; a later slot fills it",
+       {{"EXACTA", "0"}, {"PERFECTA", "0.00"}, {"EXACTA", "7"}},
+       7.0f,
+       0.0f},
+      {"first non-zero wins",
+       {{"TRIFECTA", "100"}, {"TRIPLE", "200"}, {"EXACTA", "5"}, {"EXACTA", "6"}},
+       5.0f,
+       100.0f},
       {"mixed case matches nothing", {{"Exacta", "10"}, {"EXACTA", "11"}}, 11.0f, 0.0f},
       {"amount without a wager name", {{"", "10"}}, 0.0f, 0.0f},
   };
@@ -163,8 +175,18 @@ TEST(ResultsReader, FirstNonZeroPayoffWins) {
 
 TEST(ResultsReader, PayoffsAcrossLinesOfARace) {
   const auto outcome = readResults(joinLines({
-      starterLine("SA", "20240315", "1", "A").set(78, "EXACTA").set(96, "0").set(79, "QUINELLA").set(97, "9").build(),
-      starterLine("SA", "20240315", "1", "B").set(78, "EXACTA").set(96, "31.2").set(79, "QUINELLA").set(97, "15").build(),
+      starterLine("SA", "20240315", "1", "A")
+          .set(78, "EXACTA")
+          .set(96, "0")
+          .set(79, "QUINELLA")
+          .set(97, "9")
+          .build(),
+      starterLine("SA", "20240315", "1", "B")
+          .set(78, "EXACTA")
+          .set(96, "31.2")
+          .set(79, "QUINELLA")
+          .set(97, "15")
+          .build(),
       starterLine("SA", "20240315", "1", "C").set(78, "EXACTA").set(96, "99").build(),
       starterLine("SA", "20240315", "2", "D").build(),
   }));
@@ -177,7 +199,12 @@ TEST(ResultsReader, PayoffsAcrossLinesOfARace) {
 
 TEST(ResultsReader, ShortLinesLeaveLaterSlotsAsTheyWere) {
   const auto outcome = readResults(joinLines({
-      starterLine("SA", "20240315", "1", "A").set(49, "1").set(75, "6.40").set(78, "EXACTA").set(96, "20").build(),
+      starterLine("SA", "20240315", "1", "A")
+          .set(49, "1")
+          .set(75, "6.40")
+          .set(78, "EXACTA")
+          .set(96, "20")
+          .build(),
       starterLine("SA", "20240315", "1", "B", 49).set(49, "2").build(),  // ends at field 49
       starterLine("SA", "20240315", "2", "C", 30).build(),
   }));
@@ -239,8 +266,10 @@ TEST(ResultsReader, LineEndVariants) {
 
 TEST(ResultsReader, SixtyFourthAndLaterLinesAreDropped) {
   std::vector<std::string> lines;
-  for (int i = 1; i <= 66; ++i) lines.push_back(starterLine("SA", "20240315", "1", std::string("S").append(std::to_string(i))).build());
-  for (int i = 1; i <= 2; ++i) lines.push_back(starterLine("SA", "20240315", "2", std::string("T").append(std::to_string(i))).build());
+  for (int i = 1; i <= 66; ++i)
+    lines.push_back(starterLine("SA", "20240315", "1", std::string("S").append(std::to_string(i))).build());
+  for (int i = 1; i <= 2; ++i)
+    lines.push_back(starterLine("SA", "20240315", "2", std::string("T").append(std::to_string(i))).build());
   const auto outcome = readResults(joinLines(lines));
   ASSERT_EQ(outcome.races.size(), 2u);
   EXPECT_EQ(+outcome.races[0].finisherCount, 63);
@@ -263,7 +292,9 @@ TEST(ResultsReader, LongLinesAndFields) {
 
   // Overlong texts are cut to their slots.
   const RaceResult cut = onlyRace(starterLine("SANTA ANITA", "20240315", "1", std::string(60, 'N'))
-                                      .set(78, std::string(54, 'E') + "EXACTA").set(96, "10").build());
+                                      .set(78, std::string(54, 'E') + "EXACTA")
+                                      .set(96, "10")
+                                      .build());
   EXPECT_STREQ(cut.track, "SAN");
   EXPECT_FLOAT_EQ(val(cut.exactaPayoff), 0.0f);  // the name was cut before it reached EXACTA
   EXPECT_EQ(std::string(cut.finishers[0].name), std::string(29, 'N'));
@@ -394,7 +425,8 @@ TEST(ResultsReader, AFileWithoutAResultsLineIsNoResultsFile) {
       {"line ends only", "\r\n\r\n", true},
       {"a card file", card, true},
       {"an archive", zipBytes, true},
-      {"one results line among junk", "junk\n" + starterLine("SA", "20240315", "1", "H").build() + "\njunk\n", false},
+      {"one results line among junk", "junk\n" + starterLine("SA", "20240315", "1", "H").build() + "\njunk\n",
+       false},
   };
   for (const Case& c : cases) {
     const auto outcome = readResults(c.text);
@@ -410,7 +442,12 @@ TEST(ResultsReader, AFileWithoutAResultsLineIsNoResultsFile) {
 TEST(ResultsReader, ASkippedLineLeavesNoFieldBehind) {
   const std::string text = joinLines({
       starterLine("SA", "20240315", "1", "A").set(75, "6.40").set(78, "EXACTA").set(96, "20").build(),
-      starterLine("SA", "20240315", "1", "BAD").set(75, "99.00").set(78, "QUINELLA").set(97, "50").set(37, "x").build(),
+      starterLine("SA", "20240315", "1", "BAD")
+          .set(75, "99.00")
+          .set(78, "QUINELLA")
+          .set(97, "50")
+          .set(37, "x")
+          .build(),
       starterLine("SA", "20240315", "1", "B", 49).set(49, "2").build(),  // ends at field 49
   });
   const auto outcome = readResults(text);

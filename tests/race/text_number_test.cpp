@@ -57,23 +57,10 @@ TEST(TextNumber, ToDoubleReadsLikeAtof) {
     double expected;
   };
   const Case cases[] = {
-      {"", 0.0},
-      {"abc", 0.0},
-      {"3.5", 3.5},
-      {"  -2.25x", -2.25},
-      {"+.5", 0.5},
-      {"-.5", -0.5},
-      {"5.", 5.0},
-      {"1e3", 1000.0},
-      {"1e", 1.0},
-      {"2.5e-1", 0.25},
-      {"+-1", 0.0},
-      {"- 1", 0.0},
-      {"\t7", 7.0},
-      {"1e-400", 0.0},  // underflow gives zero
-      {"-1e-400", 0.0},
-      {"1000e-400", 0.0},
-      {"0.5/2", 0.5},
+      {"", 0.0},        {"abc", 0.0},       {"3.5", 3.5},    {"  -2.25x", -2.25}, {"+.5", 0.5},
+      {"-.5", -0.5},    {"5.", 5.0},        {"1e3", 1000.0}, {"1e", 1.0},         {"2.5e-1", 0.25},
+      {"+-1", 0.0},     {"- 1", 0.0},       {"\t7", 7.0},    {"1e-400", 0.0},  // underflow gives zero
+      {"-1e-400", 0.0}, {"1000e-400", 0.0}, {"0.5/2", 0.5},
   };
   for (const Case& c : cases) {
     EXPECT_DOUBLE_EQ(toDouble(c.text), c.expected) << "text \"" << c.text << "\"";
@@ -89,8 +76,8 @@ TEST(TextNumber, ToDoubleOutOfRangeBySize) {
   EXPECT_EQ(toDouble("0." + zeros + "1"), 0.0);
   EXPECT_EQ(toDouble("-0." + zeros + "1"), 0.0);
   EXPECT_EQ(toDouble("1" + zeros), HUGE_VAL);
-  EXPECT_EQ(toDouble("1" + zeros + "e-10"), HUGE_VAL);    // 1e390
-  EXPECT_EQ(toDouble("1" + zeros + "e-790"), 0.0);        // 1e-390
+  EXPECT_EQ(toDouble("1" + zeros + "e-10"), HUGE_VAL);       // 1e390
+  EXPECT_EQ(toDouble("1" + zeros + "e-790"), 0.0);           // 1e-390
   EXPECT_DOUBLE_EQ(toDouble("0." + zeros + "1e500"), 1e99);  // in range after all
 }
 

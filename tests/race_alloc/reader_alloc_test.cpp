@@ -51,16 +51,28 @@ std::string cardLine(const Fields& fields) {
   return line;
 }
 
-std::string number(int value) { return std::to_string(value); }
+std::string number(int value) {
+  return std::to_string(value);
+}
 
 // An ordinary horse: race header, ten past races with short trip comments.
 Fields plainHorse(int race, int horse) {
-  Fields f{{1, "SA"}, {2, "20260315"}, {3, number(race)}, {4, number(horse)}, {6, "1320"},
-           {7, "D"}, {8, "C"}, {10, "25000"}, {12, "30000"}, {13, "HORSE " + number(horse)},
-           {15, "G"}, {17, "122"}, {46, "12"}, {47, "3"}, {48, "2"}, {49, "1"}, {66, "8"},
-           {70, "45000"}, {83, "SMITH J"}, {87, "1"}, {93, "4"}, {97, "SA"}, {101, "2"},
-           {105, "FT"}, {140, "20210402"}, {144, "BU"}, {145, "SA"}, {195, number(race)},
-           {201, "118.5"}, {1140, number(horse)}, {1141, "5-2"}, {1142, "Purse $30000."}};
+  Fields f{{1, "SA"},         {2, "20260315"},
+           {3, number(race)}, {4, number(horse)},
+           {6, "1320"},       {7, "D"},
+           {8, "C"},          {10, "25000"},
+           {12, "30000"},     {13, "HORSE " + number(horse)},
+           {15, "G"},         {17, "122"},
+           {46, "12"},        {47, "3"},
+           {48, "2"},         {49, "1"},
+           {66, "8"},         {70, "45000"},
+           {83, "SMITH J"},   {87, "1"},
+           {93, "4"},         {97, "SA"},
+           {101, "2"},        {105, "FT"},
+           {140, "20210402"}, {144, "BU"},
+           {145, "SA"},       {195, number(race)},
+           {201, "118.5"},    {1140, number(horse)},
+           {1141, "5-2"},     {1142, "Purse $30000."}};
   for (int k = 0; k < 10; ++k) {
     f[206 + k] = "20260201";
     f[226 + k] = k % 2 ? "SA" : "DMR";
@@ -75,7 +87,8 @@ Fields plainHorse(int race, int horse) {
 // Trip comments of 100 characters: any per-comment copy would show.
 Fields longCommentHorse(int race, int horse) {
   Fields f = plainHorse(race, horse);
-  for (int k = 0; k < 10; ++k) f[316 + k] = std::string(60, 'x') + " checked at the start then carried wide  ";
+  for (int k = 0; k < 10; ++k)
+    f[316 + k] = std::string(60, 'x') + " checked at the start then carried wide  ";
   for (int i = 0; i < 9; ++i) f[1142 + i] = std::string(60, 'c') + " WAGERING THIS RACE";
   return f;
 }
@@ -167,7 +180,8 @@ TEST(ReaderAllocation, CardReaderAllocatesNothingPerLineOrField) {
     ASSERT_TRUE(small.clean && large.clean);
     ASSERT_EQ(small.races, 2);
     ASSERT_EQ(large.races, 20);
-    const int expectedHorses = c.horse(1, 3)[5].empty() ? c.linesPerRace : c.linesPerRace - c.linesPerRace / 3;
+    const int expectedHorses =
+        c.horse(1, 3)[5].empty() ? c.linesPerRace : c.linesPerRace - c.linesPerRace / 3;
     EXPECT_EQ(large.lastHorseCount, std::min(expectedHorses, kMaxHorses));
 
     EXPECT_EQ(large.afterFirstRace, small.afterFirstRace);
@@ -179,11 +193,26 @@ TEST(ReaderAllocation, CardReaderAllocatesNothingPerLineOrField) {
 
 // Results lines: one per starter, wagers in fields 78-86, payoffs in 96-104.
 Fields plainStarter(int race, int starter) {
-  Fields f{{1, "SA"}, {2, "20260315"}, {3, number(race)}, {5, "D"}, {17, "FT"}, {18, "1"},
-           {20, "HORSE " + number(starter)}, {37, "4.50"}, {49, number(starter)},
-           {75, "7.00"}, {76, "4.20"}, {77, "3.00"}, {78, "EXACTA"}, {79, "TRIFECTA"},
-           {80, "DAILY DOUBLE"}, {81, "PICK THREE"}, {96, "45.60"}, {97, "120.80"},
-           {98, "33.00"}, {99, "88.10"}};
+  Fields f{{1, "SA"},
+           {2, "20260315"},
+           {3, number(race)},
+           {5, "D"},
+           {17, "FT"},
+           {18, "1"},
+           {20, "HORSE " + number(starter)},
+           {37, "4.50"},
+           {49, number(starter)},
+           {75, "7.00"},
+           {76, "4.20"},
+           {77, "3.00"},
+           {78, "EXACTA"},
+           {79, "TRIFECTA"},
+           {80, "DAILY DOUBLE"},
+           {81, "PICK THREE"},
+           {96, "45.60"},
+           {97, "120.80"},
+           {98, "33.00"},
+           {99, "88.10"}};
   return f;
 }
 

@@ -8,7 +8,8 @@
 
 namespace stridewell::gen {
 
-void settleExotics(RandomSource& random, bool quinellaOffered, double exoticTake, std::vector<SimulatedRace>& races) {
+void settleExotics(RandomSource& random, bool quinellaOffered, double exoticTake,
+                   std::vector<SimulatedRace>& races) {
   const int raceCount = static_cast<int>(races.size());
   for (int r = 0; r < raceCount; ++r) {
     SimulatedRace& race = races[r];
@@ -49,8 +50,7 @@ void settleExotics(RandomSource& random, bool quinellaOffered, double exoticTake
 
     if (starters >= 3) {
       static const char* const kExactaAliases[] = {"EXACTOR", "PERFECTA"};
-      add(random.chance(0.12) ? random.pick(kExactaAliases) : "EXACTA", combination(2), orderChance(2),
-          0.9);
+      add(random.chance(0.12) ? random.pick(kExactaAliases) : "EXACTA", combination(2), orderChance(2), 0.9);
     }
     if (quinellaOffered && starters >= 4) {
       const double either = orderChance(2) + share(1) * share(0) / std::max(1.0 - share(1), 1e-9);

@@ -13,6 +13,7 @@ namespace stridewell::gen {
 
 // Adds the wagers to every race of `races` (in race order); `exoticTake` is
 // the track's take from the exotic pools.
-void settleExotics(RandomSource& random, bool quinellaOffered, double exoticTake, std::vector<SimulatedRace>& races);
+void settleExotics(RandomSource& random, bool quinellaOffered, double exoticTake,
+                   std::vector<SimulatedRace>& races);
 
 }  // namespace stridewell::gen

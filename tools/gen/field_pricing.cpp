@@ -13,7 +13,8 @@ constexpr double kMorningLineOverround = 1.22;
 
 }  // namespace
 
-double knownFigure(const std::vector<Jockey>& jockeys, const Horse& horse, const SimulatedRace& race, char surface, bool wet) {
+double knownFigure(const std::vector<Jockey>& jockeys, const Horse& horse, const SimulatedRace& race,
+                   char surface, bool wet) {
   double figure = horse.ability + 0.7 * jockeys[horse.jockey].skill + 0.8 * horse.trainerQuality;
   if (surface == 'T') figure += horse.turfEdge;
   if (!isSprintYards(race.yards)) figure += horse.routeEdge;

@@ -17,8 +17,8 @@ inline constexpr double kPublicNoise = 7.5;
 
 // What a horse is worth today to someone who knows its ability, rider and
 // trainer: its hidden ability with the surface, distance and going edges.
-double knownFigure(const std::vector<Jockey>& jockeys, const Horse& horse, const SimulatedRace& race, char surface,
-                   bool wet);
+double knownFigure(const std::vector<Jockey>& jockeys, const Horse& horse, const SimulatedRace& race,
+                   char surface, bool wet);
 
 // Sets every horse's morningLine10 for its betting interest.
 void setMorningLine(RandomSource& random, const std::vector<Jockey>& jockeys, SimulatedRace& race);

@@ -72,8 +72,8 @@ std::string pastRestriction(RandomSource& random, const Horse& horse, int64_t da
 
 }  // namespace
 
-void buildCareer(RandomSource& random, int64_t today, Horse& horse, const SimulatedRace& race, bool maidenRace,
-                 const std::vector<std::string>& circuit) {
+void buildCareer(RandomSource& random, int64_t today, Horse& horse, const SimulatedRace& race,
+                 bool maidenRace, const std::vector<std::string>& circuit) {
   const std::string& type = race.raceClass.type;
   double firstTimerChance = 0;
   if (type == "S") firstTimerChance = horse.age == 2 ? 0.5 : 0.22;
@@ -120,8 +120,7 @@ void buildCareer(RandomSource& random, int64_t today, Horse& horse, const Simula
     start.yards = drawYards(random, start.surface, sprint);
     const bool wet = random.chance(0.12);
     start.condition = drawCondition(random, start.surface, wet);
-    start.fieldSize =
-        5 + static_cast<int>(random.weighted({0.08, 0.14, 0.18, 0.18, 0.15, 0.12, 0.09, 0.06}));
+    start.fieldSize = 5 + static_cast<int>(random.weighted({0.08, 0.14, 0.18, 0.18, 0.15, 0.12, 0.09, 0.06}));
     start.post = random.between(1, start.fieldSize);
 
     const double ability = abilityAt(horse, start.day, today);

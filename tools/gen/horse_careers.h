@@ -16,7 +16,7 @@ namespace stridewell::gen {
 // Fills horse.career (most recent first) for a horse entered in `race` on
 // day number `today`; a first-timer keeps an empty career. `circuit` lists
 // the tracks of today's circuit, home track first.
-void buildCareer(RandomSource& random, int64_t today, Horse& horse, const SimulatedRace& race, bool maidenRace,
-                 const std::vector<std::string>& circuit);
+void buildCareer(RandomSource& random, int64_t today, Horse& horse, const SimulatedRace& race,
+                 bool maidenRace, const std::vector<std::string>& circuit);
 
 }  // namespace stridewell::gen

@@ -2,8 +2,8 @@
 
 #include <cctype>
 
-#include "race_classes.h"
 #include "race/card_values.h"
+#include "race_classes.h"
 #include "race_texts.h"
 
 namespace stridewell::gen {

@@ -236,7 +236,8 @@ void DayBuilder::buildRace(const Plan& plan) {
   day_.races.push_back(std::move(race));
 }
 
-Horse DayBuilder::buildHorse(const SimulatedRace& race, bool maidenRace, const std::vector<std::string>& circuit) {
+Horse DayBuilder::buildHorse(const SimulatedRace& race, bool maidenRace,
+                             const std::vector<std::string>& circuit) {
   Horse horse;
   horse.name = horseName(random_, names_);
   const char ageGroup = race.restriction[0];

@@ -73,8 +73,8 @@ void runRace(RandomSource& random, const std::vector<Jockey>& jockeys, bool majo
     std::vector<double> key(race.horses.size(), 0.0);
     for (int h : starters) {
       const double w = kWeights[call];
-      key[h] = (1 - w) * earlyRank[h] + w * (race.horses[h].finish - 1) +
-               (call > 0 ? random.normal(0, 0.6) : 0.0);
+      key[h] =
+          (1 - w) * earlyRank[h] + w * (race.horses[h].finish - 1) + (call > 0 ? random.normal(0, 0.6) : 0.0);
     }
     std::vector<int> order = starters;
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return key[a] < key[b]; });

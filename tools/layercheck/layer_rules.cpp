@@ -44,7 +44,9 @@ bool readLayerTable(const fs::path& file, LayerTable& table, std::string& proble
 
 namespace {
 
-bool isSource(const fs::path& path) { return path.extension() == ".h" || path.extension() == ".cpp"; }
+bool isSource(const fs::path& path) {
+  return path.extension() == ".h" || path.extension() == ".cpp";
+}
 
 // The folder named by `#include "folder/..."` on this line, or empty.
 std::string includedFolder(const std::string& line, std::string& header) {
@@ -164,8 +166,9 @@ std::vector<std::string> layerFindings(const LayerTable& table, const std::vecto
     const int from = table.floorOf(include.fromFolder);
     const int to = table.floorOf(include.toFolder);
     if (from < 0 || to < 0 || to < from) continue;
-    findings.push_back(include.file + ":" + std::to_string(include.line) + ": includes \"" + include.header +
-                       "\", " + (to == from ? "a folder on its own floor" : "a floor above " + include.fromFolder + "/"));
+    findings.push_back(
+        include.file + ":" + std::to_string(include.line) + ": includes \"" + include.header + "\", " +
+        (to == from ? "a folder on its own floor" : "a floor above " + include.fromFolder + "/"));
   }
   for (const std::vector<std::string>& cycle : folderCycles(folderGraph(includes))) {
     std::string names;
