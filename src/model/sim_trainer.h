@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "app/file_system.h"
 #include "app/program_name.h"
 #include "model/record_trainer.h"
 #include "model/sim_model.h"
@@ -26,6 +27,7 @@ struct TrainingJob {
   std::string simName;
   int32_t passes = 0;
   int32_t patternCount = 0;  // records the update of a pass waits for
+  FileSystem* fileSystem = &realFileSystem();  // the weights files are saved through it
 };
 
 // One status of the run: the text for the window title and, while passes

@@ -3,12 +3,9 @@
 // message, and that cancel, failure and a damaged source never leave a
 // partial dataset or change a source.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -27,6 +24,7 @@
 #include "datasets/dataset_name.h"
 #include "datasets/dataset_split.h"
 #include "race/race.h"
+#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -306,40 +304,31 @@ TEST_F(DatasetManagementTest, SplitThatCannotOpenItsSourceCreatesNothing) {
   EXPECT_EQ(folderState(), before);
 }
 
-// A write that fails part-way (here the process may not grow a file past a
-// few kilobytes, as on a full disk) deletes both outputs. Run in a child so
-// the limit stays there.
+// A write that fails part-way (the disk fills up during the first block)
+// deletes both outputs.
 TEST_F(DatasetManagementTest, SplitOrCombineThatCannotWriteLeavesNoDataset) {
   makeDataset("Source", ids(1, 400));
   makeDataset("Other", ids(500, 510));
   const auto before = folderState();
   for (const bool split : {true, false}) {
     SCOPED_TRACE(split ? "split" : "combine");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      std::signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{8000, 8000};
-      ::setrlimit(RLIMIT_FSIZE, &limit);
-      RecordingInteraction ui;
-      RecordingProgress progress;
-      const DatasetRunOutcome outcome =
-          split ? splitDataset(workspace_, "Source", "Train", "Test", 2, ui, progress).outcome
-                : combineDatasets(workspace_, {"Other", "Source"}, "New", ui, progress).outcome;
-      // The message names the hidden file being written and the system's reason.
-      const std::string hidden = "DATASETS/." + std::string(split ? "T" : "New");
-      const std::vector<Call> calls = ui.calls();
-      const bool asExpected =
-          outcome == DatasetRunOutcome::kWriteFailed && calls.size() == 1 && calls[0].kind == Kind::kError &&
-          calls[0].text.starts_with("Error while writing dataset (disk probably full).\n") &&
-          calls[0].text.find(hidden) != std::string::npos &&
-          calls[0].text.ends_with(".new-" + std::to_string(::getpid()) + ": File too large");
-      ::_exit(asExpected ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    test::FaultyFileSystem fullDisk;
+    fullDisk.shortenWrite(1);
+    fullDisk.failWritesFrom(2, EFBIG);
+    RecordingInteraction ui;
+    RecordingProgress progress;
+    const DatasetRunOutcome outcome =
+        split ? splitDataset(workspace_, "Source", "Train", "Test", 2, ui, progress, fullDisk).outcome
+              : combineDatasets(workspace_, {"Other", "Source"}, "New", ui, progress, fullDisk).outcome;
+    // The message names the hidden file being written and the system's reason.
+    const std::string hidden = "DATASETS/." + std::string(split ? "T" : "New");
+    const std::vector<Call> calls = ui.calls();
+    EXPECT_EQ(outcome, DatasetRunOutcome::kWriteFailed);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].kind, Kind::kError);
+    EXPECT_TRUE(calls[0].text.starts_with("Error while writing dataset (disk probably full).\n")) << calls[0].text;
+    EXPECT_NE(calls[0].text.find(hidden), std::string::npos) << calls[0].text;
+    EXPECT_TRUE(calls[0].text.ends_with(".new-" + std::to_string(::getpid()) + ": File too large")) << calls[0].text;
     EXPECT_EQ(folderState(), before);
   }
 }

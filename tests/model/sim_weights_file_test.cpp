@@ -1,8 +1,6 @@
 // The weights file: its byte layout, exact round trips, short and long
 // files, and saves that fail without harming the file already there.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <bit>
@@ -18,6 +16,7 @@
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
 #include "model_test_support.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {
@@ -257,18 +256,11 @@ TEST_F(WeightsFile, FailedSavesLeaveTheOldFileAndNoLeftovers) {
   EXPECT_TRUE(fs::is_directory(taken));
   EXPECT_EQ(readBytes(inside), "k");
 
-  // The disk fills up part-way through the write: the process may write no
-  // more than 1,000 bytes to any file (SIGXFSZ ignored so the write fails).
-  struct rlimit saved;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = saved;
-  small.rlim_cur = 1000;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool saved1000 = model_.saveWeights(path_);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
-  signal(SIGXFSZ, oldHandler);
-  EXPECT_FALSE(saved1000);
+  // The disk fills up part-way through the write.
+  test::FaultyFileSystem fullDisk;
+  fullDisk.failWritesFrom(1, EFBIG);
+  const bool savedOnFullDisk = model_.saveWeights(path_, fullDisk);
+  EXPECT_FALSE(savedOnFullDisk);
 
   EXPECT_EQ(readBytes(path_), old);
   auto entries = folderEntries(folder_.path());
