@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -266,6 +268,61 @@ TEST_F(WeightsFile, FailedSavesLeaveTheOldFileAndNoLeftovers) {
   auto entries = folderEntries(folder_.path());
   std::sort(entries.begin(), entries.end());
   EXPECT_EQ(entries, (std::vector<std::string>{"Taken.SIM", "Test.SIM"}));
+}
+
+// Faults at each step of a save: the old file stays byte for byte, nothing
+// is left beside it, and the logged reason names the file and the cause.
+TEST_F(WeightsFile, SaveFaultsKeepTheOldFile) {
+  ASSERT_TRUE(model_.saveWeights(path_));
+  const std::string old = readBytes(path_);
+  model_.randomizeWeights();
+  const std::string folder = folder_.path().string();
+  struct Case {
+    const char* name;
+    std::function<void(test::FaultyFileSystem&)> arrange;
+    std::string named;  // the file the message names
+    const char* reason;
+  };
+  const std::string temporary = (folder_.path() / ".Test.SIM.").string();
+  const Case cases[] = {
+      {"cannot create", [](auto& disk) { disk.failCreate(EACCES); }, "Cannot create a temporary file in " + folder,
+       "Permission denied"},
+      {"full disk", [](auto& disk) { disk.failWritesFrom(1); }, "Cannot write " + temporary, "No space left on device"},
+      {"short write, then full disk",
+       [](auto& disk) {
+         disk.shortenWrite(1);
+         disk.failWritesFrom(2);
+       },
+       "Cannot write " + temporary, "No space left on device"},
+      {"failed flush to disk", [](auto& disk) { disk.failSync(EIO); }, "Cannot write " + temporary,
+       "Input/output error"},
+      {"failed close", [](auto& disk) { disk.failClose(EIO); }, "Cannot write " + temporary, "Input/output error"},
+      {"rename across devices", [](auto& disk) { disk.failRename(EXDEV); }, "Cannot replace " + path_.string(),
+       "Invalid cross-device link"},
+      {"rename refused", [](auto& disk) { disk.failRename(EACCES); }, "Cannot replace " + path_.string(),
+       "Permission denied"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::FaultyFileSystem faulty;
+    c.arrange(faulty);
+    MessageLog log;
+    log.attachTo(model_);
+    EXPECT_FALSE(model_.saveWeights(path_, faulty));
+    EXPECT_EQ(readBytes(path_), old);
+    EXPECT_EQ(folderEntries(folder_.path()), std::vector<std::string>{"Test.SIM"});
+    ASSERT_FALSE(log.lines.empty());
+    EXPECT_TRUE(log.lines.back().starts_with(c.named)) << log.lines.back();
+    EXPECT_TRUE(log.lines.back().ends_with(std::string(": ") + c.reason)) << log.lines.back();
+  }
+  model_.setMessageCallback({});
+
+  // A write the system cuts short is resumed: the file is whole.
+  test::FaultyFileSystem shortOnce;
+  shortOnce.shortenWrite(1);
+  ASSERT_TRUE(model_.saveWeights(path_, shortOnce));
+  EXPECT_GT(shortOnce.writeCalls(), 1);
+  EXPECT_EQ(readBytes(path_), model_.weightsFileBytes());
 }
 
 }  // namespace
