@@ -83,7 +83,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::error_code remove(const std::string& path) override {
-    return ::unlink(path.c_str()) == 0 ? std::error_code() : systemError(errno);
+    return std::remove(path.c_str()) == 0 ? std::error_code() : systemError(errno);
   }
 };
 

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/file_system.h"
+
 namespace stridewell {
 
 class UserInteraction;
@@ -64,7 +66,8 @@ bool setScratched(ScratchCard& card, size_t index, bool scratched);
 // was; "Error during re-zip." leaves the archive as it was. A card whose
 // lines no longer match the items (changed by someone else since it was
 // loaded) is not written.
-bool saveScratchCard(const ScratchCard& card, const Workspace& workspace, UserInteraction& ui);
+bool saveScratchCard(const ScratchCard& card, const Workspace& workspace, UserInteraction& ui,
+                     FileSystem& fileSystem = realFileSystem());
 
 // `line` with field 5 rewritten: "S" in double quotes when scratched;
 // otherwise the old mark in upper case, or nothing when it held an S.
