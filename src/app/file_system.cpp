@@ -82,6 +82,20 @@ class PosixFileSystem final : public FileSystem {
     return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : systemError(errno);
   }
 
+  // renameat2 is refused with EINVAL by file systems that lack
+  // RENAME_NOREPLACE (and ENOSYS on old kernels); link + unlink is then the
+  // no-replace move, since link never replaces an existing name.
+  std::error_code renameWithoutReplacing(const std::string& from, const std::string& to) override {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return systemError(errno);
+    if (::link(from.c_str(), to.c_str()) != 0) return systemError(errno);
+    if (::unlink(from.c_str()) == 0) return {};
+    const int code = errno;
+    // Both names now lead to the file; drop the new one so nothing changed.
+    ::unlink(to.c_str());
+    return systemError(code);
+  }
+
   std::error_code remove(const std::string& path) override {
     return std::remove(path.c_str()) == 0 ? std::error_code() : systemError(errno);
   }

@@ -51,6 +51,9 @@ class FileSystem {
   virtual std::unique_ptr<WritableFile> openForAppend(const std::string& path, std::error_code& error) = 0;
   // Renames `from` over `to`, replacing a file there.
   virtual std::error_code rename(const std::string& from, const std::string& to) = 0;
+  // Renames `from` to `to` unless `to` exists (then EEXIST), atomically
+  // where the file system allows; on failure both names are as they were.
+  virtual std::error_code renameWithoutReplacing(const std::string& from, const std::string& to) = 0;
   // Removes the file (or empty folder) at `path`.
   virtual std::error_code remove(const std::string& path) = 0;
 };

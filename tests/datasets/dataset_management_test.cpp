@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -546,6 +547,24 @@ TEST_F(DatasetManagementTest, RenameChecksAsksAndNeverReplaces) {
   EXPECT_EQ(checkRenameName("ok name", checkUi), DatasetField::kNone);
   EXPECT_EQ(checkRenameName("", checkUi), DatasetField::kName);
   EXPECT_EQ(checkUi.errors(), (std::vector<std::string>{"New name cannot be blank."}));
+}
+
+// A move the file system refuses leaves both names as they were and says why.
+TEST_F(DatasetManagementTest, RenameThatTheFileSystemRefusesChangesNothing) {
+  makeDataset("One", ids(1, 2));
+  const auto before = folderState();
+  for (const int error : {EACCES, EXDEV, EROFS}) {
+    const std::string reason = std::generic_category().message(error);
+    SCOPED_TRACE(reason);
+    test::FaultyFileSystem faulty;
+    faulty.failRename(error);
+    RecordingInteraction ui;
+    ui.queueAnswers({true});
+    EXPECT_EQ(renameDataset(workspace_, "One", "Three", ui, faulty), RenameOutcome::kFailed);
+    EXPECT_EQ(ui.errors(), std::vector<std::string>{"Rename failed.\n" + pathOf("One").string() + " -> " +
+                                                    pathOf("Three").string() + ": " + reason});
+    EXPECT_EQ(folderState(), before);
+  }
 }
 
 TEST_F(DatasetManagementTest, RenameRollsBackAKilledAppendBeforeMoving) {

@@ -34,6 +34,7 @@ class FaultyFileSystem final : public FileSystem {
   }
   void failSync(int error = EIO) { setError(syncError_, error); }
   void failClose(int error = EIO) { setError(closeError_, error); }
+  // Both kinds of rename.
   void failRename(int error) { setError(renameError_, error); }
   void failCreate(int error) { setError(createError_, error); }
 
@@ -58,6 +59,11 @@ class FaultyFileSystem final : public FileSystem {
     std::error_code error;
     if (refused(renameError_, error)) return error;
     return real_.rename(from, to);
+  }
+  std::error_code renameWithoutReplacing(const std::string& from, const std::string& to) override {
+    std::error_code error;
+    if (refused(renameError_, error)) return error;
+    return real_.renameWithoutReplacing(from, to);
   }
   std::error_code remove(const std::string& path) override { return real_.remove(path); }
 
