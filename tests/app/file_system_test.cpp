@@ -10,22 +10,18 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <system_error>
 
+#include "support/file_bytes.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::fileBytes;
 
 void writeBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -49,12 +45,12 @@ TEST_F(RealFileSystemTest, NewFilesAreWrittenAndAppendedTo) {
   ASSERT_TRUE(file) << error.message();
   EXPECT_FALSE(file->writeAll("second"));
   EXPECT_FALSE(file->close());
-  EXPECT_EQ(readBytes(path), "first second");
+  EXPECT_EQ(fileBytes(path), "first second");
   // Made again, the file starts empty.
   file = disk_.createFile(path.string(), error);
   ASSERT_TRUE(file) << error.message();
   file.reset();
-  EXPECT_EQ(readBytes(path), "");
+  EXPECT_EQ(fileBytes(path), "");
 }
 
 TEST_F(RealFileSystemTest, UniqueFilesArePrivateAndNamedFromTheTemplate) {
@@ -106,8 +102,8 @@ TEST_F(RealFileSystemTest, FailuresCarryTheSystemsReasonAndChangeNothing) {
   for (const Case& c : cases) {
     EXPECT_EQ(c.error, std::make_error_code(c.expected)) << c.name << ": " << c.error.message();
   }
-  EXPECT_EQ(readBytes(kept), "kept");
-  EXPECT_EQ(readBytes(other), "other");
+  EXPECT_EQ(fileBytes(kept), "kept");
+  EXPECT_EQ(fileBytes(other), "other");
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_FALSE(fs::exists(folder_.path() / "new"));
 }
@@ -118,7 +114,7 @@ TEST_F(RealFileSystemTest, AMoveWithoutReplacingMovesToAFreeName) {
   writeBytes(from, "moved");
   EXPECT_FALSE(disk_.renameWithoutReplacing(from.string(), to.string()));
   EXPECT_FALSE(fs::exists(from));
-  EXPECT_EQ(readBytes(to), "moved");
+  EXPECT_EQ(fileBytes(to), "moved");
 }
 
 }  // namespace

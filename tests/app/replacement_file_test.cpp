@@ -9,22 +9,18 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "support/faulty_file_system.h"
+#include "support/file_bytes.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::fileBytes;
 
 std::vector<std::string> folderEntries(const fs::path& folder) {
   std::vector<std::string> names;
@@ -89,7 +85,7 @@ TEST_F(ReplacementFileTest, FaultsLeaveTheOldFileAndNoTemporary) {
       {"rename refused", [](auto& disk) { disk.failRename(EACCES); }, "Cannot replace " + target,
        "Permission denied"},
   };
-  const std::string old = readBytes(target_);
+  const std::string old = fileBytes(target_);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     test::FaultyFileSystem faulty;
@@ -104,20 +100,20 @@ TEST_F(ReplacementFileTest, FaultsLeaveTheOldFileAndNoTemporary) {
     }
     EXPECT_TRUE(problem.starts_with(c.named)) << problem;
     EXPECT_TRUE(problem.ends_with(std::string(": ") + c.reason)) << problem;
-    EXPECT_EQ(readBytes(target_), old);
+    EXPECT_EQ(fileBytes(target_), old);
     EXPECT_EQ(folderEntries(folder_.path()), std::vector<std::string>{"Report.TXT"});
   }
 }
 
 TEST_F(ReplacementFileTest, WholeContentsAtOnceReportTheFault) {
-  const std::string old = readBytes(target_);
+  const std::string old = fileBytes(target_);
   test::FaultyFileSystem faulty;
   faulty.failRename(EXDEV);
   const std::string bytes = newContents();
   std::string reason;
   EXPECT_FALSE(replaceFileContents(target_.string(), bytes.data(), bytes.size(), reason, faulty));
   EXPECT_EQ(reason, "Cannot replace " + target_.string() + ": Invalid cross-device link");
-  EXPECT_EQ(readBytes(target_), old);
+  EXPECT_EQ(fileBytes(target_), old);
   EXPECT_EQ(folderEntries(folder_.path()), std::vector<std::string>{"Report.TXT"});
 }
 
@@ -131,7 +127,7 @@ TEST_F(ReplacementFileTest, WritesCutShortAreResumed) {
     writeInPieces(file, bytes);
     ASSERT_TRUE(file.replaceTarget()) << file.problem();
     EXPECT_GT(faulty.writeCalls(), 3);
-    EXPECT_EQ(readBytes(target_), bytes);
+    EXPECT_EQ(fileBytes(target_), bytes);
     EXPECT_EQ(folderEntries(folder_.path()), std::vector<std::string>{"Report.TXT"});
   }
 }
