@@ -6,12 +6,15 @@
 #include <string>
 #include <system_error>
 
+#include "base/file_system.h"
+
 namespace stridewell {
 
 // Moves `from` to `to` unless `to` exists, atomically where the file system
 // allows. False, with nothing changed, when `to` exists or the move fails;
 // `error` then receives the system's reason, when given.
-bool moveWithoutReplacing(const std::string& from, const std::string& to, std::error_code* error = nullptr);
+bool moveWithoutReplacing(const std::string& from, const std::string& to, std::error_code* error = nullptr,
+                          FileSystem& fileSystem = realFileSystem());
 
 // "<from> -> <to>: <reason>", the line that follows a failed move's message.
 std::string moveFailureDetail(const std::string& from, const std::string& to, const std::error_code& error);

@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "base/file_system.h"
 
 namespace stridewell {
 
@@ -14,8 +17,8 @@ class ReplacementFile {
  public:
   // Creates a hidden file with a unique name in the folder of `target`. When
   // that fails, ok() is false and problem() says why; writes are then
-  // ignored.
-  explicit ReplacementFile(std::string target);
+  // ignored. Everything is written through `fileSystem`.
+  explicit ReplacementFile(std::string target, FileSystem& fileSystem = realFileSystem());
   // Removes the new file unless it replaced the target.
   ~ReplacementFile();
   ReplacementFile(const ReplacementFile&) = delete;
@@ -33,11 +36,12 @@ class ReplacementFile {
 
  private:
   void flushBuffer();
-  void fail(const std::string& what, int error);
+  void fail(const std::string& what, std::error_code error);
 
+  FileSystem& fileSystem_;
   std::string target_;
   std::string path_;
-  int fd_ = -1;
+  std::unique_ptr<WritableFile> file_;
   std::string buffer_;
   std::string problem_;
   bool replaced_ = false;
@@ -45,6 +49,7 @@ class ReplacementFile {
 
 // The whole new contents at once: false on any failure, with `reason` saying
 // what went wrong, the target untouched and no temporary file left behind.
-bool replaceFileContents(const std::string& target, const void* bytes, size_t size, std::string& reason);
+bool replaceFileContents(const std::string& target, const void* bytes, size_t size, std::string& reason,
+                         FileSystem& fileSystem = realFileSystem());
 
 }  // namespace stridewell

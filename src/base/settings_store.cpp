@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "base/interaction.h"
@@ -91,39 +92,35 @@ std::string folderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-bool writeAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t wrote = ::write(fd, text.data(), text.size());
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return false;
-    text.remove_prefix(static_cast<size_t>(wrote));
-  }
-  return true;
-}
-
 // Writes `text` to a new file in the folder of `path` and renames it over
 // `path`, so that a reader sees the old file or the new one, never a part.
-bool replaceFile(const std::string& path, std::string_view text, mode_t mode, std::string& reason) {
+bool replaceFile(FileSystem& fileSystem, const std::string& path, std::string_view text, mode_t mode,
+                 std::string& reason) {
   std::string temporary = path + ".XXXXXX";
-  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) {
-    reason = errorText(errno);
+  std::error_code error;
+  std::unique_ptr<WritableFile> file = fileSystem.createUnique(temporary, error);
+  if (!file) {
+    reason = error.message();
     return false;
   }
-  const bool written = writeAll(fd, text) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-  const int writeError = errno;
-  if (::close(fd) != 0 || !written) {
-    reason = errorText(written ? errno : writeError);
-    ::unlink(temporary.c_str());
+  error = file->writeAll(text);
+  if (!error) error = file->setMode(mode);
+  if (!error) error = file->sync();
+  const std::error_code closed = file->close();
+  file.reset();
+  if (!error) error = closed;
+  if (error) {
+    reason = error.message();
+    fileSystem.remove(temporary);
     return false;
   }
   // The folder is not synced after the rename: that costs a journal commit
   // per write, and a crash just after it only brings back the previous,
   // whole file. The data itself is synced above, so the name never points
   // at an empty file.
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
-    reason = errorText(errno);
-    ::unlink(temporary.c_str());
+  if (const std::error_code renamed = fileSystem.rename(temporary, path)) {
+    reason = renamed.message();
+    fileSystem.remove(temporary);
     return false;
   }
   return true;
@@ -183,7 +180,8 @@ void layOver(SettingsSections& base, const SettingsSections& changes) {
 
 }  // namespace
 
-SettingsStore::SettingsStore(std::string file, UserInteraction* ui) : file_(std::move(file)), ui_(ui) {
+SettingsStore::SettingsStore(std::string file, UserInteraction* ui, FileSystem& fileSystem)
+    : file_(std::move(file)), ui_(ui), fileSystem_(fileSystem) {
   std::vector<std::string> warnings;
   {
     std::lock_guard lock(mutex_);
@@ -251,7 +249,7 @@ bool SettingsStore::save(std::vector<std::string>& warnings) {
           // Keep the damaged original beside the file before replacing it.
           const std::string copy = file_ + ".damaged";
           std::string copyReason;
-          if (!replaceFile(copy, contents.text, contents.mode, copyReason)) {
+          if (!replaceFile(fileSystem_, copy, contents.text, contents.mode, copyReason)) {
             reason = "cannot keep a copy of the damaged file as " + copy + ": " + copyReason;
             mayReplace = false;
           } else {
@@ -261,7 +259,7 @@ bool SettingsStore::save(std::vector<std::string>& warnings) {
       }
       if (mayReplace) {
         layOver(merged, unsaved_);
-        if (replaceFile(target, settingsText(merged), contents.mode, reason)) {
+        if (replaceFile(fileSystem_, target, settingsText(merged), contents.mode, reason)) {
           sections_ = std::move(merged);
           unsaved_.clear();
           saved = true;

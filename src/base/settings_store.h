@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_system.h"
 #include "base/settings_file.h"
 
 namespace stridewell {
@@ -39,8 +40,10 @@ class SettingsStore {
   // `file` is the settings file; it need not exist yet, nor its folder.
   // Problems reading or writing it are reported to `ui` as warnings when
   // given: a damaged or unreadable file once per reading, a failed write
-  // once until a write succeeds again.
-  explicit SettingsStore(std::string file, UserInteraction* ui = nullptr);
+  // once until a write succeeds again. The file is written through
+  // `fileSystem`.
+  explicit SettingsStore(std::string file, UserInteraction* ui = nullptr,
+                         FileSystem& fileSystem = realFileSystem());
 
   // $XDG_CONFIG_HOME (else ~/.config) + "/Farrowmede/Stridewell 5.conf";
   // empty when no home folder can be found.
@@ -80,6 +83,7 @@ class SettingsStore {
 
   std::string file_;
   UserInteraction* ui_;
+  FileSystem& fileSystem_;
   mutable std::mutex mutex_;
   SettingsSections sections_;
   SettingsSections unsaved_;  // written by this run but not yet in the file

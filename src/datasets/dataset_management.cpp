@@ -93,7 +93,7 @@ DatasetField checkRenameName(std::string_view newText, UserInteraction& ui) {
 }
 
 RenameOutcome renameDataset(const Workspace& workspace, std::string_view oldName, std::string_view newText,
-                            UserInteraction& ui) {
+                            UserInteraction& ui, FileSystem& fileSystem) {
   if (checkRenameName(newText, ui) != DatasetField::kNone) return RenameOutcome::kRefused;
   const std::string newName = trimDatasetName(newText);
   const std::string question =
@@ -108,7 +108,7 @@ RenameOutcome renameDataset(const Workspace& workspace, std::string_view oldName
   // journal of the new name is cleared before it could cut the moved file.
   std::error_code error = std::make_error_code(std::errc::no_such_file_or_directory);
   if (!isListedName(oldName) || !recoverInterruptedAppend(oldPath) || !recoverInterruptedAppend(newPath) ||
-      !moveWithoutReplacing(oldPath, newPath, &error)) {
+      !moveWithoutReplacing(oldPath, newPath, &error, fileSystem)) {
     ui.error(std::string(kRenameFailed) + "\n" + moveFailureDetail(oldPath, newPath, error));
     return RenameOutcome::kFailed;
   }

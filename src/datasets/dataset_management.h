@@ -10,6 +10,8 @@
 #include <system_error>
 #include <vector>
 
+#include "base/file_system.h"
+
 namespace stridewell {
 
 class UserInteraction;
@@ -77,6 +79,6 @@ enum class RenameOutcome { kRefused, kDeclined, kRenamed, kFailed };
 // one. When the new name is taken, the old dataset is missing or the move
 // fails otherwise: "Rename failed.", both files as they were.
 RenameOutcome renameDataset(const Workspace& workspace, std::string_view oldName, std::string_view newText,
-                            UserInteraction& ui);
+                            UserInteraction& ui, FileSystem& fileSystem = realFileSystem());
 
 }  // namespace stridewell

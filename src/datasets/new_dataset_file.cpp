@@ -1,6 +1,5 @@
 #include "datasets/new_dataset_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,8 +22,9 @@ constexpr size_t kBufferBytes = 32768;
 
 }  // namespace
 
-NewDatasetFile::NewDatasetFile(const Workspace& workspace, const std::string& name)
-    : target_(datasetPath(workspace, name)),
+NewDatasetFile::NewDatasetFile(const Workspace& workspace, const std::string& name, FileSystem& fileSystem)
+    : fileSystem_(fileSystem),
+      target_(datasetPath(workspace, name)),
       path_(joinPath(workspace.datasets,
                      "." + name + std::string(kDatasetExtension) + ".new-" + std::to_string(::getpid()))) {
   struct stat info {};
@@ -32,9 +32,10 @@ NewDatasetFile::NewDatasetFile(const Workspace& workspace, const std::string& na
     fail(target_, EISDIR);
     return;
   }
-  fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
-  if (fd_ < 0) {
-    fail(path_, errno);
+  std::error_code error;
+  file_ = fileSystem_.createFile(path_, error);
+  if (!file_) {
+    fail(path_, error);
     return;
   }
   buffer_.reserve(kBufferBytes + kMaxDatasetRaceBytes);
@@ -42,27 +43,22 @@ NewDatasetFile::NewDatasetFile(const Workspace& workspace, const std::string& na
 }
 
 NewDatasetFile::~NewDatasetFile() {
-  if (fd_ >= 0) ::close(fd_);
-  if (!committed_ && !path_.empty()) ::unlink(path_.c_str());
+  file_.reset();
+  if (!committed_ && !path_.empty()) fileSystem_.remove(path_);
 }
 
 bool NewDatasetFile::fail(const std::string& path, int code) {
-  if (problem_.empty()) problem_ = path + ": " + std::error_code(code, std::generic_category()).message();
+  return fail(path, std::error_code(code, std::generic_category()));
+}
+
+bool NewDatasetFile::fail(const std::string& path, std::error_code error) {
+  if (problem_.empty()) problem_ = path + ": " + error.message();
   return ok_ = false;
 }
 
 bool NewDatasetFile::flush() {
-  const char* bytes = buffer_.data();
-  size_t size = buffer_.size();
-  while (ok_ && size > 0) {
-    const ssize_t written = ::write(fd_, bytes, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      fail(path_, written < 0 ? errno : ENOSPC);
-      break;
-    }
-    bytes += written;
-    size -= static_cast<size_t>(written);
+  if (ok_ && !buffer_.empty()) {
+    if (const std::error_code error = file_->writeAll(buffer_)) fail(path_, error);
   }
   buffer_.clear();
   return ok_;
@@ -82,13 +78,14 @@ bool NewDatasetFile::commit() {
   if (!ok_ || !flush()) return false;
   // Without the flush to disk a crash soon after the rename could leave an
   // empty file where the dataset was.
-  if (::fsync(fd_) != 0) fail(path_, errno);
-  const int closed = ::close(fd_);
-  if (closed != 0) fail(path_, errno);
-  fd_ = -1;
+  if (const std::error_code error = file_->sync()) fail(path_, error);
+  const std::error_code closed = file_->close();
+  file_.reset();
+  if (closed) fail(path_, closed);
   if (!ok_) return false;
   if (!recoverInterruptedAppend(target_)) return fail(appendJournalPath(target_), errno != 0 ? errno : EIO);
-  if (::rename(path_.c_str(), target_.c_str()) != 0) return fail(path_ + " -> " + target_, errno);
+  if (const std::error_code error = fileSystem_.rename(path_, target_))
+    return fail(path_ + " -> " + target_, error);
   committed_ = true;
   return true;
 }

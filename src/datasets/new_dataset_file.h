@@ -7,7 +7,10 @@
 // object per output, on one thread.
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "base/file_system.h"
 
 namespace stridewell {
 
@@ -18,8 +21,10 @@ class NewDatasetFile {
  public:
   // Creates the hidden file for dataset `name` (a valid name) in DATASETS.
   // ok() is false when that fails or when the dataset's path is a folder,
-  // which no rename could replace.
-  NewDatasetFile(const Workspace& workspace, const std::string& name);
+  // which no rename could replace. Everything is written through
+  // `fileSystem`.
+  NewDatasetFile(const Workspace& workspace, const std::string& name,
+                 FileSystem& fileSystem = realFileSystem());
   // Removes the hidden file unless commit() succeeded.
   ~NewDatasetFile();
   NewDatasetFile(const NewDatasetFile&) = delete;
@@ -45,10 +50,12 @@ class NewDatasetFile {
  private:
   bool flush();
   bool fail(const std::string& path, int code);
+  bool fail(const std::string& path, std::error_code error);
 
+  FileSystem& fileSystem_;
   std::string target_;
   std::string path_;
-  int fd_ = -1;
+  std::unique_ptr<WritableFile> file_;
   std::string buffer_;
   bool ok_ = false;
   bool committed_ = false;

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_system.h"
 #include "model/mwc_random.h"
 
 namespace stridewell {
@@ -53,7 +54,7 @@ class SimModel {
   // The weights file: each non-input unit's bias and then its weights, as
   // little-endian doubles. Saving replaces the file only after the new one
   // is completely written; a failed save leaves the old file as it was.
-  bool saveWeights(const std::filesystem::path& path);
+  bool saveWeights(const std::filesystem::path& path, FileSystem& fileSystem = realFileSystem());
   // A failed load (missing, short or damaged file) changes nothing; bytes
   // after the last weight are ignored. A file holding a value that is not a
   // finite number (NaN, infinity) is damaged: such a net scores nothing.

@@ -75,8 +75,8 @@ class SimTrainer final : public PatternBlockSink {
 
     // Both files even when the first fails: the trained weights then still
     // reach one of them.
-    const bool trainSaved = model_.saveWeights(job_.trainWeightsFile);
-    const bool targetSaved = model_.saveWeights(job_.targetWeightsFile);
+    const bool trainSaved = model_.saveWeights(job_.trainWeightsFile, *job_.fileSystem);
+    const bool targetSaved = model_.saveWeights(job_.targetWeightsFile, *job_.fileSystem);
     outcome.saved = trainSaved && targetSaved;
     if (!outcome.saved) {
       const std::filesystem::path& unsaved = trainSaved ? job_.targetWeightsFile : job_.trainWeightsFile;

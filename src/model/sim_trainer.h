@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "base/file_system.h"
 #include "base/program_name.h"
 #include "model/record_trainer.h"
 #include "model/sim_model.h"
@@ -25,7 +26,8 @@ struct TrainingJob {
   std::filesystem::path targetWeightsFile;  // the SIM being trained
   std::string simName;
   int32_t passes = 0;
-  int32_t patternCount = 0;  // records the update of a pass waits for
+  int32_t patternCount = 0;                    // records the update of a pass waits for
+  FileSystem* fileSystem = &realFileSystem();  // the weights files are saved through it
 };
 
 // One status of the run: the text for the window title and, while passes

@@ -40,12 +40,13 @@ std::string SimModel::weightsFileBytes() {
   return std::string(reinterpret_cast<const char*>(fileBuffer_.data()), fileBuffer_.size() * sizeof(double));
 }
 
-bool SimModel::saveWeights(const std::filesystem::path& path) {
+bool SimModel::saveWeights(const std::filesystem::path& path, FileSystem& fileSystem) {
   logFormatted("Saving weights/biases to %s", path.string().c_str());
   if (!defined()) return false;
   fillFileBuffer();
   std::string reason;
-  if (!replaceFileContents(path.string(), fileBuffer_.data(), fileBuffer_.size() * sizeof(double), reason)) {
+  if (!replaceFileContents(path.string(), fileBuffer_.data(), fileBuffer_.size() * sizeof(double), reason,
+                           fileSystem)) {
     logMessage(reason);
     return false;
   }

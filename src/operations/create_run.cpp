@@ -2,9 +2,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <system_error>
 #include <tuple>
 
@@ -25,6 +25,53 @@ namespace stridewell {
 namespace {
 
 constexpr size_t kDatasetBufferBytes = 32768;
+
+// Races added to the end of an existing dataset, written in blocks.
+class DatasetAppender {
+ public:
+  DatasetAppender(FileSystem& fileSystem, const std::string& path) {
+    file_ = fileSystem.openForAppend(path, error_);
+    buffer_.reserve(kDatasetBufferBytes + kMaxDatasetRaceBytes);
+  }
+
+  bool ok() const { return file_ != nullptr && !error_; }
+  // The system's reason for the first failure.
+  const std::error_code& error() const { return error_; }
+
+  bool write(const Race& race) {
+    if (!ok()) return false;
+    record_.str({});
+    if (!writeDatasetRace(record_, race)) {
+      error_ = std::make_error_code(std::errc::io_error);
+      return false;
+    }
+    buffer_ += record_.view();
+    return buffer_.size() < kDatasetBufferBytes || flush();
+  }
+
+  // Writes out the rest and flushes it to disk, so that the journal that
+  // could undo the append goes only once the races are safe.
+  bool finish() {
+    if (!ok() || !flush()) return false;
+    error_ = file_->sync();
+    const std::error_code closed = file_->close();
+    file_.reset();
+    if (!error_) error_ = closed;
+    return !error_;
+  }
+
+ private:
+  bool flush() {
+    if (!buffer_.empty()) error_ = file_->writeAll(buffer_);
+    buffer_.clear();
+    return !error_;
+  }
+
+  std::unique_ptr<WritableFile> file_;
+  std::error_code error_;
+  std::string buffer_;
+  std::ostringstream record_{std::ios::binary};
+};
 
 std::string withNumber(const char* before, int number, const char* after) {
   return before + std::to_string(number) + after;
@@ -48,10 +95,6 @@ std::set<RaceKey> storedRaceKeys(const std::string& path) {
   auto race = std::make_unique<Race>();
   while (reader.next(*race)) keys.insert(keyOf(race->result));
   return keys;
-}
-
-std::string systemReason(int code) {
-  return std::error_code(code, std::generic_category()).message();
 }
 
 }  // namespace
@@ -131,7 +174,8 @@ std::string duplicateRacesWarning(int count, bool skipped) {
 
 CreateOutcome createDataset(const std::string& rawName, bool append, const std::string& folder,
                             const std::vector<FilePair>& pairs, const Workspace& workspace,
-                            UserInteraction& ui, ProgressSink& progress, DuplicateRaces duplicates) {
+                            UserInteraction& ui, ProgressSink& progress, DuplicateRaces duplicates,
+                            FileSystem& fileSystem) {
   CreateOutcome outcome;
   const std::string name = trimDatasetName(rawName);
   const std::string target = datasetPath(workspace, name);
@@ -140,8 +184,7 @@ CreateOutcome createDataset(const std::string& rawName, bool append, const std::
   // complete; an append goes straight to the dataset under its journal.
   std::unique_ptr<NewDatasetFile> fresh;
   std::unique_ptr<AppendJournal> journal;
-  std::vector<char> buffer(kDatasetBufferBytes);
-  std::ofstream appended;
+  std::unique_ptr<DatasetAppender> appended;
   std::set<RaceKey> stored;
   bool opened = false;
   std::string problem;
@@ -149,19 +192,17 @@ CreateOutcome createDataset(const std::string& rawName, bool append, const std::
     journal = std::make_unique<AppendJournal>(target);
     if (journal->ok()) {
       stored = storedRaceKeys(target);
-      appended.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-      errno = 0;
-      appended.open(target, std::ios::binary | std::ios::app);
-      opened = appended.is_open();
+      appended = std::make_unique<DatasetAppender>(fileSystem, target);
+      opened = appended->ok();
       if (!opened) {
-        problem = target + ": " + systemReason(errno != 0 ? errno : EIO);
+        problem = target + ": " + appended->error().message();
         journal->rollBack();
       }
     } else {
       problem = journal->problem();
     }
   } else {
-    fresh = std::make_unique<NewDatasetFile>(workspace, name);
+    fresh = std::make_unique<NewDatasetFile>(workspace, name, fileSystem);
     opened = fresh->ok();
     if (!opened) problem = fresh->problem();
   }
@@ -171,7 +212,6 @@ CreateOutcome createDataset(const std::string& rawName, bool append, const std::
     return outcome;
   }
   int skipped = 0;
-  int writeErrno = 0;
   const DatasetRaceWriter write = [&](const Race& race) {
     if (append && stored.count(keyOf(race.result)) != 0) {
       if (outcome.duplicates++ == 0 && duplicates == DuplicateRaces::kAsk) {
@@ -183,15 +223,12 @@ CreateOutcome createDataset(const std::string& rawName, bool append, const std::
       }
     }
     if (fresh) return fresh->write(race);
-    errno = 0;
-    if (writeDatasetRace(appended, race) && appended.good()) return true;
-    writeErrno = errno != 0 ? errno : EIO;
-    return false;
+    return appended->write(race);
   };
   // The reason a write failed: the file and what the system said.
   const auto writeProblem = [&]() {
     if (fresh) return fresh->problem();
-    return target + ": " + systemReason(writeErrno != 0 ? writeErrno : EIO);
+    return target + ": " + appended->error().message();
   };
 
   progress.setText(createRunCaption(name, append));
@@ -224,14 +261,8 @@ CreateOutcome createDataset(const std::string& rawName, bool append, const std::
     if (fresh) {
       kept = fresh->commit();
     } else {
-      errno = 0;
-      appended.close();
-      kept = !appended.fail();
-      if (kept) {
-        journal->commit();
-      } else {
-        writeErrno = errno != 0 ? errno : EIO;
-      }
+      kept = appended->finish();
+      if (kept) journal->commit();
     }
     if (!kept) {
       ui.error("Error during dataset creation (disk probably full)\n" + writeProblem());
@@ -242,7 +273,7 @@ CreateOutcome createDataset(const std::string& rawName, bool append, const std::
     // The hidden file of a new dataset goes with its object; an append is
     // cut back to where it started.
     if (journal) {
-      appended.close();
+      appended.reset();
       journal->rollBack();
     }
     if (outcome.status == CreateStatus::kCancelled) ui.notice("Create DataSet", "User Aborted.");

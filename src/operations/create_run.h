@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_system.h"
 #include "datasets/build_pair.h"
 
 namespace stridewell {
@@ -90,7 +91,8 @@ std::string createRunCaption(const std::string& name, bool append);
 CreateOutcome createDataset(const std::string& name, bool append, const std::string& folder,
                             const std::vector<FilePair>& pairs, const Workspace& workspace,
                             UserInteraction& ui, ProgressSink& progress,
-                            DuplicateRaces duplicates = DuplicateRaces::kKeep);
+                            DuplicateRaces duplicates = DuplicateRaces::kKeep,
+                            FileSystem& fileSystem = realFileSystem());
 
 // The warning after an append that met `count` (> 0) races the dataset
 // already held; `skipped` tells whether they were left out.

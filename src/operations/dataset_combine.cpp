@@ -78,7 +78,8 @@ std::vector<std::string> inDatasetListOrder(const Workspace& workspace,
 }
 
 CombineResult combineDatasets(const Workspace& workspace, const std::vector<std::string>& sources,
-                              std::string_view newText, UserInteraction& ui, ProgressSink& progress) {
+                              std::string_view newText, UserInteraction& ui, ProgressSink& progress,
+                              FileSystem& fileSystem) {
   CombineResult result;
   const std::string name = trimDatasetName(newText);
   if (const std::optional<std::string> refusal = judgeName(name, sources)) {
@@ -88,7 +89,7 @@ CombineResult combineDatasets(const Workspace& workspace, const std::vector<std:
   if (sources.empty()) return result;
   result.sources = inDatasetListOrder(workspace, sources);
 
-  NewDatasetFile output(workspace, name);
+  NewDatasetFile output(workspace, name, fileSystem);
   if (!output.ok()) {
     ui.error(std::string(kCannotCreate) + "\n" + output.problem());
     result.outcome = DatasetRunOutcome::kCannotOpen;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_system.h"
 #include "datasets/dataset_management.h"
 
 namespace stridewell {
@@ -51,6 +52,7 @@ struct CombineResult {
 // naming the file and race. On cancel or failure no new dataset is left,
 // and a dataset the user agreed to over-write stays as it was.
 CombineResult combineDatasets(const Workspace& workspace, const std::vector<std::string>& sources,
-                              std::string_view newText, UserInteraction& ui, ProgressSink& progress);
+                              std::string_view newText, UserInteraction& ui, ProgressSink& progress,
+                              FileSystem& fileSystem = realFileSystem());
 
 }  // namespace stridewell

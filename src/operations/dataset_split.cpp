@@ -89,7 +89,8 @@ DatasetField checkSplitNames(const Workspace& workspace, std::string_view source
 }
 
 SplitResult splitDataset(const Workspace& workspace, std::string_view source, std::string_view trainText,
-                         std::string_view testText, int step, UserInteraction& ui, ProgressSink& progress) {
+                         std::string_view testText, int step, UserInteraction& ui, ProgressSink& progress,
+                         FileSystem& fileSystem) {
   SplitResult result;
   const std::string train = trimDatasetName(trainText);
   const std::string test = trimDatasetName(testText);
@@ -105,8 +106,8 @@ SplitResult splitDataset(const Workspace& workspace, std::string_view source, st
   // as whenever a dataset is opened.
   const bool sourceOpen = !source.empty() && !hasForbiddenNameCharacter(source) &&
                           recoverInterruptedAppend(sourcePath) && input.open(sourcePath);
-  NewDatasetFile trainFile(workspace, train);
-  NewDatasetFile testFile(workspace, test);
+  NewDatasetFile trainFile(workspace, train, fileSystem);
+  NewDatasetFile testFile(workspace, test, fileSystem);
   if (!sourceOpen || !trainFile.ok() || !testFile.ok()) {
     // The temporary files go with their objects: nothing is left behind.
     std::string detail = !sourceOpen       ? input.problem()

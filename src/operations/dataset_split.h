@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_system.h"
 #include "datasets/dataset_management.h"
 
 namespace stridewell {
@@ -69,6 +70,7 @@ struct SplitResult {
 // (the one exception: the test output's final rename failing after the
 // train output's succeeded removes the new train dataset).
 SplitResult splitDataset(const Workspace& workspace, std::string_view source, std::string_view trainText,
-                         std::string_view testText, int step, UserInteraction& ui, ProgressSink& progress);
+                         std::string_view testText, int step, UserInteraction& ui, ProgressSink& progress,
+                         FileSystem& fileSystem = realFileSystem());
 
 }  // namespace stridewell

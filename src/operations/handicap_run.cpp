@@ -47,7 +47,8 @@ std::string reportPathFor(const std::string& inputPath, const Workspace& workspa
 }
 
 HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const std::string& inputPath,
-                             const std::string& outputPath, const Workspace& workspace, UserInteraction& ui) {
+                             const std::string& outputPath, const Workspace& workspace, UserInteraction& ui,
+                             FileSystem& fileSystem) {
   HandicappedFile file;
   file.inputPath = inputPath;
   file.reportPath = outputPath;
@@ -66,7 +67,7 @@ HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const 
     file.notAnArchive = input.notAnArchive;
     return file;
   }
-  ReplacementFile report(outputPath);
+  ReplacementFile report(outputPath, fileSystem);
   if (!report.ok()) {
     ui.error(formatted("Cannot create file '%s'.", outputPath) + "\n" + report.problem());
     file.outcome = HandicapOutcome::kCannotCreate;
@@ -110,7 +111,7 @@ HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const 
 
 HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model,
                         const std::vector<std::string>& inputPaths, const Workspace& workspace,
-                        UserInteraction& ui, ProgressSink& progress) {
+                        UserInteraction& ui, ProgressSink& progress, FileSystem& fileSystem) {
   HandicapRun run;
   if (!setup.mapMode && !model.loadWeights(setup.simPath)) {
     ui.error("Error loading SIM\n" + model.loadProblem());
@@ -128,7 +129,7 @@ HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model,
     progress.setText(std::string(fileNameOf(inputPath)));
     progress.setPercent(i * 100 / count);
     HandicappedFile file =
-        handicapFile(setup, model, inputPath, reportPathFor(inputPath, workspace), workspace, ui);
+        handicapFile(setup, model, inputPath, reportPathFor(inputPath, workspace), workspace, ui, fileSystem);
     if (file.tooManyHorses) {
       ui.warning("File " + std::string(fileNameOf(inputPath)) + " has races that contain more than " +
                  std::to_string(kMaxHorses) + " horses (some horses ignored)");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_system.h"
 #include "handicap/race_report.h"
 #include "handicap/sim_map_rules.h"
 
@@ -53,7 +54,8 @@ struct HandicappedFile {
 // (errors), "File %s is NOT VALID!" with the bad line, "File %s holds no
 // race." (warnings). In single-SIM mode `model` must hold the SIM already.
 HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const std::string& inputPath,
-                             const std::string& outputPath, const Workspace& workspace, UserInteraction& ui);
+                             const std::string& outputPath, const Workspace& workspace, UserInteraction& ui,
+                             FileSystem& fileSystem = realFileSystem());
 
 struct HandicapRun {
   bool simLoaded = true;  // false: "Error loading SIM" and why, nothing handicapped
@@ -68,7 +70,8 @@ struct HandicapRun {
 // cancelled.
 HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model,
                         const std::vector<std::string>& inputPaths, const Workspace& workspace,
-                        UserInteraction& ui, ProgressSink& progress);
+                        UserInteraction& ui, ProgressSink& progress,
+                        FileSystem& fileSystem = realFileSystem());
 
 // The warning listing the races of `run` that were not scored, one line
 // each (card, race number, track assumed, SIM and why); empty when every

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <system_error>
 #include <vector>
@@ -46,11 +45,6 @@ bool simFolderHasSim(const Workspace& workspace, const std::string& simName) {
     if (equalsIgnoreCase(list.items[static_cast<size_t>(i)], simName)) return true;
   }
   return false;
-}
-
-void removeFile(const std::string& path) {
-  std::error_code ignored;
-  std::filesystem::remove(path, ignored);
 }
 
 template <typename Discard>
@@ -123,7 +117,8 @@ PrepCheck checkPrepRequest(const PrepRequest& request, const Workspace& workspac
 }
 
 PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimModel& model,
-                   UserInteraction& ui, ProgressSink& progress, SettingsStore* settings) {
+                   UserInteraction& ui, ProgressSink& progress, SettingsStore* settings,
+                   FileSystem& fileSystem) {
   PrepResult result;
   const std::string name = trimSimName(request.simName);
   // The request should have passed checkPrepRequest; a name that could
@@ -171,7 +166,7 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
   // whole preparation exists: a run that ends early or yields no pattern
   // leaves the previous preparation as it was until then.
   const std::string trainWeights = joinPath(workspace.trainData, kTrainWeightsFileName);
-  ReplacementFile weights(trainWeights);
+  ReplacementFile weights(trainWeights, fileSystem);
   weights.write(model.weightsFileBytes());
   if (!weights.ok()) {
     ui.error(std::string(kPrepSaveFailed) + "\n" + weights.problem());
@@ -180,13 +175,13 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
 
   progress.setText(kPrepProgressText);
   const std::string patternPath = joinPath(workspace.trainData, kPatternFileName);
-  ReplacementFile patterns(patternPath);
+  ReplacementFile patterns(patternPath, fileSystem);
   const PatternRun run = writePatterns(request.criteria, dataset, datasetFile, patterns, ui, progress);
   dataset.close();
   result.races = run.races;
   const auto discard = [&] {
-    removeFile(trainWeights);
-    removeFile(patternPath);
+    fileSystem.remove(trainWeights);
+    fileSystem.remove(patternPath);
   };
   if (run.patterns < 0) {
     if (run.cancelled) ui.notice(kPrepAbortedCaption, kPrepAborted);
@@ -211,7 +206,7 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
   std::memcpy(info.simName, name.data(), name.size());
   info.passes = request.passes;
   info.patternCount = static_cast<int32_t>(run.patterns);
-  ReplacementFile infoFile(joinPath(workspace.trainData, kTrainInfoFileName));
+  ReplacementFile infoFile(joinPath(workspace.trainData, kTrainInfoFileName), fileSystem);
   infoFile.write(std::string_view(reinterpret_cast<const char*>(&info), sizeof info));
   if (!infoFile.ok()) {
     ui.error(std::string(kTrainInfoFailed) + "\n" + infoFile.problem());
@@ -222,7 +217,7 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
   // renames leaves no pattern file and training asks for a new preparation;
   // the new patterns come last, after the weights and the train information
   // they belong with.
-  removeFile(patternPath);
+  fileSystem.remove(patternPath);
   if (!weights.replaceTarget()) {
     ui.error(std::string(kPrepSaveFailed) + "\n" + weights.problem());
     return failAfterRun(result, discard);

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_system.h"
 #include "model/mwc_random.h"
 #include "race/race_criteria.h"
 
@@ -95,7 +96,9 @@ struct PrepResult {
 // are written beside their targets and put in place only when at least one
 // pattern was written. Every failure is shown through `ui`; Cancel in
 // `progress` shows "User aborted.".
+// Every file is written through `fileSystem`.
 PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimModel& model,
-                   UserInteraction& ui, ProgressSink& progress, SettingsStore* settings = nullptr);
+                   UserInteraction& ui, ProgressSink& progress, SettingsStore* settings = nullptr,
+                   FileSystem& fileSystem = realFileSystem());
 
 }  // namespace stridewell

@@ -187,7 +187,8 @@ bool setScratched(ScratchCard& card, size_t index, bool scratched) {
   return true;
 }
 
-bool saveScratchCard(const ScratchCard& card, const Workspace& workspace, UserInteraction& ui) {
+bool saveScratchCard(const ScratchCard& card, const Workspace& workspace, UserInteraction& ui,
+                     FileSystem& fileSystem) {
   const std::string shown = shownName(card.cardPath, card.archivePath);
   auto saveFailed = [&](const std::string& detail) {
     ui.error(withDetail(kSaveErrorText, detail));
@@ -210,7 +211,7 @@ bool saveScratchCard(const ScratchCard& card, const Workspace& workspace, UserIn
     if (!error) target = real.string();
   }
 
-  ReplacementFile out(target);
+  ReplacementFile out(target, fileSystem);
   if (!out.ok()) return saveFailed(out.problem() + unchanged);
   std::string line, ending;
   int lineNumber = 0;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_system.h"
+
 namespace stridewell {
 
 class UserInteraction;
@@ -63,7 +65,8 @@ bool setScratched(ScratchCard& card, size_t index, bool scratched);
 // Only field 5 changes; the check code, which covers fields 11 to 200,
 // stays valid. The new text goes to a temporary file that replaces the old
 // one only when complete.
-bool saveScratchCard(const ScratchCard& card, const Workspace& workspace, UserInteraction& ui);
+bool saveScratchCard(const ScratchCard& card, const Workspace& workspace, UserInteraction& ui,
+                     FileSystem& fileSystem = realFileSystem());
 
 // `line` with field 5 rewritten: "S" in double quotes when scratched;
 // otherwise the old mark in upper case, or nothing when it held an S.

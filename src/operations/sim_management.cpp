@@ -100,7 +100,7 @@ std::string checkSimRenameName(const Workspace& workspace, std::string_view newT
 }
 
 SimRenameOutcome renameSim(const Workspace& workspace, std::string_view oldName, std::string_view newText,
-                           UserInteraction& ui) {
+                           UserInteraction& ui, FileSystem& fileSystem) {
   if (!isManagedName(workspace, oldName)) return SimRenameOutcome::kNotListed;
   if (const std::string problem = checkSimRenameName(workspace, newText); !problem.empty()) {
     ui.error(problem);
@@ -125,7 +125,7 @@ SimRenameOutcome renameSim(const Workspace& workspace, std::string_view oldName,
       joinPath(workspace.sim, oldFiles.empty() ? std::string(oldName) : oldFiles.front());
   std::error_code error =
       std::make_error_code(oldFiles.empty() ? std::errc::no_such_file_or_directory : std::errc::file_exists);
-  if (taken || !moveWithoutReplacing(oldPath, newPath, &error)) {
+  if (taken || !moveWithoutReplacing(oldPath, newPath, &error, fileSystem)) {
     ui.error(std::string(kSimRenameFailed) + "\n" + moveFailureDetail(oldPath, newPath, error));
     return SimRenameOutcome::kFailed;
   }

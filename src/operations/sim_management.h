@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_system.h"
 #include "model/sim_list.h"
 
 namespace stridewell {
@@ -65,6 +66,6 @@ enum class SimRenameOutcome {
 // ignored, as the lists ignore it, unless it is the SIM being renamed), and
 // the move itself refuses an existing target.
 SimRenameOutcome renameSim(const Workspace& workspace, std::string_view oldName, std::string_view newText,
-                           UserInteraction& ui);
+                           UserInteraction& ui, FileSystem& fileSystem = realFileSystem());
 
 }  // namespace stridewell

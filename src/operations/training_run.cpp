@@ -62,7 +62,8 @@ TrainInfoRead readTrainInfo(const std::filesystem::path& file, TrainInfo& info, 
   return TrainInfoRead::kOk;
 }
 
-bool trialWrite(const std::filesystem::path& target, size_t size, std::string& problem) {
+bool trialWrite(const std::filesystem::path& target, size_t size, std::string& problem,
+                FileSystem& fileSystem) {
   std::error_code ignored;
   if (std::filesystem::is_directory(target, ignored)) {
     problem = "Cannot save " + target.string() + ": it is a folder";
@@ -70,7 +71,7 @@ bool trialWrite(const std::filesystem::path& target, size_t size, std::string& p
   }
   // The same kind of temporary file the save itself writes and renames;
   // unlinked again when `trial` goes.
-  ReplacementFile trial(target.string());
+  ReplacementFile trial(target.string(), fileSystem);
   trial.write(std::string(size, '\0'));
   if (trial.ok()) return true;
   problem = "Cannot save " + target.string() + " (" + trial.problem() + ")";
@@ -78,7 +79,8 @@ bool trialWrite(const std::filesystem::path& target, size_t size, std::string& p
 }
 
 TrainPreparation prepareTraining(const std::filesystem::path& trainDataFolder, SimModel& model,
-                                 UserInteraction& ui, const TrainCommandOptions& options) {
+                                 UserInteraction& ui, const TrainCommandOptions& options,
+                                 FileSystem& fileSystem) {
   TrainPreparation result;
   if (options.askFirst && !ui.query("Train?")) {
     result.start = TrainStart::kDeclined;
@@ -88,6 +90,7 @@ TrainPreparation prepareTraining(const std::filesystem::path& trainDataFolder, S
   TrainingJob& job = result.job;
   job.patternFile = trainDataFolder / kPatternFileName;
   job.trainWeightsFile = trainDataFolder / kTrainWeightsFileName;
+  job.fileSystem = &fileSystem;
   std::error_code ignored;
   if (!std::filesystem::is_regular_file(job.patternFile, ignored)) {
     ui.error("No training data - do prep first");
@@ -132,7 +135,7 @@ TrainPreparation prepareTraining(const std::filesystem::path& trainDataFolder, S
   }
   // Both saves at the end of the run, tried now.
   for (const std::filesystem::path& file : {job.trainWeightsFile, job.targetWeightsFile}) {
-    if (!trialWrite(file, kSimWeightsFileBytes, problem)) {
+    if (!trialWrite(file, kSimWeightsFileBytes, problem, fileSystem)) {
       ui.error(problem + " - nothing was trained");
       result.start = TrainStart::kCannotSave;
       return result;
@@ -149,7 +152,7 @@ TrainPreparation prepareTraining(const std::filesystem::path& trainDataFolder, S
     model.randomizeWeights();
     // A failed save here costs only the random start of a later "Train
     // More"; the end of the run saves again and reports its own failure.
-    (void)model.saveWeights(job.trainWeightsFile);
+    (void)model.saveWeights(job.trainWeightsFile, fileSystem);
     ui.warning("No SIM data file; using random start point");
   }
   result.start = TrainStart::kReady;

@@ -62,14 +62,17 @@ struct TrainPreparation {
 // into `model` (or, when there is none, starts from random weights and
 // saves them there). Every refusal is shown through `ui` and leaves `model`
 // unused; only kReady may start a thread.
+// Everything is written through `fileSystem`, the run's saves too.
 TrainPreparation prepareTraining(const std::filesystem::path& trainDataFolder, SimModel& model,
-                                 UserInteraction& ui, const TrainCommandOptions& options);
+                                 UserInteraction& ui, const TrainCommandOptions& options,
+                                 FileSystem& fileSystem = realFileSystem());
 
 // Whether a file of `size` bytes can be written beside `target` and put in
 // its place: a temporary file in the target's folder is written and removed.
 // False, with `problem` naming the file and the system's reason, when it
 // cannot, or when `target` is a folder.
-bool trialWrite(const std::filesystem::path& target, size_t size, std::string& problem);
+bool trialWrite(const std::filesystem::path& target, size_t size, std::string& problem,
+                FileSystem& fileSystem = realFileSystem());
 
 // Makes the record trainer for a run on the training thread.
 using RecordTrainerFactory =

@@ -11,9 +11,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -21,6 +23,7 @@
 #include <tuple>
 #include <vector>
 
+#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/scoped_environment.h"
 #include "support/temp_folder.h"
@@ -319,6 +322,57 @@ TEST(SettingsStore, ValuesWhoseWriteFailedGoWithTheNextWriteThatSucceeds) {
   ui.clear();
   EXPECT_FALSE(store.write("THIRD", "3"));
   EXPECT_EQ(ui.warnings().size(), 1u) << testing::PrintToString(ui.warnings());
+}
+
+// Faults while the file is replaced: the file keeps its old text, no
+// temporary is left, the warning names the file and the system's reason,
+// and the value still holds for this run.
+TEST(SettingsStore, AFailedReplacementKeepsTheOldFile) {
+  struct Case {
+    const char* name;
+    std::function<void(test::FaultyFileSystem&)> arrange;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"cannot create", [](auto& disk) { disk.failCreate(EACCES); }, "Permission denied"},
+      {"full disk", [](auto& disk) { disk.failWritesFrom(1); }, "No space left on device"},
+      {"short write, then full disk",
+       [](auto& disk) {
+         disk.shortenWrite(1);
+         disk.failWritesFrom(2);
+       },
+       "No space left on device"},
+      {"failed flush to disk", [](auto& disk) { disk.failSync(EIO); }, "Input/output error"},
+      {"failed close", [](auto& disk) { disk.failClose(EDQUOT); }, "Disk quota exceeded"},
+      {"failed rename", [](auto& disk) { disk.failRename(EXDEV); }, "Invalid cross-device link"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder temp;
+    const fs::path file = temp.path() / "s.conf";
+    ASSERT_TRUE(SettingsStore(file.string()).write("OLD", "kept"));
+    const std::string old = fileText(file);
+    test::FaultyFileSystem faulty;
+    c.arrange(faulty);
+    RecordingInteraction ui;
+    SettingsStore store(file.string(), &ui, faulty);
+    EXPECT_FALSE(store.write("NEW", "lost"));
+    EXPECT_EQ(ui.warnings(),
+              std::vector<std::string>{"Cannot save the settings to " + file.string() + ": " + c.reason +
+                                       ". Changed settings hold for this run only."});
+    EXPECT_EQ(store.read("NEW", ""), "lost");
+    EXPECT_EQ(fileText(file), old);
+    EXPECT_EQ(folderNames(temp.path()), (std::vector<std::string>{"s.conf", "s.conf.lock"}));
+  }
+
+  // A write cut short is resumed.
+  TempFolder temp;
+  const fs::path file = temp.path() / "s.conf";
+  test::FaultyFileSystem shortOnce;
+  shortOnce.shortenWrite(1);
+  ASSERT_TRUE(SettingsStore(file.string(), nullptr, shortOnce).write("WHOLE", std::string(300, 'x')));
+  EXPECT_EQ(shortOnce.writeCalls(), 2);
+  EXPECT_EQ(SettingsStore(file.string()).read("WHOLE", ""), std::string(300, 'x'));
 }
 
 TEST(SettingsStore, AWriteKeepsWhatAnotherCopyWroteMeanwhile) {

@@ -5,12 +5,10 @@
 #include "datasets/dataset_management.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -28,6 +26,7 @@
 #include "operations/dataset_combine.h"
 #include "operations/dataset_split.h"
 #include "race/race.h"
+#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -314,40 +313,33 @@ TEST_F(DatasetManagementTest, SplitThatCannotOpenItsSourceCreatesNothing) {
   EXPECT_EQ(folderState(), before);
 }
 
-// A write that fails part-way (here the process may not grow a file past a
-// few kilobytes, as on a full disk) deletes both outputs. Run in a child so
-// the limit stays there.
+// A write that fails part-way (the disk fills up during the first block)
+// deletes both outputs.
 TEST_F(DatasetManagementTest, SplitOrCombineThatCannotWriteLeavesNoDataset) {
   makeDataset("Source", ids(1, 400));
   makeDataset("Other", ids(500, 510));
   const auto before = folderState();
   for (const bool split : {true, false}) {
     SCOPED_TRACE(split ? "split" : "combine");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      std::signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{8000, 8000};
-      ::setrlimit(RLIMIT_FSIZE, &limit);
-      RecordingInteraction ui;
-      RecordingProgress progress;
-      const DatasetRunOutcome outcome =
-          split ? splitDataset(workspace_, "Source", "Train", "Test", 2, ui, progress).outcome
-                : combineDatasets(workspace_, {"Other", "Source"}, "New", ui, progress).outcome;
-      // The message names the hidden file being written and the system's reason.
-      const std::string hidden = "DATASETS/." + std::string(split ? "T" : "New");
-      const std::vector<Call> calls = ui.calls();
-      const bool asExpected =
-          outcome == DatasetRunOutcome::kWriteFailed && calls.size() == 1 && calls[0].kind == Kind::kError &&
-          calls[0].text.starts_with("Error while writing dataset (disk probably full).\n") &&
-          calls[0].text.find(hidden) != std::string::npos &&
-          calls[0].text.ends_with(".new-" + std::to_string(::getpid()) + ": File too large");
-      ::_exit(asExpected ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    test::FaultyFileSystem fullDisk;
+    fullDisk.shortenWrite(1);
+    fullDisk.failWritesFrom(2, EFBIG);
+    RecordingInteraction ui;
+    RecordingProgress progress;
+    const DatasetRunOutcome outcome =
+        split ? splitDataset(workspace_, "Source", "Train", "Test", 2, ui, progress, fullDisk).outcome
+              : combineDatasets(workspace_, {"Other", "Source"}, "New", ui, progress, fullDisk).outcome;
+    // The message names the hidden file being written and the system's reason.
+    const std::string hidden = "DATASETS/." + std::string(split ? "T" : "New");
+    const std::vector<Call> calls = ui.calls();
+    EXPECT_EQ(outcome, DatasetRunOutcome::kWriteFailed);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].kind, Kind::kError);
+    EXPECT_TRUE(calls[0].text.starts_with("Error while writing dataset (disk probably full).\n"))
+        << calls[0].text;
+    EXPECT_NE(calls[0].text.find(hidden), std::string::npos) << calls[0].text;
+    EXPECT_TRUE(calls[0].text.ends_with(".new-" + std::to_string(::getpid()) + ": File too large"))
+        << calls[0].text;
     EXPECT_EQ(folderState(), before);
   }
 }
@@ -576,6 +568,24 @@ TEST_F(DatasetManagementTest, RenameChecksAsksAndNeverReplaces) {
   EXPECT_EQ(checkRenameName("ok name", checkUi), DatasetField::kNone);
   EXPECT_EQ(checkRenameName("", checkUi), DatasetField::kName);
   EXPECT_EQ(checkUi.errors(), (std::vector<std::string>{"New name cannot be blank."}));
+}
+
+// A move the file system refuses leaves both names as they were and says why.
+TEST_F(DatasetManagementTest, RenameThatTheFileSystemRefusesChangesNothing) {
+  makeDataset("One", ids(1, 2));
+  const auto before = folderState();
+  for (const int error : {EACCES, EXDEV, EROFS}) {
+    const std::string reason = std::generic_category().message(error);
+    SCOPED_TRACE(reason);
+    test::FaultyFileSystem faulty;
+    faulty.failRename(error);
+    RecordingInteraction ui;
+    ui.queueAnswers({true});
+    EXPECT_EQ(renameDataset(workspace_, "One", "Three", ui, faulty), RenameOutcome::kFailed);
+    EXPECT_EQ(ui.errors(), std::vector<std::string>{"Rename failed.\n" + pathOf("One").string() + " -> " +
+                                                    pathOf("Three").string() + ": " + reason});
+    EXPECT_EQ(folderState(), before);
+  }
 }
 
 TEST_F(DatasetManagementTest, RenameRollsBackAKilledAppendBeforeMoving) {

@@ -7,9 +7,8 @@
 #include "model/sim_trainer.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "model/training_arithmetic.h"
 #include "model_test_support.h"
 #include "pattern_test_support.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {
@@ -253,29 +253,6 @@ TEST_F(SimTrainerTest, FailedPassSavesNothing) {
   EXPECT_FALSE(fs::exists(job_.targetWeightsFile));
 }
 
-// Holds the size of any file this process writes to `bytes` (writes past
-// it fail with EFBIG instead of raising SIGXFSZ) until destroyed.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    ::getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit limited = previous_;
-    limited.rlim_cur = bytes;
-    ok_ = ::setrlimit(RLIMIT_FSIZE, &limited) == 0;
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  rlimit previous_{};
-  void (*previousHandler_)(int) = SIG_DFL;
-  bool ok_ = false;
-};
-
 TEST_F(SimTrainerTest, FailedSaveIsReportedAndKeepsTheOldFiles) {
   writePatterns(makeRecords(2));
   job_.passes = 1;
@@ -287,10 +264,14 @@ TEST_F(SimTrainerTest, FailedSaveIsReportedAndKeepsTheOldFiles) {
 
   TrainingOutcome outcome;
   {
-    // Room for less than a weights file: both saves fail part-way.
-    FileSizeLimit limit(4096);
-    ASSERT_TRUE(limit.ok());
+    // Room for less than a weights file: the first write of the first save
+    // is cut short, and every write after it fails: both saves fail part-way.
+    test::FaultyFileSystem fullDisk;
+    fullDisk.shortenWrite(1);
+    fullDisk.failWritesFrom(2, EFBIG);
+    job_.fileSystem = &fullDisk;
     outcome = run();
+    job_.fileSystem = &realFileSystem();
   }
   EXPECT_EQ(outcome.end, TrainingEnd::kCompleted);
   EXPECT_FALSE(outcome.saved);

@@ -1,15 +1,15 @@
 // The weights file: its byte layout, exact round trips, short and long
 // files, and saves that fail without harming the file already there.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <limits>
 #include <string>
@@ -18,6 +18,7 @@
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
 #include "model_test_support.h"
+#include "support/faulty_file_system.h"
 #include "support/temp_folder.h"
 
 namespace stridewell {
@@ -257,23 +258,73 @@ TEST_F(WeightsFile, FailedSavesLeaveTheOldFileAndNoLeftovers) {
   EXPECT_TRUE(fs::is_directory(taken));
   EXPECT_EQ(readBytes(inside), "k");
 
-  // The disk fills up part-way through the write: the process may write no
-  // more than 1,000 bytes to any file (SIGXFSZ ignored so the write fails).
-  struct rlimit saved;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = saved;
-  small.rlim_cur = 1000;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool saved1000 = model_.saveWeights(path_);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
-  signal(SIGXFSZ, oldHandler);
-  EXPECT_FALSE(saved1000);
+  // The disk fills up part-way through the write.
+  test::FaultyFileSystem fullDisk;
+  fullDisk.failWritesFrom(1, EFBIG);
+  const bool savedOnFullDisk = model_.saveWeights(path_, fullDisk);
+  EXPECT_FALSE(savedOnFullDisk);
 
   EXPECT_EQ(readBytes(path_), old);
   auto entries = folderEntries(folder_.path());
   std::sort(entries.begin(), entries.end());
   EXPECT_EQ(entries, (std::vector<std::string>{"Taken.SIM", "Test.SIM"}));
+}
+
+// Faults at each step of a save: the old file stays byte for byte, nothing
+// is left beside it, and the logged reason names the file and the cause.
+TEST_F(WeightsFile, SaveFaultsKeepTheOldFile) {
+  ASSERT_TRUE(model_.saveWeights(path_));
+  const std::string old = readBytes(path_);
+  model_.randomizeWeights();
+  const std::string folder = folder_.path().string();
+  struct Case {
+    const char* name;
+    std::function<void(test::FaultyFileSystem&)> arrange;
+    std::string named;  // the file the message names
+    const char* reason;
+  };
+  const std::string temporary = (folder_.path() / ".Test.SIM.").string();
+  const Case cases[] = {
+      {"cannot create", [](auto& disk) { disk.failCreate(EACCES); },
+       "Cannot create a temporary file in " + folder, "Permission denied"},
+      {"full disk", [](auto& disk) { disk.failWritesFrom(1); }, "Cannot write " + temporary,
+       "No space left on device"},
+      {"short write, then full disk",
+       [](auto& disk) {
+         disk.shortenWrite(1);
+         disk.failWritesFrom(2);
+       },
+       "Cannot write " + temporary, "No space left on device"},
+      {"failed flush to disk", [](auto& disk) { disk.failSync(EIO); }, "Cannot write " + temporary,
+       "Input/output error"},
+      {"failed close", [](auto& disk) { disk.failClose(EIO); }, "Cannot write " + temporary,
+       "Input/output error"},
+      {"rename across devices", [](auto& disk) { disk.failRename(EXDEV); },
+       "Cannot replace " + path_.string(), "Invalid cross-device link"},
+      {"rename refused", [](auto& disk) { disk.failRename(EACCES); }, "Cannot replace " + path_.string(),
+       "Permission denied"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::FaultyFileSystem faulty;
+    c.arrange(faulty);
+    MessageLog log;
+    log.attachTo(model_);
+    EXPECT_FALSE(model_.saveWeights(path_, faulty));
+    EXPECT_EQ(readBytes(path_), old);
+    EXPECT_EQ(folderEntries(folder_.path()), std::vector<std::string>{"Test.SIM"});
+    ASSERT_FALSE(log.lines.empty());
+    EXPECT_TRUE(log.lines.back().starts_with(c.named)) << log.lines.back();
+    EXPECT_TRUE(log.lines.back().ends_with(std::string(": ") + c.reason)) << log.lines.back();
+  }
+  model_.setMessageCallback({});
+
+  // A write the system cuts short is resumed: the file is whole.
+  test::FaultyFileSystem shortOnce;
+  shortOnce.shortenWrite(1);
+  ASSERT_TRUE(model_.saveWeights(path_, shortOnce));
+  EXPECT_GT(shortOnce.writeCalls(), 1);
+  EXPECT_EQ(readBytes(path_), model_.weightsFileBytes());
 }
 
 }  // namespace

@@ -8,9 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -23,6 +25,7 @@
 #include "datasets/dataset_name.h"
 #include "race/card_reader.h"
 #include "sample_generator.h"
+#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -226,6 +229,73 @@ TEST_F(CreateRunTest, AppendAddsRacesAndAppendThenCancelChangesNothing) {
   EXPECT_EQ(appended.races, aprilRaces);
   EXPECT_EQ(fileBytes(datasetFile("Year")).substr(0, before.size()), before);
   EXPECT_FALSE(fs::exists(appendJournalPath(datasetFile("Year").string())));
+}
+
+// Faults while appending: the dataset stays byte for byte as it was, the
+// journal goes, and the message names the dataset and the system's reason.
+// A failed flush to disk fails the append too: the journal that could undo
+// it would otherwise cut the races back at the next listing.
+TEST_F(CreateRunTest, AppendThatMeetsAFaultLeavesTheDatasetAsItWas) {
+  const fs::path march = folder_.path() / "march";
+  const fs::path april = folder_.path() / "april";
+  writeDays(march, 3, 15, 1);
+  writeDays(april, 4, 10, 3);
+  ASSERT_EQ(create("Year", false, march, noProgress_).status, CreateStatus::kDone);
+  const fs::path path = datasetFile("Year");
+  const std::string before = fileBytes(path);
+  const FolderPairing pairing = pairCardFolder(april.string());
+  struct Case {
+    const char* name;
+    std::function<void(test::FaultyFileSystem&)> arrange;
+    CreateStatus status;
+    std::string message;
+  };
+  const std::string written = "Error during dataset creation (disk probably full)\n" + path.string() + ": ";
+  const Case cases[] = {
+      {"cannot open", [](auto& disk) { disk.failCreate(EACCES); }, CreateStatus::kNotOpened,
+       "Cannot create/open dataset file.\n" + path.string() + ": Permission denied"},
+      {"full disk", [](auto& disk) { disk.failWritesFrom(1); }, CreateStatus::kFailed,
+       written + "No space left on device"},
+      {"short write, then full disk",
+       [](auto& disk) {
+         disk.shortenWrite(1);
+         disk.failWritesFrom(2);
+       },
+       CreateStatus::kFailed, written + "No space left on device"},
+      {"full disk at the last block", [](auto& disk) { disk.failWritesFrom(2, EFBIG); },
+       CreateStatus::kFailed, written + "File too large"},
+      {"failed flush to disk", [](auto& disk) { disk.failSync(EIO); }, CreateStatus::kFailed,
+       written + "Input/output error"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ui_.clear();
+    test::FaultyFileSystem faulty;
+    c.arrange(faulty);
+    const CreateOutcome outcome = createDataset("Year", true, april.string(), pairing.pairs, workspace_, ui_,
+                                                noProgress_, DuplicateRaces::kKeep, faulty);
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_EQ(ui_.calls(), (std::vector<RecordingInteraction::Call>{{Kind::kError, "ERROR", c.message}}));
+    EXPECT_TRUE(fileBytes(path) == before) << "the dataset changed";
+    EXPECT_FALSE(fs::exists(appendJournalPath(path.string())));
+    // Nothing is left for the listing to roll back either.
+    EXPECT_EQ(listDatasets(workspace_), std::vector<std::string>{"Year"});
+    EXPECT_TRUE(fileBytes(path) == before) << "the dataset changed";
+  }
+
+  // A write cut short is resumed: the append is the one made without faults.
+  ASSERT_EQ(create("Whole", false, march, noProgress_).status, CreateStatus::kDone);
+  ASSERT_EQ(create("Whole", true, april, noProgress_).status, CreateStatus::kDone);
+  test::FaultyFileSystem shortOnce;
+  shortOnce.shortenWrite(1);
+  ui_.clear();
+  EXPECT_EQ(createDataset("Year", true, april.string(), pairing.pairs, workspace_, ui_, noProgress_,
+                          DuplicateRaces::kKeep, shortOnce)
+                .status,
+            CreateStatus::kDone);
+  EXPECT_GT(shortOnce.writeCalls(), 2);
+  EXPECT_TRUE(fileBytes(path) == fileBytes(datasetFile("Whole"))) << "the append differs";
+  EXPECT_FALSE(fs::exists(appendJournalPath(path.string())));
 }
 
 TEST_F(CreateRunTest, AppendKilledPartWayIsRolledBackWhenTheDatasetIsNextListed) {

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -24,6 +26,7 @@
 #include "patterns/pattern_races.h"
 #include "patterns/pattern_writer.h"
 #include "race/criteria_choices.h"
+#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -89,9 +92,10 @@ class PrepSimTest : public ::testing::Test {
     return r;
   }
 
-  PrepResult run(const PrepRequest& r, ProgressSink& progress, SettingsStore* settings = nullptr) {
+  PrepResult run(const PrepRequest& r, ProgressSink& progress, SettingsStore* settings = nullptr,
+                 FileSystem& fileSystem = realFileSystem()) {
     SimModel model(true);
-    return runPrep(r, workspace_, model, ui_, progress, settings);
+    return runPrep(r, workspace_, model, ui_, progress, settings, fileSystem);
   }
 
   std::vector<std::string> trainDataFiles() const {
@@ -431,6 +435,51 @@ TEST_F(PrepSimTest, TrainInfoThatCannotBeWrittenRemovesTheNewFiles) {
                                                    train("TVARS.DAT").string() + ": Is a directory"});
   EXPECT_EQ(trainDataFiles(), std::vector<std::string>{"TVARS.DAT"});
   EXPECT_TRUE(fs::is_directory(train("TVARS.DAT")));
+}
+
+// A full disk stops the preparation before anything is replaced; a refused
+// rename ends it as a failed train information does, with nothing half-made
+// left in TRAINDATA. Each message names the file and the system's reason.
+TEST_F(PrepSimTest, FileSystemFaultsLeaveNoHalfMadePreparation) {
+  std::vector<std::unique_ptr<Race>> races;
+  races.push_back(raceWithFinishers(6, 2));
+  writeDataset("Races", races);
+  struct Case {
+    const char* name;
+    std::function<void(test::FaultyFileSystem&)> arrange;
+    PrepOutcome outcome;
+    std::string message;  // how it starts: what failed and the file
+    const char* reason;
+    std::vector<std::string> left;
+  };
+  const Case cases[] = {
+      {"full disk",
+       [](auto& disk) { disk.failWritesFrom(1); },
+       PrepOutcome::kNotStarted,
+       "Error saving SIM data\nCannot write " + train(".train.SIM.").string(),
+       "No space left on device",
+       {"SIMPAT.DAT", "TVARS.DAT", "train.SIM"}},
+      {"rename refused",
+       [](auto& disk) { disk.failRename(EACCES); },
+       PrepOutcome::kFailed,
+       "Error saving SIM data\nCannot replace " + train("train.SIM").string(),
+       "Permission denied",
+       {"TVARS.DAT"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeOldPreparation();
+    ui_.clear();
+    test::FaultyFileSystem faulty;
+    c.arrange(faulty);
+    NoProgress progress;
+    EXPECT_EQ(run(request("Gamma"), progress, nullptr, faulty).outcome, c.outcome);
+    ASSERT_EQ(ui_.errors().size(), 1u);
+    EXPECT_TRUE(ui_.errors()[0].starts_with(c.message)) << ui_.errors()[0];
+    EXPECT_TRUE(ui_.errors()[0].ends_with(std::string(": ") + c.reason)) << ui_.errors()[0];
+    EXPECT_EQ(trainDataFiles(), c.left);
+    EXPECT_EQ(readBytes(train("TVARS.DAT")), "old train info");
+  }
 }
 
 TEST_F(PrepSimTest, DamagedDatasetIsUsedUpToTheDamage) {

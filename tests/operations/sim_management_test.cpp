@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +16,7 @@
 #include "base/settings_store.h"
 #include "base/workspace.h"
 #include "model/sim_map.h"
+#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -196,6 +198,24 @@ TEST_F(SimManagementTest, RenameNeverReplacesASim) {
     EXPECT_EQ(simFolder(), (std::vector<std::string>{"Alpha.SIM", "Beta.SIM"})) << newName;
     EXPECT_EQ(contents(sim("Alpha.SIM")), "weights of Alpha.SIM");
     EXPECT_EQ(contents(sim("Beta.SIM")), "weights of Beta.SIM");
+  }
+}
+
+// A move the file system refuses leaves both names as they were and says why.
+TEST_F(SimManagementTest, RenameThatTheFileSystemRefusesChangesNothing) {
+  addSim("Alpha.SIM");
+  for (const int error : {EACCES, EXDEV, EROFS}) {
+    const std::string reason = std::generic_category().message(error);
+    SCOPED_TRACE(reason);
+    test::FaultyFileSystem faulty;
+    faulty.failRename(error);
+    ui_.clear();
+    ui_.setDefaultAnswer(true);
+    EXPECT_EQ(renameSim(workspace_, "Alpha", "Gamma", ui_, faulty), SimRenameOutcome::kFailed);
+    EXPECT_EQ(ui_.errors(), std::vector<std::string>{"Rename failed.\n" + sim("Alpha.SIM").string() + " -> " +
+                                                     sim("Gamma.SIM").string() + ": " + reason});
+    EXPECT_EQ(simFolder(), std::vector<std::string>{"Alpha.SIM"});
+    EXPECT_EQ(contents(sim("Alpha.SIM")), "weights of Alpha.SIM");
   }
 }
 

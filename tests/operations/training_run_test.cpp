@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include "model/model_test_support.h"
 #include "model/pattern_test_support.h"
 #include "model/sim_shape.h"
+#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -279,6 +281,36 @@ TEST_F(TrainingRunTest, RefusedBeforeTheFirstPass) {
     }
     EXPECT_EQ(hidden, std::vector<std::string>{});
   }
+}
+
+// The trial saves meet a full disk before the first pass, not after the
+// last: nothing is trained and nothing is left behind. The run itself saves
+// through the same file system.
+TEST_F(TrainingRunTest, AFullDiskShowsBeforeTraining) {
+  prepare();
+  test::FaultyFileSystem fullDisk;
+  fullDisk.failWritesFrom(1);
+  const auto before = parameterBits(model_);
+  const TrainPreparation refused =
+      stridewell::prepareTraining(trainData(), model_, ui_, {0, false}, fullDisk);
+  EXPECT_EQ(refused.start, TrainStart::kCannotSave);
+  ASSERT_EQ(ui_.errors().size(), 1u);
+  EXPECT_TRUE(ui_.errors()[0].starts_with("Cannot save " + trainWeights().string() + " (Cannot write " +
+                                          (trainData() / ".train.SIM.").string()))
+      << ui_.errors()[0];
+  EXPECT_TRUE(ui_.errors()[0].ends_with(": No space left on device) - nothing was trained"))
+      << ui_.errors()[0];
+  EXPECT_EQ(parameterBits(model_), before);
+  std::vector<std::string> files;
+  for (const auto& entry : fs::directory_iterator(trainData())) files.push_back(entry.path().filename());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"SIMPAT.DAT", "TVARS.DAT"}));
+
+  test::FaultyFileSystem disk;
+  const TrainPreparation ready = stridewell::prepareTraining(trainData(), model_, ui_, {0, false}, disk);
+  ASSERT_EQ(ready.start, TrainStart::kReady);
+  EXPECT_EQ(ready.job.fileSystem, &disk);
+  EXPECT_GT(disk.writeCalls(), 2) << "the trial writes and the random start go through it";
 }
 
 TEST_F(TrainingRunTest, RandomStartIsSavedAndAnnounced) {

@@ -5,9 +5,8 @@
 #include "patterns/pattern_writer.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +20,7 @@
 #include "patterns/horse_encoding.h"
 #include "patterns/pattern_races.h"
 #include "race/criteria_choices.h"
+#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -264,26 +264,6 @@ TEST_F(WritePatternsTest, PatternFileThatCannotBeCreated) {
                                      (folder_.path() / "missing").string() + ": No such file or directory"});
 }
 
-// A file size limit makes the writes fail as a full disk would.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    ::getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit limit = previous_;
-    limit.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit previous_{};
-  void (*previousHandler_)(int) = nullptr;
-};
-
 TEST_F(WritePatternsTest, WriteFailureStopsTheRun) {
   // Twenty patterns are 82,640 bytes, more than the writer keeps buffered.
   std::vector<std::unique_ptr<Race>> races;
@@ -292,8 +272,12 @@ TEST_F(WritePatternsTest, WriteFailureStopsTheRun) {
   std::ifstream dataset(datasetPath(), std::ios::binary);
   PatternRun run;
   {
-    const FileSizeLimit limit(8192);
-    ReplacementFile out(patternPath().string());
+    // The disk fills up during the first block: part of it is written, then
+    // nothing more.
+    test::FaultyFileSystem fullDisk;
+    fullDisk.shortenWrite(1);
+    fullDisk.failWritesFrom(2, EFBIG);
+    ReplacementFile out(patternPath().string(), fullDisk);
     NoProgress progress;
     run = writePatterns(buildCriteria({}), dataset, "Races.DSI", out, ui_, progress);
   }
