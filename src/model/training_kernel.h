@@ -1,18 +1,8 @@
 // The shared-work training loop, written once over the vector operations
-// of model/vector_ops.h (Ops) so that the portable and AVX2 builds are the
-// same algorithm. Lanes are values of the last horse of a choice; the four
-// horses before it are the loops. Included only by the kernel files:
-// everything here has internal linkage, so the builds for different
-// instruction sets never share a function, and it uses no library code for
-// the same reason.
-//
-// A choice's forward and backward pass is the net's own arithmetic; what
-// changes is where the work is done. The first layer's net inputs are sums
-// of per-record tables, its gradient is gathered as delta sums per slot and
-// horse (multiplied out once per record), and the hidden logistic of a
-// choice comes from exponentials computed once per prefix and once per
-// record. Each of these only reorders or regroups the reference's
-// additions and multiplications, so results agree with it to rounding.
+// of model/vector_ops.h so that the portable and AVX2 builds are the same
+// algorithm. Included only by the kernel files: everything here has
+// internal linkage, so the builds for different instruction sets never
+// share a function.
 #pragma once
 
 #include "model/training_tables.h"
@@ -24,6 +14,15 @@ namespace {
 // Finish given to lanes past the field; they never count.
 constexpr double kNoFinish = 1e9;
 
+// Lanes are values of the last horse of a choice; the four horses before it
+// are the loops. A choice's forward and backward pass is the net's own
+// arithmetic; what changes is where the work is done. The first layer's net
+// inputs are sums of per-record tables, its gradient is gathered as delta
+// sums per slot and horse (multiplied out once per record), and the hidden
+// logistic of a choice comes from exponentials computed once per prefix and
+// once per record. Each of these only reorders or regroups the reference's
+// additions and multiplications, so results agree with it to rounding. It
+// uses no library code, for the reason above.
 template <class Ops>
 struct TrainingLoop {
   using Reg = typename Ops::Reg;

@@ -1,11 +1,7 @@
 // The tables the shared-work trainer works from and the sums it builds, for
-// the program's 425-20-5 net. The first layer is linear in the inputs, so a
-// horse's contribution to each hidden unit from each slot is computed once
-// per record; a choice then adds five such sums. Going back, a choice's
-// first-layer gradient is delta times the inputs, so the deltas are summed
-// per slot and horse and multiplied by the inputs once per record.
-// Plain data and plain functions: the kernels are built for several
-// instruction sets and must not share inline library code with the rest.
+// the program's 425-20-5 net. Plain data and plain functions: the kernels
+// are built for several instruction sets and must not share inline library
+// code with the rest.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +22,12 @@ inline constexpr int kTrainHiddenPadded = 24;
 inline constexpr int kTrainInputsPadded = 88;
 inline constexpr int kTrainHorseLanes = 16;
 
+// The first layer is linear in the inputs, so a horse's contribution to each
+// hidden unit from each slot is computed once per record; a choice then adds
+// five such sums. Going back, a choice's first-layer gradient is delta times
+// the inputs, so the deltas are summed per slot and horse and multiplied by
+// the inputs once per record.
+//
 // The weights of one trainRecords call, copied from the model so that the
 // threads read a stable copy (padding 0).
 struct alignas(64) TrainingWeights {

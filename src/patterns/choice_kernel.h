@@ -1,14 +1,8 @@
 // The shared-work scoring loop, written once over the vector operations of
-// model/vector_ops.h (Ops) so that the portable, AVX2 and AVX-512 builds are
-// the same algorithm. Lanes are values of the last horse of a choice; the
-// four horses before it are the loops. Included only by the kernel files:
-// everything here has internal linkage, so the builds for different
-// instruction sets never share a function, and it uses no library code for
-// the same reason.
-//
-// The loop is bound by the processor's multiply pipes, so the arithmetic is
-// arranged to need as few multiplies as the reference's results allow; the
-// comments say where an identity stands in for the literal formula.
+// model/vector_ops.h so that the portable, AVX2 and AVX-512 builds are the
+// same algorithm. Included only by the kernel files: everything here has
+// internal linkage, so the builds for different instruction sets never
+// share a function.
 #pragma once
 
 #include "model/vector_ops.h"
@@ -17,6 +11,11 @@
 namespace stridewell {
 namespace {
 
+// Lanes are values of the last horse of a choice; the four horses before it
+// are the loops. The loop is bound by the processor's multiply pipes, so the
+// arithmetic is arranged to need as few multiplies as the reference's
+// results allow; the comments say where an identity stands in for the
+// literal formula. It uses no library code, for the reason above.
 template <class Ops>
 struct ChoiceKernel {
   using Reg = typename Ops::Reg;
