@@ -14,11 +14,11 @@
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
 #include "datasets/build_pair.h"
-#include "datasets/dataset_management.h"
 #include "datasets/dataset_name.h"
 #include "operations/contents_report.h"
 #include "operations/create_run.h"
 #include "operations/dataset_combine.h"
+#include "operations/dataset_management.h"
 #include "operations/dataset_split.h"
 #include "operations/payout_report.h"
 

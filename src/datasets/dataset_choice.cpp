@@ -1,6 +1,6 @@
 #include "datasets/dataset_choice.h"
 
-#include "datasets/dataset_management.h"
+#include "datasets/dataset_name.h"
 
 namespace stridewell {
 

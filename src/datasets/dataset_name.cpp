@@ -117,4 +117,8 @@ bool datasetExists(const Workspace& workspace, std::string_view name) {
   return regular;
 }
 
+bool sameDatasetName(std::string_view a, std::string_view b) {
+  return equalsIgnoreCase(a, b);
+}
+
 }  // namespace stridewell

@@ -71,4 +71,9 @@ std::vector<std::string> listDatasets(const Workspace& workspace);
 // reading.
 bool datasetExists(const Workspace& workspace, std::string_view name);
 
+// Whether the two names are the same dataset name ignoring letter case (the
+// program's lists and checks ignore case, and a case-insensitive disk
+// would hold both in one file).
+bool sameDatasetName(std::string_view a, std::string_view b);
+
 }  // namespace stridewell

@@ -12,7 +12,6 @@
 #include "base/interaction.h"
 #include "base/program_name.h"
 #include "base/workspace.h"
-#include "datasets/dataset_management.h"
 #include "datasets/dataset_name.h"
 #include "gui/clipboard_copy.h"
 #include "gui/dataset_combine_dialog.h"
@@ -27,6 +26,7 @@
 #include "gui/text_printing.h"
 #include "operations/contents_report.h"
 #include "operations/dataset_combine.h"
+#include "operations/dataset_management.h"
 #include "operations/dataset_split.h"
 #include "operations/payout_report.h"
 

@@ -3,7 +3,7 @@
 #include <QPushButton>
 
 #include "base/interaction.h"
-#include "datasets/dataset_management.h"
+#include "operations/dataset_management.h"
 
 namespace stridewell::gui {
 

@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "base/interaction.h"
-#include "datasets/dataset_management.h"
 #include "gui/dataset_selection_dialog.h"
+#include "operations/dataset_management.h"
 
 namespace stridewell::gui {
 

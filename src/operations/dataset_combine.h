@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/file_system.h"
-#include "datasets/dataset_management.h"
+#include "operations/dataset_management.h"
 
 namespace stridewell {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "base/file_system.h"
-#include "datasets/dataset_management.h"
+#include "operations/dataset_management.h"
 
 namespace stridewell {
 

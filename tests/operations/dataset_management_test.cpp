@@ -2,7 +2,7 @@
 // folder: which races land where and in which order, every refusal and its
 // message, and that cancel, failure and a damaged source never leave a
 // partial dataset or change a source.
-#include "datasets/dataset_management.h"
+#include "operations/dataset_management.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

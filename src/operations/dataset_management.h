@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/file_system.h"
+#include "datasets/dataset_name.h"
 
 namespace stridewell {
 
@@ -36,11 +37,6 @@ inline constexpr std::string_view kRenameForbidden =
 inline constexpr std::string_view kRenameFailed = "Rename failed.";
 inline constexpr std::string_view kWriteFailed = "Error while writing dataset (disk probably full).";
 inline constexpr std::string_view kUserAborted = "User aborted.";
-
-// Whether the two names are the same dataset name ignoring letter case (the
-// program's lists and checks ignore case, and a case-insensitive disk
-// would hold both in one file).
-bool sameDatasetName(std::string_view a, std::string_view b);
 
 // Deletes the file of one dataset. A name that is empty or holds a
 // forbidden character is not acted on, so "../x" never reaches outside

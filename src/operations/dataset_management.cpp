@@ -1,4 +1,4 @@
-#include "datasets/dataset_management.h"
+#include "operations/dataset_management.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,7 +9,6 @@
 
 #include "base/file_moves.h"
 #include "base/interaction.h"
-#include "base/text_case.h"
 #include "base/workspace.h"
 #include "datasets/append_journal.h"
 #include "datasets/dataset_name.h"
@@ -26,10 +25,6 @@ bool isListedName(std::string_view name) {
 }
 
 }  // namespace
-
-bool sameDatasetName(std::string_view a, std::string_view b) {
-  return equalsIgnoreCase(a, b);
-}
 
 bool deleteDataset(const Workspace& workspace, std::string_view name, std::error_code* error) {
   if (!isListedName(name)) {
