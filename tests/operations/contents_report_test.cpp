@@ -2,18 +2,21 @@
 // out-of-range fields), the exact report text worked out by hand from its
 // line formats (track order ignoring case, days in date order across a year
 // end, race numbers ascending and repeated, one-race tracks, two-digit
-// years), and how a run ends on an empty, damaged or missing dataset and on
-// Cancel.
+// years), and how a run ends on an empty, damaged or missing dataset, on
+// Cancel and on a report file that cannot be written.
 #include "operations/contents_report.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "race/card_values.h"
 #include "report_races.h"
+#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -193,6 +196,63 @@ TEST_F(ContentsReportRun, MissingDatasetIsAnError) {
   EXPECT_EQ(ui_.errors(), std::vector<std::string>{std::string(kReportErrorText) + "\nCannot open " + gone +
                                                    ": No such file or directory"});
   EXPECT_FALSE(std::filesystem::exists(output()));
+}
+
+TEST_F(ContentsReportRun, FileFaultsLeaveTheEarlierReportAndNoTemporary) {
+  test::writeFile(dataset(), test::datasetBytes({{"KEE", "20011005", 1, {}}, {"KEE", "20011005", 2, {}}}));
+  ASSERT_EQ(runContentsReport("Run", dataset(), output(), ui_, progress_), ReportOutcome::kDone);
+  const std::string newReport = readFile(output());
+  const std::string gone = (folder_.path() / "GONE.DSI").string();
+  struct Case {
+    const char* what;
+    std::function<void(test::FaultyFileSystem&)> arrange;
+    std::string datasetPath;
+    std::string named;  // an empty name: the run completes
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"report cannot be created", [](auto& disk) { disk.failCreate(EACCES); }, dataset(),
+       "Cannot create " + output(), "Permission denied"},
+      {"full disk", [](auto& disk) { disk.failWritesFrom(1); }, dataset(), "Cannot write " + output(),
+       "No space left on device"},
+      {"file too large", [](auto& disk) { disk.failWritesFrom(1, EFBIG); }, dataset(),
+       "Cannot write " + output(), "File too large"},
+      {"short write, then full disk",
+       [](auto& disk) {
+         disk.shortenWrite(1);
+         disk.failWritesFrom(2);
+       },
+       dataset(), "Cannot write " + output(), "No space left on device"},
+      {"failed flush to disk", [](auto& disk) { disk.failSync(EIO); }, dataset(), "Cannot write " + output(),
+       "Input/output error"},
+      {"failed close", [](auto& disk) { disk.failClose(EIO); }, dataset(), "Cannot write " + output(),
+       "Input/output error"},
+      {"failed rename", [](auto& disk) { disk.failRename(EACCES); }, dataset(), "Cannot write " + output(),
+       "Permission denied"},
+      {"dataset missing", [](auto&) {}, gone, "Cannot open " + gone, "No such file or directory"},
+      {"a short write alone is resumed", [](auto& disk) { disk.shortenWrite(1); }, dataset(), "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::writeFile(output(), "the earlier report\n");
+    test::FaultyFileSystem disk;
+    c.arrange(disk);
+    RecordingInteraction ui;
+    RecordingProgress progress;
+    const ReportOutcome outcome =
+        runContentsReport("Run", c.datasetPath, output(), ui, progress, nullptr, disk);
+    if (c.named.empty()) {
+      EXPECT_EQ(outcome, ReportOutcome::kDone);
+      EXPECT_TRUE(ui.empty());
+      EXPECT_EQ(readFile(output()), newReport);
+    } else {
+      EXPECT_EQ(outcome, ReportOutcome::kFailed);
+      EXPECT_EQ(ui.errors(),
+                std::vector<std::string>{std::string(kReportErrorText) + "\n" + c.named + ": " + c.reason});
+      EXPECT_EQ(readFile(output()), "the earlier report\n");
+    }
+    EXPECT_EQ(test::folderEntries(folder_.path()), (std::vector<std::string>{"RUN.DSI", "ctext.txt"}));
+  }
 }
 
 }  // namespace

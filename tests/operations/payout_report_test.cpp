@@ -1,19 +1,23 @@
 // The payout reports: medians and means without zeros, the exact text and
 // comma lines of both reports (worked out by hand from the line formats),
 // track grouping and order ignoring letter case, the 256-track limit, and
-// how a run ends on an empty, damaged or missing dataset and on Cancel.
+// how a run ends on an empty, damaged or missing dataset, on Cancel and on
+// report files that cannot be written.
 #include "operations/payout_report.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "report_races.h"
+#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -236,6 +240,72 @@ TEST_F(PayoutReportRun, FailuresShowTheErrorAndLeaveNoFiles) {
         << c.what;
     EXPECT_FALSE(std::filesystem::exists(c.textPath)) << c.what;
     EXPECT_FALSE(std::filesystem::exists(commaPath())) << c.what;
+  }
+}
+
+TEST_F(PayoutReportRun, FileFaultsLeaveTheEarlierReportsAndNoTemporary) {
+  const std::vector<ReportRace> races = {{"SAR", "20010801", 1, {10.0f}}, {"SAR", "20010801", 2, {30.0f}}};
+  test::writeFile(dataset(), test::datasetBytes(races));
+  ASSERT_EQ(
+      runPayoutReport(PayoutReportKind::kExotics, "Run", dataset(), textPath(), commaPath(), ui_, progress_),
+      ReportOutcome::kDone);
+  const std::string newText = readFile(textPath());
+  const std::string newComma = readFile(commaPath());
+  const std::string gone = (folder_.path() / "GONE.DSI").string();
+  struct Case {
+    const char* what;
+    std::function<void(test::FaultyFileSystem&)> arrange;
+    std::string datasetPath;
+    std::string named;  // an empty name: the run completes
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"text file cannot be created", [](auto& disk) { disk.failCreate(EACCES); }, dataset(),
+       "Cannot create " + textPath(), "Permission denied"},
+      {"full disk at the text file", [](auto& disk) { disk.failWritesFrom(1); }, dataset(),
+       "Cannot write " + textPath(), "No space left on device"},
+      {"full disk at the comma file, after the text file is complete",
+       [](auto& disk) { disk.failWritesFrom(2); }, dataset(), "Cannot write " + commaPath(),
+       "No space left on device"},
+      {"short write, then full disk",
+       [](auto& disk) {
+         disk.shortenWrite(1);
+         disk.failWritesFrom(2);
+       },
+       dataset(), "Cannot write " + textPath(), "No space left on device"},
+      {"failed flush to disk", [](auto& disk) { disk.failSync(EIO); }, dataset(),
+       "Cannot write " + textPath(), "Input/output error"},
+      {"failed close", [](auto& disk) { disk.failClose(EIO); }, dataset(), "Cannot write " + textPath(),
+       "Input/output error"},
+      {"failed rename", [](auto& disk) { disk.failRename(EACCES); }, dataset(), "Cannot write " + textPath(),
+       "Permission denied"},
+      {"dataset missing", [](auto&) {}, gone, "Cannot open " + gone, "No such file or directory"},
+      {"a short write alone is resumed", [](auto& disk) { disk.shortenWrite(1); }, dataset(), "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::writeFile(textPath(), "the earlier text report\n");
+    test::writeFile(commaPath(), "the earlier comma report\n");
+    test::FaultyFileSystem disk;
+    c.arrange(disk);
+    RecordingInteraction ui;
+    RecordingProgress progress;
+    const ReportOutcome outcome = runPayoutReport(PayoutReportKind::kExotics, "Run", c.datasetPath,
+                                                  textPath(), commaPath(), ui, progress, nullptr, disk);
+    if (c.named.empty()) {
+      EXPECT_EQ(outcome, ReportOutcome::kDone);
+      EXPECT_TRUE(ui.empty());
+      EXPECT_EQ(readFile(textPath()), newText);
+      EXPECT_EQ(readFile(commaPath()), newComma);
+    } else {
+      EXPECT_EQ(outcome, ReportOutcome::kFailed);
+      EXPECT_EQ(ui.errors(),
+                std::vector<std::string>{std::string(kReportErrorText) + "\n" + c.named + ": " + c.reason});
+      EXPECT_EQ(readFile(textPath()), "the earlier text report\n");
+      EXPECT_EQ(readFile(commaPath()), "the earlier comma report\n");
+    }
+    EXPECT_EQ(test::folderEntries(folder_.path()),
+              (std::vector<std::string>{"RUN.DSI", "ecomma.txt", "etext.txt"}));
   }
 }
 

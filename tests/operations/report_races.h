@@ -1,13 +1,15 @@
 // Datasets for the report tests: races whose result carries only what the
 // reports read (track, date, race number, payoffs), written with the real
-// dataset writer into a file of a test folder, and the report files read
-// back whole.
+// dataset writer into a file of a test folder; the report files read back
+// whole, and the names left in the folder.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <memory>
@@ -69,6 +71,17 @@ inline std::string readFile(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+// The names in `folder`, sorted: a report run that fails must leave no
+// temporary file beside its report.
+inline std::vector<std::string> folderEntries(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace stridewell::test
