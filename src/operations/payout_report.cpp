@@ -133,7 +133,6 @@ ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetNam
       writePayoutReport(kind, datasetName, dataset, datasetPath, text, comma, ui, progress, damaged);
   if (outcome == ReportOutcome::kCancelled) {
     removeReportFile(textPath);
-    removeReportFile(commaPath);
     return outcome;
   }
   if (outcome == ReportOutcome::kFailed) {

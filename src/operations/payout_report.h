@@ -51,8 +51,9 @@ ReportOutcome writePayoutReport(PayoutReportKind kind, std::string_view datasetN
 // through `fileSystem`, each as a new file renamed over the old one once
 // both are complete, so a run that fails leaves the files as they were.
 // kFailed shows the error "Error generating report." with a second line
-// naming the file at fault and the system's reason; kCancelled removes both
-// report files. On kDone the files stay for the caller to show and remove.
+// naming the file at fault and the system's reason. kCancelled removes the
+// text file and leaves the comma file as it was: the user may have named
+// that one. On kDone the files stay for the caller to show and remove.
 ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetName,
                               const std::string& datasetPath, const std::string& textPath,
                               const std::string& commaPath, UserInteraction& ui, ProgressSink& progress,

@@ -29,7 +29,7 @@ inline constexpr std::string_view kReportErrorText = "Error generating report.";
 
 enum class ReportOutcome {
   kDone,       // the report files are complete
-  kCancelled,  // the user cancelled; the report files were deleted
+  kCancelled,  // the user cancelled; the text report was deleted
   kFailed,     // a file could not be made, opened or written; reported, files as they were
 };
 

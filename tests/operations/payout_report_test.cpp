@@ -213,6 +213,19 @@ TEST_F(PayoutReportRun, CancelRemovesBothFilesAndSaysNothing) {
   EXPECT_TRUE(ui_.empty());
 }
 
+TEST_F(PayoutReportRun, CancelLeavesAnEarlierCommaFileAsItWas) {
+  // The comma file may be one the user named; a cancelled run never wrote it.
+  test::writeFile(commaPath(), "the user's own table\n");
+  RecordingProgress cancelling(2);
+  test::writeFile(dataset(), test::datasetBytes(std::vector<ReportRace>(4, ReportRace{})));
+  EXPECT_EQ(
+      runPayoutReport(PayoutReportKind::kExotics, "Run", dataset(), textPath(), commaPath(), ui_, cancelling),
+      ReportOutcome::kCancelled);
+  EXPECT_EQ(readFile(commaPath()), "the user's own table\n");
+  EXPECT_EQ(test::folderEntries(folder_.path()), (std::vector<std::string>{"RUN.DSI", "ecomma.txt"}));
+  EXPECT_TRUE(ui_.empty());
+}
+
 TEST_F(PayoutReportRun, FailuresShowTheErrorAndLeaveNoFiles) {
   struct Case {
     const char* what;
