@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -16,7 +15,6 @@
 
 #include "race/card_values.h"
 #include "report_races.h"
-#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -203,36 +201,8 @@ TEST_F(ContentsReportRun, FileFaultsLeaveTheEarlierReportAndNoTemporary) {
   ASSERT_EQ(runContentsReport("Run", dataset(), output(), ui_, progress_), ReportOutcome::kDone);
   const std::string newReport = readFile(output());
   const std::string gone = (folder_.path() / "GONE.DSI").string();
-  struct Case {
-    const char* what;
-    std::function<void(test::FaultyFileSystem&)> arrange;
-    std::string datasetPath;
-    std::string named;  // an empty name: the run completes
-    const char* reason;
-  };
-  const Case cases[] = {
-      {"report cannot be created", [](auto& disk) { disk.failCreate(EACCES); }, dataset(),
-       "Cannot create " + output(), "Permission denied"},
-      {"full disk", [](auto& disk) { disk.failWritesFrom(1); }, dataset(), "Cannot write " + output(),
-       "No space left on device"},
-      {"file too large", [](auto& disk) { disk.failWritesFrom(1, EFBIG); }, dataset(),
-       "Cannot write " + output(), "File too large"},
-      {"short write, then full disk",
-       [](auto& disk) {
-         disk.shortenWrite(1);
-         disk.failWritesFrom(2);
-       },
-       dataset(), "Cannot write " + output(), "No space left on device"},
-      {"failed flush to disk", [](auto& disk) { disk.failSync(EIO); }, dataset(), "Cannot write " + output(),
-       "Input/output error"},
-      {"failed close", [](auto& disk) { disk.failClose(EIO); }, dataset(), "Cannot write " + output(),
-       "Input/output error"},
-      {"failed rename", [](auto& disk) { disk.failRename(EACCES); }, dataset(), "Cannot write " + output(),
-       "Permission denied"},
-      {"dataset missing", [](auto&) {}, gone, "Cannot open " + gone, "No such file or directory"},
-      {"a short write alone is resumed", [](auto& disk) { disk.shortenWrite(1); }, dataset(), "", ""},
-  };
-  for (const Case& c : cases) {
+  std::vector<test::ReportRunCase> cases = test::reportRunCases(dataset(), gone, output());
+  for (const test::ReportRunCase& c : cases) {
     SCOPED_TRACE(c.what);
     test::writeFile(output(), "the earlier report\n");
     test::FaultyFileSystem disk;

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -17,7 +16,6 @@
 #include <vector>
 
 #include "report_races.h"
-#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -265,37 +263,11 @@ TEST_F(PayoutReportRun, FileFaultsLeaveTheEarlierReportsAndNoTemporary) {
   const std::string newText = readFile(textPath());
   const std::string newComma = readFile(commaPath());
   const std::string gone = (folder_.path() / "GONE.DSI").string();
-  struct Case {
-    const char* what;
-    std::function<void(test::FaultyFileSystem&)> arrange;
-    std::string datasetPath;
-    std::string named;  // an empty name: the run completes
-    const char* reason;
-  };
-  const Case cases[] = {
-      {"text file cannot be created", [](auto& disk) { disk.failCreate(EACCES); }, dataset(),
-       "Cannot create " + textPath(), "Permission denied"},
-      {"full disk at the text file", [](auto& disk) { disk.failWritesFrom(1); }, dataset(),
-       "Cannot write " + textPath(), "No space left on device"},
-      {"full disk at the comma file, after the text file is complete",
-       [](auto& disk) { disk.failWritesFrom(2); }, dataset(), "Cannot write " + commaPath(),
-       "No space left on device"},
-      {"short write, then full disk",
-       [](auto& disk) {
-         disk.shortenWrite(1);
-         disk.failWritesFrom(2);
-       },
-       dataset(), "Cannot write " + textPath(), "No space left on device"},
-      {"failed flush to disk", [](auto& disk) { disk.failSync(EIO); }, dataset(),
-       "Cannot write " + textPath(), "Input/output error"},
-      {"failed close", [](auto& disk) { disk.failClose(EIO); }, dataset(), "Cannot write " + textPath(),
-       "Input/output error"},
-      {"failed rename", [](auto& disk) { disk.failRename(EACCES); }, dataset(), "Cannot write " + textPath(),
-       "Permission denied"},
-      {"dataset missing", [](auto&) {}, gone, "Cannot open " + gone, "No such file or directory"},
-      {"a short write alone is resumed", [](auto& disk) { disk.shortenWrite(1); }, dataset(), "", ""},
-  };
-  for (const Case& c : cases) {
+  std::vector<test::ReportRunCase> cases = test::reportRunCases(dataset(), gone, textPath());
+  cases.push_back({"full disk at the comma file, after the text file is complete",
+                   [](auto& disk) { disk.failWritesFrom(2); }, dataset(), "Cannot write " + commaPath(),
+                   "No space left on device"});
+  for (const test::ReportRunCase& c : cases) {
     SCOPED_TRACE(c.what);
     test::writeFile(textPath(), "the earlier text report\n");
     test::writeFile(commaPath(), "the earlier comma report\n");

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -33,7 +32,7 @@
 #include "race/card_values.h"
 #include "race/criteria_choices.h"
 #include "race/race.h"
-#include "support/faulty_file_system.h"
+#include "report_races.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -570,25 +569,13 @@ TEST_F(ProfitLossRunTest, FileFaultsLeaveTheEarlierReportAndNoTemporary) {
     std::function<void(test::FaultyFileSystem&)> arrange;
     std::string error;  // empty: the run completes
   };
-  const Case cases[] = {
-      {"report cannot be created", [](auto& disk) { disk.failCreate(EACCES); },
-       "Cannot create temp file\n" + reportPath_ + ": Permission denied"},
-      {"full disk", [](auto& disk) { disk.failWritesFrom(1); },
-       "Cannot write temp file\n" + reportPath_ + ": No space left on device"},
-      {"short write, then full disk",
-       [](auto& disk) {
-         disk.shortenWrite(1);
-         disk.failWritesFrom(2);
-       },
-       "Cannot write temp file\n" + reportPath_ + ": No space left on device"},
-      {"failed flush to disk", [](auto& disk) { disk.failSync(EIO); },
-       "Cannot write temp file\n" + reportPath_ + ": Input/output error"},
-      {"failed close", [](auto& disk) { disk.failClose(EIO); },
-       "Cannot write temp file\n" + reportPath_ + ": Input/output error"},
-      {"failed rename", [](auto& disk) { disk.failRename(EACCES); },
-       "Cannot write temp file\n" + reportPath_ + ": Permission denied"},
-      {"a short write alone is resumed", [](auto& disk) { disk.shortenWrite(1); }, ""},
-  };
+  std::vector<Case> cases;
+  for (const test::ReportFileFault& fault : test::reportFileFaults()) {
+    cases.push_back({fault.what, fault.arrange,
+                     (fault.atCreate ? "Cannot create temp file\n" : "Cannot write temp file\n") +
+                         reportPath_ + ": " + fault.reason});
+  }
+  cases.push_back({"a short write alone is resumed", [](auto& disk) { disk.shortenWrite(1); }, ""});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::ofstream(reportPath_, std::ios::binary | std::ios::trunc) << "the earlier report\n";
