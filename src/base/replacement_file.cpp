@@ -46,7 +46,9 @@ ReplacementFile::~ReplacementFile() {
 }
 
 void ReplacementFile::fail(const std::string& what, std::error_code error) {
-  if (problem_.empty()) problem_ = what + ": " + error.message();
+  if (!problem_.empty()) return;
+  problem_ = what + ": " + error.message();
+  error_ = error;
 }
 
 void ReplacementFile::flushBuffer() {
@@ -57,13 +59,14 @@ void ReplacementFile::flushBuffer() {
 }
 
 void ReplacementFile::write(std::string_view bytes) {
-  if (!ok()) return;
+  if (!ok() || !file_) return;
   buffer_.append(bytes);
   if (buffer_.size() >= kBufferSize) flushBuffer();
 }
 
-bool ReplacementFile::replaceTarget() {
+bool ReplacementFile::finishWriting() {
   if (!ok()) return false;
+  if (!file_) return true;  // finished before
   flushBuffer();
   // Without the flush to disk a crash soon after the rename could leave an
   // empty file where the good one was.
@@ -73,11 +76,15 @@ bool ReplacementFile::replaceTarget() {
   const std::error_code closed = file_->close();
   file_.reset();
   if (ok() && closed) fail("Cannot write " + path_, closed);
-  if (ok()) {
-    if (const std::error_code error = fileSystem_.rename(path_, target_))
-      fail("Cannot replace " + target_, error);
+  return ok();
+}
+
+bool ReplacementFile::replaceTarget() {
+  if (!finishWriting()) return false;
+  if (const std::error_code error = fileSystem_.rename(path_, target_)) {
+    fail("Cannot replace " + target_, error);
+    return false;
   }
-  if (!ok()) return false;
   replaced_ = true;
   return true;
 }

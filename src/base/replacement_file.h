@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "base/file_system.h"
 
@@ -26,9 +27,17 @@ class ReplacementFile {
 
   bool ok() const { return problem_.empty(); }
   const std::string& problem() const { return problem_; }
+  // The system's reason for the first failure, for messages that name the
+  // target rather than the temporary file.
+  std::error_code error() const { return error_; }
   const std::string& path() const { return path_; }
 
   void write(std::string_view bytes);
+  // Writes out what is buffered, flushes it to disk and closes the new file,
+  // leaving only the rename to replaceTarget(): a writer replacing several
+  // files finishes them all before renaming any. False, with problem() set,
+  // on any failure.
+  bool finishWriting();
   // Writes out what is buffered, flushes it to disk and renames the new file
   // over the target. False, with problem() set and the target untouched, on
   // any failure.
@@ -44,6 +53,7 @@ class ReplacementFile {
   std::unique_ptr<WritableFile> file_;
   std::string buffer_;
   std::string problem_;
+  std::error_code error_;
   bool replaced_ = false;
 };
 

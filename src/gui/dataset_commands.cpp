@@ -118,8 +118,8 @@ void datasetReportCommand(MainWindow& window, DatasetReport report) {
   const bool cancelled = progress.cancelled();
   progress.close();
   if (outcome != ReportOutcome::kDone || cancelled) {
-    // The core has removed the files of a failed or cancelled run and shown
-    // the error of a failed one; a Cancel after the end leaves ours.
+    // The core has shown the error of a failed run; the report files in
+    // TEMP (complete ones, after a Cancel past the end) go with the run.
     removeFile(textPath);
     removeFile(commaPath);
     return;

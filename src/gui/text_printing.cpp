@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "base/interaction.h"
+#include "base/replacement_file.h"
 #include "base/workspace.h"
 #include "gui/fixed_font.h"
 #include "layout/print_pages.h"
@@ -147,7 +148,7 @@ bool printTextFile(QPrinter& printer, const std::string& path, const std::string
 }
 
 bool printResultFile(QPrinter& printer, const std::string& path, const std::string& title,
-                     const std::string& repaginationPath) {
+                     const std::string& repaginationPath, FileSystem& fileSystem) {
   std::vector<std::string> lines;
   if (!readLinePieces(path, lines)) return false;
   const QFontMetrics cell(bodyFont(), &printer);
@@ -155,11 +156,9 @@ bool printResultFile(QPrinter& printer, const std::string& path, const std::stri
   const int capacity = printer.height() / cell.height() - 6;
   const std::string paged = repaginatedText(repaginate(lines, capacity));
 
-  std::FILE* out = std::fopen(repaginationPath.c_str(), "wb");
-  if (out == nullptr) return false;
-  const bool written = std::fwrite(paged.data(), 1, paged.size(), out) == paged.size();
   // A short re-pagination file would print as if it were complete.
-  if (std::fclose(out) != 0 || !written) return false;
+  std::string reason;
+  if (!replaceFileContents(repaginationPath, paged.data(), paged.size(), reason, fileSystem)) return false;
   return printTextFile(printer, repaginationPath, title);
 }
 

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "base/file_system.h"
+
 class QPrinter;
 class QWidget;
 
@@ -27,9 +29,10 @@ bool printTextFile(QPrinter& printer, const std::string& path, const std::string
 
 // Re-paginates a handicap result file into `repaginationPath` so that page
 // breaks fall between races, then prints that with printTextFile. A missing
-// result file or an unwritable re-pagination file gives false.
+// result file or a re-pagination file that cannot be written completely
+// (through `fileSystem`, replacing the one before) gives false.
 bool printResultFile(QPrinter& printer, const std::string& path, const std::string& title,
-                     const std::string& repaginationPath);
+                     const std::string& repaginationPath, FileSystem& fileSystem = realFileSystem());
 
 // The same on the shared printer. When no printer is installed the user is
 // offered to save the pages as a PDF file instead; declining gives false.

@@ -4,10 +4,12 @@
 #include <array>
 #include <cerrno>
 #include <fstream>
+#include <sstream>
 #include <utility>
 #include <vector>
 
 #include "base/interaction.h"
+#include "base/replacement_file.h"
 #include "race/card_values.h"
 
 namespace stridewell {
@@ -123,28 +125,27 @@ ReportOutcome writeContentsReport(std::string_view datasetName, std::istream& da
 
 ReportOutcome runContentsReport(std::string_view datasetName, const std::string& datasetPath,
                                 const std::string& outputPath, UserInteraction& ui, ProgressSink& progress,
-                                bool* damaged) {
+                                bool* damaged, FileSystem& fileSystem) {
   auto fail = [&](const std::string& detail) {
-    removeReportFile(outputPath);
     ui.error(std::string(kReportErrorText) + "\n" + detail);
     return ReportOutcome::kFailed;
   };
-  ReportOutcome outcome;
-  {
-    errno = 0;
-    std::ofstream out(outputPath, std::ios::out | std::ios::trunc);
-    if (!out) return fail("Cannot create " + outputPath + ": " + systemReason());
-    errno = 0;
-    std::ifstream dataset(datasetPath, std::ios::in | std::ios::binary);
-    if (!dataset) return fail("Cannot open " + datasetPath + ": " + systemReason());
-    outcome = writeContentsReport(datasetName, dataset, datasetPath, out, ui, progress, damaged);
-    errno = 0;
-    out.close();
-    if (outcome == ReportOutcome::kDone && !out) outcome = ReportOutcome::kFailed;
+  ReplacementFile file(outputPath, fileSystem);
+  if (!file.ok()) return fail("Cannot create " + outputPath + ": " + file.error().message());
+  errno = 0;
+  std::ifstream dataset(datasetPath, std::ios::in | std::ios::binary);
+  if (!dataset) return fail("Cannot open " + datasetPath + ": " + systemReason());
+  std::ostringstream out;
+  const ReportOutcome outcome =
+      writeContentsReport(datasetName, dataset, datasetPath, out, ui, progress, damaged);
+  if (outcome == ReportOutcome::kCancelled) {
+    removeReportFile(outputPath);
+    return outcome;
   }
   if (outcome == ReportOutcome::kFailed) return fail("Cannot write " + outputPath + ": " + systemReason());
-  if (outcome == ReportOutcome::kCancelled) removeReportFile(outputPath);
-  return outcome;
+  file.write(out.view());
+  if (!file.replaceTarget()) return fail(reportWriteProblem(outputPath, file));
+  return ReportOutcome::kDone;
 }
 
 }  // namespace stridewell

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_system.h"
 #include "operations/report_pass.h"
 
 namespace stridewell {
@@ -49,12 +50,14 @@ ReportOutcome writeContentsReport(std::string_view datasetName, std::istream& da
                                   const std::string& datasetFile, std::ostream& out, UserInteraction& ui,
                                   ProgressSink& progress, bool* damaged = nullptr);
 
-// The run of the command: creates (replacing) the output file, opens the
-// dataset, writes the report. On kFailed and kCancelled the output file is
-// removed; kFailed shows the error "Error generating report." with a second
-// line naming the file at fault. On kDone the file stays for the caller.
+// The run of the command: opens the dataset and writes the report through
+// `fileSystem` as a new file renamed over the old one once complete, so a
+// run that fails leaves the output file as it was. kFailed shows the error
+// "Error generating report." with a second line naming the file at fault
+// and the system's reason; kCancelled removes the output file. On kDone the
+// file stays for the caller.
 ReportOutcome runContentsReport(std::string_view datasetName, const std::string& datasetPath,
                                 const std::string& outputPath, UserInteraction& ui, ProgressSink& progress,
-                                bool* damaged = nullptr);
+                                bool* damaged = nullptr, FileSystem& fileSystem = realFileSystem());
 
 }  // namespace stridewell

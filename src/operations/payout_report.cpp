@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <cmath>
 #include <fstream>
+#include <sstream>
 
 #include "base/interaction.h"
+#include "base/replacement_file.h"
 
 namespace stridewell {
 namespace {
@@ -113,38 +115,38 @@ ReportOutcome writePayoutReport(PayoutReportKind kind, std::string_view datasetN
 ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetName,
                               const std::string& datasetPath, const std::string& textPath,
                               const std::string& commaPath, UserInteraction& ui, ProgressSink& progress,
-                              bool* damaged) {
+                              bool* damaged, FileSystem& fileSystem) {
   auto fail = [&](const std::string& detail) {
-    removeReportFile(textPath);
-    removeReportFile(commaPath);
     ui.error(std::string(kReportErrorText) + "\n" + detail);
     return ReportOutcome::kFailed;
   };
-  ReportOutcome outcome;
-  {
-    errno = 0;
-    std::ofstream text(textPath, std::ios::out | std::ios::trunc);
-    if (!text) return fail("Cannot create " + textPath + ": " + systemReason());
-    errno = 0;
-    std::ofstream comma(commaPath, std::ios::out | std::ios::trunc);
-    if (!comma) return fail("Cannot create " + commaPath + ": " + systemReason());
-    errno = 0;
-    std::ifstream dataset(datasetPath, std::ios::in | std::ios::binary);
-    if (!dataset) return fail("Cannot open " + datasetPath + ": " + systemReason());
-    outcome = writePayoutReport(kind, datasetName, dataset, datasetPath, text, comma, ui, progress, damaged);
-    errno = 0;
-    text.close();
-    comma.close();
-    if (outcome == ReportOutcome::kDone && (!text || !comma)) outcome = ReportOutcome::kFailed;
+  ReplacementFile textFile(textPath, fileSystem);
+  if (!textFile.ok()) return fail("Cannot create " + textPath + ": " + textFile.error().message());
+  ReplacementFile commaFile(commaPath, fileSystem);
+  if (!commaFile.ok()) return fail("Cannot create " + commaPath + ": " + commaFile.error().message());
+  errno = 0;
+  std::ifstream dataset(datasetPath, std::ios::in | std::ios::binary);
+  if (!dataset) return fail("Cannot open " + datasetPath + ": " + systemReason());
+  std::ostringstream text;
+  std::ostringstream comma;
+  const ReportOutcome outcome =
+      writePayoutReport(kind, datasetName, dataset, datasetPath, text, comma, ui, progress, damaged);
+  if (outcome == ReportOutcome::kCancelled) {
+    removeReportFile(textPath);
+    return outcome;
   }
   if (outcome == ReportOutcome::kFailed) {
     return fail("Cannot write " + textPath + " or " + commaPath + ": " + systemReason());
   }
-  if (outcome == ReportOutcome::kCancelled) {
-    removeReportFile(textPath);
-    removeReportFile(commaPath);
-  }
-  return outcome;
+  textFile.write(text.view());
+  commaFile.write(comma.view());
+  // Both complete before either is renamed: a full disk then leaves the old
+  // pair as it was, not a new text file beside an old comma file.
+  if (!textFile.finishWriting()) return fail(reportWriteProblem(textPath, textFile));
+  if (!commaFile.finishWriting()) return fail(reportWriteProblem(commaPath, commaFile));
+  if (!textFile.replaceTarget()) return fail(reportWriteProblem(textPath, textFile));
+  if (!commaFile.replaceTarget()) return fail(reportWriteProblem(commaPath, commaFile));
+  return ReportOutcome::kDone;
 }
 
 }  // namespace stridewell

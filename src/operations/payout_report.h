@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_system.h"
 #include "operations/report_pass.h"
 
 namespace stridewell {
@@ -46,14 +47,16 @@ ReportOutcome writePayoutReport(PayoutReportKind kind, std::string_view datasetN
                                 const std::string& datasetFile, std::ostream& text, std::ostream& comma,
                                 UserInteraction& ui, ProgressSink& progress, bool* damaged = nullptr);
 
-// The run of the report commands: creates (replacing) the text file and
-// then the comma file, opens the dataset, and writes the report. On
-// kFailed and kCancelled both report files are removed; kFailed shows the
-// error "Error generating report." with a second line naming the file at
-// fault. On kDone the files stay for the caller to show and remove.
+// The run of the report commands: writes the text file and the comma file
+// through `fileSystem`, each as a new file renamed over the old one once
+// both are complete, so a run that fails leaves the files as they were.
+// kFailed shows the error "Error generating report." with a second line
+// naming the file at fault and the system's reason. kCancelled removes the
+// text file and leaves the comma file as it was: the user may have named
+// that one. On kDone the files stay for the caller to show and remove.
 ReportOutcome runPayoutReport(PayoutReportKind kind, std::string_view datasetName,
                               const std::string& datasetPath, const std::string& textPath,
                               const std::string& commaPath, UserInteraction& ui, ProgressSink& progress,
-                              bool* damaged = nullptr);
+                              bool* damaged = nullptr, FileSystem& fileSystem = realFileSystem());
 
 }  // namespace stridewell

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "analysis/strategy_totals.h"
 #include "analysis/totals_report.h"
 #include "base/interaction.h"
+#include "base/replacement_file.h"
 #include "datasets/dataset_file.h"
 #include "model/sim_model.h"
 #include "race/card_values.h"
@@ -142,7 +144,7 @@ int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::
 
 ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& model,
                                 const std::string& reportPath, std::ostream* comma, UserInteraction& ui,
-                                ProgressSink& progress, StrategyTotalsTable* totals) {
+                                ProgressSink& progress, StrategyTotalsTable* totals, FileSystem& fileSystem) {
   ProfitLossOutcome outcome;
   if (!model.loadWeights(request.simPath)) {
     ui.error("Error loading SIM data\n" + model.loadProblem());
@@ -157,18 +159,18 @@ ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& mode
     ui.error("Error opening dataset\n" + request.datasetPath);
     return outcome;
   }
-  std::ofstream report(reportPath, std::ios::out | std::ios::trunc);
-  if (!report) {
-    ui.error("Cannot create temp file\n" + reportPath);
+  ReplacementFile reportFile(reportPath, fileSystem);
+  if (!reportFile.ok()) {
+    ui.error("Cannot create temp file\n" + reportPath + ": " + reportFile.error().message());
     return outcome;
   }
 
   progress.setText("Performing Profit/Loss Analysis...");
+  std::ostringstream report;
   writeProfitLossHeader(report, request.datasetName, request.simName, request.criteria, request.options);
   const int analyzed = runRaceLoop(request.criteria, dataset, request.datasetPath, report, comma, model,
                                    request.options, ui, progress, &outcome.datasetDamaged, totals);
   if (analyzed < 0) {
-    report.close();
     removeFile(reportPath);
     outcome.status = ProfitLossStatus::kCancelled;
     return outcome;
@@ -176,10 +178,9 @@ ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& mode
   char closing[48];
   std::snprintf(closing, sizeof closing, "\n%d races analyzed.\n", analyzed);
   report << closing;
-  report.close();
-  if (report.fail()) {
-    ui.error("Cannot write temp file\n" + reportPath);
-    removeFile(reportPath);
+  reportFile.write(report.view());
+  if (!reportFile.replaceTarget()) {
+    ui.error("Cannot write temp file\n" + reportPath + ": " + reportFile.error().message());
     return outcome;
   }
   outcome.status = ProfitLossStatus::kDone;

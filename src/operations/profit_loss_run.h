@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "analysis/strategy_totals.h"
+#include "base/file_system.h"
 #include "race/race.h"
 #include "race/race_criteria.h"
 
@@ -95,11 +96,15 @@ struct ProfitLossOutcome {
 // and creates `reportPath` ("Cannot create temp file"), each failure an
 // error that stops the run before anything else; then the header, the race
 // loop and "\n%d races analyzed.\n". On kDone the report file stays for the
-// caller to show and remove; a report that could not be written completely
-// is an error and is removed. `totals`, when given, receives the run's
-// totals table whenever the race loop ran to its end (always on kDone).
+// caller to show and remove. The report is written through `fileSystem` as
+// a new file renamed over `reportPath` once complete: one that cannot be
+// written completely is an error ("Cannot write temp file", the file and
+// the system's reason) and leaves `reportPath` as it was; a cancelled run
+// removes it. `totals`, when given, receives the run's totals table
+// whenever the race loop ran to its end (always on kDone).
 ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& model,
                                 const std::string& reportPath, std::ostream* comma, UserInteraction& ui,
-                                ProgressSink& progress, StrategyTotalsTable* totals = nullptr);
+                                ProgressSink& progress, StrategyTotalsTable* totals = nullptr,
+                                FileSystem& fileSystem = realFileSystem());
 
 }  // namespace stridewell

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "base/interaction.h"
+#include "base/replacement_file.h"
 #include "base/text_case.h"
 #include "datasets/dataset_file.h"
 #include "race/race.h"
@@ -77,6 +78,10 @@ std::string systemReason() {
 void removeReportFile(const std::string& path) {
   std::error_code ignored;
   std::filesystem::remove(path, ignored);
+}
+
+std::string reportWriteProblem(const std::string& target, const ReplacementFile& file) {
+  return "Cannot write " + target + ": " + file.error().message();
 }
 
 std::string reportLine(const char* format, ...) {

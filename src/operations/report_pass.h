@@ -19,6 +19,7 @@
 namespace stridewell {
 
 class ProgressSink;
+class ReplacementFile;
 class UserInteraction;
 
 // The report tables stop taking new track codes at this many.
@@ -28,8 +29,8 @@ inline constexpr std::string_view kReportErrorText = "Error generating report.";
 
 enum class ReportOutcome {
   kDone,       // the report files are complete
-  kCancelled,  // the user cancelled; the report files were deleted
-  kFailed,     // a file could not be made, opened or written; reported, files deleted
+  kCancelled,  // the user cancelled; the text report was deleted
+  kFailed,     // a file could not be made, opened or written; reported, files as they were
 };
 
 // The result's track code as the reports show it: the text before the
@@ -92,6 +93,10 @@ std::string systemReason();
 
 // Removes a report file; a missing file is no failure.
 void removeReportFile(const std::string& path);
+
+// "Cannot write <target>: <reason>" for a replacement of `target` that
+// failed: the message names the user's file, not the temporary one.
+std::string reportWriteProblem(const std::string& target, const ReplacementFile& file);
 
 // printf-style formatting into a string, for the reports' fixed line formats.
 std::string reportLine(const char* format, ...) __attribute__((format(printf, 1, 2)));

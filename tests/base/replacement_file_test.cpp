@@ -1,6 +1,7 @@
 // Replacing a file through a file system that fails at each step: the old
 // file stays byte for byte, the temporary goes, and the problem names the
-// file and the system's reason. A write cut short is resumed.
+// file and the system's reason. A write cut short is resumed; a file
+// finished but not yet renamed leaves the old one in place.
 #include "base/replacement_file.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +98,7 @@ TEST_F(ReplacementFileTest, FaultsLeaveTheOldFileAndNoTemporary) {
       EXPECT_FALSE(file.replaceTarget());
       EXPECT_FALSE(file.ok());
       problem = file.problem();
+      EXPECT_EQ(file.error().message(), c.reason);
     }
     EXPECT_TRUE(problem.starts_with(c.named)) << problem;
     EXPECT_TRUE(problem.ends_with(std::string(": ") + c.reason)) << problem;
@@ -114,6 +116,20 @@ TEST_F(ReplacementFileTest, WholeContentsAtOnceReportTheFault) {
   EXPECT_FALSE(replaceFileContents(target_.string(), bytes.data(), bytes.size(), reason, faulty));
   EXPECT_EQ(reason, "Cannot replace " + target_.string() + ": Invalid cross-device link");
   EXPECT_EQ(fileBytes(target_), old);
+  EXPECT_EQ(folderEntries(folder_.path()), std::vector<std::string>{"Report.TXT"});
+}
+
+TEST_F(ReplacementFileTest, FinishedWritingLeavesTheTargetUntilTheRename) {
+  const std::string old = fileBytes(target_);
+  const std::string bytes = newContents();
+  ReplacementFile file(target_.string());
+  writeInPieces(file, bytes);
+  ASSERT_TRUE(file.finishWriting()) << file.problem();
+  EXPECT_EQ(fileBytes(target_), old);
+  EXPECT_EQ(fileBytes(file.path()), bytes);
+  EXPECT_TRUE(file.finishWriting());  // finishing twice is harmless
+  ASSERT_TRUE(file.replaceTarget()) << file.problem();
+  EXPECT_EQ(fileBytes(target_), bytes);
   EXPECT_EQ(folderEntries(folder_.path()), std::vector<std::string>{"Report.TXT"});
 }
 

@@ -1,6 +1,7 @@
 // Printing and the report viewer: reports and result files printed to PDF
 // and read back with pdftotext (page count, page headers, where pages
-// break), the failure cases, and the viewer's lines, layouts and buttons.
+// break), the failure cases (a re-pagination file that cannot be written
+// leaves the one before it), and the viewer's lines, layouts and buttons.
 #include <QDate>
 #include <QFile>
 #include <QFileDialog>
@@ -18,12 +19,16 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "gui/print_results_dialog.h"
 #include "gui/report_viewer.h"
 #include "gui/text_printing.h"
 #include "layout/print_pages.h"
+#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -193,6 +198,35 @@ class PrintingTest : public QObject {
     const std::string result = path("R.TXT");
     writeFile(result, {"x"});
     QVERIFY(!printResultFile(*printer_, result, "T", path("no-such-folder/TMP.TXT")));
+    // A re-pagination file that cannot be written whole fails and leaves the
+    // one before it as it was, with no temporary beside it.
+    struct Fault {
+      const char* what;
+      std::function<void(test::FaultyFileSystem&)> arrange;
+    };
+    const Fault faults[] = {
+        {"full disk", [](auto& disk) { disk.failWritesFrom(1); }},
+        {"short write, then full disk",
+         [](auto& disk) {
+           disk.shortenWrite(1);
+           disk.failWritesFrom(2);
+         }},
+        {"failed flush to disk", [](auto& disk) { disk.failSync(EIO); }},
+        {"failed rename", [](auto& disk) { disk.failRename(EACCES); }},
+    };
+    const std::string earlier = path("TMP.TXT");
+    for (const Fault& fault : faults) {
+      writeFile(earlier, {"the earlier pages"});
+      test::FaultyFileSystem disk;
+      fault.arrange(disk);
+      QVERIFY2(!printResultFile(*printer_, result, "T", earlier, disk), fault.what);
+      std::vector<std::string> kept;
+      QVERIFY2(readLinePieces(earlier, kept), fault.what);
+      QVERIFY2(kept == std::vector<std::string>{"the earlier pages"}, fault.what);
+      for (const auto& entry : std::filesystem::directory_iterator(folder_.path())) {
+        QVERIFY2(!entry.path().filename().string().starts_with(".TMP.TXT."), fault.what);
+      }
+    }
     // A printer that cannot start the document.
     printer_->setOutputFileName(QString::fromStdString(path("no-such-folder/out.pdf")));
     QVERIFY(!printTextFile(*printer_, result, "T"));

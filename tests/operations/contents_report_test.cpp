@@ -2,13 +2,14 @@
 // out-of-range fields), the exact report text worked out by hand from its
 // line formats (track order ignoring case, days in date order across a year
 // end, race numbers ascending and repeated, one-race tracks, two-digit
-// years), and how a run ends on an empty, damaged or missing dataset and on
-// Cancel.
+// years), and how a run ends on an empty, damaged or missing dataset, on
+// Cancel and on a report file that cannot be written.
 #include "operations/contents_report.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -193,6 +194,35 @@ TEST_F(ContentsReportRun, MissingDatasetIsAnError) {
   EXPECT_EQ(ui_.errors(), std::vector<std::string>{std::string(kReportErrorText) + "\nCannot open " + gone +
                                                    ": No such file or directory"});
   EXPECT_FALSE(std::filesystem::exists(output()));
+}
+
+TEST_F(ContentsReportRun, FileFaultsLeaveTheEarlierReportAndNoTemporary) {
+  test::writeFile(dataset(), test::datasetBytes({{"KEE", "20011005", 1, {}}, {"KEE", "20011005", 2, {}}}));
+  ASSERT_EQ(runContentsReport("Run", dataset(), output(), ui_, progress_), ReportOutcome::kDone);
+  const std::string newReport = readFile(output());
+  const std::string gone = (folder_.path() / "GONE.DSI").string();
+  std::vector<test::ReportRunCase> cases = test::reportRunCases(dataset(), gone, output());
+  for (const test::ReportRunCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::writeFile(output(), "the earlier report\n");
+    test::FaultyFileSystem disk;
+    c.arrange(disk);
+    RecordingInteraction ui;
+    RecordingProgress progress;
+    const ReportOutcome outcome =
+        runContentsReport("Run", c.datasetPath, output(), ui, progress, nullptr, disk);
+    if (c.named.empty()) {
+      EXPECT_EQ(outcome, ReportOutcome::kDone);
+      EXPECT_TRUE(ui.empty());
+      EXPECT_EQ(readFile(output()), newReport);
+    } else {
+      EXPECT_EQ(outcome, ReportOutcome::kFailed);
+      EXPECT_EQ(ui.errors(),
+                std::vector<std::string>{std::string(kReportErrorText) + "\n" + c.named + ": " + c.reason});
+      EXPECT_EQ(readFile(output()), "the earlier report\n");
+    }
+    EXPECT_EQ(test::folderEntries(folder_.path()), (std::vector<std::string>{"RUN.DSI", "ctext.txt"}));
+  }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The payout reports: medians and means without zeros, the exact text and
 // comma lines of both reports (worked out by hand from the line formats),
 // track grouping and order ignoring letter case, the 256-track limit, and
-// how a run ends on an empty, damaged or missing dataset and on Cancel.
+// how a run ends on an empty, damaged or missing dataset, on Cancel and on
+// report files that cannot be written.
 #include "operations/payout_report.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -209,6 +211,19 @@ TEST_F(PayoutReportRun, CancelRemovesBothFilesAndSaysNothing) {
   EXPECT_TRUE(ui_.empty());
 }
 
+TEST_F(PayoutReportRun, CancelLeavesAnEarlierCommaFileAsItWas) {
+  // The comma file may be one the user named; a cancelled run never wrote it.
+  test::writeFile(commaPath(), "the user's own table\n");
+  RecordingProgress cancelling(2);
+  test::writeFile(dataset(), test::datasetBytes(std::vector<ReportRace>(4, ReportRace{})));
+  EXPECT_EQ(
+      runPayoutReport(PayoutReportKind::kExotics, "Run", dataset(), textPath(), commaPath(), ui_, cancelling),
+      ReportOutcome::kCancelled);
+  EXPECT_EQ(readFile(commaPath()), "the user's own table\n");
+  EXPECT_EQ(test::folderEntries(folder_.path()), (std::vector<std::string>{"RUN.DSI", "ecomma.txt"}));
+  EXPECT_TRUE(ui_.empty());
+}
+
 TEST_F(PayoutReportRun, FailuresShowTheErrorAndLeaveNoFiles) {
   struct Case {
     const char* what;
@@ -236,6 +251,46 @@ TEST_F(PayoutReportRun, FailuresShowTheErrorAndLeaveNoFiles) {
         << c.what;
     EXPECT_FALSE(std::filesystem::exists(c.textPath)) << c.what;
     EXPECT_FALSE(std::filesystem::exists(commaPath())) << c.what;
+  }
+}
+
+TEST_F(PayoutReportRun, FileFaultsLeaveTheEarlierReportsAndNoTemporary) {
+  const std::vector<ReportRace> races = {{"SAR", "20010801", 1, {10.0f}}, {"SAR", "20010801", 2, {30.0f}}};
+  test::writeFile(dataset(), test::datasetBytes(races));
+  ASSERT_EQ(
+      runPayoutReport(PayoutReportKind::kExotics, "Run", dataset(), textPath(), commaPath(), ui_, progress_),
+      ReportOutcome::kDone);
+  const std::string newText = readFile(textPath());
+  const std::string newComma = readFile(commaPath());
+  const std::string gone = (folder_.path() / "GONE.DSI").string();
+  std::vector<test::ReportRunCase> cases = test::reportRunCases(dataset(), gone, textPath());
+  cases.push_back({"full disk at the comma file, after the text file is complete",
+                   [](auto& disk) { disk.failWritesFrom(2); }, dataset(), "Cannot write " + commaPath(),
+                   "No space left on device"});
+  for (const test::ReportRunCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::writeFile(textPath(), "the earlier text report\n");
+    test::writeFile(commaPath(), "the earlier comma report\n");
+    test::FaultyFileSystem disk;
+    c.arrange(disk);
+    RecordingInteraction ui;
+    RecordingProgress progress;
+    const ReportOutcome outcome = runPayoutReport(PayoutReportKind::kExotics, "Run", c.datasetPath,
+                                                  textPath(), commaPath(), ui, progress, nullptr, disk);
+    if (c.named.empty()) {
+      EXPECT_EQ(outcome, ReportOutcome::kDone);
+      EXPECT_TRUE(ui.empty());
+      EXPECT_EQ(readFile(textPath()), newText);
+      EXPECT_EQ(readFile(commaPath()), newComma);
+    } else {
+      EXPECT_EQ(outcome, ReportOutcome::kFailed);
+      EXPECT_EQ(ui.errors(),
+                std::vector<std::string>{std::string(kReportErrorText) + "\n" + c.named + ": " + c.reason});
+      EXPECT_EQ(readFile(textPath()), "the earlier text report\n");
+      EXPECT_EQ(readFile(commaPath()), "the earlier comma report\n");
+    }
+    EXPECT_EQ(test::folderEntries(folder_.path()),
+              (std::vector<std::string>{"RUN.DSI", "ecomma.txt", "etext.txt"}));
   }
 }
 

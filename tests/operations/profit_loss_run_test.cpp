@@ -1,7 +1,8 @@
 // The profit/loss run: what each race goes through before it is scored,
 // the race loop over hand-made and sample datasets (criteria on the
 // recorded condition, auto scratch, cancel, a damaged end, any number of
-// threads giving the same report) and the errors that stop a run early.
+// threads giving the same report), the errors that stop a run early and
+// the report file that cannot be written.
 #include "operations/profit_loss_run.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -30,6 +32,7 @@
 #include "race/card_values.h"
 #include "race/criteria_choices.h"
 #include "race/race.h"
+#include "report_races.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -548,6 +551,55 @@ TEST_F(ProfitLossRunTest, ErrorsBeforeTheRun) {
     EXPECT_EQ(ui.errors()[0].substr(0, ui.errors()[0].find('\n')), c.error);
     EXPECT_FALSE(fs::exists(c.reportPath));
     EXPECT_TRUE(progress.percents().empty());
+  }
+}
+
+TEST_F(ProfitLossRunTest, FileFaultsLeaveTheEarlierReportAndNoTemporary) {
+  writeDataset(sampleDataset());
+  {
+    auto model = freshSim();
+    RecordingProgress progress;
+    ASSERT_EQ(runProfitLoss(request_, *model, reportPath_, nullptr, ui_, progress).status,
+              ProfitLossStatus::kDone);
+  }
+  const std::string newReport = report();
+  const std::vector<std::string> entries = {"FRESH.SIM", "Spring.DSI", "bets.txt"};
+  struct Case {
+    const char* what;
+    std::function<void(test::FaultyFileSystem&)> arrange;
+    std::string error;  // empty: the run completes
+  };
+  std::vector<Case> cases;
+  for (const test::ReportFileFault& fault : test::reportFileFaults()) {
+    cases.push_back({fault.what, fault.arrange,
+                     (fault.atCreate ? "Cannot create temp file\n" : "Cannot write temp file\n") +
+                         reportPath_ + ": " + fault.reason});
+  }
+  cases.push_back({"a short write alone is resumed", [](auto& disk) { disk.shortenWrite(1); }, ""});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::ofstream(reportPath_, std::ios::binary | std::ios::trunc) << "the earlier report\n";
+    test::FaultyFileSystem disk;
+    c.arrange(disk);
+    auto model = freshSim();
+    RecordingInteraction ui;
+    RecordingProgress progress;
+    const ProfitLossOutcome outcome =
+        runProfitLoss(request_, *model, reportPath_, nullptr, ui, progress, nullptr, disk);
+    if (c.error.empty()) {
+      EXPECT_EQ(outcome.status, ProfitLossStatus::kDone);
+      EXPECT_TRUE(ui.empty());
+      EXPECT_EQ(report(), newReport);
+    } else {
+      EXPECT_EQ(outcome.status, ProfitLossStatus::kFailed);
+      EXPECT_EQ(ui.errors(), std::vector<std::string>{c.error});
+      EXPECT_EQ(report(), "the earlier report\n");
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_.path()))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, entries);
   }
 }
 
