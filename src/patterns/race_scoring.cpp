@@ -92,26 +92,31 @@ void predictFromScores(std::span<const double> scores, RacePrediction& predictio
   prediction.entryCount = kPredictedPlaces;
 }
 
-int scoreRace(RacePrediction& prediction, SimModel& model, const RaceProfile& race,
-              [[maybe_unused]] int trackCondition, ScoringMethod method) {
-  prediction = RacePrediction{};
+bool scoreRaceHorses(SimModel& model, const RaceProfile& race, std::span<double> scores,
+                     ScoringMethod method) {
   const int n = race.horseCount;
-  if (n < kFewestScoredHorses || n > kMostScoredHorses) return 0;
+  if (n < kFewestScoredHorses || n > kMostScoredHorses || scores.size() < static_cast<size_t>(n))
+    return false;
 
   std::array<HorseInputs, kMostScoredHorses> encoded;
   for (int i = 0; i < n; ++i) {
     if (encodeHorse(race.horses[i], encoded[static_cast<size_t>(i)]) != kHorseInputCount) {
       model.logMessage("INTERNAL: a horse's encoding does not fill the network's inputs");
-      return 0;
+      return false;
     }
   }
   std::array<HorseInputs, kMostScoredHorses> field;
   const auto count = static_cast<size_t>(n);
   standardizeWholeField(std::span(encoded).first(count), std::span(field).first(count));
+  return scoreField(model, std::span(field).first(count), method, scores.first(count));
+}
 
+int scoreRace(RacePrediction& prediction, SimModel& model, const RaceProfile& race,
+              [[maybe_unused]] int trackCondition, ScoringMethod method) {
+  prediction = RacePrediction{};
   std::array<double, kMostScoredHorses> scores{};
-  if (!scoreField(model, std::span(field).first(count), method, std::span(scores).first(count))) return 0;
-  predictFromScores(std::span(scores).first(count), prediction);
+  if (!scoreRaceHorses(model, race, scores, method)) return 0;
+  predictFromScores(std::span(scores).first(static_cast<size_t>(race.horseCount)), prediction);
   return prediction.entryCount;
 }
 

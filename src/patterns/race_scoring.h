@@ -45,6 +45,12 @@ bool scoreField(SimModel& model, std::span<const HorseInputs> field, ScoringMeth
 // prediction when the field is smaller than 5 or a score is not finite.
 void predictFromScores(std::span<const double> scores, RacePrediction& prediction);
 
+// Encodes and standardises every horse slot of `race` and puts each one's
+// score in `scores` (one per slot; a horse's win share is its score over
+// the sum). False when the field cannot be scored.
+bool scoreRaceHorses(SimModel& model, const RaceProfile& race, std::span<double> scores,
+                     ScoringMethod method = ScoringMethod::kBest);
+
 // Encodes, standardises and scores every horse slot of `race` and fills
 // `prediction`. Returns the number of entries: 5, or 0 when the race has
 // fewer than 5 or more than 64 horses or cannot be scored. The track

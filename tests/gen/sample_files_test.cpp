@@ -162,6 +162,11 @@ TEST(StridewellGenCommand, ExitStatusFollowsTheOptions) {
        0,
        "SAX0317.XRD"},
       {"option=value form", {"--track=DMR", "--days=1", "--out=" + out}, 0, "DMR0315.TCF"},
+      {"figures only", {"--track", "KEE", "--days", "2", "--stats"}, 0, "Starters per race"},
+      {"figures of the files written",
+       {"--track", "GPX", "--days", "1", "--stats", "--out", out},
+       0,
+       "TRIFECTA"},
       {"unknown option", {"--colour"}, 2, ""},
       {"missing value", {"--days"}, 2, ""},
       {"no such date", {"--start", "2026-02-30"}, 2, ""},
@@ -186,6 +191,9 @@ TEST(StridewellGenCommand, ExitStatusFollowsTheOptions) {
     EXPECT_NE(result.output.find(c.outputHas), std::string::npos) << result.output;
   }
   EXPECT_TRUE(fs::exists(fs::path(out) / "SAX0315.TCF"));
+  EXPECT_TRUE(fs::exists(fs::path(out) / "GPX0315.XRD"));
+  EXPECT_FALSE(fs::exists(fs::path(out) / "KEE0315.TCF")) << "--stats alone writes no file";
+  EXPECT_FALSE(fs::exists(fs::path("KEE0315.TCF")));
   EXPECT_FALSE(fs::exists(belowFile));
 }
 

@@ -125,10 +125,11 @@ void buildCareer(RandomSource& random, int64_t today, Horse& horse, const Simula
 
     const double ability = abilityAt(horse, start.day, today);
     start.par = ability + random.normal(0, 3.5);
-    double figure = ability + random.normal(0, horse.inconsistency);
-    if (start.surface == 'T') figure += horse.turfEdge;
-    if (!isSprintYards(start.yards)) figure += horse.routeEdge;
-    if (isWetCondition(start.condition)) figure += horse.wetEdge;
+    start.expected = ability;
+    if (start.surface == 'T') start.expected += horse.turfEdge;
+    if (!isSprintYards(start.yards)) start.expected += horse.routeEdge;
+    if (isWetCondition(start.condition)) start.expected += horse.wetEdge;
+    double figure = start.expected + random.normal(0, horse.inconsistency);
     const bool trouble = random.chance(0.16);
     if (trouble) figure -= random.uniform(2, 8);
     start.figure = figure;

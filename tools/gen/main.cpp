@@ -8,6 +8,7 @@
 
 #include "sample_files.h"
 #include "sample_generator.h"
+#include "sample_statistics.h"
 
 namespace {
 
@@ -31,6 +32,9 @@ constexpr const char* kHelp =
     "  --bad-check-line N  give line N of the first day's card a wrong check code\n"
     "                      (every other line stays correct)\n"
     "  --no-simulcast      card no simulcast races (every race run at the card's track)\n"
+    "  --stats             print how the days pay (field sizes, favourites, the return\n"
+    "                      of every odds band and the realised take of every pool)\n"
+    "                      instead of the file names; files are written only with --out\n"
     "  --help              show this text\n"
     "\n"
     "BASE is the track code and the month and day, e.g. SAX0315 for 15 March.\n"
@@ -80,6 +84,8 @@ int main(int argc, char** argv) {
   std::string folder = ".";
   bool zip = false;
   bool keepPlain = false;
+  bool stats = false;
+  bool folderGiven = false;
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   for (size_t i = 0; i < args.size(); ++i) {
     std::string_view name = args[i];
@@ -105,6 +111,8 @@ int main(int argc, char** argv) {
       zip = true;
     } else if (name == "--keep-plain") {
       keepPlain = true;
+    } else if (name == "--stats") {
+      stats = true;
     } else if (name == "--no-simulcast") {
       options.simulcasts = false;
     } else if (name == "--track" || name == "--start" || name == "--days" || name == "--seed" ||
@@ -123,6 +131,7 @@ int main(int argc, char** argv) {
           return usageError("--seed wants a whole number, not '" + std::string(value) + "'");
       } else if (name == "--out") {
         folder = std::string(value);
+        folderGiven = true;
       } else if (!parseCount(value, options.badCheckLine) || options.badCheckLine < 1) {
         return usageError("--bad-check-line wants a line number from 1, not '" + std::string(value) + "'");
       }
@@ -135,6 +144,12 @@ int main(int argc, char** argv) {
     return usageError(problem);
   }
 
+  if (stats && !folderGiven) {
+    stridewell::gen::SampleStatistics statistics;
+    stridewell::gen::addSampleStatistics(options, statistics);
+    std::fputs(stridewell::gen::statisticsReport(statistics).c_str(), stdout);
+    return 0;
+  }
   const std::vector<stridewell::gen::SampleDay> days = stridewell::gen::generateSampleDays(options);
   if (options.badCheckLine > 0 && !days.empty()) {
     const int lines = countLines(days.front().cardText);
@@ -149,6 +164,12 @@ int main(int argc, char** argv) {
   if (!outcome.ok) {
     std::fprintf(stderr, "stridewell-gen: %s\n", outcome.message.c_str());
     return 1;
+  }
+  if (stats) {
+    stridewell::gen::SampleStatistics statistics;
+    stridewell::gen::addSampleStatistics(options, statistics);
+    std::fputs(stridewell::gen::statisticsReport(statistics).c_str(), stdout);
+    return 0;
   }
   for (const std::string& file : outcome.files) std::printf("%s\n", file.c_str());
   return 0;

@@ -18,6 +18,7 @@
 #include "random_source.h"
 #include "rounding.h"
 #include "running_lines.h"
+#include "tote.h"
 #include "track_circuits.h"
 
 namespace stridewell::gen {
@@ -55,8 +56,7 @@ class DayBuilder {
   bool major_ = false;
   bool wetDay_ = false;
   bool quinellaOffered_ = false;
-  double straightTake_ = 0.1543;
-  double exoticTake_ = 0.2268;
+  Takeouts takeouts_;
   std::string dirtCondition_;
   std::string turfCondition_;
   std::set<std::string> names_;
@@ -89,10 +89,14 @@ DayBuilder::DayBuilder(const SampleOptions& options, int dayIndex) : options_(op
   std::snprintf(monthDay, sizeof monthDay, "%02d%02d", day_.date.month, day_.date.day);
   day_.baseName = day_.trackCode + monthDay;
   major_ = isMajorTrack(day_.trackCode);
-  if (!major_) {
-    straightTake_ = 0.18;
-    exoticTake_ = 0.25;
-  }
+  // Each track keeps its own takes, within what the racing states allow.
+  RandomSource takes = root.fork(2);
+  static constexpr double kStraightTakes[] = {0.15, 0.1543, 0.16, 0.1625, 0.17};
+  static constexpr double kTwoHorseTakes[] = {0.19, 0.20, 0.2068, 0.21, 0.22};
+  static constexpr double kMultipleTakes[] = {0.24, 0.25, 0.2568, 0.26};
+  takeouts_.straight = takes.pick(kStraightTakes);
+  takeouts_.twoHorse = takes.pick(kTwoHorseTakes);
+  takeouts_.multiple = takes.pick(kMultipleTakes);
 }
 
 RaceDay DayBuilder::build() {
@@ -127,7 +131,7 @@ RaceDay DayBuilder::build() {
   for (int number = 1; number <= raceCount; ++number) {
     buildRace({number, number == feature, number == simulcast});
   }
-  settleExotics(random_, quinellaOffered_, exoticTake_, day_.races);
+  settleExotics(random_, quinellaOffered_, takeouts_, day_.races);
   std::set<std::string> stakesNames;
   for (SimulatedRace& race : day_.races) {
     std::string stakesName;
@@ -209,9 +213,9 @@ void DayBuilder::buildRace(const Plan& plan) {
   if (threeOnly && month <= 6) race.par -= 3;
   if (sex == 'F' || sex == 'M') race.par -= 4;
 
-  // The field.
-  int entries = 4 + static_cast<int>(
-                        random_.weighted({0.02, 0.06, 0.12, 0.15, 0.16, 0.14, 0.12, 0.09, 0.08, 0.03, 0.03}));
+  // The field: 5 to 14 entries, about 8 on average, so that about 7.5 start.
+  int entries =
+      5 + static_cast<int>(random_.weighted({0.09, 0.17, 0.19, 0.17, 0.13, 0.09, 0.07, 0.05, 0.025, 0.015}));
   if (stakes) entries = std::max(entries, 5);
   const std::vector<std::string> circuit = circuitOf(hostCode);
   for (int k = 0; k < entries; ++k) race.horses.push_back(buildHorse(race, maidenRace, circuit));
@@ -232,7 +236,7 @@ void DayBuilder::buildRace(const Plan& plan) {
     --scratches;
   }
 
-  runRace(random_, day_.jockeys, major_, straightTake_, race);
+  runRace(random_, day_.jockeys, major_, takeouts_.straight, race);
   day_.races.push_back(std::move(race));
 }
 

@@ -59,6 +59,7 @@ struct PastStart {
   // Simulation values that are not written.
   double par = 0;
   double figure = 0;
+  double expected = 0;  // what the horse was worth that day, before luck and trouble
 };
 
 struct Jockey {
@@ -129,10 +130,9 @@ struct SimulatedRace {
   std::vector<int> winPayoff100;  // per horse, 0 when none
   std::vector<int> placePayoff100;
   std::vector<int> showPayoff100;
-  std::vector<double> crowdWinChance;  // per horse: the public's estimate
-  int favourite = -1;                  // horse index
-  double winnerPublicChance = 0;       // the public's chance of the winning interest
-  int64_t winPool = 0;                 // dollars
+  std::vector<double> winShare;  // per horse: its interest's share of the win pool
+  int favourite = -1;            // horse index
+  int64_t winPool = 0;           // dollars
   std::vector<Wager> wagers;
 };
 

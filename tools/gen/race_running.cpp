@@ -12,7 +12,8 @@
 namespace stridewell::gen {
 namespace {
 
-constexpr int kCrowdTrials = 2000;
+// Enough trials that a 100-1 shot's chance is not lost in the counting.
+constexpr int kCrowdTrials = 4000;
 
 }  // namespace
 
@@ -24,11 +25,13 @@ void runRace(RandomSource& random, const std::vector<Jockey>& jockeys, bool majo
   }
   const bool wet = isWetCondition(race.condition);
   std::vector<double> publicView;
+  std::vector<double> publicSpread;
   for (int h : starters) {
     Horse& horse = race.horses[h];
     const double known = knownFigure(jockeys, horse, race, race.runSurface, wet);
-    horse.performance = known + random.normal(0, horse.inconsistency);
-    publicView.push_back(known + random.normal(0, horse.career.empty() ? 4.0 : 2.2));
+    horse.performance = known + random.normal(0, horse.inconsistency) + random.normal(0, kRaceLuck);
+    publicView.push_back(publicFigure(random, known, horse));
+    publicSpread.push_back(publicSpreadOf(horse));
   }
 
   race.finishOrder = starters;
@@ -38,21 +41,11 @@ void runRace(RandomSource& random, const std::vector<Jockey>& jockeys, bool majo
     race.horses[race.finishOrder[place]].finish = static_cast<int>(place) + 1;
   }
 
-  const FinishChances chances = simulateFinishChances(publicView, kPublicNoise, kCrowdTrials, random);
+  const FinishChances chances = simulateFinishChances(publicView, publicSpread, kCrowdTrials, random);
   const double poolScale = (race.simulcast || isStakesClass(race.raceClass)) ? 1.8 : 1.0;
-  race.winPool = static_cast<int64_t>(
+  const auto winPool = static_cast<int64_t>(
       (majorTrack ? random.uniform(250000, 700000) : random.uniform(25000, 90000)) * poolScale);
-  settleStraightWagers(race, starters, chances, straightTake, race.winPool);
-  {
-    const int winnerInterest = race.horses[race.finishOrder[0]].interest;
-    double interestShare = 0;
-    double total = 0;
-    for (size_t k = 0; k < starters.size(); ++k) {
-      total += chances.win[k];
-      if (race.horses[starters[k]].interest == winnerInterest) interestShare += chances.win[k];
-    }
-    race.winnerPublicChance = interestShare / total;
-  }
+  settleStraightWagers(race, starters, chances, straightTake, winPool);
 
   // Running lines of the starters: early order from running style, drifting
   // to the finish order; lengths are the gaps added up from the leader.

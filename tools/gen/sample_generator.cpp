@@ -6,6 +6,7 @@
 #include "card_writer.h"
 #include "race_day_builder.h"
 #include "results_writer.h"
+#include "sample_statistics.h"
 
 namespace stridewell::gen {
 
@@ -37,6 +38,11 @@ std::vector<SampleDay> generateSampleDays(const SampleOptions& options) {
     days.push_back(std::move(sample));
   }
   return days;
+}
+
+void addSampleStatistics(const SampleOptions& options, SampleStatistics& statistics) {
+  if (!checkSampleOptions(options).empty()) return;
+  for (int index = 0; index < options.days; ++index) addRaceDay(statistics, buildRaceDay(options, index));
 }
 
 }  // namespace stridewell::gen

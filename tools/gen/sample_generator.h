@@ -10,6 +10,8 @@
 
 namespace stridewell::gen {
 
+struct SampleStatistics;
+
 struct SampleOptions {
   uint64_t seed = 1;
   std::string track = "SAX";  // two or three letters
@@ -36,5 +38,9 @@ std::string checkSampleOptions(const SampleOptions& options);
 // One entry per day; empty when checkSampleOptions finds a fault. A
 // badCheckLine beyond the first day's last line spoils nothing.
 std::vector<SampleDay> generateSampleDays(const SampleOptions& options);
+
+// Adds the days the options describe to `statistics` without writing their
+// files; the days are the ones generateSampleDays writes.
+void addSampleStatistics(const SampleOptions& options, SampleStatistics& statistics);
 
 }  // namespace stridewell::gen

@@ -8,22 +8,32 @@ namespace {
 
 constexpr int64_t kMinimumPayoff100 = 210;  // the $2.10 floor on a $2 ticket
 
-// Dollars to cents, broken down to the dime.
-int64_t brokenPayoff100(double dollars) {
-  const double dimes = std::floor(dollars * 10.0);
-  if (!(dimes >= 21.0)) return kMinimumPayoff100;
-  return static_cast<int64_t>(dimes) * 10;
+// How far the crowd leans toward long shots in each pool (see poolShares).
+// Place and show bettors lean less: they bet to collect, not for a price.
+constexpr double kWinLean = 0.12;
+constexpr double kPlaceLean = 0.05;
+constexpr double kShowLean = 0.05;
+// A little money bet with no opinion, the same on every horse: what keeps
+// the longest shots from paying what they should.
+constexpr double kOpinionlessMoney = 0.003;
+
+void normalise(std::vector<double>& shares) {
+  double sum = 0;
+  for (double s : shares) sum += s;
+  if (sum > 0) {
+    for (double& s : shares) s /= sum;
+  }
 }
 
 }  // namespace
 
-FinishChances simulateFinishChances(const std::vector<double>& estimates, double noise, int trials,
-                                    RandomSource& random) {
+FinishChances simulateFinishChances(const std::vector<double>& estimates, const std::vector<double>& spreads,
+                                    int trials, RandomSource& random) {
   const size_t n = estimates.size();
   std::vector<int> wins(n), top2(n), top3(n);
   std::vector<double> run(n);
   for (int trial = 0; trial < trials; ++trial) {
-    for (size_t i = 0; i < n; ++i) run[i] = estimates[i] + noise * random.normal();
+    for (size_t i = 0; i < n; ++i) run[i] = estimates[i] + spreads[i] * random.normal();
     // The first three places of this trial.
     size_t best[3] = {n, n, n};
     for (size_t i = 0; i < n; ++i) {
@@ -52,6 +62,21 @@ FinishChances simulateFinishChances(const std::vector<double>& estimates, double
     chances.top3.push_back((top3[i] + 0.5) / total);
   }
   return chances;
+}
+
+std::vector<double> poolShares(const std::vector<double>& chances, double lean) {
+  std::vector<double> shares = chances;
+  normalise(shares);
+  for (double& share : shares) share += lean * std::sqrt(share) + kOpinionlessMoney;
+  normalise(shares);
+  return shares;
+}
+
+int64_t payoff100(double perDollar) {
+  const double dimes = std::floor(perDollar * 10.0);
+  if (!(dimes >= 11.0)) return kMinimumPayoff100;
+  if (dimes > 1e12) return int64_t{20} * 1'000'000'000'000;
+  return static_cast<int64_t>(dimes) * 20;
 }
 
 int boardOdds100(double odds) {
@@ -84,7 +109,8 @@ void settleStraightWagers(SimulatedRace& race, const std::vector<int>& starters,
   race.winPayoff100.assign(horseCount, 0);
   race.placePayoff100.assign(horseCount, 0);
   race.showPayoff100.assign(horseCount, 0);
-  race.crowdWinChance.assign(horseCount, 0.0);
+  race.winShare.assign(horseCount, 0.0);
+  race.winPool = winPool;
 
   // Betting interests: coupled horses pool their money.
   int interestCount = 0;
@@ -95,27 +121,19 @@ void settleStraightWagers(SimulatedRace& race, const std::vector<int>& starters,
     win[interest] += chances.win[k];
     top2[interest] += chances.top2[k];
     top3[interest] += chances.top3[k];
-    race.crowdWinChance[starters[k]] = chances.win[k];
   }
-  auto normalise = [](std::vector<double>& shares) {
-    double sum = 0;
-    for (double s : shares) sum += s;
-    if (sum > 0) {
-      for (double& s : shares) s /= sum;
-    }
-  };
-  normalise(win);
-  normalise(top2);
-  normalise(top3);
+  const std::vector<double> winShares = poolShares(win, kWinLean);
+  const std::vector<double> placeShares = poolShares(top2, kPlaceLean);
+  const std::vector<double> showShares = poolShares(top3, kShowLean);
 
   const double net = 1.0 - take;
-  int favouriteInterest = -1;
-  for (int interest = 0; interest < interestCount; ++interest) {
-    if (win[interest] <= 0) continue;
-    if (favouriteInterest < 0 || win[interest] > win[favouriteInterest]) favouriteInterest = interest;
+  int favouriteInterest = 0;
+  for (int interest = 1; interest < interestCount; ++interest) {
+    if (winShares[interest] > winShares[favouriteInterest]) favouriteInterest = interest;
   }
   for (int h : starters) {
-    const double share = win[race.horses[h].interest];
+    const double share = winShares[race.horses[h].interest];
+    race.winShare[h] = share;
     race.odds100[h] = boardOdds100(net / share - 1.0);
     if (race.horses[h].interest == favouriteInterest && race.favourite < 0) race.favourite = h;
   }
@@ -124,12 +142,13 @@ void settleStraightWagers(SimulatedRace& race, const std::vector<int>& starters,
   const std::vector<int>& order = race.finishOrder;
   if (order.empty()) return;
   const int winner = order[0];
-  race.winPayoff100[winner] = brokenPayoff100(2.0 * net / win[race.horses[winner].interest]);
+  race.winPayoff100[winner] = payoff100(net / winShares[race.horses[winner].interest]);
 
-  // Place and show: the pool less the money on the paying interests is
-  // split evenly between them, then each pays its share per dollar bet.
-  auto settlePool = [&](const std::vector<double>& shares, size_t places, double poolSize,
-                        std::vector<int>& payoffs) {
+  // Place and show: the net pool less the money on the paying interests is
+  // the profit, split evenly between them; each pays its part per dollar
+  // bet on it, plus the dollar. A profit below nothing is a minus pool,
+  // paid at the $2.10 floor.
+  auto settlePool = [&](const std::vector<double>& shares, size_t places, std::vector<int>& payoffs) {
     if (order.size() < places + 1) return;  // too few starters: the pool is not offered
     std::vector<int> paying;
     for (size_t place = 0; place < places; ++place) {
@@ -137,24 +156,16 @@ void settleStraightWagers(SimulatedRace& race, const std::vector<int>& starters,
       if (std::find(paying.begin(), paying.end(), interest) == paying.end()) paying.push_back(interest);
     }
     double paidBack = 0;
-    for (int interest : paying) paidBack += shares[interest] * poolSize;
-    const double profit = poolSize * net - paidBack;
+    for (int interest : paying) paidBack += shares[interest];
+    const double profit = net - paidBack;
     for (size_t place = 0; place < places; ++place) {
       const int h = order[place];
-      const double bet = shares[race.horses[h].interest] * poolSize;
-      const double perDollar = 1.0 + (profit / static_cast<double>(paying.size())) / bet;
-      payoffs[h] = brokenPayoff100(2.0 * perDollar);
+      const double bet = shares[race.horses[h].interest];
+      payoffs[h] = payoff100(1.0 + (profit / static_cast<double>(paying.size())) / bet);
     }
   };
-  settlePool(top2, 2, static_cast<double>(winPool) * 0.45, race.placePayoff100);
-  settlePool(top3, 3, static_cast<double>(winPool) * 0.30, race.showPayoff100);
-}
-
-int64_t exoticPayoff100(double probability, double take, int64_t pool, RandomSource& random) {
-  const double spread = std::clamp(1.0 + 0.12 * random.normal(), 0.75, 1.35);
-  const double dollars = 2.0 * (1.0 - take) / std::max(probability, 1e-12) * spread;
-  const double cap = static_cast<double>(pool) * (1.0 - take);
-  return brokenPayoff100(std::min(dollars, std::max(cap, 2.1)));
+  settlePool(placeShares, 2, race.placePayoff100);
+  settlePool(showShares, 3, race.showPayoff100);
 }
 
 }  // namespace stridewell::gen
