@@ -87,7 +87,7 @@ TEST(DefaultSimPicks, TopPickBeatsRandomOnRacesItNeverSaw) {
   const PickTally trained = tallyTopPicks(shipped, dataset);
   ASSERT_GT(trained.races, 100);
   // Random picking wins about 1 race in 8 here and the trained SIM more
-  // than 1 in 4 (47 of 169 when this was written). Half as much again as
+  // than 1 in 4 (49 of 168 when this was written). Half as much again as
   // random sits over 2 standard deviations of the sample below that, so a
   // retrained SIM of the same skill passes and one that learnt nothing
   // fails.
