@@ -4,6 +4,8 @@
 // each pool's realised take). The sample is seeded, but the bands allow
 // for the sampling spread of its size, so a generator that behaves the
 // same under another seed passes too.
+#include "sample_statistics.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,7 +13,6 @@
 
 #include "race_model.h"
 #include "sample_generator.h"
-#include "sample_statistics.h"
 
 namespace stridewell::gen {
 namespace {

@@ -1,6 +1,8 @@
 // The tote's arithmetic: breakage and the $2.10 floor, how a pool's money
 // leans toward long shots, and that what a pool pays back never exceeds
 // what it holds after the take.
+#include "tote.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "race_model.h"
-#include "tote.h"
 
 namespace stridewell::gen {
 namespace {

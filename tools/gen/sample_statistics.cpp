@@ -14,15 +14,15 @@ struct BandLimits {
 };
 
 constexpr BandLimits kBands[] = {
-    {0.0, 0.5, "under 1-2"},   {0.5, 1.0, "1-2 to 9-10"},    {1.0, 2.0, "1-1 to 9-5"},
-    {2.0, 5.0, "2-1 to 9-2"},  {5.0, 10.0, "5-1 to 19-2"},   {10.0, 20.0, "10-1 to 19-1"},
-    {20.0, 30.0, "20-1 to 29-1"}, {30.0, 50.0, "30-1 to 49-1"}, {50.0, 60.0, "50-1 to 59-1"},
+    {0.0, 0.5, "under 1-2"},       {0.5, 1.0, "1-2 to 9-10"},        {1.0, 2.0, "1-1 to 9-5"},
+    {2.0, 5.0, "2-1 to 9-2"},      {5.0, 10.0, "5-1 to 19-2"},       {10.0, 20.0, "10-1 to 19-1"},
+    {20.0, 30.0, "20-1 to 29-1"},  {30.0, 50.0, "30-1 to 49-1"},     {50.0, 60.0, "50-1 to 59-1"},
     {60.0, 100.0, "60-1 to 99-1"}, {100.0, 1e9, "100-1 and longer"},
 };
 
-constexpr const char* kPools[] = {"WIN",        "PLACE",        "SHOW",       "EXACTA",
-                                  "QUINELLA",   "TRIFECTA",     "SUPERFECTA", "DAILY DOUBLE",
-                                  "PICK THREE", "PICK FOUR",    "PICK FIVE",  "PICK SIX"};
+constexpr const char* kPools[] = {"WIN",        "PLACE",     "SHOW",       "EXACTA",
+                                  "QUINELLA",   "TRIFECTA",  "SUPERFECTA", "DAILY DOUBLE",
+                                  "PICK THREE", "PICK FOUR", "PICK FIVE",  "PICK SIX"};
 
 // The pool a wager name of the results file belongs to.
 std::string poolOf(const std::string& wager) {
@@ -33,8 +33,8 @@ std::string poolOf(const std::string& wager) {
 
 // Legs of a multi-race pool, 1 for a pool of one race.
 int legsOf(const std::string& pool) {
-  static const std::map<std::string, int> kLegs = {{"DAILY DOUBLE", 2}, {"PICK THREE", 3}, {"PICK FOUR", 4},
-                                                   {"PICK FIVE", 5},    {"PICK SIX", 6}};
+  static const std::map<std::string, int> kLegs = {
+      {"DAILY DOUBLE", 2}, {"PICK THREE", 3}, {"PICK FOUR", 4}, {"PICK FIVE", 5}, {"PICK SIX", 6}};
   const auto found = kLegs.find(pool);
   return found == kLegs.end() ? 1 : found->second;
 }
@@ -145,7 +145,8 @@ void addRace(SampleStatistics& statistics, const std::vector<SimulatedRace>& rac
   for (size_t h = 0; h < race.horses.size(); ++h) {
     const Horse& horse = race.horses[h];
     if (horse.scratched) continue;
-    if (lineFavourite < 0 || horse.morningLine10 < race.horses[static_cast<size_t>(lineFavourite)].morningLine10) {
+    if (lineFavourite < 0 ||
+        horse.morningLine10 < race.horses[static_cast<size_t>(lineFavourite)].morningLine10) {
       lineFavourite = static_cast<int>(h);
     }
   }

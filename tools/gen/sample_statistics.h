@@ -45,11 +45,11 @@ struct SampleStatistics {
   long long starters = 0;  // horses that ran
   int smallestField = 0;
   int largestField = 0;
-  BetTally favourite;               // $1 to win on the final-odds favourite
-  long long favouriteInMoney = 0;   // ... finished first, second or third
-  BetTally morningLineFavourite;    // $1 to win on the horse the morning line made favourite
-  std::vector<OddsBand> bands;      // every starter, by its final odds
-  std::vector<PoolTally> pools;     // in the order the report shows them
+  BetTally favourite;              // $1 to win on the final-odds favourite
+  long long favouriteInMoney = 0;  // ... finished first, second or third
+  BetTally morningLineFavourite;   // $1 to win on the horse the morning line made favourite
+  std::vector<OddsBand> bands;     // every starter, by its final odds
+  std::vector<PoolTally> pools;    // in the order the report shows them
 
   SampleStatistics();
   double meanField() const {
