@@ -42,19 +42,29 @@ ScoringCrew::ScoringCrew(SimModel& model, int threads) : model_(model) {
 ScoringCrew::~ScoringCrew() = default;
 
 bool ScoringCrew::score(std::span<PendingRace> races, ProgressSink& progress) {
+  return forEach(
+      races.size(),
+      [races](SimModel& model, size_t i) {
+        PendingRace& race = races[i];
+        scoreRace(race.prediction, model, race.profile, race.result.condition);
+      },
+      progress);
+}
+
+bool ScoringCrew::forEach(size_t count, const std::function<void(SimModel&, size_t)>& work,
+                          ProgressSink& progress) {
   std::atomic<size_t> next{0};
   std::atomic<bool> stop{false};
   auto scoreNext = [&](SimModel& model) {
     const size_t i = next.fetch_add(1, std::memory_order_relaxed);
-    if (i >= races.size()) return false;
-    PendingRace& race = races[i];
-    scoreRace(race.prediction, model, race.profile, race.result.condition);
+    if (i >= count) return false;
+    work(model, i);
     return true;
   };
 
   std::vector<std::thread> helpers;
   // A batch smaller than the crew leaves the extra copies idle.
-  const size_t wanted = std::min(copies_.size(), races.size() > 0 ? races.size() - 1 : 0);
+  const size_t wanted = std::min(copies_.size(), count > 0 ? count - 1 : 0);
   for (size_t c = 0; c < wanted; ++c) {
     try {
       helpers.emplace_back([&, copy = copies_[c].get()] {

@@ -5,6 +5,8 @@
 // scores; the others live only while a batch is scored.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -46,6 +48,11 @@ class ScoringCrew {
   // The calling thread scores too and asks `progress` for Cancel after each
   // of its races; false when cancelled, the predictions then incomplete.
   bool score(std::span<PendingRace> races, ProgressSink& progress);
+
+  // Calls work(sim, i) once for every i below `count`, on the crew's
+  // threads, each call with a SIM no other call uses at the same time.
+  // Cancel as for score(); false when cancelled, some calls then not made.
+  bool forEach(size_t count, const std::function<void(SimModel&, size_t)>& work, ProgressSink& progress);
 
  private:
   SimModel& model_;

@@ -2,6 +2,7 @@
 
 #include "cli/card_command.h"
 #include "cli/dataset_command.h"
+#include "cli/evaluate_command.h"
 #include "cli/handicap_command.h"
 #include "cli/pl_command.h"
 #include "cli/prep_command.h"
@@ -24,9 +25,10 @@ const PrepCommand kPrep;
 const SimCommand kSim;
 const TrainCommand kTrain;
 const PlCommand kPl;
+const EvaluateCommand kEvaluate;
 
 const Command* const kCommands[] = {
-    &kHandicap, &kDataset, &kCard, &kResults, &kScratch, &kSimMap, &kPrep, &kTrain, &kSim, &kPl,
+    &kHandicap, &kDataset, &kCard, &kResults, &kScratch, &kSimMap, &kPrep, &kTrain, &kSim, &kPl, &kEvaluate,
 };
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include "cli/criteria_options.h"
 
 #include <algorithm>
+#include <array>
 #include <span>
+#include <sstream>
 #include <vector>
 
+#include "base/interaction.h"
 #include "base/text_trim.h"
 #include "cli/text_format.h"
 #include "race/card_values.h"
@@ -25,6 +28,71 @@ std::string wordList(CriteriaGroup group, bool withCustom) {
     list += words[i];
   }
   return list;
+}
+
+std::vector<std::string> listItems(const std::string& list) {
+  std::vector<std::string> items;
+  std::istringstream in(list);
+  for (std::string item; std::getline(in, item, ',');) {
+    item = std::string(trimmed(item, kSpaceTab));
+    if (!item.empty()) items.push_back(item);
+  }
+  return items;
+}
+
+// Distances by their short label ("6f", "1+1/16mi"), list label ("1 mile")
+// or yards ("1320").
+bool parseDistances(std::string_view command, const std::string& list, std::array<bool, kCriteriaDistanceCount>& checks,
+                    std::ostream& err) {
+  for (const std::string& item : listItems(list)) {
+    int found = -1;
+    int yards = 0;
+    const bool isYards = parseWholeNumber(item, 1, 99999, yards);
+    for (int i = 0; i < kCriteriaDistanceCount && found < 0; ++i) {
+      const CriteriaDistance& distance = kCriteriaDistances[i];
+      if (equalsIgnoreCase(distance.shortLabel, item) || equalsIgnoreCase(distance.listLabel, item) ||
+          (isYards && distance.yards == yards)) {
+        found = i;
+      }
+    }
+    if (found < 0) {
+      err << errorPrefix(command) << "--distances: no distance '" << printableText(item)
+          << "' (write them as 6f, 1mi, 1+1/16mi ... or in yards)\n";
+      return false;
+    }
+    checks[found] = true;
+  }
+  return true;
+}
+
+// Classes by their number in the class list, singly or as ranges ("8-12").
+bool parseClasses(std::string_view command, const std::string& list, std::array<bool, kCriteriaClassCount>& checks, std::ostream& err) {
+  for (const std::string& item : listItems(list)) {
+    const size_t dash = item.find('-');
+    int first = 0;
+    int last = 0;
+    bool ok = false;
+    if (dash == std::string::npos) {
+      ok = parseWholeNumber(item, 1, kCriteriaClassCount, first);
+      last = first;
+    } else {
+      const std::string_view range(item);
+      ok = parseWholeNumber(trimmed(range.substr(0, dash), kSpaceTab), 1, kCriteriaClassCount, first) &&
+           parseWholeNumber(trimmed(range.substr(dash + 1), kSpaceTab), 1, kCriteriaClassCount, last) &&
+           first <= last;
+    }
+    if (!ok) {
+      err << errorPrefix(command) << "--classes takes class numbers from 1 to " << kCriteriaClassCount
+          << " and ranges such as 8-12, not '" << printableText(item) << "'\n";
+      return false;
+    }
+    for (int entry = first; entry <= last; ++entry) checks[entry - 1] = true;
+  }
+  return true;
+}
+
+bool noneChecked(std::span<const bool> checks) {
+  return std::none_of(checks.begin(), checks.end(), [](bool checked) { return checked; });
 }
 
 }  // namespace
@@ -131,6 +199,61 @@ std::string criteriaHelpText() {
       "\n--track CODE\n"
       "  a track code of up to 3 characters (AQU; a 2-letter code such as AQ reads\n"
       "  as AQX); '' or no --track for every track.\n";
+  return text;
+}
+
+bool readCriteriaChoices(const ParsedOptions& options, std::string_view command, CriteriaChoices& choices,
+                         std::ostream& err) {
+  if (!readCriteriaItem(options, command, CriteriaGroup::kDistance, true, choices.distance, err) ||
+      !readCriteriaItem(options, command, CriteriaGroup::kClass, true, choices.raceClass, err) ||
+      !readCriteriaItem(options, command, CriteriaGroup::kSurface, true, choices.surface, err) ||
+      !readCriteriaItem(options, command, CriteriaGroup::kCondition, true, choices.condition, err)) {
+    return false;
+  }
+  // A list alone means a custom list; beside another choice it would be
+  // silently ignored, so it is refused.
+  if (options.has("distances")) {
+    if (!options.has("distance")) choices.distance = kDistanceCustomItem;
+    if (choices.distance != kDistanceCustomItem) {
+      err << errorPrefix(command) << "--distances needs --distance custom\n";
+      return false;
+    }
+    if (!parseDistances(command, options.value("distances"), choices.distanceChecks, err)) return false;
+  }
+  if (options.has("classes")) {
+    if (!options.has("class")) choices.raceClass = kClassCustomItem;
+    if (choices.raceClass != kClassCustomItem) {
+      err << errorPrefix(command) << "--classes needs --class custom\n";
+      return false;
+    }
+    if (!parseClasses(command, options.value("classes"), choices.classChecks, err)) return false;
+  }
+  if (!readTrackOption(options, command, choices.trackText, err)) return false;
+  return true;
+}
+
+bool customListsChecked(const CriteriaChoices& choices, UserInteraction& ui) {
+  // The dialog's order: the class list first.
+  if (choices.raceClass == kClassCustomItem && noneChecked(choices.classChecks)) {
+    ui.error("Custom class list is empty (no checked items).");
+    return false;
+  }
+  if (choices.distance == kDistanceCustomItem && noneChecked(choices.distanceChecks)) {
+    ui.error("Custom distance list is empty (no checked items).");
+    return false;
+  }
+  return true;
+}
+
+std::string criteriaClassListText() {
+  std::string text;
+  for (int i = 0; i < kCriteriaClassCount; ++i) {
+    text += formatText("  %2d %-28s", i + 1, std::string(kCriteriaClasses[i].label).c_str());
+    if (i % 2 == 1 || i + 1 == kCriteriaClassCount) {
+      while (!text.empty() && text.back() == ' ') text.pop_back();
+      text += '\n';
+    }
+  }
   return text;
 }
 

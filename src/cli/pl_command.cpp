@@ -36,11 +36,9 @@ namespace {
 constexpr OptionSpec kPlOptions[] = {
     kSimOption,
     kDistanceOption,
-    {'\0', "distances", "LIST",
-     "Only races of a custom list of distances (--distance custom), e.g. 6f,7f,1mi."},
+    kDistancesOption,
     kClassOption,
-    {'\0', "classes", "LIST",
-     "Only races of a custom list of classes (--class custom) by number, e.g. 8-12,20."},
+    kClassesOption,
     kSurfaceOption,
     kConditionOption,
     kTrackOption,
@@ -52,102 +50,6 @@ constexpr OptionSpec kPlOptions[] = {
 
 constexpr int kMostThreads = 64;
 
-std::vector<std::string> listItems(const std::string& list) {
-  std::vector<std::string> items;
-  std::istringstream in(list);
-  for (std::string item; std::getline(in, item, ',');) {
-    item = std::string(trimmed(item, kSpaceTab));
-    if (!item.empty()) items.push_back(item);
-  }
-  return items;
-}
-
-// Distances by their short label ("6f", "1+1/16mi"), list label ("1 mile")
-// or yards ("1320").
-bool parseDistances(const std::string& list, std::array<bool, kCriteriaDistanceCount>& checks,
-                    std::ostream& err) {
-  for (const std::string& item : listItems(list)) {
-    int found = -1;
-    int yards = 0;
-    const bool isYards = parseWholeNumber(item, 1, 99999, yards);
-    for (int i = 0; i < kCriteriaDistanceCount && found < 0; ++i) {
-      const CriteriaDistance& distance = kCriteriaDistances[i];
-      if (equalsIgnoreCase(distance.shortLabel, item) || equalsIgnoreCase(distance.listLabel, item) ||
-          (isYards && distance.yards == yards)) {
-        found = i;
-      }
-    }
-    if (found < 0) {
-      err << "stridewell pl: error: --distances: no distance '" << printableText(item)
-          << "' (write them as 6f, 1mi, 1+1/16mi ... or in yards)\n";
-      return false;
-    }
-    checks[found] = true;
-  }
-  return true;
-}
-
-// Classes by their number in the class list, singly or as ranges ("8-12").
-bool parseClasses(const std::string& list, std::array<bool, kCriteriaClassCount>& checks, std::ostream& err) {
-  for (const std::string& item : listItems(list)) {
-    const size_t dash = item.find('-');
-    int first = 0;
-    int last = 0;
-    bool ok = false;
-    if (dash == std::string::npos) {
-      ok = parseWholeNumber(item, 1, kCriteriaClassCount, first);
-      last = first;
-    } else {
-      const std::string_view range(item);
-      ok = parseWholeNumber(trimmed(range.substr(0, dash), kSpaceTab), 1, kCriteriaClassCount, first) &&
-           parseWholeNumber(trimmed(range.substr(dash + 1), kSpaceTab), 1, kCriteriaClassCount, last) &&
-           first <= last;
-    }
-    if (!ok) {
-      err << "stridewell pl: error: --classes takes class numbers from 1 to " << kCriteriaClassCount
-          << " and ranges such as 8-12, not '" << printableText(item) << "'\n";
-      return false;
-    }
-    for (int entry = first; entry <= last; ++entry) checks[entry - 1] = true;
-  }
-  return true;
-}
-
-// The criteria controls as the options set them; false, with a message, on
-// a bad value.
-bool readChoices(const ParsedOptions& options, CriteriaChoices& choices, std::ostream& err) {
-  if (!readCriteriaItem(options, "pl", CriteriaGroup::kDistance, true, choices.distance, err) ||
-      !readCriteriaItem(options, "pl", CriteriaGroup::kClass, true, choices.raceClass, err) ||
-      !readCriteriaItem(options, "pl", CriteriaGroup::kSurface, true, choices.surface, err) ||
-      !readCriteriaItem(options, "pl", CriteriaGroup::kCondition, true, choices.condition, err)) {
-    return false;
-  }
-  // A list alone means a custom list; beside another choice it would be
-  // silently ignored, so it is refused.
-  if (options.has("distances")) {
-    if (!options.has("distance")) choices.distance = kDistanceCustomItem;
-    if (choices.distance != kDistanceCustomItem) {
-      err << "stridewell pl: error: --distances needs --distance custom\n";
-      return false;
-    }
-    if (!parseDistances(options.value("distances"), choices.distanceChecks, err)) return false;
-  }
-  if (options.has("classes")) {
-    if (!options.has("class")) choices.raceClass = kClassCustomItem;
-    if (choices.raceClass != kClassCustomItem) {
-      err << "stridewell pl: error: --classes needs --class custom\n";
-      return false;
-    }
-    if (!parseClasses(options.value("classes"), choices.classChecks, err)) return false;
-  }
-  if (!readTrackOption(options, "pl", choices.trackText, err)) return false;
-  return true;
-}
-
-bool noneChecked(std::span<const bool> checks) {
-  return std::none_of(checks.begin(), checks.end(), [](bool checked) { return checked; });
-}
-
 // The dataset of the list named `name` ignoring case, spelled as listed;
 // empty when there is none.
 std::string findDataset(const std::vector<std::string>& names, const std::string& name) {
@@ -155,18 +57,6 @@ std::string findDataset(const std::vector<std::string>& names, const std::string
     if (equalsIgnoreCase(listed, name)) return listed;
   }
   return {};
-}
-
-std::string classListText() {
-  std::string text;
-  for (int i = 0; i < kCriteriaClassCount; ++i) {
-    text += formatText("  %2d %-28s", i + 1, std::string(kCriteriaClasses[i].label).c_str());
-    if (i % 2 == 1 || i + 1 == kCriteriaClassCount) {
-      while (!text.empty() && text.back() == ' ') text.pop_back();
-      text += '\n';
-    }
-  }
-  return text;
 }
 
 }  // namespace
@@ -181,7 +71,7 @@ std::string_view PlCommand::description() const {
       "track; --condition selects races by the condition they were run on.\n"
       "\n"
       "The class numbers of --classes:\n" +
-      classListText() +
+      criteriaClassListText() +
       "\n"
       "The words of --distance, --class, --surface and --condition are listed by\n"
       "'stridewell help criteria'.\n"
@@ -209,7 +99,7 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
     return kExitUsage;
   }
   CriteriaChoices choices;
-  if (!readChoices(options, choices, err)) return kExitUsage;
+  if (!readCriteriaChoices(options, "pl", choices, err)) return kExitUsage;
   int threads = 0;
   if (options.has("threads") && !parseWholeNumber(options.value("threads"), 1, kMostThreads, threads)) {
     err << "stridewell pl: error: --threads takes a number from 1 to " << kMostThreads << ", not '"
@@ -220,14 +110,7 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
   TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo, name());
   // The dialog's order: the custom lists are checked before anything is
   // remembered.
-  if (choices.raceClass == kClassCustomItem && noneChecked(choices.classChecks)) {
-    ui.error("Custom class list is empty (no checked items).");
-    return kExitUsage;
-  }
-  if (choices.distance == kDistanceCustomItem && noneChecked(choices.distanceChecks)) {
-    ui.error("Custom distance list is empty (no checked items).");
-    return kExitUsage;
-  }
+  if (!customListsChecked(choices, ui)) return kExitUsage;
 
   SettingsStore store(SettingsStore::defaultFile(), &ui);
   const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());

@@ -1,0 +1,162 @@
+#include "cli/evaluate_command.h"
+
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
+#include "base/text_trim.h"
+#include "base/workspace.h"
+#include "cli/criteria_options.h"
+#include "cli/terminal_interaction.h"
+#include "cli/terminal_progress.h"
+#include "cli/text_format.h"
+#include "datasets/dataset_name.h"
+#include "model/sim_list.h"
+#include "model/sim_model.h"
+#include "model/sim_shape.h"
+#include "operations/evaluate_run.h"
+#include "race/card_values.h"
+#include "race/criteria_choices.h"
+
+namespace stridewell::cli {
+namespace {
+
+constexpr OptionSpec kEvaluateOptions[] = {
+    kSimOption,     kDistanceOption,  kDistancesOption, kClassOption,
+    kClassesOption, kSurfaceOption,   kConditionOption, kTrackOption,
+    kThreadsOption,
+};
+
+constexpr int kMostThreads = 64;
+
+}  // namespace
+
+std::string_view EvaluateCommand::description() const {
+  static const std::string text =
+      "Judges a SIM's win chances over the races of DATASET that meet the\n"
+      "criteria, the races the profit/loss analysis ('stridewell pl') takes:\n"
+      "horses that did not run are dropped and every race is scored as on a dry\n"
+      "track. A race counts when the SIM can score its field (5 to 64 horses),\n"
+      "every horse of the field has a finisher and one of them won (a dead heat\n"
+      "counts the first winner listed); the others are shown as left out.\n"
+      "\n"
+      "Printed: the races and horses counted; how often the SIM's top pick won\n"
+      "and how often the winner was among its first three; then three sources\n"
+      "of win chances, each scaled to sum to 1 over the field: the SIM's win\n"
+      "shares (each horse's score over the field's total), the morning line's\n"
+      "implied chances 1/(ML+1) and the final odds' 1/(odds+1). For each:\n"
+      "  Log loss   the mean over races of -ln(chance given to the winner);\n"
+      "             lower is better, ln(field size) for a guess at random.\n"
+      "  Brier      the mean over races of the sum over the field of\n"
+      "             (chance - won)^2, won 1 for the winner, else 0; lower is better.\n"
+      "  Pseudo-R2  1 - L/L0, L the sum over races of ln(chance of the winner)\n"
+      "             and L0 the same with chance 1/field: 0 for no better than an\n"
+      "             even guess, 1 for certainty.\n"
+      "and a calibration table: the horses whose chance fell in each band, the\n"
+      "wins expected (the sum of their chances), the actual wins, and\n"
+      "Z = (actual - expected) / sqrt(sum of chance x (1 - chance)); a Z beyond\n"
+      "about 2 either way says the band's chances are off.\n"
+      "\n"
+      "A race where the morning line or the final odds give some horse no\n"
+      "chance (the line or odds missing, 0) is left out of that source's\n"
+      "figures only, shown in its \"Left out\" column; the SIM's figures and\n"
+      "the other source's still count it. Each source's pseudo-R2 is over its\n"
+      "own races.\n"
+      "\n"
+      "The class numbers of --classes:\n" +
+      criteriaClassListText() +
+      "\n"
+      "Without --sim the last profit/loss run's SIM is used. Nothing is\n"
+      "remembered.\n"
+      "\n"
+      "Exit status: 0 when the report is printed; 1 when no race meets the\n"
+      "criteria or can be counted, the dataset ends in a damaged race (the\n"
+      "races before it are reported) or the SIM is damaged; 2 for usage errors\n"
+      "and a SIM or dataset that cannot be opened; 3 when the run was cancelled\n"
+      "(Ctrl-C).\n";
+  return text;
+}
+
+std::span<const OptionSpec> EvaluateCommand::options() const {
+  return kEvaluateOptions;
+}
+
+int EvaluateCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
+  const std::vector<std::string>& operands = options.operands();
+  if (operands.size() != 1) {
+    err << errorPrefix(name()) << "give the dataset to evaluate\n\n" << usage();
+    return kExitUsage;
+  }
+  CriteriaChoices choices;
+  if (!readCriteriaChoices(options, name(), choices, err)) return kExitUsage;
+  int threads = 0;
+  if (options.has("threads") && !parseWholeNumber(options.value("threads"), 1, kMostThreads, threads)) {
+    err << errorPrefix(name()) << "--threads takes a number from 1 to " << kMostThreads << ", not '"
+        << printableText(options.value("threads")) << "'\n";
+    return kExitUsage;
+  }
+  TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo, name());
+  if (!customListsChecked(choices, ui)) return kExitUsage;
+
+  const SettingsStore store(SettingsStore::defaultFile(), &ui);
+  const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
+  if (!createWorkspaceFolders(workspace, ui)) return kExitCannotOpen;
+
+  EvaluateRequest request;
+  request.criteria = buildCriteria(choices);
+  request.options.threads = threads;
+
+  std::string sim = options.has("sim") ? options.value("sim")
+                                       : store.read(setting::kTestSimName, setting::kTestSimNameDefault);
+  if (trimmed(sim, kSpaceTab).empty()) sim = setting::kTestSimNameDefault;
+  const SimList simList = fillSimList(workspace.sim, true);
+  const int listed = selectSimByName(simList.items, sim, -1);
+  if (listed >= 0 && listed < simList.count) sim = simList.items[listed];
+  request.simName = sim;
+  request.simPath = simWeightsPath(workspace, sim);
+
+  const std::vector<std::string> datasets = listDatasets(workspace);
+  const std::string wanted = trimDatasetName(operands[0]);
+  for (const std::string& listed : datasets) {
+    if (equalsIgnoreCase(listed, wanted)) request.datasetName = listed;
+  }
+  if (request.datasetName.empty()) {
+    err << errorPrefix(name()) << "there is no dataset '" << printableText(operands[0]) << "'\n";
+    return kExitCannotOpen;
+  }
+  request.datasetPath = datasetPath(workspace, request.datasetName);
+
+  auto model = std::make_unique<SimModel>(true);
+  if (defineSimShape(*model, {}, true) == 0) {
+    ui.error("Error during SIM init");
+    return kExitCannotOpen;
+  }
+  std::ostringstream report;
+  EvaluateOutcome outcome;
+  {
+    TerminalProgress progress;
+    ui.attachProgress(&progress);
+    outcome = runEvaluation(request, *model, report, ui, progress);
+    progress.clearLine();
+    ui.attachProgress(nullptr);
+  }
+  if (outcome.status == EvaluateStatus::kFailed) {
+    return model->loadFault() == SimModel::LoadFault::kDamaged ? kExitBadInput : kExitCannotOpen;
+  }
+  if (outcome.status == EvaluateStatus::kCancelled) {
+    err << "stridewell " << name() << ": cancelled\n";
+    return kExitDeclined;
+  }
+  out << report.str();
+  if (outcome.card.races == 0) {
+    err << errorPrefix(name()) << "no race of '" << request.datasetName << "' meets the criteria and can be counted\n";
+    return kExitBadInput;
+  }
+  return outcome.datasetDamaged ? kExitBadInput : kExitOk;
+}
+
+}  // namespace stridewell::cli

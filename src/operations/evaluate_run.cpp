@@ -1,0 +1,151 @@
+#include "operations/evaluate_run.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "analysis/scoring_crew.h"
+#include "base/interaction.h"
+#include "datasets/dataset_file.h"
+#include "model/sim_model.h"
+#include "patterns/race_scoring.h"
+#include "race/race.h"
+
+namespace stridewell {
+namespace {
+
+// As the profit/loss run: enough races to keep every thread busy, few
+// enough that Cancel and the progress bar stay close to the work.
+constexpr size_t kBatchRaces = 64;
+constexpr size_t kDatasetBufferBytes = 32768;
+
+struct FieldToScore {
+  RaceProfile profile;
+  RaceResult result;
+  std::array<double, kMostScoredHorses> scores{};
+  bool scored = false;
+};
+
+// Judges one scored race; false when it cannot be counted.
+bool addToCard(const FieldToScore& race, ReportCard& card) {
+  if (!race.scored) return false;
+  const int field = race.profile.horseCount;
+  if (field < kFewestScoredHorses || field > kMostScoredHorses) return false;
+  std::array<double, kMostScoredHorses> line{};
+  std::array<double, kMostScoredHorses> odds{};
+  std::array<bool, kMostScoredHorses> tied{};
+  int winner = -1;
+  const int finishers = std::min<int>(race.result.finisherCount, kMaxFinishers);
+  for (int j = 0; j < finishers; ++j) {
+    const FinisherEntry& finisher = race.result.finishers[j];
+    const int slot = finisher.cardIndex;
+    if (slot >= field || tied[static_cast<size_t>(slot)]) continue;
+    tied[static_cast<size_t>(slot)] = true;
+    odds[static_cast<size_t>(slot)] = impliedChance(finisher.odds);
+    // A dead heat counts the first winner listed.
+    if (finisher.finishPosition == 1 && winner < 0) winner = slot;
+  }
+  for (int slot = 0; slot < field; ++slot) {
+    // A horse the result does not cover leaves the field's chances unknown.
+    if (!tied[static_cast<size_t>(slot)]) return false;
+    line[static_cast<size_t>(slot)] = impliedChance(race.profile.horses[slot].morningLine);
+  }
+  if (winner < 0) return false;
+  const auto count = static_cast<size_t>(field);
+  return addRaceToCard(card, std::span(race.scores).first(count), std::span(line).first(count),
+                       std::span(odds).first(count), winner);
+}
+
+}  // namespace
+
+bool evaluateRaces(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
+                   SimModel& model, const ProfitLossOptions& options, UserInteraction& ui, ProgressSink& progress,
+                   ReportCard& card, bool* damaged) {
+  const std::streampos start = dataset.tellg();
+  dataset.seekg(0, std::ios::end);
+  const std::streampos end = dataset.tellg();
+  dataset.seekg(start);
+  const double base = start >= 0 ? static_cast<double>(start) : 0.0;
+  const double size = (start >= 0 && end > start) ? static_cast<double>(end - start) : 0.0;
+
+  DatasetReader reader(dataset, datasetFile);
+  auto race = std::make_unique<Race>();
+  std::vector<FieldToScore> batch(kBatchRaces);
+  ScoringCrew crew(model, scoringThreads(options.threads));
+  int lastPercent = -1;
+  bool more = true;
+  while (more) {
+    size_t pending = 0;
+    while (pending < batch.size()) {
+      if (!reader.next(*race)) {
+        more = false;
+        break;
+      }
+      int percent = 100;
+      if (size > 0)
+        percent = static_cast<int>((static_cast<double>(reader.position()) - base) * 100.0 / size);
+      percent = std::clamp(percent, 0, 100);
+      if (percent != lastPercent) {
+        progress.setPercent(percent);
+        lastPercent = percent;
+      }
+      if (progress.cancelled()) return false;
+      if (!prepareRace(*race, criteria, options)) continue;
+      FieldToScore& next = batch[pending++];
+      next.profile = race->profile;
+      next.result = race->result;
+      next.scored = false;
+    }
+    const std::span<FieldToScore> scoring = std::span(batch).first(pending);
+    const bool finished = crew.forEach(
+        pending,
+        [scoring](SimModel& sim, size_t i) {
+          FieldToScore& field = scoring[i];
+          field.scored = scoreRaceHorses(sim, field.profile, field.scores);
+        },
+        progress);
+    if (!finished) return false;
+    // Judged in dataset order: the sums then add up the same way whatever
+    // thread scored which race.
+    for (const FieldToScore& field : scoring) {
+      if (!addToCard(field, card)) ++card.racesLeftOut;
+    }
+  }
+  if (reader.damaged()) ui.warning(reader.problem() + "; the report covers the races before it.");
+  if (damaged != nullptr) *damaged = reader.damaged();
+  return true;
+}
+
+EvaluateOutcome runEvaluation(const EvaluateRequest& request, SimModel& model, std::ostream& report,
+                              UserInteraction& ui, ProgressSink& progress) {
+  EvaluateOutcome outcome;
+  if (!model.loadWeights(request.simPath)) {
+    ui.error("Error loading SIM data\n" + model.loadProblem());
+    return outcome;
+  }
+  outcome.simLoaded = true;
+  std::vector<char> buffer(kDatasetBufferBytes);
+  std::ifstream dataset;
+  dataset.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+  dataset.open(request.datasetPath, std::ios::binary);
+  if (!dataset) {
+    ui.error("Error opening dataset\n" + request.datasetPath);
+    return outcome;
+  }
+  progress.setText("Evaluating the SIM...");
+  if (!evaluateRaces(request.criteria, dataset, request.datasetPath, model, request.options, ui, progress,
+                     outcome.card, &outcome.datasetDamaged)) {
+    outcome.card = ReportCard{};
+    outcome.status = EvaluateStatus::kCancelled;
+    return outcome;
+  }
+  writeProfitLossHeader(report, request.datasetName, request.simName, request.criteria, ProfitLossOptions{});
+  writeReportCard(report, outcome.card);
+  outcome.status = EvaluateStatus::kDone;
+  return outcome;
+}
+
+}  // namespace stridewell

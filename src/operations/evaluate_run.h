@@ -1,0 +1,64 @@
+// The SIM report card over a dataset: the races the profit/loss run would
+// analyse (the same criteria test, force dry and auto scratch) are scored
+// horse by horse on several threads and judged in dataset order on the
+// caller's thread, so the card is the same for any number of threads. A
+// race counts when its field can be scored (5 to 64 horses), every horse
+// of the field is tied to a finisher and one of them won. Call from one
+// thread.
+#pragma once
+
+#include <istream>
+#include <ostream>
+#include <string>
+
+#include "analysis/report_card.h"
+#include "operations/profit_loss_run.h"
+#include "race/race_criteria.h"
+
+namespace stridewell {
+
+class ProgressSink;
+class SimModel;
+class UserInteraction;
+
+// Reads `dataset` from its position to its end, reporting the percent read
+// and stopping when `progress` is cancelled. Every race prepareRace keeps
+// is scored with `model` (loaded; one of the threads' SIMs) and added to
+// `card`. False when cancelled (`card` then partly filled). A dataset
+// ending in a damaged race is judged up to that race, with a warning
+// naming it (and `damaged`, when given, set).
+bool evaluateRaces(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
+                   SimModel& model, const ProfitLossOptions& options, UserInteraction& ui, ProgressSink& progress,
+                   ReportCard& card, bool* damaged = nullptr);
+
+struct EvaluateRequest {
+  std::string datasetName;
+  std::string datasetPath;
+  std::string simName;
+  std::string simPath;  // the SIM's weights file
+  RaceCriteria criteria{};
+  ProfitLossOptions options;  // autoScratch and forceDry as the profit/loss run has them
+};
+
+enum class EvaluateStatus {
+  kDone,       // the report is written
+  kCancelled,  // nothing was written
+  kFailed,     // an error was shown; nothing was written
+};
+
+struct EvaluateOutcome {
+  EvaluateStatus status = EvaluateStatus::kFailed;
+  ReportCard card;
+  bool datasetDamaged = false;  // kDone, but the dataset ended in a damaged race
+  bool simLoaded = false;
+};
+
+// The whole run: loads the SIM's weights into `model` (defined beforehand)
+// ("Error loading SIM data") and opens the dataset ("Error opening
+// dataset"), each failure an error that stops the run; then the races, and
+// on kDone the report goes to `report`: the profit/loss run's header
+// (dataset, SIM, criteria) and the card.
+EvaluateOutcome runEvaluation(const EvaluateRequest& request, SimModel& model, std::ostream& report,
+                              UserInteraction& ui, ProgressSink& progress);
+
+}  // namespace stridewell
