@@ -114,7 +114,8 @@ bool addRaceToCard(ReportCard& card, std::span<const double> simWeights, std::sp
   const double winnerWeight = simWeights[static_cast<size_t>(winner)];
   int ahead = 0;
   for (size_t i = 0; i < field; ++i) {
-    if (simWeights[i] > winnerWeight || (simWeights[i] == winnerWeight && static_cast<int>(i) < winner)) ++ahead;
+    if (simWeights[i] > winnerWeight || (simWeights[i] == winnerWeight && static_cast<int>(i) < winner))
+      ++ahead;
   }
   ++card.races;
   card.horses += static_cast<int>(field);
@@ -149,11 +150,11 @@ void writeReportCard(std::ostream& out, const ReportCard& card) {
     for (int b = 0; b < kCalibrationBins; ++b) {
       const CalibrationBin& bin = source.bins[static_cast<size_t>(b)];
       const int low = static_cast<int>(std::lround(kCalibrationBinStarts[static_cast<size_t>(b)] * 100));
-      const std::string band = b + 1 < kCalibrationBins
-                                   ? format("%d-%d%%", low,
-                                            static_cast<int>(std::lround(
-                                                kCalibrationBinStarts[static_cast<size_t>(b) + 1] * 100)))
-                                   : format("%d%%+", low);
+      const std::string band =
+          b + 1 < kCalibrationBins
+              ? format("%d-%d%%", low,
+                       static_cast<int>(std::lround(kCalibrationBinStarts[static_cast<size_t>(b) + 1] * 100)))
+              : format("%d%%+", low);
       out << format("%-9s %8d  %8.2f  %6d  %6.2f\n", band.c_str(), bin.horses, bin.expected, bin.actual,
                     calibrationZ(bin));
     }

@@ -43,9 +43,9 @@ struct SourceCard {
   double brierSum = 0;      // sum over races of sum over the field of (p - won)^2
   std::array<CalibrationBin, kCalibrationBins> bins{};
 
-  double logLoss() const;    // -winnerLogSum / races, 0 without races
-  double brier() const;      // brierSum / races, 0 without races
-  double pseudoR2() const;   // 1 - winnerLogSum / evenLogSum, 0 when that is 0
+  double logLoss() const;   // -winnerLogSum / races, 0 without races
+  double brier() const;     // brierSum / races, 0 without races
+  double pseudoR2() const;  // 1 - winnerLogSum / evenLogSum, 0 when that is 0
 };
 
 // Z of a band: (actual - expected) / sqrt(variance); 0 without variance.
@@ -57,8 +57,8 @@ struct ReportCard {
   // Races that met the criteria but could not be judged: no winner tied
   // to the field, a field the SIM cannot score. Set by the caller.
   int racesLeftOut = 0;
-  int topPickWon = 0;     // the SIM's highest weight (lowest slot on a tie) won
-  int winnerInTop3 = 0;   // the winner was among the SIM's three highest
+  int topPickWon = 0;    // the SIM's highest weight (lowest slot on a tie) won
+  int winnerInTop3 = 0;  // the winner was among the SIM's three highest
   std::array<SourceCard, kChanceSourceCount> sources{};
 };
 

@@ -42,8 +42,8 @@ std::vector<std::string> listItems(const std::string& list) {
 
 // Distances by their short label ("6f", "1+1/16mi"), list label ("1 mile")
 // or yards ("1320").
-bool parseDistances(std::string_view command, const std::string& list, std::array<bool, kCriteriaDistanceCount>& checks,
-                    std::ostream& err) {
+bool parseDistances(std::string_view command, const std::string& list,
+                    std::array<bool, kCriteriaDistanceCount>& checks, std::ostream& err) {
   for (const std::string& item : listItems(list)) {
     int found = -1;
     int yards = 0;
@@ -66,7 +66,8 @@ bool parseDistances(std::string_view command, const std::string& list, std::arra
 }
 
 // Classes by their number in the class list, singly or as ranges ("8-12").
-bool parseClasses(std::string_view command, const std::string& list, std::array<bool, kCriteriaClassCount>& checks, std::ostream& err) {
+bool parseClasses(std::string_view command, const std::string& list,
+                  std::array<bool, kCriteriaClassCount>& checks, std::ostream& err) {
   for (const std::string& item : listItems(list)) {
     const size_t dash = item.find('-');
     int first = 0;

@@ -21,12 +21,14 @@ namespace stridewell::cli {
 inline constexpr OptionSpec kDistanceOption{'\0', "distance", "ITEM",
                                             "Only races of distance ITEM: all, routes or sprints."};
 inline constexpr OptionSpec kDistancesOption{
-    '\0', "distances", "LIST", "Only races of a custom list of distances (--distance custom), e.g. 6f,7f,1mi."};
+    '\0', "distances", "LIST",
+    "Only races of a custom list of distances (--distance custom), e.g. 6f,7f,1mi."};
 inline constexpr OptionSpec kClassOption{
     '\0', "class", "ITEM",
     "Only races of class ITEM: all, maiden-claiming, maiden-special-weight, claiming, allowance or stakes."};
 inline constexpr OptionSpec kClassesOption{
-    '\0', "classes", "LIST", "Only races of a custom list of classes (--class custom) by number, e.g. 8-12,20."};
+    '\0', "classes", "LIST",
+    "Only races of a custom list of classes (--class custom) by number, e.g. 8-12,20."};
 inline constexpr OptionSpec kSurfaceOption{'\0', "surface", "ITEM",
                                            "Only races on surface ITEM: all, turf, dirt or synthetic."};
 inline constexpr OptionSpec kConditionOption{'\0', "condition", "ITEM",

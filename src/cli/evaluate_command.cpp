@@ -26,9 +26,8 @@ namespace stridewell::cli {
 namespace {
 
 constexpr OptionSpec kEvaluateOptions[] = {
-    kSimOption,     kDistanceOption,  kDistancesOption, kClassOption,
-    kClassesOption, kSurfaceOption,   kConditionOption, kTrackOption,
-    kThreadsOption,
+    kSimOption,     kDistanceOption,  kDistancesOption, kClassOption,   kClassesOption,
+    kSurfaceOption, kConditionOption, kTrackOption,     kThreadsOption,
 };
 
 constexpr int kMostThreads = 64;
@@ -153,7 +152,8 @@ int EvaluateCommand::run(const ParsedOptions& options, std::ostream& out, std::o
   }
   out << report.str();
   if (outcome.card.races == 0) {
-    err << errorPrefix(name()) << "no race of '" << request.datasetName << "' meets the criteria and can be counted\n";
+    err << errorPrefix(name()) << "no race of '" << request.datasetName
+        << "' meets the criteria and can be counted\n";
     return kExitBadInput;
   }
   return outcome.datasetDamaged ? kExitBadInput : kExitOk;

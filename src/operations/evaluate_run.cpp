@@ -62,8 +62,8 @@ bool addToCard(const FieldToScore& race, ReportCard& card) {
 }  // namespace
 
 bool evaluateRaces(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
-                   SimModel& model, const ProfitLossOptions& options, UserInteraction& ui, ProgressSink& progress,
-                   ReportCard& card, bool* damaged) {
+                   SimModel& model, const ProfitLossOptions& options, UserInteraction& ui,
+                   ProgressSink& progress, ReportCard& card, bool* damaged) {
   const std::streampos start = dataset.tellg();
   dataset.seekg(0, std::ios::end);
   const std::streampos end = dataset.tellg();

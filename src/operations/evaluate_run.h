@@ -28,8 +28,8 @@ class UserInteraction;
 // ending in a damaged race is judged up to that race, with a warning
 // naming it (and `damaged`, when given, set).
 bool evaluateRaces(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
-                   SimModel& model, const ProfitLossOptions& options, UserInteraction& ui, ProgressSink& progress,
-                   ReportCard& card, bool* damaged = nullptr);
+                   SimModel& model, const ProfitLossOptions& options, UserInteraction& ui,
+                   ProgressSink& progress, ReportCard& card, bool* damaged = nullptr);
 
 struct EvaluateRequest {
   std::string datasetName;
