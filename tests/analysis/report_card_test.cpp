@@ -139,8 +139,8 @@ TEST(ReportCardTest, BandEdgesAndImpliedChances) {
     double chance;
     int bin;
   };
-  const Case cases[] = {{0.0, 0},   {0.0199, 0}, {0.02, 1},  {0.0499, 1}, {0.05, 2}, {0.1, 3},  {0.15, 4},
-                        {0.1999, 4}, {0.2, 5},   {0.3, 6},   {0.4, 7},    {0.4999, 7}, {0.5, 8}, {1.0, 8}};
+  const Case cases[] = {{0.0, 0},    {0.0199, 0}, {0.02, 1}, {0.0499, 1}, {0.05, 2},   {0.1, 3}, {0.15, 4},
+                        {0.1999, 4}, {0.2, 5},    {0.3, 6},  {0.4, 7},    {0.4999, 7}, {0.5, 8}, {1.0, 8}};
   for (const Case& c : cases) EXPECT_EQ(calibrationBin(c.chance), c.bin) << c.chance;
   EXPECT_DOUBLE_EQ(impliedChance(4), 0.2);
   EXPECT_DOUBLE_EQ(impliedChance(0.5), 1 / 1.5);
@@ -268,7 +268,8 @@ TEST(ReportCardTest, ReportTextOfTheHandRaces) {
       "Morning line       1         1    0.6931  0.3750     0.3691\n",
       // 1.6479184, .9537037, -.3263444
       "Final odds         2         0    1.6479  0.9537    -0.3263\n",
-      "\nCalibration: SIM\nChance      Horses  Expected  Actual       Z\n0-2%             0      0.00       0    0.00\n",
+      "\nCalibration: SIM\nChance      Horses  Expected  Actual       Z\n0-2%             0      0.00       "
+      "0    0.00\n",
       "20-30%           6      1.50       1   -0.47\n",
       "50%+             1      0.50       1    1.00\n",
       "\nCalibration: Final odds\n",
