@@ -215,8 +215,8 @@ TEST(EvaluateRacesTest, CriteriaThatMatchNothingCountNothing) {
   RecordingInteraction ui;
   RecordingProgress progress;
   ReportCard card;
-  ASSERT_TRUE(evaluateRaces(buildCriteria(wet), dataset, "TEST.DSI", *model, ProfitLossOptions{}, ui, progress,
-                            card));
+  ASSERT_TRUE(evaluateRaces(buildCriteria(wet), dataset, "TEST.DSI", *model, ProfitLossOptions{}, ui,
+                            progress, card));
   EXPECT_EQ(card.races, 0);
   EXPECT_EQ(card.racesLeftOut, 0);
 }
