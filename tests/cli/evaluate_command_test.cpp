@@ -62,7 +62,8 @@ TEST_F(EvaluateCommandTest, PrintsTheCardOverTheRacesThePlRunAnalyses) {
   const int races = countOf(r.out, "Races counted:");
   EXPECT_GT(races, 0);
   EXPECT_GT(countOf(r.out, "Horses counted:"), 5 * races - 1);
-  for (const char* header : {"Calibration: SIM\n", "Calibration: Morning line\n", "Calibration: Final odds\n"}) {
+  for (const char* header :
+       {"Calibration: SIM\n", "Calibration: Morning line\n", "Calibration: Final odds\n"}) {
     EXPECT_NE(r.out.find(header), std::string::npos) << header;
   }
 
@@ -114,7 +115,8 @@ TEST_F(EvaluateCommandTest, UsageErrors) {
       {{"Spring", "--class", "custom"}, "stridewell evaluate: error: Custom class list is empty"},
       {{"Spring", "--distance", "custom"}, "stridewell evaluate: error: Custom distance list is empty"},
       {{"Spring", "--track", "ABCD"}, "--track needs a track code of up to 3 characters"},
-      {{"Spring", "--threads", "0"}, "stridewell evaluate: error: --threads takes a number from 1 to 64, not '0'"},
+      {{"Spring", "--threads", "0"},
+       "stridewell evaluate: error: --threads takes a number from 1 to 64, not '0'"},
       {{"Spring", "--short"}, "unknown option '--short'"},
   };
   for (const Case& c : cases) {
