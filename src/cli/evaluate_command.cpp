@@ -26,9 +26,27 @@ namespace stridewell::cli {
 namespace {
 
 constexpr OptionSpec kEvaluateOptions[] = {
-    kSimOption,     kDistanceOption,  kDistancesOption, kClassOption,   kClassesOption,
-    kSurfaceOption, kConditionOption, kTrackOption,     kThreadsOption,
+    kSimOption,
+    kDistanceOption,
+    kDistancesOption,
+    kClassOption,
+    kClassesOption,
+    kSurfaceOption,
+    kConditionOption,
+    kTrackOption,
+    kThreadsOption,
+    {'\0', "fit", "DATASET",
+     "Also fit the SIM's and the final odds' chances together on DATASET and judge the mix."},
 };
+
+// The dataset of the Workspace named `name` ignoring case, spelled as
+// listed; empty when there is none.
+std::string findDataset(const std::vector<std::string>& names, const std::string& name) {
+  for (const std::string& listed : names) {
+    if (equalsIgnoreCase(listed, trimDatasetName(name))) return listed;
+  }
+  return {};
+}
 
 constexpr int kMostThreads = 64;
 
@@ -66,6 +84,17 @@ std::string_view EvaluateCommand::description() const {
       "the other source's still count it. Each source's pseudo-R2 is over its\n"
       "own races.\n"
       "\n"
+      "With --fit DATASET the two opinions are also combined: the chance of\n"
+      "horse i is taken as proportional to exp(a ln SIM(i) + b ln odds(i)),\n"
+      "with a and b fitted by maximum likelihood (Newton's method) on the races\n"
+      "of DATASET that meet the same criteria and have final odds for every\n"
+      "horse. Printed: a and b with their standard errors, then over this\n"
+      "dataset's races (those with final odds) the log loss and pseudo-R2 of\n"
+      "the combined chances, the final odds' pseudo-R2 over the same races and\n"
+      "the difference, Delta R2: what the SIM adds to the public's opinion.\n"
+      "Fit on one dataset and judge on another, or the gain is flattered. A\n"
+      "b near 1 and an a above 0 say the SIM knows something the odds do not.\n"
+      "\n"
       "The class numbers of --classes:\n" +
       criteriaClassListText() +
       "\n"
@@ -73,7 +102,8 @@ std::string_view EvaluateCommand::description() const {
       "remembered.\n"
       "\n"
       "Exit status: 0 when the report is printed; 1 when no race meets the\n"
-      "criteria or can be counted, the dataset ends in a damaged race (the\n"
+      "criteria or can be counted, the combined chances cannot be fitted (the\n"
+      "report says why), a dataset ends in a damaged race (the\n"
       "races before it are reported) or the SIM is damaged; 2 for usage errors\n"
       "and a SIM or dataset that cannot be opened; 3 when the run was cancelled\n"
       "(Ctrl-C).\n";
@@ -119,15 +149,21 @@ int EvaluateCommand::run(const ParsedOptions& options, std::ostream& out, std::o
   request.simPath = simWeightsPath(workspace, sim);
 
   const std::vector<std::string> datasets = listDatasets(workspace);
-  const std::string wanted = trimDatasetName(operands[0]);
-  for (const std::string& listed : datasets) {
-    if (equalsIgnoreCase(listed, wanted)) request.datasetName = listed;
-  }
+  request.datasetName = findDataset(datasets, operands[0]);
   if (request.datasetName.empty()) {
     err << errorPrefix(name()) << "there is no dataset '" << printableText(operands[0]) << "'\n";
     return kExitCannotOpen;
   }
   request.datasetPath = datasetPath(workspace, request.datasetName);
+  if (options.has("fit")) {
+    request.fitDatasetName = findDataset(datasets, options.value("fit"));
+    if (request.fitDatasetName.empty()) {
+      err << errorPrefix(name()) << "there is no dataset '" << printableText(options.value("fit"))
+          << "' to fit on\n";
+      return kExitCannotOpen;
+    }
+    request.fitDatasetPath = datasetPath(workspace, request.fitDatasetName);
+  }
 
   auto model = std::make_unique<SimModel>(true);
   if (defineSimShape(*model, {}, true) == 0) {
@@ -154,6 +190,11 @@ int EvaluateCommand::run(const ParsedOptions& options, std::ostream& out, std::o
   if (outcome.card.races == 0) {
     err << errorPrefix(name()) << "no race of '" << request.datasetName
         << "' meets the criteria and can be counted\n";
+    return kExitBadInput;
+  }
+  if (outcome.fitAsked && !outcome.fit.ok) {
+    err << errorPrefix(name()) << "the combined chances cannot be fitted on '" << request.fitDatasetName
+        << "': " << outcome.fit.problem << '\n';
     return kExitBadInput;
   }
   return outcome.datasetDamaged ? kExitBadInput : kExitOk;

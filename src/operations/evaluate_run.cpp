@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <fstream>
 #include <memory>
 #include <span>
@@ -30,7 +31,7 @@ struct FieldToScore {
 };
 
 // Judges one scored race; false when it cannot be counted.
-bool addToCard(const FieldToScore& race, ReportCard& card) {
+bool addToCard(const FieldToScore& race, ReportCard& card, std::vector<LogitRace>* logitRaces) {
   if (!race.scored) return false;
   const int field = race.profile.horseCount;
   if (field < kFewestScoredHorses || field > kMostScoredHorses) return false;
@@ -55,15 +56,47 @@ bool addToCard(const FieldToScore& race, ReportCard& card) {
   }
   if (winner < 0) return false;
   const auto count = static_cast<size_t>(field);
-  return addRaceToCard(card, std::span(race.scores).first(count), std::span(line).first(count),
-                       std::span(odds).first(count), winner);
+  if (!addRaceToCard(card, std::span(race.scores).first(count), std::span(line).first(count),
+                     std::span(odds).first(count), winner)) {
+    return false;
+  }
+  if (logitRaces != nullptr &&
+      std::all_of(odds.begin(), odds.begin() + field, [](double p) { return p > 0; })) {
+    LogitRace entry;
+    entry.winner = winner;
+    double simTotal = 0, oddsTotal = 0;
+    for (size_t i = 0; i < count; ++i) {
+      simTotal += race.scores[i];
+      oddsTotal += odds[i];
+    }
+    for (size_t i = 0; i < count; ++i) {
+      entry.first.push_back(std::log(race.scores[i] / simTotal));
+      entry.second.push_back(std::log(odds[i] / oddsTotal));
+    }
+    logitRaces->push_back(std::move(entry));
+  }
+  return true;
+}
+
+// Opens `path` with the buffer; false, after the error, when it cannot be.
+bool openDataset(std::ifstream& dataset, std::vector<char>& buffer, const std::string& path,
+                 UserInteraction& ui) {
+  buffer.resize(kDatasetBufferBytes);
+  dataset.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+  dataset.open(path, std::ios::binary);
+  if (!dataset) {
+    ui.error("Error opening dataset\n" + path);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 bool evaluateRaces(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
                    SimModel& model, const ProfitLossOptions& options, UserInteraction& ui,
-                   ProgressSink& progress, ReportCard& card, bool* damaged) {
+                   ProgressSink& progress, ReportCard& card, bool* damaged,
+                   std::vector<LogitRace>* logitRaces) {
   const std::streampos start = dataset.tellg();
   dataset.seekg(0, std::ios::end);
   const std::streampos end = dataset.tellg();
@@ -111,7 +144,7 @@ bool evaluateRaces(const RaceCriteria& criteria, std::istream& dataset, const st
     // Judged in dataset order: the sums then add up the same way whatever
     // thread scored which race.
     for (const FieldToScore& field : scoring) {
-      if (!addToCard(field, card)) ++card.racesLeftOut;
+      if (!addToCard(field, card, logitRaces)) ++card.racesLeftOut;
     }
   }
   if (reader.damaged()) ui.warning(reader.problem() + "; the report covers the races before it.");
@@ -127,23 +160,39 @@ EvaluateOutcome runEvaluation(const EvaluateRequest& request, SimModel& model, s
     return outcome;
   }
   outcome.simLoaded = true;
-  std::vector<char> buffer(kDatasetBufferBytes);
-  std::ifstream dataset;
-  dataset.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-  dataset.open(request.datasetPath, std::ios::binary);
-  if (!dataset) {
-    ui.error("Error opening dataset\n" + request.datasetPath);
-    return outcome;
+  std::vector<char> buffer, fitBuffer;
+  std::ifstream dataset, fitDataset;
+  if (!openDataset(dataset, buffer, request.datasetPath, ui)) return outcome;
+  outcome.fitAsked = !request.fitDatasetPath.empty();
+  if (outcome.fitAsked && !openDataset(fitDataset, fitBuffer, request.fitDatasetPath, ui)) return outcome;
+
+  std::vector<LogitRace> logitRaces;
+  if (outcome.fitAsked) {
+    progress.setText("Fitting the combined chances...");
+    ReportCard fitCard;
+    bool fitDamaged = false;
+    if (!evaluateRaces(request.criteria, fitDataset, request.fitDatasetPath, model, request.options, ui,
+                       progress, fitCard, &fitDamaged, &logitRaces)) {
+      outcome.status = EvaluateStatus::kCancelled;
+      return outcome;
+    }
+    outcome.datasetDamaged = fitDamaged;
+    outcome.fit = fitLogit(logitRaces);
+    logitRaces.clear();
   }
   progress.setText("Evaluating the SIM...");
+  bool damaged = false;
   if (!evaluateRaces(request.criteria, dataset, request.datasetPath, model, request.options, ui, progress,
-                     outcome.card, &outcome.datasetDamaged)) {
+                     outcome.card, &damaged, outcome.fitAsked ? &logitRaces : nullptr)) {
     outcome.card = ReportCard{};
     outcome.status = EvaluateStatus::kCancelled;
     return outcome;
   }
+  outcome.datasetDamaged = outcome.datasetDamaged || damaged;
+  if (outcome.fitAsked) outcome.combined = judgeCombined(outcome.fit, logitRaces);
   writeProfitLossHeader(report, request.datasetName, request.simName, request.criteria, ProfitLossOptions{});
   writeReportCard(report, outcome.card);
+  if (outcome.fitAsked) writeCombinedSection(report, request.fitDatasetName, outcome.fit, outcome.combined);
   outcome.status = EvaluateStatus::kDone;
   return outcome;
 }

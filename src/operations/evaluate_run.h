@@ -10,7 +10,9 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <vector>
 
+#include "analysis/combined_chances.h"
 #include "analysis/report_card.h"
 #include "operations/profit_loss_run.h"
 #include "race/race_criteria.h"
@@ -38,6 +40,10 @@ struct EvaluateRequest {
   std::string simPath;  // the SIM's weights file
   RaceCriteria criteria{};
   ProfitLossOptions options;  // autoScratch and forceDry as the profit/loss run has them
+  // The dataset the combined chances are fitted on (the same SIM and
+  // criteria); no combined chances when the path is empty.
+  std::string fitDatasetName;
+  std::string fitDatasetPath;
 };
 
 enum class EvaluateStatus {
@@ -49,15 +55,20 @@ enum class EvaluateStatus {
 struct EvaluateOutcome {
   EvaluateStatus status = EvaluateStatus::kFailed;
   ReportCard card;
-  bool datasetDamaged = false;  // kDone, but the dataset ended in a damaged race
+  bool datasetDamaged = false;  // kDone, but a dataset ended in a damaged race
   bool simLoaded = false;
+  bool fitAsked = false;  // the request named a dataset to fit on
+  LogitFit fit;           // fit.ok false, with its problem, when it could not be made
+  CombinedJudgement combined;
 };
 
 // The whole run: loads the SIM's weights into `model` (defined beforehand)
 // ("Error loading SIM data") and opens the dataset ("Error opening
-// dataset"), each failure an error that stops the run; then the races, and
+// dataset"), each failure an error that stops the run; with a dataset to
+// fit on, that is opened too, its races fitted first; then the races, and
 // on kDone the report goes to `report`: the profit/loss run's header
-// (dataset, SIM, criteria) and the card.
+// (dataset, SIM, criteria), the card and, with a fit, the combined
+// chances (or why they could not be fitted).
 EvaluateOutcome runEvaluation(const EvaluateRequest& request, SimModel& model, std::ostream& report,
                               UserInteraction& ui, ProgressSink& progress);
 
