@@ -62,7 +62,8 @@ bool invertible(const Derivatives& d, double& det) {
 
 bool usable(const LogitRace& race) {
   const size_t field = race.first.size();
-  if (field == 0 || race.second.size() != field || race.winner < 0 || static_cast<size_t>(race.winner) >= field)
+  if (field == 0 || race.second.size() != field || race.winner < 0 ||
+      static_cast<size_t>(race.winner) >= field)
     return false;
   for (size_t i = 0; i < field; ++i) {
     if (!std::isfinite(race.first[i]) || !std::isfinite(race.second[i])) return false;
@@ -119,7 +120,8 @@ LogitFit fitLogit(std::span<const LogitRace> races) {
     b += stepB;
     d = next;
     fit.iterations = step;
-    if (std::fabs(stepA) < kSettled * (1 + std::fabs(a)) && std::fabs(stepB) < kSettled * (1 + std::fabs(b))) {
+    if (std::fabs(stepA) < kSettled * (1 + std::fabs(a)) &&
+        std::fabs(stepB) < kSettled * (1 + std::fabs(b))) {
       if (!invertible(d, det)) break;
       fit.ok = true;
       fit.a = a;

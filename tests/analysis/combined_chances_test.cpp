@@ -165,8 +165,9 @@ TEST(CombinedChancesTest, SectionText) {
   std::ostringstream out;
   writeCombinedSection(out, "Autumn", fit, judgeCombined(fit, closedFormRaces()));
   const std::string text = out.str();
-  for (const char* line : {"fitted on Autumn\n", "Races fitted:     7\n", "a (SIM)            0.6931  +/- 1.2247\n",
-                           "b (final odds)    -1.0986  +/- 1.1547\n", "Races judged:     7\n"}) {
+  for (const char* line :
+       {"fitted on Autumn\n", "Races fitted:     7\n", "a (SIM)            0.6931  +/- 1.2247\n",
+        "b (final odds)    -1.0986  +/- 1.1547\n", "Races judged:     7\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "in\n" << text;
   }
   std::ostringstream failed;

@@ -22,6 +22,7 @@ namespace stridewell::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using test::linesWith;
 using test::lineWith;
 using test::runCommand;
 
@@ -157,11 +158,45 @@ TEST_F(EvaluateCommandTest, MissingAndDamagedDatasetsAndSims) {
             countOf(whole.out, "Races counted:") + countOf(whole.out, "Races left out:") - 1);
 }
 
+TEST_F(EvaluateCommandTest, CombinedChancesFittedOnAnotherDataset) {
+  makeSimAndDataset();
+  ASSERT_EQ(runCommand(DatasetCommand(), {"create", "Autumn", (kExamples / "plain").string()}).status, 0);
+  const test::CommandRun r = runCommand(EvaluateCommand(), {"Spring", "--sim", "FRESH", "--fit", "autumn"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_NE(r.out.find("\nCombined: exp(a ln SIM + b ln final odds), fitted on Autumn\n"), std::string::npos)
+      << r.out;
+  // The same races on both sides: every counted race has final odds here.
+  EXPECT_EQ(countOf(r.out, "Races fitted:"), countOf(r.out, "Races counted:"));
+  EXPECT_EQ(countOf(r.out, "Races judged:"), countOf(r.out, "Races counted:"));
+  for (const char* label : {"a (SIM)", "b (final odds)", "Delta R2"})
+    EXPECT_EQ(linesWith(r.out, label).size(), 1u);
+  // Fitted and judged on the same races the mix cannot do worse than the
+  // final odds alone, which it contains (a = 0, b = 1).
+  const std::string delta = lineWith(r.out, "Delta R2");
+  EXPECT_GE(std::stod(delta.substr(std::string("Delta R2").size())), 0.0) << delta;
+
+  const test::CommandRun missing =
+      runCommand(EvaluateCommand(), {"Spring", "--sim", "FRESH", "--fit", "Winter"});
+  EXPECT_EQ(missing.status, kExitCannotOpen);
+  EXPECT_EQ(missing.err, "stridewell evaluate: error: there is no dataset 'Winter' to fit on\n");
+  EXPECT_EQ(missing.out, "");
+
+  // A dataset without races: the card is printed, the fit is not.
+  std::ofstream(user_.workspace() / "DATASETS" / "Empty.DSI", std::ios::binary).flush();
+  const test::CommandRun empty =
+      runCommand(EvaluateCommand(), {"Spring", "--sim", "FRESH", "--fit", "Empty"});
+  EXPECT_EQ(empty.status, kExitBadInput);
+  EXPECT_NE(empty.out.find("Not fitted: no races to fit on.\n"), std::string::npos) << empty.out;
+  EXPECT_EQ(
+      empty.err,
+      "stridewell evaluate: error: the combined chances cannot be fitted on 'Empty': no races to fit on\n");
+}
+
 TEST_F(EvaluateCommandTest, HelpExplainsEachFigure) {
   const test::CommandRun r = runCommand(EvaluateCommand(), {"--help"});
   EXPECT_EQ(r.status, kExitOk);
   for (const char* words : {"Usage: stridewell evaluate", "Log loss", "Brier", "Pseudo-R2", "calibration",
-                            "left out of that source's", "--classes", "Exit status"}) {
+                            "left out of that source's", "--classes", "--fit", "Delta R2", "Exit status"}) {
     EXPECT_NE(r.out.find(words), std::string::npos) << words;
   }
 }
