@@ -26,7 +26,7 @@ constexpr std::string_view kHelpOnHelp =
     "it: its operands, what it does and its options (the same as\n"
     "'stridewell COMMAND --help'). 'stridewell help criteria' lists the words of\n"
     "the race criteria options --distance, --class, --surface and --condition of\n"
-    "prep, pl and simmap. 'stridewell help help' shows this text.\n";
+    "prep, pl, evaluate and simmap. 'stridewell help help' shows this text.\n";
 
 }  // namespace
 
@@ -48,8 +48,9 @@ std::string usageText(std::span<const Command* const> commands) {
   }
   text += "  " + fitText("help", static_cast<int>(width)) +
           "  Show the help of a command, of the criteria words or of help.\n";
-  text += "\nRace criteria of prep, pl and simmap ('stridewell help criteria' for every spelling):\n" +
-          criteriaSummaryText();
+  text +=
+      "\nRace criteria of prep, pl, evaluate and simmap ('stridewell help criteria' for every spelling):\n" +
+      criteriaSummaryText();
   text += "\nRun 'stridewell help COMMAND' for the options of a command.\n";
   return text;
 }

@@ -154,7 +154,7 @@ std::string criteriaSummaryText() {
     for (const CriteriaWord& item : criteriaWords(group)) {
       if (!words.empty()) words += ", ";
       words += item.word;
-      if (item.ruleItem.empty()) words += " (pl)";
+      if (item.ruleItem.empty()) words += " (pl, evaluate)";
     }
     text += "  " + fitText("--" + std::string(criteriaGroupName(group)), 11) + "  " + words + "\n";
   }
@@ -163,8 +163,9 @@ std::string criteriaSummaryText() {
 
 std::string criteriaHelpText() {
   std::string text =
-      "Race criteria: the races `stridewell prep` trains on, `stridewell pl` bets on\n"
-      "and an SI Map rule of `stridewell simmap` takes.\n"
+      "Race criteria: the races `stridewell prep` trains on, `stridewell pl` bets on,\n"
+      "`stridewell evaluate` judges a SIM on and an SI Map rule of `stridewell simmap`\n"
+      "takes.\n"
       "\n"
       "Each of --distance, --class, --surface and --condition names one item of its\n"
       "drop-down list. Every command takes an item by its short form (left) or by\n"

@@ -192,7 +192,7 @@ TEST_F(CommandLineTest, HelpOnHelpAndOnTheCriteriaWords) {
       {{"help"},
        "Usage: stridewell COMMAND",
        "\n  --class      all, maiden-claiming, maiden-special-weight, claiming, allowance, stakes, custom "
-       "(pl)\n"},
+       "(pl, evaluate)\n"},
   };
   for (const Case& c : cases) {
     const std::string shown = ::testing::PrintToString(c.args);
