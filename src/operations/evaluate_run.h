@@ -28,10 +28,13 @@ class UserInteraction;
 // is scored with `model` (loaded; one of the threads' SIMs) and added to
 // `card`. False when cancelled (`card` then partly filled). A dataset
 // ending in a damaged race is judged up to that race, with a warning
-// naming it (and `damaged`, when given, set).
+// naming it (and `damaged`, when given, set). `logitRaces`, when given,
+// receives every counted race that has final odds for its whole field,
+// as the log of the SIM's and of the odds' chances.
 bool evaluateRaces(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
                    SimModel& model, const ProfitLossOptions& options, UserInteraction& ui,
-                   ProgressSink& progress, ReportCard& card, bool* damaged = nullptr);
+                   ProgressSink& progress, ReportCard& card, bool* damaged = nullptr,
+                   std::vector<LogitRace>* logitRaces = nullptr);
 
 struct EvaluateRequest {
   std::string datasetName;

@@ -206,6 +206,35 @@ TEST(EvaluateRacesTest, HandRacesFigureByFigure) {
   EXPECT_EQ(card.winnerInTop3, (ahead(a, 0) < 3) + (ahead(b, 3) < 3));
 }
 
+TEST(EvaluateRacesTest, LogChancesHandedToTheFit) {
+  auto first = handRace(kFirst), second = handRace(kSecond), small = handRace(kSmall);
+  // Final odds missing for one horse: counted on the card, not handed on.
+  HandRace noOdds = kFirst;
+  noOdds.odds[2] = 0;
+  auto third = handRace(noOdds);
+  auto model = freshSim();
+  std::istringstream dataset(datasetOf({first.get(), small.get(), third.get(), second.get()}),
+                             std::ios::binary);
+  RecordingInteraction ui;
+  RecordingProgress progress;
+  ReportCard card;
+  std::vector<LogitRace> races;
+  ASSERT_TRUE(evaluateRaces(kAllRaces, dataset, "TEST.DSI", *model, ProfitLossOptions{}, ui, progress, card,
+                            nullptr, &races));
+  EXPECT_EQ(card.races, 3);
+  ASSERT_EQ(races.size(), 2u);
+  const std::vector<double> a = simChances(kFirst, *model), b = simChances(kSecond, *model);
+  EXPECT_EQ(races[0].winner, 0);
+  EXPECT_EQ(races[1].winner, 3);
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_NEAR(races[0].first[i], std::log(a[i]), 1e-12) << i;
+    EXPECT_NEAR(races[1].first[i], std::log(b[i]), 1e-12) << i;
+    // Odds of 4 everywhere: 1/5 each.
+    EXPECT_NEAR(races[0].second[i], std::log(0.2), 1e-12) << i;
+    EXPECT_NEAR(races[1].second[i], std::log(0.2), 1e-12) << i;
+  }
+}
+
 TEST(EvaluateRacesTest, CriteriaThatMatchNothingCountNothing) {
   auto first = handRace(kFirst);
   auto model = freshSim();
