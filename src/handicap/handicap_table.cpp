@@ -47,7 +47,8 @@ std::vector<CombinationFigures> combinationFigures(std::span<const ExoticCombina
   std::vector<CombinationFigures> figures;
   for (const ExoticCombination& combination : combinations) {
     CombinationFigures line;
-    for (int horse : combination.horses) line.horses.push_back(combinationName(horses[static_cast<size_t>(horse)]));
+    for (int horse : combination.horses)
+      line.horses.push_back(combinationName(horses[static_cast<size_t>(horse)]));
     line.chance = combination.chance;
     line.fairPrice = fairTwoDollarPrice(combination.chance);
     figures.push_back(std::move(line));
@@ -142,8 +143,8 @@ bool isOverlay(double fairOdds, double morningLine, double margin) {
   return morningLine + 1 >= (1 + margin) * (fairOdds + 1);
 }
 
-RaceTable buildRaceTable(const Race& race, std::span<const double> scores, const HandicapTableOptions& options,
-                         std::string note) {
+RaceTable buildRaceTable(const Race& race, std::span<const double> scores,
+                         const HandicapTableOptions& options, std::string note) {
   RaceTable table;
   table.track = std::string(memberText(race.text.cardTrack));
   table.date = race.profile.date;
@@ -181,7 +182,8 @@ RaceTable buildRaceTable(const Race& race, std::span<const double> scores, const
     horse.fairOdds = share > 0 ? 1 / share - 1 : INFINITY;
     horse.overlay = isOverlay(horse.fairOdds, horse.morningLine, options.overlayMargin);
   }
-  table.exactas = combinationFigures(leadingExactas(win, options.combinations, options.exponents), table.horses);
+  table.exactas =
+      combinationFigures(leadingExactas(win, options.combinations, options.exponents), table.horses);
   table.trifectas =
       combinationFigures(leadingTrifectas(win, options.combinations, options.exponents), table.horses);
   return table;
@@ -191,12 +193,12 @@ void writeHandicapCsv(std::span<const RaceTable> races, std::ostream& out) {
   out << "card,track,date,race,track_assumed,sim,kind,program,post,name,score,win_percent,fair_odds,"
          "morning_line,overlay,combination,chance,fair_price,note\n";
   for (const RaceTable& race : races) {
-    const std::string start = csvField(race.cardFile) + ',' + csvField(race.track) + ',' + isoDate(race.date) +
-                              ',' + std::to_string(race.raceNumber) + ',' + csvField(race.trackAssumed) + ',' +
-                              csvField(race.simName) + ',';
+    const std::string start = csvField(race.cardFile) + ',' + csvField(race.track) + ',' +
+                              isoDate(race.date) + ',' + std::to_string(race.raceNumber) + ',' +
+                              csvField(race.trackAssumed) + ',' + csvField(race.simName) + ',';
     for (const HorseFigures& horse : race.horses) {
-      out << start << "horse," << csvField(horse.program) << ',' << std::to_string(horse.post) << ',' << csvField(horse.name)
-          << ',';
+      out << start << "horse," << csvField(horse.program) << ',' << std::to_string(horse.post) << ','
+          << csvField(horse.name) << ',';
       if (horse.scored) {
         out << number(horse.score, -1) << ',' << number(horse.winPercent, kPercentPlaces) << ',';
         if (std::isfinite(horse.fairOdds)) out << number(horse.fairOdds, kOddsPlaces);
@@ -227,25 +229,33 @@ void writeHandicapJson(std::span<const RaceTable> races, const HandicapTableOpti
       << ",\n  \"third_exponent\": " << number(options.exponents.third, -1) << ",\n  \"races\": [";
   const char* raceSeparator = "\n";
   for (const RaceTable& race : races) {
-    out << raceSeparator << "    {\"card\": " << jsonString(race.cardFile) << ", \"track\": " << jsonString(race.track)
+    out << raceSeparator << "    {\"card\": " << jsonString(race.cardFile)
+        << ", \"track\": " << jsonString(race.track)
         << ", \"date\": " << (race.date == 0 ? "null" : jsonString(isoDate(race.date)))
         << ", \"race\": " << std::to_string(race.raceNumber)
         << ", \"track_assumed\": " << (race.trackAssumed.empty() ? "null" : jsonString(race.trackAssumed))
-        << ", \"sim\": " << jsonString(race.simName) << ", \"scored\": " << (race.note.empty() ? "true" : "false")
+        << ", \"sim\": " << jsonString(race.simName)
+        << ", \"scored\": " << (race.note.empty() ? "true" : "false")
         << ", \"note\": " << (race.note.empty() ? "null" : jsonString(race.note)) << ",\n     \"horses\": [";
     const char* separator = "\n";
     for (const HorseFigures& horse : race.horses) {
-      out << separator << "       {\"program\": " << jsonString(horse.program) << ", \"post\": " << std::to_string(horse.post)
-          << ", \"name\": " << jsonString(horse.name) << ", \"score\": ";
+      out << separator << "       {\"program\": " << jsonString(horse.program)
+          << ", \"post\": " << std::to_string(horse.post) << ", \"name\": " << jsonString(horse.name)
+          << ", \"score\": ";
       if (horse.scored) {
-        out << jsonNumber(horse.score, -1) << ", \"win_percent\": " << jsonNumber(horse.winPercent, kPercentPlaces)
+        out << jsonNumber(horse.score, -1)
+            << ", \"win_percent\": " << jsonNumber(horse.winPercent, kPercentPlaces)
             << ", \"fair_odds\": " << jsonNumber(horse.fairOdds, kOddsPlaces);
       } else {
         out << "null, \"win_percent\": null, \"fair_odds\": null";
       }
       out << ", \"morning_line\": "
           << (horse.morningLine > 0 ? number(horse.morningLine, kMorningLinePlaces) : std::string("null"))
-          << ", \"overlay\": " << (!horse.scored ? "null" : horse.overlay ? "true" : "false") << '}';
+          << ", \"overlay\": "
+          << (!horse.scored   ? "null"
+              : horse.overlay ? "true"
+                              : "false")
+          << '}';
       separator = ",\n";
     }
     out << (race.horses.empty() ? "]" : "\n     ]");

@@ -39,8 +39,8 @@ struct HorseFigures {
   std::string name;
   bool scored = false;  // false: the figures below are not known
   double score = 0;
-  double winPercent = 0;  // share of the field's total score x 100
-  double fairOdds = 0;    // 1 / share - 1; infinite for a share of 0
+  double winPercent = 0;   // share of the field's total score x 100
+  double fairOdds = 0;     // 1 / share - 1; infinite for a share of 0
   double morningLine = 0;  // 0: none on the card
   bool overlay = false;
 };
@@ -71,8 +71,8 @@ bool isOverlay(double fairOdds, double morningLine, double margin);
 // scores, or scores that give no shares (not finite, negative, or summing
 // to 0), the horses are listed without figures and `note` (or, for bad
 // scores, kNotScoredNote) says why.
-RaceTable buildRaceTable(const Race& race, std::span<const double> scores, const HandicapTableOptions& options,
-                         std::string note = kNotScoredNote);
+RaceTable buildRaceTable(const Race& race, std::span<const double> scores,
+                         const HandicapTableOptions& options, std::string note = kNotScoredNote);
 
 // One header line, then for each race a line per horse ("horse"), then its
 // exactas and trifectas ("exacta", "trifecta"). Fields holding a comma, a
