@@ -67,7 +67,8 @@ TEST(ExoticChances, DefaultExponentsAgreeWithTheFormulaWrittenOut) {
   EXPECT_EQ(defaults.second, 0.81);
   EXPECT_EQ(defaults.third, 0.65);
   // 3-1-4 written out term by term.
-  const double second = std::pow(0.4, 0.81) / (std::pow(0.4, 0.81) + std::pow(0.3, 0.81) + std::pow(0.1, 0.81));
+  const double second =
+      std::pow(0.4, 0.81) / (std::pow(0.4, 0.81) + std::pow(0.3, 0.81) + std::pow(0.1, 0.81));
   const double third = std::pow(0.1, 0.65) / (std::pow(0.3, 0.65) + std::pow(0.1, 0.65));
   EXPECT_NEAR(trifectaChance(p, 2, 0, 3, defaults), 0.2 * second * third, kClose);
   EXPECT_NEAR(exactaChance(p, 2, 0, defaults), 0.2 * second, kClose);

@@ -76,9 +76,9 @@ TEST(HandicapTable, OverlayRuleAtItsEdge) {
       // 1.5 x 2.5 = 3.75: ML 2.75 is the edge.
       {1.5, 2.75, 0.5, true},
       {1.5, 2.74, 0.5, false},
-      {3, 0, 0.25, false},            // no morning line
-      {INFINITY, 99, 0.25, false},    // a horse of no chance
-      {0, 0.25, 0.25, true},          // a sure thing at 1-4: 1.25 >= 1.25
+      {3, 0, 0.25, false},          // no morning line
+      {INFINITY, 99, 0.25, false},  // a horse of no chance
+      {0, 0.25, 0.25, true},        // a sure thing at 1-4: 1.25 >= 1.25
   };
   for (const auto& c : cases) {
     EXPECT_EQ(isOverlay(c.fairOdds, c.morningLine, c.margin), c.overlay)
@@ -220,18 +220,19 @@ TEST(HandicapTable, JsonEscapingAndUnknownFigures) {
     tables[0].date = 0;
     std::ostringstream out;
     writeHandicapJson(tables, HandicapTableOptions{}, out);
-    EXPECT_EQ(out.str(),
-              "{\n  \"overlay_margin\": 0.25,\n  \"second_exponent\": 0.81,\n  \"third_exponent\": 0.65,\n"
-              "  \"races\": [\n"
-              "    {\"card\": \"X.TCF\", \"track\": \"SAX\", \"date\": null, \"race\": 4, \"track_assumed\": null, "
-              "\"sim\": \"\", \"scored\": false, \"note\": \"too few horses\",\n"
-              "     \"horses\": [\n"
-              "       {\"program\": \"1\", \"post\": 1, \"name\": " +
-                  std::string(c.json) +
-                  ", \"score\": null, \"win_percent\": null, \"fair_odds\": null, \"morning_line\": null, "
-                  "\"overlay\": null}\n"
-                  "     ],\n"
-                  "     \"exactas\": [],\n     \"trifectas\": []}\n  ]\n}\n")
+    EXPECT_EQ(
+        out.str(),
+        "{\n  \"overlay_margin\": 0.25,\n  \"second_exponent\": 0.81,\n  \"third_exponent\": 0.65,\n"
+        "  \"races\": [\n"
+        "    {\"card\": \"X.TCF\", \"track\": \"SAX\", \"date\": null, \"race\": 4, \"track_assumed\": null, "
+        "\"sim\": \"\", \"scored\": false, \"note\": \"too few horses\",\n"
+        "     \"horses\": [\n"
+        "       {\"program\": \"1\", \"post\": 1, \"name\": " +
+            std::string(c.json) +
+            ", \"score\": null, \"win_percent\": null, \"fair_odds\": null, \"morning_line\": null, "
+            "\"overlay\": null}\n"
+            "     ],\n"
+            "     \"exactas\": [],\n     \"trifectas\": []}\n  ]\n}\n")
         << c.name;
   }
 }
@@ -247,23 +248,26 @@ TEST(HandicapTable, JsonOfAScoredRace) {
   std::ostringstream out;
   writeHandicapJson(tables, options, out);
   const std::string json = out.str();
-  EXPECT_EQ(json.rfind("{\n  \"overlay_margin\": 0.5,\n  \"second_exponent\": 2,\n  \"third_exponent\": 1,\n", 0),
-            0u)
+  EXPECT_EQ(
+      json.rfind("{\n  \"overlay_margin\": 0.5,\n  \"second_exponent\": 2,\n  \"third_exponent\": 1,\n", 0),
+      0u)
       << json;
   EXPECT_NE(json.find("\"track_assumed\": \"wet\", \"sim\": \"\", \"scored\": true, \"note\": null,"),
             std::string::npos);
   // The sure favourite's figures; BRAVO has no morning line; with a margin
   // of 0.5 CHARLIE (13 < 1.5 x 10) is no overlay.
-  EXPECT_NE(json.find("{\"program\": \"1A\", \"post\": 1, \"name\": \"ALPHA\", \"score\": 4, \"win_percent\": "
-                      "40.0000, \"fair_odds\": 1.5000, \"morning_line\": 2.00, \"overlay\": false}"),
-            std::string::npos)
+  EXPECT_NE(
+      json.find("{\"program\": \"1A\", \"post\": 1, \"name\": \"ALPHA\", \"score\": 4, \"win_percent\": "
+                "40.0000, \"fair_odds\": 1.5000, \"morning_line\": 2.00, \"overlay\": false}"),
+      std::string::npos)
       << json;
   EXPECT_NE(json.find("\"morning_line\": null, \"overlay\": false}"), std::string::npos);
   EXPECT_EQ(json.find("\"overlay\": true"), std::string::npos) << json;
-  EXPECT_NE(json.find("\"exactas\": [{\"horses\": [\"1A\", \"2\"], \"chance\": 0.300000, \"fair_price\": 6.67}],\n"
-                      "     \"trifectas\": [{\"horses\": [\"1A\", \"2\", \"3\"], \"chance\": 0.100000, "
-                      "\"fair_price\": 20.00}]}"),
-            std::string::npos)
+  EXPECT_NE(
+      json.find("\"exactas\": [{\"horses\": [\"1A\", \"2\"], \"chance\": 0.300000, \"fair_price\": 6.67}],\n"
+                "     \"trifectas\": [{\"horses\": [\"1A\", \"2\", \"3\"], \"chance\": 0.100000, "
+                "\"fair_price\": 20.00}]}"),
+      std::string::npos)
       << json;
 }
 
@@ -290,7 +294,8 @@ TEST(HandicapTable, DecimalPointWhateverTheLocale) {
   writeHandicapJson(tables, HandicapTableOptions{}, json);
   std::locale::global(previous);
   // 4000.5 / 10000.5 = 40.0030 %, fair odds 10000.5 / 4000.5 - 1 = 1.49981...
-  EXPECT_NE(csv.str().find(",12,,,horse,1A,1,ALPHA,4000.5,40.0030,1.4998,2.00,"), std::string::npos) << csv.str();
+  EXPECT_NE(csv.str().find(",12,,,horse,1A,1,ALPHA,4000.5,40.0030,1.4998,2.00,"), std::string::npos)
+      << csv.str();
   EXPECT_NE(json.str().find("\"race\": 12,"), std::string::npos);
   EXPECT_NE(json.str().find("\"score\": 4000.5, \"win_percent\": 40.0030, \"fair_odds\": 1.4998,"),
             std::string::npos)
