@@ -163,14 +163,16 @@ std::string_view HandicapCommand::description() const {
          "with chance p_j^A over the sum of p^A of the horses left, and then k third\n"
          "with p_k^B over the horses left, where p is the win share; A = 0.81 and\n"
          "B = 0.65 unless --second-exponent and --third-exponent say otherwise\n"
-         "(1 and 1 is Harville's own formula).\n"
+         "(1 and 1 is Harville's own formula). A combination names its horses by\n"
+         "program number (by post position on a card without them), as \"1A-4-2\".\n"
          "A race the SIM could not score (too few horses, no SI Map rule, a SIM that\n"
          "did not load) is listed with its horses, no figures and a note saying why.\n"
          "The CSV file has one header line and a line per horse (kind \"horse\") and\n"
          "per combination (\"exacta\", \"trifecta\"); the JSON file holds the same\n"
          "figures, unknown ones as null. Both are UTF-8, the card's bytes above 127\n"
          "read as Latin-1, with '.' for the decimal point. They are written only\n"
-         "when the run ends (not when it is stopped), through a temporary file\n"
+         "when the run ends, not when it is stopped or no card could be opened\n"
+         "(an earlier file is then left as it was), through a temporary file\n"
          "renamed into place; one that cannot be written is an error (status 2) and\n"
          "the reports are printed as usual.\n";
 }
@@ -254,7 +256,12 @@ int HandicapCommand::run(const ParsedOptions& options, std::ostream& out, std::o
   store.writeFlag(kSettingsSection, setting::kUseMaps, setup.mapMode);
   store.writeFlag(kSettingsSection, setting::kDryOnly, setup.dryOnly);
   int tableStatus = kExitOk;
-  if (!run.cancelled) {
+  // With no card read there is nothing to write, and an earlier table of
+  // the same name is kept, as an earlier report is.
+  const bool anyCardRead = std::any_of(run.files.begin(), run.files.end(), [](const HandicappedFile& file) {
+    return file.outcome != HandicapOutcome::kCannotOpen;
+  });
+  if (!run.cancelled && anyCardRead) {
     if (options.has("csv") &&
         !writeHandicapTables(run, tableOptions, HandicapTableFormat::kCsv, options.value("csv"), ui)) {
       tableStatus = kExitCannotOpen;

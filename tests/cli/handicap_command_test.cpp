@@ -303,6 +303,23 @@ TEST_F(HandicapCommandTest, TableThatCannotBeWrittenStillPrintsTheReport) {
   EXPECT_TRUE(fs::exists(json));  // the other file is written all the same
 }
 
+TEST_F(HandicapCommandTest, NoCardOpenedKeepsAnEarlierTable) {
+  const fs::path csv = user_.root() / "day.csv";
+  std::ofstream(csv) << "an earlier table\n";
+  const std::string missing = (user_.root() / "NONE0101.TCF").string();
+  const test::CommandRun r =
+      runCommand(HandicapCommand(), {"--sim", "FRESH", "--csv", csv.string(), missing});
+  EXPECT_EQ(r.status, kExitCannotOpen) << r.err;
+  EXPECT_EQ(fileText(csv), "an earlier table\n");
+  // One card of two is enough for a new table.
+  const std::string card = (kExamples / "plain" / "SAX0314.TCF").string();
+  const test::CommandRun some =
+      runCommand(HandicapCommand(), {"--sim", "FRESH", "-q", "--csv", csv.string(), missing, card});
+  EXPECT_EQ(some.status, kExitCannotOpen) << some.err;
+  EXPECT_EQ(fileText(csv).rfind("card,track,", 0), 0u);
+  EXPECT_NE(fileText(csv).find("\nSAX0314.TCF,"), std::string::npos);
+}
+
 TEST_F(HandicapCommandTest, StoppedRunWritesNoTable) {
   const std::string card = (kExamples / "plain" / "SAX0314.TCF").string();
   const fs::path csv = user_.root() / "day.csv";
