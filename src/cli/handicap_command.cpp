@@ -1,6 +1,7 @@
 #include "cli/handicap_command.h"
 
 #include <algorithm>
+#include <charconv>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -25,7 +26,62 @@ constexpr OptionSpec kHandicapOptions[] = {
     {'m', "map", "N", "Use SI Map N (1 to 5): each race gets the SIM of its first matching rule."},
     {'\0', "dry-only", "", "With an SI Map, assume a dry track only (no wet-track finish order)."},
     {'q', "quiet", "", "Write the report files without printing them."},
+    {'\0', "csv", "FILE",
+     "Also write every horse's figures and the leading exotics to FILE, comma-separated."},
+    {'\0', "json", "FILE", "Also write the same figures to FILE as JSON."},
+    {'\0', "overlay-margin", "M", "Mark a horse an overlay when ML + 1 >= (1 + M) x (fair odds + 1) (0.25)."},
+    {'\0', "second-exponent", "A", "Discount of second place in the exotic chances (0.81)."},
+    {'\0', "third-exponent", "B", "Discount of third place in the exotic chances (0.65)."},
 };
+
+// A decimal number from `low` to `high` ('.' for the point, no sign, blank
+// or exponent); `aboveLow` leaves out `low` itself.
+bool readDecimal(const std::string& text, double low, double high, bool aboveLow, double& value) {
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return false;
+  double read = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), read);
+  if (ec != std::errc() || end != text.data() + text.size()) return false;
+  if (read < low || read > high || (aboveLow && read == low)) return false;
+  value = read;
+  return true;
+}
+
+// The table options of the command line; false, after saying why on `err`.
+bool readTableOptions(const ParsedOptions& options, std::ostream& err, HandicapTableOptions& table) {
+  struct NumberOption {
+    const char* name;
+    double low;
+    double high;
+    bool aboveLow;
+    double* value;
+  };
+  const NumberOption numbers[] = {
+      {"overlay-margin", 0, kLargestOverlayMargin, false, &table.overlayMargin},
+      {"second-exponent", 0, kLargestPlaceExponent, true, &table.exponents.second},
+      {"third-exponent", 0, kLargestPlaceExponent, true, &table.exponents.third},
+  };
+  const bool writing = options.has("csv") || options.has("json");
+  for (const NumberOption& option : numbers) {
+    if (!options.has(option.name)) continue;
+    if (!writing) {
+      err << "stridewell handicap: error: --" << option.name << " goes with --csv or --json\n";
+      return false;
+    }
+    if (!readDecimal(options.value(option.name), option.low, option.high, option.aboveLow, *option.value)) {
+      err << "stridewell handicap: error: --" << option.name << " takes a number "
+          << (option.aboveLow ? "above " : "from ") << option.low << " to " << option.high << ", not '"
+          << printableText(options.value(option.name)) << "'\n";
+      return false;
+    }
+  }
+  for (const char* file : {"csv", "json"}) {
+    if (options.has(file) && options.value(file).empty()) {
+      err << "stridewell handicap: error: --" << file << " needs a file name\n";
+      return false;
+    }
+  }
+  return true;
+}
 
 bool readMapNumber(const std::string& text, int& mapNumber) {
   if (text.size() != 1 || text[0] < '1' || text[0] > '5') return false;
@@ -91,7 +147,34 @@ std::string_view HandicapCommand::description() const {
          "opened (an earlier report of it is left as it was), a report cannot be\n"
          "written, the SIM cannot be loaded (with --map: the SIM of a rule, so that\n"
          "races were not scored) or the command line is wrong, 3 when the run was\n"
-         "stopped (Ctrl-C).\n";
+         "stopped (Ctrl-C).\n"
+         "\n"
+         "--csv FILE and --json FILE also write, for every race of every card,\n"
+         "every horse the SIM scored: the card's file name, track, date and race\n"
+         "number (with an SI Map, the track assumed and each finish order's SIM),\n"
+         "the horse's program number, post and name, its SIM score, win percentage\n"
+         "(its share of the field's total score), fair odds (1 / share - 1), the\n"
+         "morning line, and whether it is an overlay: a horse is one when its\n"
+         "morning line pays at least 1 + M times its fair odds, ML + 1 >= (1 + M) x\n"
+         "(fair odds + 1), with M = 0.25 unless --overlay-margin says otherwise.\n"
+         "Each race also gets its 5 most likely exactas and trifectas with their\n"
+         "chances and fair $2 prices (2 / chance). The chances follow Harville's\n"
+         "formula with the lower places discounted: once i has won, j runs second\n"
+         "with chance p_j^A over the sum of p^A of the horses left, and then k third\n"
+         "with p_k^B over the horses left, where p is the win share; A = 0.81 and\n"
+         "B = 0.65 unless --second-exponent and --third-exponent say otherwise\n"
+         "(1 and 1 is Harville's own formula). A combination names its horses by\n"
+         "program number (by post position on a card without them), as \"1A-4-2\".\n"
+         "A race the SIM could not score (too few horses, no SI Map rule, a SIM that\n"
+         "did not load) is listed with its horses, no figures and a note saying why.\n"
+         "The CSV file has one header line and a line per horse (kind \"horse\") and\n"
+         "per combination (\"exacta\", \"trifecta\"); the JSON file holds the same\n"
+         "figures, unknown ones as null. Both are UTF-8, the card's bytes above 127\n"
+         "read as Latin-1, with '.' for the decimal point. They are written only\n"
+         "when the run ends, not when it is stopped or no card could be opened\n"
+         "(an earlier file is then left as it was), through a temporary file\n"
+         "renamed into place; one that cannot be written is an error (status 2) and\n"
+         "the reports are printed as usual.\n";
 }
 
 std::span<const OptionSpec> HandicapCommand::options() const {
@@ -119,6 +202,9 @@ int HandicapCommand::run(const ParsedOptions& options, std::ostream& out, std::o
     return kExitUsage;
   }
 
+  HandicapTableOptions tableOptions;
+  if (!readTableOptions(options, err, tableOptions)) return kExitUsage;
+
   TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo, name());
   SettingsStore store(SettingsStore::defaultFile(), &ui);
   const Workspace workspace = workspaceAt(programFolder(), defaultWorkspaceBase());
@@ -135,6 +221,8 @@ int HandicapCommand::run(const ParsedOptions& options, std::ostream& out, std::o
     }
   }
   setup.dryOnly = setup.mapMode && options.has("dry-only");
+  setup.keepTables = options.has("csv") || options.has("json");
+  setup.tableOptions = tableOptions;
   if (setup.mapMode) {
     setup.simMap = resolveSimMap(loadSimMap(store, mapNumber), workspace);
   } else {
@@ -167,6 +255,22 @@ int HandicapCommand::run(const ParsedOptions& options, std::ostream& out, std::o
   store.writeFlag(kSettingsSection, setting::kSingleSim, !setup.mapMode);
   store.writeFlag(kSettingsSection, setting::kUseMaps, setup.mapMode);
   store.writeFlag(kSettingsSection, setting::kDryOnly, setup.dryOnly);
+  int tableStatus = kExitOk;
+  // With no card read there is nothing to write, and an earlier table of
+  // the same name is kept, as an earlier report is.
+  const bool anyCardRead = std::any_of(run.files.begin(), run.files.end(), [](const HandicappedFile& file) {
+    return file.outcome != HandicapOutcome::kCannotOpen;
+  });
+  if (!run.cancelled && anyCardRead) {
+    if (options.has("csv") &&
+        !writeHandicapTables(run, tableOptions, HandicapTableFormat::kCsv, options.value("csv"), ui)) {
+      tableStatus = kExitCannotOpen;
+    }
+    if (options.has("json") &&
+        !writeHandicapTables(run, tableOptions, HandicapTableFormat::kJson, options.value("json"), ui)) {
+      tableStatus = kExitCannotOpen;
+    }
+  }
   if (!options.has("quiet")) {
     for (const HandicappedFile& file : run.files) {
       if (file.outcome != HandicapOutcome::kCannotCreate && file.outcome != HandicapOutcome::kCannotOpen) {
@@ -178,7 +282,7 @@ int HandicapCommand::run(const ParsedOptions& options, std::ostream& out, std::o
     err << "stridewell handicap: cancelled\n";
     return kExitDeclined;
   }
-  return exitStatusOf(run);
+  return std::max(exitStatusOf(run), tableStatus);
 }
 
 }  // namespace stridewell::cli

@@ -1,8 +1,10 @@
 #include "handicap/race_report.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -117,42 +119,17 @@ void writeRestrictionAndComments(const Race& race, std::ostream& out) {
   for (const std::string& line : wrapComments(comments)) out << line << '\n';
 }
 
-// Loads the rule's SIM and writes its table, or the loading error.
-void writeRuleFinishOrder(std::ostream& out, const Race& race, const ReportSims& sims,
-                          const ResolvedSimRule& rule, std::string_view heading, int condition,
-                          std::string_view trackAssumed) {
-  SimModel& model = *sims.model;
-  const std::string_view simName = simHeadingName(rule.simName);
-  if (!model.loadWeights(rule.weightsPath)) {
-    out << "\nERROR LOADING SIM: " << simName << '\n';
-    if (sims.unscored != nullptr) {
-      sims.unscored->push_back(
-          {race.text.raceNumber, std::string(trackAssumed), rule.simName, model.loadProblem()});
-    }
-    return;
-  }
-  out << '\n' << heading << " [SIM: " << simName << "]:\n";
-  writeFinishOrder(out, race, model, condition);
-}
-
-}  // namespace
-
-std::string raceHeaderLine(const Race& race) {
-  std::string line = dateText(race.profile.date) + " Race " + std::to_string(race.text.raceNumber) + " at " +
-                     trackName(memberText(race.text.cardTrack));
-  // A race run elsewhere and shown on this card; a card that names no host
-  // track says nothing either way.
-  const std::string_view host = memberText(race.card.hostTrack);
-  if (!host.empty() && !sameTrack(host, memberText(race.text.cardTrack))) {
-    line += " [Simulcast of Race " + std::to_string(race.profile.hostRaceNumber) + " at " +
-            trackName(memberText(race.profile.hostTrack)) + "]";
-  }
-  return line;
-}
-
-void writeFinishOrder(std::ostream& out, const Race& race, SimModel& model, int condition) {
+// The finish order, scored as scoreRace scores it; `scoresOut` (when given)
+// gets every horse's score, or stays empty when the race cannot be scored.
+void writeScoredFinishOrder(std::ostream& out, const Race& race, SimModel& model,
+                            std::vector<double>* scoresOut) {
   RacePrediction prediction;
-  scoreRace(prediction, model, race.profile, condition);
+  std::array<double, kMostScoredHorses> scores{};
+  if (scoreRaceHorses(model, race.profile, scores)) {
+    const auto field = std::span<const double>(scores).first(static_cast<size_t>(race.profile.horseCount));
+    predictFromScores(field, prediction);
+    if (scoresOut != nullptr) scoresOut->assign(field.begin(), field.end());
+  }
   const FinishOrderLayout layout = finishOrderLayout(race);
   out << layout.row("", layout.showProgram ? "Pgm/PP" : "PP", "Horse", "Score", "Wodds", "Modds", "Rx", "Age",
                     "Wgt", "Jockey")
@@ -171,6 +148,64 @@ void writeFinishOrder(std::ostream& out, const Race& race, SimModel& model, int 
   }
 }
 
+// The machine-readable figures of one finish order (or of a race without
+// one), when the run asked for them.
+void addTable(const Race& race, const ReportSims& sims, std::span<const double> scores, std::string note,
+              std::string_view trackAssumed, std::string_view simName) {
+  if (sims.tables == nullptr) return;
+  RaceTable table = buildRaceTable(race, scores, sims.tableOptions, std::move(note));
+  table.trackAssumed = std::string(trackAssumed);
+  table.simName = std::string(simName);
+  sims.tables->push_back(std::move(table));
+}
+
+// Writes a finish order, and its figures when asked for.
+void writeFinishOrderWithTable(std::ostream& out, const Race& race, const ReportSims& sims, SimModel& model,
+                               std::string_view trackAssumed, std::string_view simName) {
+  std::vector<double> scores;
+  writeScoredFinishOrder(out, race, model, sims.tables != nullptr ? &scores : nullptr);
+  addTable(race, sims, scores, kNotScoredNote, trackAssumed, simName);
+}
+
+// Loads the rule's SIM and writes its table, or the loading error.
+void writeRuleFinishOrder(std::ostream& out, const Race& race, const ReportSims& sims,
+                          const ResolvedSimRule& rule, std::string_view heading,
+                          std::string_view trackAssumed) {
+  SimModel& model = *sims.model;
+  const std::string_view simName = simHeadingName(rule.simName);
+  if (!model.loadWeights(rule.weightsPath)) {
+    out << "\nERROR LOADING SIM: " << simName << '\n';
+    if (sims.unscored != nullptr) {
+      sims.unscored->push_back(
+          {race.text.raceNumber, std::string(trackAssumed), rule.simName, model.loadProblem()});
+    }
+    addTable(race, sims, {}, kSimNotLoadedNote, trackAssumed, rule.simName);
+    return;
+  }
+  out << '\n' << heading << " [SIM: " << simName << "]:\n";
+  writeFinishOrderWithTable(out, race, sims, model, trackAssumed, rule.simName);
+}
+
+}  // namespace
+
+std::string raceHeaderLine(const Race& race) {
+  std::string line = dateText(race.profile.date) + " Race " + std::to_string(race.text.raceNumber) + " at " +
+                     trackName(memberText(race.text.cardTrack));
+  // A race run elsewhere and shown on this card; a card that names no host
+  // track says nothing either way.
+  const std::string_view host = memberText(race.card.hostTrack);
+  if (!host.empty() && !sameTrack(host, memberText(race.text.cardTrack))) {
+    line += " [Simulcast of Race " + std::to_string(race.profile.hostRaceNumber) + " at " +
+            trackName(memberText(race.profile.hostTrack)) + "]";
+  }
+  return line;
+}
+
+// The track condition does not enter the scores.
+void writeFinishOrder(std::ostream& out, const Race& race, SimModel& model, [[maybe_unused]] int condition) {
+  writeScoredFinishOrder(out, race, model, nullptr);
+}
+
 void writeRaceReport(const Race& race, const ReportSims& sims, std::ostream& out) {
   const RaceProfile& profile = race.profile;
   out << raceHeaderLine(race) << '\n';
@@ -186,10 +221,13 @@ void writeRaceReport(const Race& race, const ReportSims& sims, std::ostream& out
       << surfaceWord(profile.surface) << " (" << sprintWord(profile.sprintRoute) << ")\n";
   if (profile.horseCount < kFewestReportedHorses) {
     out << "********** RACE SKIPPED (too few horses) **********\n\n";
+    if (sims.model != nullptr)
+      addTable(race, sims, {}, kTooFewHorsesNote, "", sims.mapMode ? "" : sims.simName);
     return;
   }
   if (sims.mapMode && dryRule < 0 && wetRule < 0) {
     out << "********** RACE SKIPPED (no criteria match) **********\n\n";
+    if (sims.model != nullptr) addTable(race, sims, {}, kNoRuleNote, "", "");
     return;
   }
   writeRestrictionAndComments(race, out);
@@ -207,16 +245,16 @@ void writeRaceReport(const Race& race, const ReportSims& sims, std::ostream& out
   SimModel& model = *sims.model;
   if (!sims.mapMode) {
     out << '\n';
-    writeFinishOrder(out, race, model, kDry);
+    writeFinishOrderWithTable(out, race, sims, model, "", sims.simName);
   } else if (dryRule >= 0 && dryRule == wetRule) {
-    writeRuleFinishOrder(out, race, sims, (*sims.simMap)[dryRule], "Finish order", kDry, "");
+    writeRuleFinishOrder(out, race, sims, (*sims.simMap)[dryRule], "Finish order", "");
   } else {
     if (dryRule >= 0) {
-      writeRuleFinishOrder(out, race, sims, (*sims.simMap)[dryRule], "Finish order (DRY track assumed)", kDry,
+      writeRuleFinishOrder(out, race, sims, (*sims.simMap)[dryRule], "Finish order (DRY track assumed)",
                            "dry");
     }
     if (wetRule >= 0) {
-      writeRuleFinishOrder(out, race, sims, (*sims.simMap)[wetRule], "Finish order (WET track assumed)", kWet,
+      writeRuleFinishOrder(out, race, sims, (*sims.simMap)[wetRule], "Finish order (WET track assumed)",
                            "wet");
     }
   }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "handicap/handicap_table.h"
 #include "handicap/sim_map_rules.h"
 #include "race/race.h"
 
@@ -38,6 +39,12 @@ struct ReportSims {
   UserInteraction* ui = nullptr;
   // Map mode: gets a record for each finish order left out. May be null.
   std::vector<UnscoredRace>* unscored = nullptr;
+  // When set, gets the figures of every horse for each finish order, and a
+  // table without figures for a race that has none; the report itself does
+  // not change.
+  std::vector<RaceTable>* tables = nullptr;
+  HandicapTableOptions tableOptions;
+  std::string simName;  // without an SI Map: the SIM named in the tables
 };
 
 void writeRaceReport(const Race& race, const ReportSims& sims, std::ostream& out);

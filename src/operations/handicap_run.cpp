@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <locale>
 #include <memory>
 #include <sstream>
 
@@ -83,10 +84,18 @@ HandicappedFile handicapFile(const HandicapSetup& setup, SimModel& model, const 
   sims.model = &model;
   sims.ui = &ui;
   sims.unscored = &file.unscored;
+  if (setup.keepTables) {
+    sims.tables = &file.tables;
+    sims.tableOptions = setup.tableOptions;
+    sims.simName = setup.simName;
+  }
+  const std::string cardFile(fileNameOf(inputPath));
   CardReader reader(*input.stream, inputPath);
   auto race = std::make_unique<Race>();
   while (reader.next(*race)) {
+    const size_t tablesBefore = file.tables.size();
     writeRaceReport(*race, sims, out);
+    for (size_t t = tablesBefore; t < file.tables.size(); ++t) file.tables[t].cardFile = cardFile;
     ++file.races;
   }
   input.stream.reset();
@@ -139,6 +148,28 @@ HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model,
   progress.setPercent(100);
   if (const std::string unscored = unscoredRacesWarning(run); !unscored.empty()) ui.warning(unscored);
   return run;
+}
+
+bool writeHandicapTables(const HandicapRun& run, const HandicapTableOptions& options,
+                         HandicapTableFormat format, const std::string& path, UserInteraction& ui,
+                         FileSystem& fileSystem) {
+  std::vector<RaceTable> tables;
+  for (const HandicappedFile& file : run.files)
+    tables.insert(tables.end(), file.tables.begin(), file.tables.end());
+  std::ostringstream text;
+  text.imbue(std::locale::classic());
+  if (format == HandicapTableFormat::kCsv) {
+    writeHandicapCsv(tables, text);
+  } else {
+    writeHandicapJson(tables, options, text);
+  }
+  const std::string bytes = text.str();
+  std::string reason;
+  if (!replaceFileContents(path, bytes.data(), bytes.size(), reason, fileSystem)) {
+    ui.error(formatted("Cannot create file '%s'.", path) + "\n" + reason);
+    return false;
+  }
+  return true;
 }
 
 std::string unscoredRacesWarning(const HandicapRun& run) {

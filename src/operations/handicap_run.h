@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/file_system.h"
+#include "handicap/handicap_table.h"
 #include "handicap/race_report.h"
 #include "handicap/sim_map_rules.h"
 
@@ -26,6 +27,9 @@ struct HandicapSetup {
   std::string simName;      // single-SIM mode: the name for "SIM In Use: "
   std::string simPath;      // single-SIM mode: its weights file
   bool dryOnly = false;     // map mode: only the dry-track finish order
+  // Keep every horse's figures for the CSV and JSON tables.
+  bool keepTables = false;
+  HandicapTableOptions tableOptions;
 };
 
 enum class HandicapOutcome {
@@ -45,6 +49,8 @@ struct HandicappedFile {
   bool notAnArchive = false;   // kCannotOpen: named as an archive, but no zip archive
   // Map mode: the finish orders left out because their SIM did not load.
   std::vector<UnscoredRace> unscored;
+  // With HandicapSetup::keepTables: each finish order's figures, in report order.
+  std::vector<RaceTable> tables;
 };
 
 // Handicaps one card file (plain, or its archive) into `outputPath`, which
@@ -77,6 +83,16 @@ HandicapRun runHandicap(const HandicapSetup& setup, SimModel& model,
 // each (card, race number, track assumed, SIM and why); empty when every
 // race was scored.
 std::string unscoredRacesWarning(const HandicapRun& run);
+
+enum class HandicapTableFormat { kCsv, kJson };
+
+// Writes the tables of every file of `run` to `path` through a temporary
+// file renamed into place. False, after the error "Cannot create file
+// '<path>'." with the reason, and with any earlier file left as it was,
+// when it cannot be written.
+bool writeHandicapTables(const HandicapRun& run, const HandicapTableOptions& options,
+                         HandicapTableFormat format, const std::string& path, UserInteraction& ui,
+                         FileSystem& fileSystem = realFileSystem());
 
 // PREDICT/<base>.TXT, the base name being the file name without its last
 // extension; a card file or its archive is named as the card in upper case,

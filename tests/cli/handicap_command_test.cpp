@@ -7,9 +7,11 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -204,6 +206,176 @@ TEST_F(HandicapCommandTest, UsageErrors) {
     const test::CommandRun r = runCommand(HandicapCommand(), args);
     EXPECT_EQ(r.status, kExitUsage) << (args.empty() ? "" : args[0]);
     EXPECT_FALSE(r.err.empty());
+  }
+}
+
+std::string fileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST_F(HandicapCommandTest, CsvAndJsonBesideTheUnchangedPrintout) {
+  const std::string card = (kExamples / "plain" / "SAX0313.TCF").string();
+  const test::CommandRun plain = runCommand(HandicapCommand(), {"--sim", "FRESH", card});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  const std::string plainReport = fileText(report("SAX0313.TXT"));
+  const fs::path csv = user_.root() / "day.csv";
+  const fs::path json = user_.root() / "day.json";
+  const test::CommandRun r = runCommand(
+      HandicapCommand(), {"--sim", "FRESH", "--csv", csv.string(), card, "--json", json.string(),
+                          "--overlay-margin", "0.5", "--second-exponent", "1", "--third-exponent=0.9"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, plain.out);
+  EXPECT_EQ(fileText(report("SAX0313.TXT")), plainReport);
+
+  const std::vector<std::string> lines = linesOf(fileText(csv));
+  ASSERT_GT(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("card,track,date,race,", 0), 0u);
+  // Race 1's first horse and the printed winner, to the report's two places.
+  EXPECT_EQ(lines[1].rfind("SAX0313.TCF,SAX,2026-03-13,1,,FRESH,horse,", 0), 0u) << lines[1];
+  const std::string printed = plain.out.substr(plain.out.find("\nWin:"), 80);
+  int horses = 0;
+  int exactas = 0;
+  for (const std::string& line : lines) {
+    if (line.find(",horse,") != std::string::npos) ++horses;
+    if (line.find(",exacta,") != std::string::npos) ++exactas;
+  }
+  EXPECT_EQ(exactas, 9 * 5);
+  const std::string jsonText = fileText(json);
+  int jsonHorses = 0;
+  for (size_t at = jsonText.find("{\"program\""); at != std::string::npos;
+       at = jsonText.find("{\"program\"", at + 1)) {
+    ++jsonHorses;
+  }
+  EXPECT_EQ(jsonHorses, horses);
+  EXPECT_GT(horses, 9 * 5);  // every horse, not only the first five
+  EXPECT_EQ(jsonText.rfind(
+                "{\n  \"overlay_margin\": 0.5,\n  \"second_exponent\": 1,\n  \"third_exponent\": 0.9,\n", 0),
+            0u);
+  // Race 1's winner in the printout stands in the CSV with its figures.
+  const std::vector<std::string> winRow = linesOf(printed.substr(1));
+  ASSERT_FALSE(winRow.empty());
+  std::istringstream words(winRow[0]);
+  std::string ordinal, post, word, percent;
+  words >> ordinal >> post;
+  std::vector<std::string> rest;
+  while (words >> word) rest.push_back(word);
+  bool found = false;
+  for (size_t i = 1; i < lines.size() && !found; ++i) {
+    const std::string prefix = "SAX0313.TCF,SAX,2026-03-13,1,,FRESH,horse,";
+    if (lines[i].rfind(prefix, 0) != 0) continue;
+    const std::vector<std::string> fields = [&] {
+      std::vector<std::string> f;
+      std::istringstream in(lines[i]);
+      for (std::string field; std::getline(in, field, ',');) f.push_back(field);
+      return f;
+    }();
+    if (fields.size() < 13 || fields[8] != post) continue;
+    found = true;
+    char rounded[32];
+    std::snprintf(rounded, sizeof rounded, "%.2f", std::stod(fields[11]));
+    EXPECT_NE(winRow[0].find(rounded), std::string::npos) << winRow[0] << " / " << lines[i];
+  }
+  EXPECT_TRUE(found) << printed;
+}
+
+TEST_F(HandicapCommandTest, TableThatCannotBeWrittenStillPrintsTheReport) {
+  const std::string card = (kExamples / "plain" / "SAX0314.TCF").string();
+  const fs::path nowhere = user_.root() / "missing" / "day.csv";
+  const fs::path json = user_.root() / "day.json";
+  const test::CommandRun r = runCommand(
+      HandicapCommand(), {"--sim", "FRESH", "--csv", nowhere.string(), "--json", json.string(), card});
+  EXPECT_EQ(r.status, kExitCannotOpen);
+  EXPECT_NE(r.err.find("stridewell handicap: error: Cannot create file '" + nowhere.string() + "'."),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find(std::strerror(ENOENT)), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("SIM In Use: FRESH"), std::string::npos);
+  EXPECT_FALSE(fs::exists(nowhere));
+  EXPECT_TRUE(fs::exists(json));  // the other file is written all the same
+}
+
+TEST_F(HandicapCommandTest, NoCardOpenedKeepsAnEarlierTable) {
+  const fs::path csv = user_.root() / "day.csv";
+  std::ofstream(csv) << "an earlier table\n";
+  const std::string missing = (user_.root() / "NONE0101.TCF").string();
+  const test::CommandRun r =
+      runCommand(HandicapCommand(), {"--sim", "FRESH", "--csv", csv.string(), missing});
+  EXPECT_EQ(r.status, kExitCannotOpen) << r.err;
+  EXPECT_EQ(fileText(csv), "an earlier table\n");
+  // One card of two is enough for a new table.
+  const std::string card = (kExamples / "plain" / "SAX0314.TCF").string();
+  const test::CommandRun some =
+      runCommand(HandicapCommand(), {"--sim", "FRESH", "-q", "--csv", csv.string(), missing, card});
+  EXPECT_EQ(some.status, kExitCannotOpen) << some.err;
+  EXPECT_EQ(fileText(csv).rfind("card,track,", 0), 0u);
+  EXPECT_NE(fileText(csv).find("\nSAX0314.TCF,"), std::string::npos);
+}
+
+TEST_F(HandicapCommandTest, StoppedRunWritesNoTable) {
+  const std::string card = (kExamples / "plain" / "SAX0314.TCF").string();
+  const fs::path csv = user_.root() / "day.csv";
+  InterruptGuard outer;
+  ASSERT_TRUE(outer.installed());
+  ASSERT_EQ(::raise(SIGINT), 0);
+  const test::CommandRun r = runCommand(HandicapCommand(), {"--sim", "FRESH", "--csv", csv.string(), card});
+  EXPECT_EQ(r.status, kExitDeclined) << r.err;
+  EXPECT_FALSE(fs::exists(csv));
+}
+
+TEST_F(HandicapCommandTest, TableOptionErrors) {
+  const std::string good = (kExamples / "plain" / "SAX0314.TCF").string();
+  const std::string csv = (user_.root() / "day.csv").string();
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"--csv", csv, "--overlay-margin", "-1", good},
+       "--overlay-margin takes a number from 0 to 100, not '-1'"},
+      {{"--csv", csv, "--overlay-margin", "abc", good}, "not 'abc'"},
+      {{"--csv", csv, "--overlay-margin", "1e3", good}, "not '1e3'"},
+      {{"--csv", csv, "--overlay-margin", "100.5", good}, "not '100.5'"},
+      {{"--csv", csv, "--overlay-margin", "0,3", good}, "not '0,3'"},
+      {{"--json", csv, "--second-exponent", "0", good},
+       "--second-exponent takes a number above 0 to 10, not '0'"},
+      {{"--json", csv, "--third-exponent", "10.01", good}, "--third-exponent takes a number above 0 to 10"},
+      {{"--third-exponent", ".", "--csv", csv, good}, "not '.'"},
+      {{"--overlay-margin", "0.3", good}, "--overlay-margin goes with --csv or --json"},
+      {{"--csv", "", good}, "--csv needs a file name"},
+      {{"--csv", csv, "--json", "", good}, "--json needs a file name"},
+  };
+  for (const auto& c : cases) {
+    const test::CommandRun r = runCommand(HandicapCommand(), c.args);
+    EXPECT_EQ(r.status, kExitUsage) << c.message;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "") << c.message;
+  }
+  EXPECT_FALSE(fs::exists(csv));
+  EXPECT_FALSE(fs::exists(report("SAX0314.TXT")));
+  // The edges are accepted.
+  const test::CommandRun edges =
+      runCommand(HandicapCommand(), {"--sim", "FRESH", "-q", "--csv", csv, "--overlay-margin", "0",
+                                     "--second-exponent", "10", "--third-exponent", "0.01", good});
+  EXPECT_EQ(edges.status, 0) << edges.err;
+  EXPECT_TRUE(fs::exists(csv));
+}
+
+TEST_F(HandicapCommandTest, HelpStatesTheTableRules) {
+  const test::CommandRun r = runCommand(HandicapCommand(), {"--help"});
+  EXPECT_EQ(r.status, 0);
+  for (const char* text :
+       {"--csv FILE", "--json FILE", "--overlay-margin M", "--second-exponent A", "--third-exponent B",
+        "ML + 1 >= (1 + M) x\n(fair odds + 1), with M = 0.25", "p_j^A", "p_k^B", "A = 0.81", "B = 0.65",
+        "Harville", "2 / chance", "5 most likely exactas and trifectas"}) {
+    EXPECT_NE(r.out.find(text), std::string::npos) << text;
   }
 }
 

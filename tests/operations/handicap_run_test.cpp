@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -19,7 +20,10 @@
 #include "handicap/sim_rule_builder.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
+#include "patterns/race_scoring.h"
 #include "race/card_line_builder.h"
+#include "race/card_reader.h"
+#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -351,6 +355,168 @@ TEST_F(HandicapRunTest, UnzipFolderIsEmptiedFirstAndCancelStopsBetweenFiles) {
   EXPECT_FALSE(fs::exists(fs::path(workspace_.unzip) / "LEFT0101.TCF"));
   EXPECT_TRUE(result.cancelled);
   EXPECT_EQ(result.files.size(), 1u);
+}
+
+TEST_F(HandicapRunTest, TablesLeaveTheReportAsItIsAndHoldEveryHorse) {
+  setup_.keepTables = true;
+  const std::string card = (kExamples / "plain" / "SAX0313.TCF").string();
+  const HandicapRun result = run({card});
+  ASSERT_EQ(result.files.size(), 1u);
+  EXPECT_TRUE(ui_.empty());
+  EXPECT_EQ(fileText(result.files[0].reportPath), fileText(kExpected / "SAX0313_single.TXT"));
+  const std::vector<RaceTable>& tables = result.files[0].tables;
+  ASSERT_EQ(tables.size(), 9u);
+
+  // Each race scored again here, horse by horse.
+  std::ifstream in(card, std::ios::binary);
+  CardReader reader(in, card);
+  auto race = std::make_unique<Race>();
+  size_t index = 0;
+  while (reader.next(*race)) {
+    ASSERT_LT(index, tables.size());
+    const RaceTable& table = tables[index++];
+    SCOPED_TRACE("race " + std::to_string(race->text.raceNumber));
+    EXPECT_EQ(table.cardFile, "SAX0313.TCF");
+    EXPECT_EQ(table.track, "SAX");
+    EXPECT_EQ(table.raceNumber, race->text.raceNumber);
+    EXPECT_EQ(table.simName, "FRESH");
+    EXPECT_EQ(table.trackAssumed, "");
+    EXPECT_EQ(table.note, "");
+    std::vector<double> scores(kMostScoredHorses);
+    ASSERT_TRUE(scoreRaceHorses(model_, race->profile, scores));
+    const int n = race->profile.horseCount;
+    ASSERT_EQ(table.horses.size(), static_cast<size_t>(n));
+    double total = 0;
+    for (int h = 0; h < n; ++h) total += scores[h];
+    double percents = 0;
+    for (int h = 0; h < n; ++h) {
+      const HorseFigures& horse = table.horses[h];
+      EXPECT_EQ(horse.name, std::string(race->profile.horses[h].name));
+      EXPECT_EQ(horse.post, race->profile.horses[h].postPosition);
+      EXPECT_NEAR(horse.winPercent, 100 * scores[h] / total, 1e-9) << h;
+      EXPECT_NEAR(horse.fairOdds, total / scores[h] - 1, 1e-9) << h;
+      EXPECT_EQ(horse.morningLine, race->text.horseList[h].morningLine) << h;
+      percents += horse.winPercent;
+    }
+    EXPECT_NEAR(percents, 100, 1e-9);
+    ASSERT_EQ(table.exactas.size(), 5u);
+    ASSERT_EQ(table.trifectas.size(), 5u);
+    // The likeliest exacta is led by the SIM's top pick, as in the report.
+    size_t top = 0;
+    for (size_t h = 1; h < table.horses.size(); ++h) {
+      if (table.horses[h].winPercent > table.horses[top].winPercent) top = h;
+    }
+    EXPECT_EQ(table.exactas[0].horses[0], table.horses[top].program);
+  }
+  EXPECT_EQ(index, tables.size());
+}
+
+TEST_F(HandicapRunTest, TablesOfRacesWithoutFigures) {
+  // Race 1 has 4 horses, race 2 has 5.
+  std::vector<std::string> lines;
+  for (int race = 1; race <= 2; ++race) {
+    for (int h = 1; h <= race + 3; ++h) {
+      test::CardLineBuilder line =
+          test::horseLine("SAX", "20260320", std::to_string(race), "HORSE " + std::to_string(h));
+      line.set(4, std::to_string(h)).set(6, "1320");
+      lines.push_back(line.build());
+    }
+  }
+  const fs::path card = folder_.path() / "SAX0320.TCF";
+  writeFile(card, test::joinLines(lines));
+  setup_.keepTables = true;
+  HandicapRun result = run({card.string()});
+  ASSERT_EQ(result.files.size(), 1u);
+  ASSERT_EQ(result.files[0].tables.size(), 2u);
+  EXPECT_EQ(result.files[0].tables[0].note, kTooFewHorsesNote);
+  EXPECT_EQ(result.files[0].tables[0].horses.size(), 4u);
+  EXPECT_EQ(result.files[0].tables[1].note, "");
+  EXPECT_EQ(result.files[0].tables[1].horses.size(), 5u);
+
+  // Under an SI Map whose dry SIM is missing: the dry table says so, the wet
+  // one has its figures from the SIM that loaded.
+  const std::string gone = (fs::path(workspace_.sim) / "GONE.SIM").string();
+  setup_.mapMode = true;
+  mapRule(0, RaceCriteria::kDryOnly, gone, "GONE");
+  mapRule(1, RaceCriteria::kWetOnly, simPath_, "FRESH");
+  result = run({card.string()});
+  ASSERT_EQ(result.files.size(), 1u);
+  const std::vector<RaceTable>& tables = result.files[0].tables;
+  ASSERT_EQ(tables.size(), 3u);
+  EXPECT_EQ(tables[0].note, kTooFewHorsesNote);
+  EXPECT_EQ(tables[1].trackAssumed, "dry");
+  EXPECT_EQ(tables[1].simName, "GONE");
+  EXPECT_EQ(tables[1].note, kSimNotLoadedNote);
+  EXPECT_EQ(tables[1].horses.size(), 5u);
+  EXPECT_TRUE(tables[1].exactas.empty());
+  EXPECT_EQ(tables[2].trackAssumed, "wet");
+  EXPECT_EQ(tables[2].simName, "FRESH");
+  EXPECT_EQ(tables[2].note, "");
+  EXPECT_EQ(tables[2].exactas.size(), 5u);
+
+  // A map that matches no race.
+  setup_.simMap[0].enabled = false;
+  setup_.simMap[1].enabled = false;
+  result = run({card.string()});
+  ASSERT_EQ(result.files[0].tables.size(), 2u);
+  EXPECT_EQ(result.files[0].tables[1].note, kNoRuleNote);
+}
+
+TEST_F(HandicapRunTest, TablesAreWrittenWholeOrNotAtAll) {
+  setup_.keepTables = true;
+  const HandicapRun result = run({(kExamples / "plain" / "SAX0314.TCF").string()});
+  ASSERT_FALSE(result.files[0].tables.empty());
+  const HandicapTableOptions options;
+  std::ostringstream csv;
+  writeHandicapCsv(result.files[0].tables, csv);
+  std::ostringstream json;
+  writeHandicapJson(result.files[0].tables, options, json);
+  const fs::path csvPath = folder_.path() / "out" / "day.csv";
+  const fs::path jsonPath = folder_.path() / "out" / "day.json";
+  fs::create_directories(csvPath.parent_path());
+  ASSERT_TRUE(writeHandicapTables(result, options, HandicapTableFormat::kCsv, csvPath.string(), ui_));
+  ASSERT_TRUE(writeHandicapTables(result, options, HandicapTableFormat::kJson, jsonPath.string(), ui_));
+  EXPECT_EQ(fileText(csvPath), csv.str());
+  EXPECT_EQ(fileText(jsonPath), json.str());
+  EXPECT_TRUE(ui_.empty());
+
+  const struct {
+    const char* what;
+    void (*arrange)(test::FaultyFileSystem&);
+    int error;
+  } cases[] = {
+      {"full disk", [](test::FaultyFileSystem& disk) { disk.failWritesFrom(1); }, ENOSPC},
+      {"failed flush", [](test::FaultyFileSystem& disk) { disk.failSync(); }, EIO},
+      {"failed rename", [](test::FaultyFileSystem& disk) { disk.failRename(EACCES); }, EACCES},
+      {"cannot create", [](test::FaultyFileSystem& disk) { disk.failCreate(EROFS); }, EROFS},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    writeFile(csvPath, "the earlier table\n");
+    test::FaultyFileSystem disk;
+    c.arrange(disk);
+    RecordingInteraction ui;
+    EXPECT_FALSE(writeHandicapTables(result, options, HandicapTableFormat::kCsv, csvPath.string(), ui, disk));
+    ASSERT_EQ(ui.errors().size(), 1u);
+    const std::string error = ui.errors()[0];
+    EXPECT_EQ(error.rfind("Cannot create file '" + csvPath.string() + "'.\n", 0), 0u) << error;
+    EXPECT_NE(error.find(std::strerror(c.error)), std::string::npos) << error;
+    EXPECT_EQ(fileText(csvPath), "the earlier table\n");
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(csvPath.parent_path())) {
+      left.push_back(entry.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"day.csv", "day.json"}));
+  }
+  // A folder that is not there.
+  RecordingInteraction ui;
+  const std::string nowhere = (folder_.path() / "missing" / "day.csv").string();
+  EXPECT_FALSE(writeHandicapTables(result, options, HandicapTableFormat::kCsv, nowhere, ui));
+  ASSERT_EQ(ui.errors().size(), 1u);
+  EXPECT_EQ(ui.errors()[0].rfind("Cannot create file '" + nowhere + "'.\n", 0), 0u);
+  EXPECT_NE(ui.errors()[0].find(std::strerror(ENOENT)), std::string::npos) << ui.errors()[0];
+  EXPECT_FALSE(fs::exists(nowhere));
 }
 
 }  // namespace
