@@ -125,7 +125,9 @@ TEST(ExoticChances, LeadingTrifectasMatchTheOneByOneChances) {
     const std::vector<int>& h = top[c].horses;
     ASSERT_EQ(h.size(), 3u);
     EXPECT_NEAR(top[c].chance, trifectaChance(p, h[0], h[1], h[2], exponents), 1e-15) << c;
-    if (c > 0) EXPECT_GE(top[c - 1].chance, top[c].chance) << c;
+    if (c > 0) {
+      EXPECT_GE(top[c - 1].chance, top[c].chance) << c;
+    }
   }
   const int n = static_cast<int>(p.size());
   for (int i = 0; i < n; ++i) {
@@ -134,7 +136,9 @@ TEST(ExoticChances, LeadingTrifectasMatchTheOneByOneChances) {
         const std::vector<int> combination = {i, j, k};
         bool listedHere = false;
         for (const ExoticCombination& t : top) listedHere = listedHere || t.horses == combination;
-        if (!listedHere) EXPECT_LE(trifectaChance(p, i, j, k, exponents), top.back().chance + 1e-15);
+        if (!listedHere) {
+          EXPECT_LE(trifectaChance(p, i, j, k, exponents), top.back().chance + 1e-15);
+        }
       }
     }
   }
