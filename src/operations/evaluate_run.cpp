@@ -12,6 +12,7 @@
 #include "base/interaction.h"
 #include "datasets/dataset_file.h"
 #include "model/sim_model.h"
+#include "operations/prepared_races.h"
 #include "patterns/race_scoring.h"
 #include "race/race.h"
 
@@ -21,7 +22,6 @@ namespace {
 // As the profit/loss run: enough races to keep every thread busy, few
 // enough that Cancel and the progress bar stay close to the work.
 constexpr size_t kBatchRaces = 64;
-constexpr size_t kDatasetBufferBytes = 32768;
 
 struct FieldToScore {
   RaceProfile profile;
@@ -78,55 +78,25 @@ bool addToCard(const FieldToScore& race, ReportCard& card, std::vector<LogitRace
   return true;
 }
 
-// Opens `path` with the buffer; false, after the error, when it cannot be.
-bool openDataset(std::ifstream& dataset, std::vector<char>& buffer, const std::string& path,
-                 UserInteraction& ui) {
-  buffer.resize(kDatasetBufferBytes);
-  dataset.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-  dataset.open(path, std::ios::binary);
-  if (!dataset) {
-    ui.error("Error opening dataset\n" + path);
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool evaluateRaces(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
                    SimModel& model, const ProfitLossOptions& options, UserInteraction& ui,
                    ProgressSink& progress, ReportCard& card, bool* damaged,
                    std::vector<LogitRace>* logitRaces) {
-  const std::streampos start = dataset.tellg();
-  dataset.seekg(0, std::ios::end);
-  const std::streampos end = dataset.tellg();
-  dataset.seekg(start);
-  const double base = start >= 0 ? static_cast<double>(start) : 0.0;
-  const double size = (start >= 0 && end > start) ? static_cast<double>(end - start) : 0.0;
-
-  DatasetReader reader(dataset, datasetFile);
+  PreparedRaces races(dataset, datasetFile, criteria, options, progress);
   auto race = std::make_unique<Race>();
   std::vector<FieldToScore> batch(kBatchRaces);
   ScoringCrew crew(model, scoringThreads(options.threads));
-  int lastPercent = -1;
   bool more = true;
   while (more) {
     size_t pending = 0;
     while (pending < batch.size()) {
-      if (!reader.next(*race)) {
+      if (!races.next(*race)) {
+        if (races.cancelled()) return false;
         more = false;
         break;
       }
-      int percent = 100;
-      if (size > 0)
-        percent = static_cast<int>((static_cast<double>(reader.position()) - base) * 100.0 / size);
-      percent = std::clamp(percent, 0, 100);
-      if (percent != lastPercent) {
-        progress.setPercent(percent);
-        lastPercent = percent;
-      }
-      if (progress.cancelled()) return false;
-      if (!prepareRace(*race, criteria, options)) continue;
       FieldToScore& next = batch[pending++];
       next.profile = race->profile;
       next.result = race->result;
@@ -147,8 +117,8 @@ bool evaluateRaces(const RaceCriteria& criteria, std::istream& dataset, const st
       if (!addToCard(field, card, logitRaces)) ++card.racesLeftOut;
     }
   }
-  if (reader.damaged()) ui.warning(reader.problem() + "; the report covers the races before it.");
-  if (damaged != nullptr) *damaged = reader.damaged();
+  if (races.damaged()) ui.warning(races.problem() + "; the report covers the races before it.");
+  if (damaged != nullptr) *damaged = races.damaged();
   return true;
 }
 
@@ -162,9 +132,9 @@ EvaluateOutcome runEvaluation(const EvaluateRequest& request, SimModel& model, s
   outcome.simLoaded = true;
   std::vector<char> buffer, fitBuffer;
   std::ifstream dataset, fitDataset;
-  if (!openDataset(dataset, buffer, request.datasetPath, ui)) return outcome;
+  if (!openDatasetFile(dataset, buffer, request.datasetPath, ui)) return outcome;
   outcome.fitAsked = !request.fitDatasetPath.empty();
-  if (outcome.fitAsked && !openDataset(fitDataset, fitBuffer, request.fitDatasetPath, ui)) return outcome;
+  if (outcome.fitAsked && !openDatasetFile(fitDataset, fitBuffer, request.fitDatasetPath, ui)) return outcome;
 
   std::vector<LogitRace> logitRaces;
   if (outcome.fitAsked) {

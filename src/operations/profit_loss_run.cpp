@@ -19,6 +19,7 @@
 #include "base/replacement_file.h"
 #include "datasets/dataset_file.h"
 #include "model/sim_model.h"
+#include "operations/prepared_races.h"
 #include "race/card_values.h"
 #include "race/criteria_text.h"
 
@@ -32,8 +33,6 @@ constexpr size_t kBatchRaces = 64;
 
 // More threads than this would only share the same few cores.
 constexpr int kMostThreads = 64;
-
-constexpr size_t kDatasetBufferBytes = 32768;
 
 void useMorningLineOdds(const RaceCard& card, RaceResult& result) {
   const int finishers = std::min<int>(result.finisherCount, kMaxFinishers);
@@ -88,38 +87,21 @@ int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::
   auto totals = std::make_unique<StrategyTotalsTable>();
   clearTotals(*totals);
 
-  const std::streampos start = dataset.tellg();
-  dataset.seekg(0, std::ios::end);
-  const std::streampos end = dataset.tellg();
-  dataset.seekg(start);
-  const double base = start >= 0 ? static_cast<double>(start) : 0.0;
-  const double size = (start >= 0 && end > start) ? static_cast<double>(end - start) : 0.0;
-
-  DatasetReader reader(dataset, datasetFile);
+  PreparedRaces races(dataset, datasetFile, criteria, options, progress);
   auto race = std::make_unique<Race>();
   std::vector<PendingRace> batch(kBatchRaces);
   ScoringCrew crew(model, scoringThreads(options.threads));
   auto analysis = std::make_unique<RaceAnalysis>();
   int analyzed = 0;
-  int lastPercent = -1;
   bool more = true;
   while (more) {
     size_t pending = 0;
     while (pending < batch.size()) {
-      if (!reader.next(*race)) {
+      if (!races.next(*race)) {
+        if (races.cancelled()) return -1;
         more = false;
         break;
       }
-      int percent = 100;
-      if (size > 0)
-        percent = static_cast<int>((static_cast<double>(reader.position()) - base) * 100.0 / size);
-      percent = std::clamp(percent, 0, 100);
-      if (percent != lastPercent) {
-        progress.setPercent(percent);
-        lastPercent = percent;
-      }
-      if (progress.cancelled()) return -1;
-      if (!prepareRace(*race, criteria, options)) continue;
       PendingRace& next = batch[pending++];
       next.profile = race->profile;
       next.result = race->result;
@@ -135,8 +117,8 @@ int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::
       ++analyzed;
     }
   }
-  if (reader.damaged()) ui.warning(reader.problem() + "; the report covers the races before it.");
-  if (damaged != nullptr) *damaged = reader.damaged();
+  if (races.damaged()) ui.warning(races.problem() + "; the report covers the races before it.");
+  if (damaged != nullptr) *damaged = races.damaged();
   writeTotalsReport(report, *totals, options.shortReport, comma);
   if (totalsOut != nullptr) *totalsOut = *totals;
   return analyzed;
@@ -151,14 +133,9 @@ ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& mode
     return outcome;
   }
   outcome.simLoaded = true;
-  std::vector<char> buffer(kDatasetBufferBytes);
+  std::vector<char> buffer;
   std::ifstream dataset;
-  dataset.rdbuf()->pubsetbuf(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-  dataset.open(request.datasetPath, std::ios::binary);
-  if (!dataset) {
-    ui.error("Error opening dataset\n" + request.datasetPath);
-    return outcome;
-  }
+  if (!openDatasetFile(dataset, buffer, request.datasetPath, ui)) return outcome;
   ReplacementFile reportFile(reportPath, fileSystem);
   if (!reportFile.ok()) {
     ui.error("Cannot create temp file\n" + reportPath + ": " + reportFile.error().message());
