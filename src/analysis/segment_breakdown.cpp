@@ -127,7 +127,8 @@ Segment trackSegment(const char (&track)[4]) {
   if (code.size() == 2) code += 'X';
   if (code.empty()) return {kUnknownOrder, "unknown track"};
   int64_t order = 0;
-  for (size_t i = 0; i < 3; ++i) order = order << 8 | (i < code.size() ? static_cast<unsigned char>(code[i]) : 0);
+  for (size_t i = 0; i < 3; ++i)
+    order = order << 8 | (i < code.size() ? static_cast<unsigned char>(code[i]) : 0);
   return {order, code};
 }
 
@@ -251,7 +252,8 @@ double returnPercent(const StrategyTotals& totals) {
 
 double hitPercent(const StrategyTotals& totals) {
   if (totals.betCount == 0) return 0.0;
-  return static_cast<double>(static_cast<float>(totals.hitCount) * 100.0f / static_cast<float>(totals.betCount));
+  return static_cast<double>(static_cast<float>(totals.hitCount) * 100.0f /
+                             static_cast<float>(totals.betCount));
 }
 
 std::string breakdownHeading(SegmentKey key, int strategy, bool morningLineOdds) {
@@ -259,8 +261,8 @@ std::string breakdownHeading(SegmentKey key, int strategy, bool morningLineOdds)
                      std::string(segmentKeyTitle(key)) + ".\n";
   switch (key) {
     case SegmentKey::kOdds:
-      text += std::string("Bands go by the ") + (morningLineOdds ? "morning-line" : "final") + " odds of pick " +
-              std::to_string(bandPick(strategy)) +
+      text += std::string("Bands go by the ") + (morningLineOdds ? "morning-line" : "final") +
+              " odds of pick " + std::to_string(bandPick(strategy)) +
               (bandPick(strategy) == 1 ? " (the SIM's top pick)" : "") + "; a band holds its lower end.\n";
       break;
     case SegmentKey::kField:
@@ -274,19 +276,21 @@ std::string breakdownHeading(SegmentKey key, int strategy, bool morningLineOdds)
 
 void writeBreakdownReport(std::ostream& report, const SegmentBreakdown& breakdown, std::ostream* comma) {
   char line[kLineBytes];
-  std::snprintf(line, sizeof line, "%-22s %5s %5s %7s %10s %10s %10s %8s\n", "Segment", "#bets", "#hits", "hit%",
-                "$Bet", "$Returned", "$Net", "ROI");
+  std::snprintf(line, sizeof line, "%-22s %5s %5s %7s %10s %10s %10s %8s\n", "Segment", "#bets", "#hits",
+                "hit%", "$Bet", "$Returned", "$Net", "ROI");
   report << line;
   if (comma != nullptr) *comma << "Segment,#bets,#hits,hit%,$Bet,$Returned,$Net,ROI(%)\n";
   auto figures = [&](const char* format, std::string_view label, const StrategyTotals& totals) {
     std::snprintf(line, sizeof line, format, std::string(label).c_str(), static_cast<int>(totals.betCount),
-                  static_cast<int>(totals.hitCount), hitPercent(totals), static_cast<double>(totals.amountBet),
-                  static_cast<double>(totals.amountPaid), netAmount(totals), returnPercent(totals));
+                  static_cast<int>(totals.hitCount), hitPercent(totals),
+                  static_cast<double>(totals.amountBet), static_cast<double>(totals.amountPaid),
+                  netAmount(totals), returnPercent(totals));
     return std::string(line);
   };
   for (const SegmentRow& row : breakdown.rows) {
     report << figures("%-22s %5d %5d %6.2f%% %10.2f %10.2f %10.2f %7.2f%%\n", row.segment.label, row.totals);
-    if (comma != nullptr) *comma << figures("%s,%d,%d,%.2f,%.2f,%.2f,%.2f,%.2f\n", row.segment.label, row.totals);
+    if (comma != nullptr)
+      *comma << figures("%s,%d,%d,%.2f,%.2f,%.2f,%.2f,%.2f\n", row.segment.label, row.totals);
   }
   report << figures("%-22s %5d %5d %6.2f%% %10.2f %10.2f %10.2f %7.2f%%\n", "Total", breakdown.total);
 }

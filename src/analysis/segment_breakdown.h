@@ -46,12 +46,12 @@ int bandPick(int strategy);
 
 // What the keys read of a race, taken after auto scratch.
 struct SegmentFacts {
-  int32_t date = 0;          // packed, see packDate
+  int32_t date = 0;  // packed, see packDate
   int16_t distanceYards = 0;
   ClassCode raceClass{};
-  uint8_t surface = 0;       // 0 dirt, 1 turf, 2 synthetic
-  uint8_t fieldSize = 0;     // horses that ran
-  char track[4] = {};        // host track code, NUL-terminated
+  uint8_t surface = 0;    // 0 dirt, 1 turf, 2 synthetic
+  uint8_t fieldSize = 0;  // horses that ran
+  char track[4] = {};     // host track code, NUL-terminated
 };
 SegmentFacts segmentFacts(const RaceProfile& profile);
 

@@ -76,9 +76,8 @@ void expectRows(const SegmentBreakdown& breakdown, const std::vector<RowFigures>
 TEST(SegmentBreakdownTest, FourRacesByOddsBand) {
   const std::vector<SettledRace> races = fourRaces();
   const SegmentBreakdown breakdown = breakDown(races, SegmentKey::kOdds, findStrategy("WIN"));
-  expectRows(breakdown, {{"under 2-1", 1, 1, 2, 5.0f},
-                         {"2-1 to 5-1", 2, 1, 4, 10.0f},
-                         {"unknown odds", 1, 1, 2, 7.2f}});
+  expectRows(breakdown,
+             {{"under 2-1", 1, 1, 2, 5.0f}, {"2-1 to 5-1", 2, 1, 4, 10.0f}, {"unknown odds", 1, 1, 2, 7.2f}});
   // All four: 4 bets, 3 hits, $8 bet, 5 + 10 + 7.20 = $22.20 back.
   EXPECT_EQ(breakdown.total.betCount, 4);
   EXPECT_EQ(breakdown.total.hitCount, 3);
@@ -125,7 +124,8 @@ TEST(SegmentBreakdownTest, RacesAStrategyPassesOverAreLeftOut) {
   EXPECT_EQ(longShots.total.betCount, 0);
   std::ostringstream report;
   writeBreakdownReport(report, longShots, nullptr);
-  EXPECT_NE(report.str().find("Total                      0     0   0.00%       0.00       0.00       0.00    0.00%"),
+  EXPECT_NE(report.str().find(
+                "Total                      0     0   0.00%       0.00       0.00       0.00    0.00%"),
             std::string::npos)
       << report.str();
 }
@@ -177,11 +177,21 @@ TEST(SegmentBreakdownTest, TheBetHorsesOddsDecideTheBand) {
     const char* band;
   };
   const Case cases[] = {
-      {"WIN", "under 2-1"},           {"PLACE_N_SHOW", "under 2-1"},   {"WIN_TOP4", "under 2-1"},
-      {"TOP2WIN", "under 2-1"},       {"EXACTA", "under 2-1"},         {"BOX3TRIFECTA", "under 2-1"},
-      {"SUPERFECTA_KEY3", "under 2-1"}, {"BWIN", "10-1 to 20-1"},    {"BSHOW", "10-1 to 20-1"},
-      {"B_ACROSS_BOARD", "10-1 to 20-1"}, {"BC_WIN", "10-1 to 20-1"}, {"BC_SHOW", "10-1 to 20-1"},
-      {"CWIN_OVERLAY", "20-1 and over"}, {"CPLACE", "20-1 and over"}, {"C_ACROSS_BOARD", "20-1 and over"},
+      {"WIN", "under 2-1"},
+      {"PLACE_N_SHOW", "under 2-1"},
+      {"WIN_TOP4", "under 2-1"},
+      {"TOP2WIN", "under 2-1"},
+      {"EXACTA", "under 2-1"},
+      {"BOX3TRIFECTA", "under 2-1"},
+      {"SUPERFECTA_KEY3", "under 2-1"},
+      {"BWIN", "10-1 to 20-1"},
+      {"BSHOW", "10-1 to 20-1"},
+      {"B_ACROSS_BOARD", "10-1 to 20-1"},
+      {"BC_WIN", "10-1 to 20-1"},
+      {"BC_SHOW", "10-1 to 20-1"},
+      {"CWIN_OVERLAY", "20-1 and over"},
+      {"CPLACE", "20-1 and over"},
+      {"C_ACROSS_BOARD", "20-1 and over"},
   };
   for (const Case& c : cases) {
     const int index = findStrategy(c.strategy);
@@ -240,12 +250,36 @@ TEST(SegmentBreakdownTest, EachKeyAtItsEdges) {
       {SegmentKey::kDistance, 2, [](SegmentFacts& f) { f.distanceYards = 1760; }, "7f to 1 mile"},
       {SegmentKey::kDistance, 2, [](SegmentFacts& f) { f.distanceYards = 1761; }, "route (over 1 mile)"},
       {SegmentKey::kDistance, 2, [](SegmentFacts& f) { f.distanceYards = 0; }, "unknown distance"},
-      {SegmentKey::kClass, 2, [](SegmentFacts& f) { f.raceClass = {ClassCode::kMaiden, -2}; }, "maiden special weight"},
-      {SegmentKey::kClass, 2, [](SegmentFacts& f) { f.raceClass = {ClassCode::kMaiden, -1}; }, "maiden claiming"},
-      {SegmentKey::kClass, 2, [](SegmentFacts& f) { f.raceClass = {ClassCode::kMaiden, 25000}; }, "maiden claiming"},
-      {SegmentKey::kClass, 2, [](SegmentFacts& f) { f.raceClass = {ClassCode::kAllowance, 42000}; }, "allowance"},
-      {SegmentKey::kClass, 2, [](SegmentFacts& f) { f.raceClass = {ClassCode::kStakes, 1}; }, "stakes"},
-      {SegmentKey::kClass, 2, [](SegmentFacts& f) { f.raceClass = {ClassCode::kNone, 0}; }, "unknown class"},
+      {SegmentKey::kClass, 2,
+       [](SegmentFacts& f) {
+         f.raceClass = {ClassCode::kMaiden, -2};
+       },
+       "maiden special weight"},
+      {SegmentKey::kClass, 2,
+       [](SegmentFacts& f) {
+         f.raceClass = {ClassCode::kMaiden, -1};
+       },
+       "maiden claiming"},
+      {SegmentKey::kClass, 2,
+       [](SegmentFacts& f) {
+         f.raceClass = {ClassCode::kMaiden, 25000};
+       },
+       "maiden claiming"},
+      {SegmentKey::kClass, 2,
+       [](SegmentFacts& f) {
+         f.raceClass = {ClassCode::kAllowance, 42000};
+       },
+       "allowance"},
+      {SegmentKey::kClass, 2,
+       [](SegmentFacts& f) {
+         f.raceClass = {ClassCode::kStakes, 1};
+       },
+       "stakes"},
+      {SegmentKey::kClass, 2,
+       [](SegmentFacts& f) {
+         f.raceClass = {ClassCode::kNone, 0};
+       },
+       "unknown class"},
       {SegmentKey::kTrack, 2, same, "SAX"},
       {SegmentKey::kTrack, 2, [](SegmentFacts& f) { std::strcpy(f.track, "sa"); }, "SAX"},
       {SegmentKey::kTrack, 2, [](SegmentFacts& f) { f.track[0] = '\0'; }, "unknown track"},
@@ -270,8 +304,10 @@ TEST(SegmentBreakdownTest, NaturalOrderWithUnknownLast) {
     std::vector<const char*> labels;  // as the breakdown lists them
   };
   const Case cases[] = {
-      {SegmentKey::kOdds, {25, 0, 3, 1, 12, 6}, {}, {"under 2-1", "2-1 to 5-1", "5-1 to 10-1", "10-1 to 20-1",
-                                                       "20-1 and over", "unknown odds"}},
+      {SegmentKey::kOdds,
+       {25, 0, 3, 1, 12, 6},
+       {},
+       {"under 2-1", "2-1 to 5-1", "5-1 to 10-1", "10-1 to 20-1", "20-1 and over", "unknown odds"}},
       {SegmentKey::kTrack, {}, {"SAX", "", "aqu", "BEL", "AQU"}, {"AQU", "BEL", "SAX", "unknown track"}},
   };
   for (const Case& c : cases) {
