@@ -176,8 +176,9 @@ ProfitBreakdownDialog::ProfitBreakdownDialog(std::span<const SettledRace> races,
   table_->verticalHeader()->setVisible(false);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  // The figures keep their width; the segment names take the room left.
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  table_->horizontalHeader()->setStretchLastSection(true);
+  table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   table_->setMinimumHeight(180);
 
   auto* chart = new QChart;
