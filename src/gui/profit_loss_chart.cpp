@@ -179,7 +179,10 @@ ProfitBreakdownDialog::ProfitBreakdownDialog(std::span<const SettledRace> races,
   // The figures keep their width; the segment names take the room left.
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-  table_->setMinimumHeight(180);
+  // Room for the odds bands and their total without scrolling.
+  const int rowHeight = fontMetrics().height() + 6;
+  table_->verticalHeader()->setDefaultSectionSize(rowHeight);
+  table_->setMinimumHeight(rowHeight * 9 + 8);
 
   auto* chart = new QChart;
   chart->legend()->setVisible(false);

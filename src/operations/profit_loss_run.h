@@ -35,13 +35,15 @@ struct BreakdownChoice {
 };
 
 struct ProfitLossOptions {
-  bool autoScratch = true;                   // drop the horses that did not run
-  bool forceDry = true;                      // score every race as run on a dry track
-  bool skipTurfToDirt = false;               // leave out races carded off dirt but run on it
-  bool morningLineOdds = false;              // bet on the morning line instead of the track odds
-  bool shortReport = false;                  // leave out every "TO1" and "OVERLAY" strategy
-  int threads = 0;                           // scoring threads; 0 or less: one per hardware thread
-  std::optional<BreakdownChoice> breakdown;  // set: the report is this breakdown
+  bool autoScratch = true;       // drop the horses that did not run
+  bool forceDry = true;          // score every race as run on a dry track
+  bool skipTurfToDirt = false;   // leave out races carded off dirt but run on it
+  bool morningLineOdds = false;  // bet on the morning line instead of the track odds
+  bool shortReport = false;      // leave out every "TO1" and "OVERLAY" strategy
+  int threads = 0;               // scoring threads; 0 or less: one per hardware thread
+
+  // When set, the report is this breakdown instead of the totals table.
+  std::optional<BreakdownChoice> breakdown;
 };
 
 // The number of scoring threads `requested` asks for (0 or less: one per

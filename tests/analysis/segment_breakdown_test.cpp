@@ -1,7 +1,7 @@
 // Breaking a strategy down by segment: four hand-worked races by odds band
-// and by month, the horse whose odds place each kind of bet, every key's
-// grouping at its edges, and totals that agree with the run's table for
-// every strategy.
+// and by month, the horse whose odds place each kind of bet, and every
+// key's grouping at its edges. That the totals agree with the run's table
+// for every strategy is checked over a whole run (profit_loss_run_test).
 #include "analysis/segment_breakdown.h"
 
 #include <gtest/gtest.h>
@@ -128,43 +128,6 @@ TEST(SegmentBreakdownTest, RacesAStrategyPassesOverAreLeftOut) {
                 "Total                      0     0   0.00%       0.00       0.00       0.00    0.00%"),
             std::string::npos)
       << report.str();
-}
-
-TEST(SegmentBreakdownTest, TotalsAgreeWithTheTableForEveryStrategy) {
-  std::vector<SettledRace> races = fourRaces();
-  // A fifth race where exotics and the second and third picks pay too.
-  test::RaceBuilder exotic = racePicksFinishing({2, 1, 3, 4, 6});
-  exotic.setOdds(3, 6, 12);
-  exotic.setStraightPayoffs(1, 0, 4.2f, 3.0f);
-  exotic.setStraightPayoffs(2, 12.4f, 6.0f, 4.0f);
-  exotic.setStraightPayoffs(3, 0, 0, 5.6f);
-  exotic.setPools(61.8f, 30.2f, 288.4f, 1502.6f);
-  races.push_back({exotic.analysis(), segmentFacts(exotic.profile())});
-
-  StrategyTotalsTable table;
-  clearTotals(table);
-  for (const SettledRace& race : races) settleAllStrategies(race.analysis, false, table);
-  for (int i = 0; i < kStrategyCount; ++i) {
-    SCOPED_TRACE(strategyName(i));
-    for (const SegmentKey key : {SegmentKey::kOdds, SegmentKey::kMonth}) {
-      const SegmentBreakdown breakdown = breakDown(races, key, i);
-      EXPECT_EQ(breakdown.total.betCount, table[i].betCount);
-      EXPECT_EQ(breakdown.total.hitCount, table[i].hitCount);
-      EXPECT_EQ(breakdown.total.amountBet, table[i].amountBet);
-      EXPECT_EQ(breakdown.total.amountPaid, table[i].amountPaid);
-      StrategyTotals sum;
-      for (const SegmentRow& row : breakdown.rows) {
-        sum.betCount += row.totals.betCount;
-        sum.hitCount += row.totals.hitCount;
-        sum.amountBet += row.totals.amountBet;
-        sum.amountPaid += row.totals.amountPaid;
-      }
-      EXPECT_EQ(sum.betCount, table[i].betCount);
-      EXPECT_EQ(sum.hitCount, table[i].hitCount);
-      EXPECT_EQ(sum.amountBet, table[i].amountBet);
-      EXPECT_NEAR(sum.amountPaid, table[i].amountPaid, 1e-3);
-    }
-  }
 }
 
 TEST(SegmentBreakdownTest, TheBetHorsesOddsDecideTheBand) {
