@@ -42,11 +42,11 @@ std::vector<SettledRace> fourRaces() {
       {{1, 2, 4, 3, 5}, 0.0f, 7.2f, "20260105"},
   };
   std::vector<SettledRace> settled;
-  for (const HandRace& spec : races) {
-    test::RaceBuilder race = racePicksFinishing(spec.finishes);
-    race.setOdds(spec.odds1, 5, 5);
-    if (spec.winPayoff1 > 0) race.setStraightPayoffs(1, spec.winPayoff1, 3, 2.4f);
-    race.profile().date = packDate(spec.date);
+  for (const HandRace& hand : races) {
+    test::RaceBuilder race = racePicksFinishing(hand.finishes);
+    race.setOdds(hand.odds1, 5, 5);
+    if (hand.winPayoff1 > 0) race.setStraightPayoffs(1, hand.winPayoff1, 3, 2.4f);
+    race.profile().date = packDate(hand.date);
     settled.push_back({race.analysis(), segmentFacts(race.profile())});
   }
   return settled;
