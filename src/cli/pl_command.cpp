@@ -6,12 +6,15 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <span>
 #include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "analysis/segment_breakdown.h"
+#include "analysis/strategy_totals.h"
 #include "base/replacement_file.h"
 #include "base/setting_keys.h"
 #include "base/settings_store.h"
@@ -46,6 +49,11 @@ constexpr OptionSpec kPlOptions[] = {
     {'\0', "morning-line", "", "Bet on the morning-line odds instead of the track's final odds."},
     withAlias(kCommaOption, '\0', "csv"),
     kThreadsOption,
+    {'\0', "by", "KEY",
+     "Break one strategy's results down by KEY: odds, field, surface, distance, class, track or month."},
+    {'\0', "strategy", "NAME",
+     "The strategy --by breaks down (WIN, win on the SIM's top pick, when not given)."},
+    {'\0', "strategies", "", "List the strategy names --strategy takes, and stop."},
 };
 
 constexpr int kMostThreads = 64;
@@ -57,6 +65,41 @@ std::string findDataset(const std::vector<std::string>& names, const std::string
     if (equalsIgnoreCase(listed, name)) return listed;
   }
   return {};
+}
+
+// The breakdown --by and --strategy ask for, if any; false after a usage
+// error.
+bool readBreakdownChoice(const ParsedOptions& options, std::optional<BreakdownChoice>& choice,
+                         std::ostream& err) {
+  if (!options.has("by")) {
+    if (options.has("strategy")) {
+      err << "stridewell pl: error: --strategy names the strategy --by breaks down; give --by too\n";
+      return false;
+    }
+    return true;
+  }
+  const std::optional<SegmentKey> key = segmentKeyFromWord(trimmed(options.value("by"), kSpaceTab));
+  if (!key) {
+    err << "stridewell pl: error: --by takes odds, field, surface, distance, class, track or month, not '"
+        << printableText(options.value("by")) << "'\n";
+    return false;
+  }
+  // The breakdown replaces the table the short report shortens.
+  if (options.has("short")) {
+    err << "stridewell pl: error: --short and --by cannot be used together\n";
+    return false;
+  }
+  int strategy = kDefaultBreakdownStrategy;
+  if (options.has("strategy")) {
+    strategy = findStrategy(trimmed(options.value("strategy"), kSpaceTab));
+    if (strategy < 0) {
+      err << "stridewell pl: error: there is no strategy '" << printableText(options.value("strategy"))
+          << "'; 'stridewell pl --strategies' lists them\n";
+      return false;
+    }
+  }
+  choice = BreakdownChoice{*key, strategy};
+  return true;
 }
 
 }  // namespace
@@ -76,6 +119,29 @@ std::string_view PlCommand::description() const {
       "The words of --distance, --class, --surface and --condition are listed by\n"
       "'stridewell help criteria'.\n"
       "\n"
+      "With --by KEY the report breaks one strategy down instead: per segment of\n"
+      "the races it was played on, races bet, hits, hit rate, money bet, money\n"
+      "returned, net and return on investment, then a total line equal to the\n"
+      "strategy's line of the full report (--comma then writes one line per\n"
+      "segment). Without --strategy it is WIN, a win bet on the SIM's top pick.\n"
+      "The keys:\n"
+      "  odds      the odds of the horse the strategy bets: the top pick for WIN,\n"
+      "            PLACE, SHOW and every combination, key and box (its first\n"
+      "            horse); the second pick for BWIN, BPLACE, BSHOW, B_ACROSS_BOARD\n"
+      "            and BC_ bets; the third for CWIN, CPLACE, CSHOW, C_ACROSS_BOARD.\n"
+      "            The final odds, or the morning line with --morning-line. Bands:\n"
+      "            under 2-1, 2-1 to 5-1, 5-1 to 10-1, 10-1 to 20-1, 20-1 and\n"
+      "            over, each holding its lower end (exactly 2-1 is in 2-1 to\n"
+      "            5-1), and unknown odds.\n"
+      "  field     horses that ran: 5-6, 7-8, 9-10, 11-12, 13 or more.\n"
+      "  surface   dirt, turf, synthetic (as carded).\n"
+      "  distance  sprint (under 7f), 7f to 1 mile (both included), route (over\n"
+      "            1 mile).\n"
+      "  class     maiden claiming, maiden special weight, claiming, allowance,\n"
+      "            stakes.\n"
+      "  track     the host track's code, alphabetically.\n"
+      "  month     the race date's year and month, in date order.\n"
+      "\n"
       "The options, SIM and dataset are remembered in the settings, as the\n"
       "desktop program's dialog remembers them, and without --sim the last run's\n"
       "SIM is used; the criteria are taken from the command line only (all races\n"
@@ -94,6 +160,10 @@ std::span<const OptionSpec> PlCommand::options() const {
 
 int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
   const std::vector<std::string>& operands = options.operands();
+  if (options.has("strategies")) {
+    for (int i = 0; i < kStrategyCount; ++i) out << strategyName(i) << '\n';
+    return kExitOk;
+  }
   if (operands.size() != 1) {
     err << "stridewell pl: error: give the dataset to analyse\n\n" << usage();
     return kExitUsage;
@@ -106,6 +176,9 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
         << printableText(options.value("threads")) << "'\n";
     return kExitUsage;
   }
+
+  std::optional<BreakdownChoice> breakdown;
+  if (!readBreakdownChoice(options, breakdown, err)) return kExitUsage;
 
   TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo, name());
   // The dialog's order: the custom lists are checked before anything is
@@ -121,6 +194,7 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
   request.options.morningLineOdds = options.has("morning-line");
   request.options.shortReport = options.has("short");
   request.options.threads = threads;
+  request.options.breakdown = breakdown;
   const bool commaCopy = options.has("comma");
   writeProfitLossFlags(store, request.options, commaCopy);
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 #include <system_error>
+#include <vector>
 
 #include "base/interaction.h"
 #include "base/setting_keys.h"
@@ -73,6 +74,30 @@ void addChartButton(ReportViewer& viewer, const StrategyTotalsTable& totals,
   });
 }
 
+// A "&Breakdown" button after the chart button that opens one strategy's
+// results by segment over the run's races.
+void addBreakdownButton(ReportViewer& viewer, const std::vector<SettledRace>& settled,
+                        const ProfitLossRequest& request) {
+  auto* breakdown = new QPushButton(QObject::tr("&Breakdown"), &viewer);
+  breakdown->setObjectName(QStringLiteral("breakdownButton"));
+  breakdown->setAutoDefault(false);
+  auto* chart = viewer.findChild<QPushButton*>(QStringLiteral("chartButton"));
+  QBoxLayout* buttons = chart != nullptr ? layoutHolding(viewer.layout(), chart) : nullptr;
+  if (buttons != nullptr) {
+    buttons->insertWidget(buttons->indexOf(chart) + 1, breakdown);
+  } else if (viewer.layout() != nullptr) {
+    viewer.layout()->addWidget(breakdown);
+  }
+  const QString caption =
+      QStringLiteral("DataSet: %1, SIM Model: %2")
+          .arg(QString::fromStdString(request.datasetName), QString::fromStdString(request.simName));
+  const bool morningLine = request.options.morningLineOdds;
+  QObject::connect(breakdown, &QPushButton::clicked, &viewer, [&viewer, &settled, caption, morningLine] {
+    ProfitBreakdownDialog dialog(settled, caption, morningLine, &viewer);
+    dialog.exec();
+  });
+}
+
 }  // namespace
 
 ProfitLossServices defaultProfitLossServices() {
@@ -93,12 +118,13 @@ void runProfitLoss(MainWindow& window, const ProfitLossChoice& choice, const Pro
   const std::string reportPath = joinPath(window.workspace().temp, std::string(kProfitLossReportFile));
   std::ostringstream comma;
   auto totals = std::make_unique<StrategyTotalsTable>();
+  std::vector<SettledRace> settled;
   ProfitLossOutcome outcome;
   {
     RunProgress progress(window, QString::fromLatin1(kProfitLossCaption), kProfitLossProgress);
     outcome = stridewell::runProfitLoss(choice.request, window.foregroundModel(), reportPath,
                                         choice.copyToClipboard ? &comma : nullptr, window.ui(), progress,
-                                        totals.get());
+                                        totals.get(), realFileSystem(), &settled);
   }
   // The SIM becomes the dialog's next choice only once it has loaded.
   if (outcome.simLoaded) window.settings().write(setting::kTestSimName, choice.request.simName);
@@ -106,6 +132,7 @@ void runProfitLoss(MainWindow& window, const ProfitLossChoice& choice, const Pro
     if (choice.copyToClipboard) copyCommaLines(window, comma.str(), services);
     ReportViewer viewer(reportPath, kProfitLossTitle, ReportLayout::Plain, &window);
     addChartButton(viewer, *totals, choice.request);
+    addBreakdownButton(viewer, settled, choice.request);
     if (viewer.exec() == QDialog::Accepted) {
       QApplication::setOverrideCursor(Qt::WaitCursor);
       const bool printed = services.print(reportPath, kProfitLossPrintTitle, &window);

@@ -1,7 +1,8 @@
 // "&Profit/Loss Analysis...": the dialog, the run under the progress window
 // with the menu and frame disabled, the report in the viewer (with a
-// "&Chart" of profit per strategy family), printing when asked and the
-// comma copy on the clipboard. User-interface thread only.
+// "&Chart" of profit per strategy family and a "&Breakdown" of one
+// strategy by segment), printing when asked and the comma copy on the
+// clipboard. User-interface thread only.
 #pragma once
 
 #include <functional>

@@ -78,12 +78,15 @@ void writeProfitLossHeader(std::ostream& report, std::string_view datasetName, s
   if (options.shortReport) report << "Short report format.\n";
   if (options.morningLineOdds)
     report << "All odds indicate Morning Line Odds instead of Actual Track Odds.\n";
+  if (options.breakdown)
+    report << breakdownHeading(options.breakdown->key, options.breakdown->strategy, options.morningLineOdds);
   report << '\n';
 }
 
 int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
                 std::ostream& report, std::ostream* comma, SimModel& model, const ProfitLossOptions& options,
-                UserInteraction& ui, ProgressSink& progress, bool* damaged, StrategyTotalsTable* totalsOut) {
+                UserInteraction& ui, ProgressSink& progress, bool* damaged, StrategyTotalsTable* totalsOut,
+                std::vector<SettledRace>* settledOut) {
   auto totals = std::make_unique<StrategyTotalsTable>();
   clearTotals(*totals);
 
@@ -92,6 +95,9 @@ int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::
   std::vector<PendingRace> batch(kBatchRaces);
   ScoringCrew crew(model, scoringThreads(options.threads));
   auto analysis = std::make_unique<RaceAnalysis>();
+  // Kept only for a breakdown: a race's analysis and a few facts of it.
+  std::vector<SettledRace> settled;
+  const bool keepRaces = options.breakdown.has_value() || settledOut != nullptr;
   int analyzed = 0;
   bool more = true;
   while (more) {
@@ -114,19 +120,27 @@ int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::
       *analysis = RaceAnalysis{};
       if (!buildRaceAnalysis(batch[i].prediction, batch[i].profile, batch[i].result, *analysis)) continue;
       settleAllStrategies(*analysis, options.shortReport, *totals);
+      if (keepRaces) settled.push_back({*analysis, segmentFacts(batch[i].profile)});
       ++analyzed;
     }
   }
   if (races.damaged()) ui.warning(races.problem() + "; the report covers the races before it.");
   if (damaged != nullptr) *damaged = races.damaged();
-  writeTotalsReport(report, *totals, options.shortReport, comma);
+  if (options.breakdown) {
+    writeBreakdownReport(report, breakDown(settled, options.breakdown->key, options.breakdown->strategy),
+                         comma);
+  } else {
+    writeTotalsReport(report, *totals, options.shortReport, comma);
+  }
   if (totalsOut != nullptr) *totalsOut = *totals;
+  if (settledOut != nullptr) *settledOut = std::move(settled);
   return analyzed;
 }
 
 ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& model,
                                 const std::string& reportPath, std::ostream* comma, UserInteraction& ui,
-                                ProgressSink& progress, StrategyTotalsTable* totals, FileSystem& fileSystem) {
+                                ProgressSink& progress, StrategyTotalsTable* totals, FileSystem& fileSystem,
+                                std::vector<SettledRace>* settled) {
   ProfitLossOutcome outcome;
   if (!model.loadWeights(request.simPath)) {
     ui.error("Error loading SIM data\n" + model.loadProblem());
@@ -146,7 +160,7 @@ ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& mode
   std::ostringstream report;
   writeProfitLossHeader(report, request.datasetName, request.simName, request.criteria, request.options);
   const int analyzed = runRaceLoop(request.criteria, dataset, request.datasetPath, report, comma, model,
-                                   request.options, ui, progress, &outcome.datasetDamaged, totals);
+                                   request.options, ui, progress, &outcome.datasetDamaged, totals, settled);
   if (analyzed < 0) {
     removeFile(reportPath);
     outcome.status = ProfitLossStatus::kCancelled;

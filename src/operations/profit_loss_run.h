@@ -7,10 +7,13 @@
 #pragma once
 
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "analysis/segment_breakdown.h"
 #include "analysis/strategy_totals.h"
 #include "base/file_system.h"
 #include "race/race.h"
@@ -25,6 +28,12 @@ class UserInteraction;
 // The report file's name in the Workspace's TEMP folder.
 inline constexpr std::string_view kProfitLossReportFile = "bets.txt";
 
+// One strategy broken down by a key, reported instead of the totals table.
+struct BreakdownChoice {
+  SegmentKey key = SegmentKey::kOdds;
+  int strategy = kDefaultBreakdownStrategy;
+};
+
 struct ProfitLossOptions {
   bool autoScratch = true;       // drop the horses that did not run
   bool forceDry = true;          // score every race as run on a dry track
@@ -32,6 +41,9 @@ struct ProfitLossOptions {
   bool morningLineOdds = false;  // bet on the morning line instead of the track odds
   bool shortReport = false;      // leave out every "TO1" and "OVERLAY" strategy
   int threads = 0;               // scoring threads; 0 or less: one per hardware thread
+
+  // When set, the report is this breakdown instead of the totals table.
+  std::optional<BreakdownChoice> breakdown;
 };
 
 // The number of scoring threads `requested` asks for (0 or less: one per
@@ -46,7 +58,8 @@ int scoringThreads(int requested);
 bool prepareRace(Race& race, const RaceCriteria& criteria, const ProfitLossOptions& options);
 
 // The report header: dataset, SIM, the criteria lines, the short and
-// morning-line notes, and an empty line.
+// morning-line notes, the breakdown's heading when there is one, and an
+// empty line.
 void writeProfitLossHeader(std::ostream& report, std::string_view datasetName, std::string_view simName,
                            const RaceCriteria& criteria, const ProfitLossOptions& options);
 
@@ -61,11 +74,14 @@ void writeProfitLossHeader(std::ostream& report, std::string_view datasetName, s
 // in a damaged race is reported up to that race, with a warning naming it
 // (and `damaged`, when given, set). `totals`, when given, receives the
 // table the report was written from (a chart draws on the same figures);
-// it is left alone when the run is cancelled.
+// it is left alone when the run is cancelled. With a breakdown in
+// `options` the breakdown table (and its comma lines) takes the totals
+// table's place. `settled`, when given, receives every race analysed, in
+// dataset order, for breakdowns chosen afterwards.
 int runRaceLoop(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
                 std::ostream& report, std::ostream* comma, SimModel& model, const ProfitLossOptions& options,
                 UserInteraction& ui, ProgressSink& progress, bool* damaged = nullptr,
-                StrategyTotalsTable* totals = nullptr);
+                StrategyTotalsTable* totals = nullptr, std::vector<SettledRace>* settled = nullptr);
 
 struct ProfitLossRequest {
   std::string datasetName;
@@ -101,10 +117,12 @@ struct ProfitLossOutcome {
 // written completely is an error ("Cannot write temp file", the file and
 // the system's reason) and leaves `reportPath` as it was; a cancelled run
 // removes it. `totals`, when given, receives the run's totals table
-// whenever the race loop ran to its end (always on kDone).
+// whenever the race loop ran to its end (always on kDone), and `settled`
+// the races analysed (as runRaceLoop's).
 ProfitLossOutcome runProfitLoss(const ProfitLossRequest& request, SimModel& model,
                                 const std::string& reportPath, std::ostream* comma, UserInteraction& ui,
                                 ProgressSink& progress, StrategyTotalsTable* totals = nullptr,
-                                FileSystem& fileSystem = realFileSystem());
+                                FileSystem& fileSystem = realFileSystem(),
+                                std::vector<SettledRace>* settled = nullptr);
 
 }  // namespace stridewell

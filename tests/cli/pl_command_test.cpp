@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -152,6 +153,12 @@ TEST_F(PlCommandTest, UsageErrors) {
       {{"Spring", "--track", "ABCD"}, "--track needs a track code of up to 3 characters"},
       {{"Spring", "--threads", "0"}, "--threads takes a number from 1 to 64, not '0'"},
       {{"Spring", "--threads", "two"}, "--threads takes a number from 1 to 64"},
+      {{"Spring", "--strategy", "WIN"}, "--strategy names the strategy --by breaks down; give --by too"},
+      {{"Spring", "--by", "weather"},
+       "--by takes odds, field, surface, distance, class, track or month, not 'weather'"},
+      {{"Spring", "--by", "odds", "--strategy", "WIN_9TO1"},
+       "there is no strategy 'WIN_9TO1'; 'stridewell pl --strategies' lists them"},
+      {{"Spring", "--by", "month", "--short"}, "--short and --by cannot be used together"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
@@ -160,6 +167,65 @@ TEST_F(PlCommandTest, UsageErrors) {
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
   }
+}
+
+TEST_F(PlCommandTest, BreakdownAgreesWithTheFullReport) {
+  makeSimAndDataset();
+  const test::CommandRun full = runCommand(PlCommand(), {"Spring", "--sim", "FRESH"});
+  ASSERT_EQ(full.status, 0) << full.err;
+  const std::string csv = (user_.root() / "segments.csv").string();
+  struct Case {
+    std::vector<std::string> args;
+    std::string strategy;  // as the report names it
+    std::string key;
+  };
+  const Case cases[] = {
+      {{"--by", "odds"}, "WIN", "odds band"},
+      {{"--by", "ODDS", "--strategy", "bwin", "-j", "3"}, "BWIN", "odds band"},
+      {{"--by", "field", "--strategy", "EXACTA"}, "EXACTA", "field size"},
+      {{"--by", "distance", "--strategy", "PLACE"}, "PLACE", "distance group"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.strategy + " by " + c.key);
+    std::vector<std::string> args = {"Spring", "--comma", csv};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const test::CommandRun r = runCommand(PlCommand(), args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(
+        r.out.rfind(
+            "DataSet:   Spring\nSIM Model: FRESH\nBreakdown of " + c.strategy + " by " + c.key + ".\n", 0),
+        0u)
+        << r.out;
+    const std::vector<std::string> lines = linesOf(r.out);
+    auto at = std::find_if(lines.begin(), lines.end(),
+                           [](const std::string& l) { return l.rfind("Segment ", 0) == 0; });
+    auto total = std::find_if(lines.begin(), lines.end(),
+                              [](const std::string& l) { return l.rfind("Total ", 0) == 0; });
+    ASSERT_NE(at, lines.end()) << r.out;
+    ASSERT_NE(total, lines.end()) << r.out;
+    const long segments = total - at - 1;
+    EXPECT_GE(segments, 1);
+    // The total's races bet and hits are the strategy's in the full report.
+    const std::vector<std::string> fullLines = linesOf(full.out);
+    auto line = std::find_if(fullLines.begin(), fullLines.end(), [&](const std::string& l) {
+      return l.rfind(c.strategy + std::string(21 - c.strategy.size(), ' '), 0) == 0;
+    });
+    ASSERT_NE(line, fullLines.end());
+    EXPECT_EQ(total->substr(23, 11), line->substr(21, 11)) << *total << "\n" << *line;
+    EXPECT_EQ(lines.back(), fullLines.back());
+
+    std::ifstream in(csv);
+    const std::vector<std::string> comma = linesOf(std::string(std::istreambuf_iterator<char>(in), {}));
+    ASSERT_EQ(static_cast<long>(comma.size()), segments + 1);
+    EXPECT_EQ(comma[0], "Segment,#bets,#hits,hit%,$Bet,$Returned,$Net,ROI(%)");
+  }
+
+  const test::CommandRun names = runCommand(PlCommand(), {"--strategies"});
+  EXPECT_EQ(names.status, 0);
+  const std::vector<std::string> listed = linesOf(names.out);
+  ASSERT_EQ(listed.size(), static_cast<size_t>(kStrategyCount));
+  EXPECT_EQ(listed.front(), "WIN");
+  EXPECT_EQ(listed.back(), strategyName(kStrategyCount - 1));
 }
 
 TEST_F(PlCommandTest, MissingDatasetsAndSims) {

@@ -5,8 +5,10 @@
 // made from the sample cards, whose report, comma copy and chart are
 // checked against the core run called directly with the same choices;
 // printing, Cancel on the progress window, and the errors before a run.
-// With STRIDEWELL_SCREENSHOTS set to a folder, also writes pictures of the
-// dialog and the profit chart there.
+// The breakdown window opened from the report: its table and bars against
+// the core breakdown of the same races. With STRIDEWELL_SCREENSHOTS set to
+// a folder, also writes pictures of the dialog, the profit chart and the
+// breakdown there.
 #include <QApplication>
 #include <QBarSet>
 #include <QCheckBox>
@@ -18,6 +20,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
 #include <cmath>
@@ -29,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/segment_breakdown.h"
 #include "analysis/strategy_family.h"
 #include "base/interaction.h"
 #include "base/setting_keys.h"
@@ -159,6 +163,7 @@ struct DirectRun {
   QStringList lines;
   QString comma;
   StrategyTotalsTable totals{};
+  std::vector<SettledRace> settled;
   int races = 0;
 };
 
@@ -170,7 +175,8 @@ DirectRun runDirectly(const Workspace& workspace, const ProfitLossRequest& reque
   std::ostringstream comma;
   RecordingInteraction ui;
   NoProgress progress;
-  const ProfitLossOutcome outcome = runProfitLoss(request, *model, path, &comma, ui, progress, &run.totals);
+  const ProfitLossOutcome outcome =
+      runProfitLoss(request, *model, path, &comma, ui, progress, &run.totals, realFileSystem(), &run.settled);
   if (outcome.status != ProfitLossStatus::kDone) qFatal("direct run failed");
   run.lines = fileLines(path);
   run.races = outcome.racesAnalyzed;
@@ -506,6 +512,94 @@ class ProfitLossTest : public QObject {
     }
     // Some of the samples' money was bet on every family.
     for (const FamilyTotals& family : families) QVERIFY(family.amountBet > 0);
+  }
+
+  // The breakdown window of a run's report: WIN by odds band at first, then
+  // any strategy by any key, each table ending in the strategy's totals
+  // and each bar the return of its row.
+  void breakdownFromTheReport() {
+    Frame frame;
+    QVERIFY(frame.startUp());
+    QVERIFY(frame.makeDataset("Spring"));
+    const ProfitLossChoice choice = frame.springChoice();
+    const DirectRun direct = runDirectly(frame.window.workspace(), choice.request);
+    QVERIFY(direct.races > 0);
+    QCOMPARE(direct.settled.size(), size_t(direct.races));
+
+    struct Seen {
+      QString strategy;
+      QString key;
+      QStringList labels;  // first column, total row included
+      std::vector<double> bets, returned, bars;
+    };
+    auto read = [](ProfitBreakdownDialog& dialog) {
+      Seen seen;
+      seen.strategy = dialog.strategyBox()->currentText();
+      seen.key = dialog.keyBox()->currentText();
+      QTableWidget* table = dialog.table();
+      for (int row = 0; row < table->rowCount(); ++row) {
+        seen.labels << table->item(row, 0)->text();
+        seen.bets.push_back(table->item(row, 4)->text().toDouble());
+        seen.returned.push_back(table->item(row, 5)->text().toDouble());
+      }
+      for (int i = 0; i < dialog.returnBars()->count(); ++i) seen.bars.push_back(dialog.returnBars()->at(i));
+      return seen;
+    };
+    const int bwin = findStrategy("BWIN");
+    std::vector<Seen> seen;
+    bool shown = false;
+    whenShown<ReportViewer>([&](ReportViewer& viewer) {
+      whenShown<ProfitBreakdownDialog>([&](ProfitBreakdownDialog& dialog) {
+        shown = true;
+        seen.push_back(read(dialog));
+        dialog.strategyBox()->setCurrentIndex(bwin);
+        dialog.keyBox()->setCurrentIndex(static_cast<int>(SegmentKey::kMonth));
+        seen.push_back(read(dialog));
+        const QByteArray folder = qgetenv("STRIDEWELL_SCREENSHOTS");
+        if (!folder.isEmpty()) {
+          dialog.strategyBox()->setCurrentIndex(kDefaultBreakdownStrategy);
+          dialog.keyBox()->setCurrentIndex(static_cast<int>(SegmentKey::kOdds));
+          dialog.resize(820, 720);
+          QTest::qWait(200);
+          dialog.grab().save(QDir(QString::fromLocal8Bit(folder)).filePath("profit-breakdown.png"));
+        }
+        QTest::mouseClick(child<QPushButton>(dialog, "close"), Qt::LeftButton);
+        QTimer::singleShot(0, viewer.cancelButton(),
+                           [&viewer] { QTest::mouseClick(viewer.cancelButton(), Qt::LeftButton); });
+      });
+      QTest::mouseClick(child<QPushButton>(viewer, "breakdownButton"), Qt::LeftButton);
+    });
+    runProfitLoss(frame.window, choice, defaultProfitLossServices());
+    QVERIFY(shown);
+    QCOMPARE(seen.size(), size_t(2));
+    QCOMPARE(seen[0].strategy, QString("WIN"));
+    QCOMPARE(seen[0].key, QString("Odds band"));
+    QCOMPARE(seen[1].strategy, QString("BWIN"));
+    QCOMPARE(seen[1].key, QString("Month"));
+
+    const int strategies[] = {kDefaultBreakdownStrategy, bwin};
+    const SegmentKey keys[] = {SegmentKey::kOdds, SegmentKey::kMonth};
+    for (size_t c = 0; c < seen.size(); ++c) {
+      const Seen& s = seen[c];
+      const StrategyTotals& line = direct.totals[static_cast<size_t>(strategies[c])];
+      const SegmentBreakdown expected = breakDown(direct.settled, keys[c], strategies[c]);
+      QCOMPARE(s.labels.size(), qsizetype(expected.rows.size() + 1));
+      QVERIFY(!expected.rows.empty());
+      QCOMPARE(s.labels.last(), QString("Total"));
+      // The total row is the strategy's line of the report.
+      QCOMPARE(s.bets.back(), double(line.amountBet));
+      QVERIFY(std::abs(s.returned.back() - double(line.amountPaid)) < 0.006);
+      QCOMPARE(s.bars.size(), expected.rows.size());
+      double betSum = 0;
+      for (size_t i = 0; i < expected.rows.size(); ++i) {
+        QCOMPARE(s.labels[qsizetype(i)], QString::fromStdString(expected.rows[i].segment.label));
+        betSum += s.bets[i];
+        // Each bar is the return of its row: (returned - bet) / bet.
+        const double percent = (s.returned[i] - s.bets[i]) / s.bets[i] * 100.0;
+        QVERIFY2(std::abs(s.bars[i] - percent) < 0.01, qPrintable(s.labels[qsizetype(i)]));
+      }
+      QCOMPARE(betSum, double(line.amountBet));
+    }
   }
 
   void printingTheReport() {

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/segment_breakdown.h"
 #include "analysis/strategy_totals.h"
 #include "analysis/totals_report.h"
 #include "base/interaction.h"
@@ -355,6 +356,85 @@ TEST(RaceLoopTest, SameReportForAnyThreadCount) {
   }
 }
 
+// The figures of a breakdown report's "Total" line, or of a strategy's
+// line in the full report, as the words after the label without their "$"
+// and "%" signs.
+std::vector<std::string> lineFigures(const std::string& report, const std::string& label) {
+  std::istringstream in(report);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line);
+    std::string first;
+    words >> first;
+    if (first != label) continue;
+    std::vector<std::string> figures;
+    for (std::string word; words >> word;) {
+      std::erase_if(word, [](char c) { return c == '$' || c == '%'; });
+      if (!word.empty()) figures.push_back(word);
+    }
+    return figures;
+  }
+  ADD_FAILURE() << "no line for " << label << " in\n" << report;
+  return {};
+}
+
+TEST(RaceLoopTest, BreakdownIsTheSameForAnyThreadCountAndAddsUpToTheTable) {
+  const std::string bytes = sampleDataset();
+  auto model = defaultSim();
+  ProfitLossOptions options;
+  options.threads = 2;
+  const LoopRun full = runLoop(bytes, *model, kAllRaces, options);
+
+  options.breakdown = BreakdownChoice{SegmentKey::kOdds, kDefaultBreakdownStrategy};
+  options.threads = 1;
+  const LoopRun one = runLoop(bytes, *model, kAllRaces, options);
+  options.threads = 3;
+  const LoopRun three = runLoop(bytes, *model, kAllRaces, options);
+  EXPECT_EQ(one.analyzed, full.analyzed);
+  EXPECT_EQ(three.report, one.report);
+  EXPECT_EQ(three.comma, one.comma);
+  EXPECT_EQ(one.report.find("BetType"), std::string::npos) << "the breakdown replaces the table";
+  // Bets, hits, hit rate, money bet and money returned of the total are the
+  // WIN line's.
+  const std::vector<std::string> total = lineFigures(one.report, "Total");
+  const std::vector<std::string> win = lineFigures(full.report, "WIN");
+  ASSERT_EQ(total.size(), 7u);
+  ASSERT_EQ(win.size(), 6u);
+  for (size_t i = 0; i < 5; ++i) EXPECT_EQ(total[i], win[i]) << "figure " << i;
+  // One comma line per segment under the comma header.
+  const size_t segments = static_cast<size_t>(std::count(one.report.begin(), one.report.end(), '\n')) - 2;
+  EXPECT_EQ(static_cast<size_t>(std::count(one.comma.begin(), one.comma.end(), '\n')), segments + 1);
+  EXPECT_GE(segments, 2u) << one.report;
+}
+
+TEST(RaceLoopTest, RacesHandedBackBreakDownToEveryStrategysLine) {
+  const std::string bytes = sampleDataset();
+  auto model = defaultSim();
+  std::istringstream dataset(bytes, std::ios::binary);
+  std::ostringstream report;
+  RecordingInteraction ui;
+  RecordingProgress progress;
+  StrategyTotalsTable totals{};
+  std::vector<SettledRace> settled;
+  const int analyzed = runRaceLoop(kAllRaces, dataset, "TEST.DSI", report, nullptr, *model, {}, ui, progress,
+                                   nullptr, &totals, &settled);
+  ASSERT_GT(analyzed, 0);
+  EXPECT_EQ(settled.size(), static_cast<size_t>(analyzed));
+  const std::string text = report.str();
+  for (int i = 0; i < kStrategyCount; ++i) {
+    for (int k = 0; k < kSegmentKeyCount; ++k) {
+      const auto key = static_cast<SegmentKey>(k);
+      const SegmentBreakdown breakdown = breakDown(settled, key, i);
+      // The total printed as a line of the full table is that table's line.
+      const std::string line = totalsLine(strategyName(i), breakdown.total);
+      EXPECT_NE(text.find(line), std::string::npos) << segmentKeyWord(key) << ": " << line;
+      int bets = 0;
+      for (const SegmentRow& row : breakdown.rows) bets += row.totals.betCount;
+      EXPECT_EQ(bets, totals[static_cast<size_t>(i)].betCount)
+          << strategyName(i) << " by " << segmentKeyWord(key);
+    }
+  }
+}
+
 TEST(RaceLoopTest, CancelGivesMinusOneAndNoTable) {
   const std::string bytes = sampleDataset();
   auto model = freshSim();
@@ -519,6 +599,30 @@ TEST_F(ProfitLossRunTest, TotalsHandedBackAreTheOnesReported) {
             ProfitLossStatus::kCancelled);
   EXPECT_EQ(untouched[0].betCount, 77);
   EXPECT_EQ(untouched[1].betCount, 0);
+}
+
+TEST_F(ProfitLossRunTest, BreakdownReportNamesStrategyAndKey) {
+  writeDataset(sampleDataset());
+  request_.options.breakdown = BreakdownChoice{SegmentKey::kOdds, 109};  // BWIN
+  request_.options.morningLineOdds = true;
+  auto model = freshSim();
+  RecordingProgress progress;
+  std::ostringstream comma;
+  const ProfitLossOutcome outcome = runProfitLoss(request_, *model, reportPath_, &comma, ui_, progress);
+  ASSERT_EQ(outcome.status, ProfitLossStatus::kDone);
+  const std::string text = report();
+  const std::string header =
+      "DataSet:   Spring\n"
+      "SIM Model: FRESH\n"
+      "All odds indicate Morning Line Odds instead of Actual Track Odds.\n"
+      "Breakdown of BWIN by odds band.\n"
+      "Bands go by the morning-line odds of pick 2; a band holds its lower end.\n"
+      "\n"
+      "Segment ";
+  EXPECT_EQ(text.rfind(header, 0), 0u) << text;
+  const std::string closing = "\n" + std::to_string(outcome.racesAnalyzed) + " races analyzed.\n";
+  EXPECT_EQ(text.substr(text.size() - closing.size()), closing);
+  EXPECT_EQ(comma.str().rfind("Segment,#bets,", 0), 0u) << comma.str();
 }
 
 TEST_F(ProfitLossRunTest, ErrorsBeforeTheRun) {
