@@ -22,16 +22,19 @@ void followCurrentItem(QComboBox* list) {
 void setDatasetToolTips(QComboBox* list, const Workspace& workspace, const std::vector<std::string>& names) {
   const int count = std::min(static_cast<int>(names.size()), list->count());
   for (int i = 0; i < count; ++i) {
-    const DatasetSummary summary = summarizeDatasetFile(datasetPath(workspace, names[static_cast<size_t>(i)]));
+    const DatasetSummary summary =
+        summarizeDatasetFile(datasetPath(workspace, names[static_cast<size_t>(i)]));
     list->setItemData(i, QString::fromStdString(datasetDetailsLine(summary)), Qt::ToolTipRole);
   }
   followCurrentItem(list);
 }
 
-void setDatasetToolTips(QListWidget* list, const Workspace& workspace, const std::vector<std::string>& names) {
+void setDatasetToolTips(QListWidget* list, const Workspace& workspace,
+                        const std::vector<std::string>& names) {
   const int count = std::min(static_cast<int>(names.size()), list->count());
   for (int i = 0; i < count; ++i) {
-    const DatasetSummary summary = summarizeDatasetFile(datasetPath(workspace, names[static_cast<size_t>(i)]));
+    const DatasetSummary summary =
+        summarizeDatasetFile(datasetPath(workspace, names[static_cast<size_t>(i)]));
     list->item(i)->setToolTip(QString::fromStdString(datasetDetailsLine(summary)));
   }
 }

@@ -43,7 +43,8 @@ void addCopyButton(ReportViewer& viewer, const QString& text) {
   } else if (viewer.layout() != nullptr) {
     viewer.layout()->addWidget(copy);
   }
-  QObject::connect(copy, &QPushButton::clicked, &viewer, [text] { QApplication::clipboard()->setText(text); });
+  QObject::connect(copy, &QPushButton::clicked, &viewer,
+                   [text] { QApplication::clipboard()->setText(text); });
 }
 
 }  // namespace

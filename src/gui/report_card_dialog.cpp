@@ -50,8 +50,8 @@ int indexIgnoringCase(const std::vector<std::string>& names, const std::string& 
 
 }  // namespace
 
-ReportCardDialog::ReportCardDialog(const SettingsStore& store, const Workspace& workspace, UserInteraction& ui,
-                                   QWidget* parent)
+ReportCardDialog::ReportCardDialog(const SettingsStore& store, const Workspace& workspace,
+                                   UserInteraction& ui, QWidget* parent)
     : QDialog(parent), workspace_(workspace), ui_(ui) {
   setWindowTitle(tr("SIM Report Card"));
   auto* layout = new QVBoxLayout(this);

@@ -90,7 +90,8 @@ std::string simRecordText(const SimRecord& record) {
     for (const std::string& line : record.criteria) addFact(text, "criteria", line);
   }
   if (record.passesPerRun > 0) addFact(text, "pressure", std::to_string(record.passesPerRun));
-  if (record.startKnown) addFact(text, "start", record.startSim.empty() ? "random" : "sim:" + record.startSim);
+  if (record.startKnown)
+    addFact(text, "start", record.startSim.empty() ? "random" : "sim:" + record.startSim);
   if (record.patterns >= 0) addFact(text, "patterns", std::to_string(record.patterns));
   if (record.races >= 0) addFact(text, "races", std::to_string(record.races));
   if (!record.preparedWhen.empty()) addFact(text, "prepared", record.preparedWhen);
@@ -146,7 +147,8 @@ bool parseSimRecord(std::string_view text, SimRecord& record) {
       read.dataset = oneLine(value);
     } else if (key == "criteria") {
       read.criteriaKnown = true;
-      if (value != "all" && read.criteria.size() < kMostCriteriaLines) read.criteria.push_back(oneLine(value));
+      if (value != "all" && read.criteria.size() < kMostCriteriaLines)
+        read.criteria.push_back(oneLine(value));
     } else if (key == "pressure") {
       readWhole(value, 1, read.passesPerRun);
     } else if (key == "start") {
@@ -215,7 +217,8 @@ bool writeSimRecord(const std::string& path, const SimRecord& record, std::strin
   const std::string text = simRecordText(record);
   std::string reason;
   if (replaceFileContents(path, text.data(), text.size(), reason, fileSystem)) return true;
-  problem = "Cannot write " + path + ": " + reason;
+  // The reason names the file already when the system refused it.
+  problem = reason.find(path) != std::string::npos ? reason : "Cannot write " + path + ": " + reason;
   return false;
 }
 
@@ -252,7 +255,9 @@ std::string describeSimRecord(const SimRecord& record, SimRecordRead read) {
     if (label.size() < kLabelWidth) text.append(kLabelWidth - label.size(), ' ');
     text.append(value).append("\n");
   };
-  const auto known = [](const std::string& value) { return value.empty() ? std::string("not known") : value; };
+  const auto known = [](const std::string& value) {
+    return value.empty() ? std::string("not known") : value;
+  };
   line("Trained on dataset:", known(record.dataset));
   if (!record.criteriaKnown) {
     line("Criteria:", "not known");

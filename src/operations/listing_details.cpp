@@ -25,7 +25,8 @@ SimDetails simDetails(const Workspace& workspace, std::string_view name) {
 
 std::string groupedNumber(uint64_t number) {
   std::string digits = std::to_string(number);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<size_t>(at), ",");
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+    digits.insert(static_cast<size_t>(at), ",");
   return digits;
 }
 
@@ -56,7 +57,8 @@ std::string simDetailsLine(const SimDetails& details) {
 
 std::string datasetDetailsLine(const DatasetSummary& summary) {
   if (!summary.opened) return "cannot be read";
-  std::string line = groupedNumber(static_cast<uint64_t>(summary.races)) + (summary.races == 1 ? " race" : " races");
+  std::string line =
+      groupedNumber(static_cast<uint64_t>(summary.races)) + (summary.races == 1 ? " race" : " races");
   if (summary.firstDate != 0) {
     line += ", " + packedDateText(summary.firstDate);
     if (summary.lastDate != summary.firstDate) line += " to " + packedDateText(summary.lastDate);
@@ -71,7 +73,8 @@ std::string simInfoText(const SimDetails& details) {
   text += "Weights file:           " + details.weightsPath + "\n";
   if (details.fileFound) {
     text += "Size:                   " + groupedNumber(details.bytes) + " bytes\n";
-    text += "Changed:                " + (details.modified.empty() ? std::string("not known") : details.modified) + "\n";
+    text += "Changed:                " +
+            (details.modified.empty() ? std::string("not known") : details.modified) + "\n";
   } else {
     text += "Size:                  weights file not found\n";
   }

@@ -53,12 +53,12 @@ TEST(SimRecord, LivesBesideTheWeightsFile) {
   };
   const Case cases[] = {
       {"/w/SIM/Alpha.SIM", "/w/SIM/Alpha.INFO"},
-      {"/w/SIM/alpha.sim", "/w/SIM/alpha.INFO"},           // any letter case of the extension
+      {"/w/SIM/alpha.sim", "/w/SIM/alpha.INFO"},  // any letter case of the extension
       {"/w/TRAINDATA/train.SIM", "/w/TRAINDATA/train.INFO"},
-      {"/w/SIM/Alpha.v2.SIM", "/w/SIM/Alpha.v2.INFO"},     // only the last extension goes
-      {"/w/SIM/Alpha", "/w/SIM/Alpha.INFO"},               // none: added
-      {"/w/my.folder/Alpha", "/w/my.folder/Alpha.INFO"},   // a dot in the folder is no extension
-      {"/w/SIM/.SIM", "/w/SIM/.SIM.INFO"},                 // a hidden name, not an extension
+      {"/w/SIM/Alpha.v2.SIM", "/w/SIM/Alpha.v2.INFO"},    // only the last extension goes
+      {"/w/SIM/Alpha", "/w/SIM/Alpha.INFO"},              // none: added
+      {"/w/my.folder/Alpha", "/w/my.folder/Alpha.INFO"},  // a dot in the folder is no extension
+      {"/w/SIM/.SIM", "/w/SIM/.SIM.INFO"},                // a hidden name, not an extension
   };
   for (const Case& c : cases) EXPECT_EQ(simRecordPath(c.weights), c.record) << c.weights;
 }
@@ -126,15 +126,16 @@ TEST(SimRecord, ReadingIsTolerant) {
   const Case cases[] = {
       {"unknown keys are skipped", head + "colour=blue\ndataset=Sax\npasses=7\n", true, 7, "Sax", false},
       {"lines without = are skipped", head + "just words\npasses=3\n", true, 3, "", false},
-      {"a later version shares its keys", "stridewell-sim-record 2\npasses=4\nnew-key=1\n", true, 4, "", false},
+      {"a later version shares its keys", "stridewell-sim-record 2\npasses=4\nnew-key=1\n", true, 4, "",
+       false},
       {"CR LF line ends", "stridewell-sim-record 1\r\ndataset=Sax\r\npasses=9\r\n", true, 9, "Sax", false},
       {"no line end at the end", head + "passes=2", true, 2, "", false},
       {"a bad number is not known", head + "passes=lots\ndataset=Sax\n", true, 0, "Sax", false},
       {"a negative count is not known", head + "passes=-5\n", true, 0, "", false},
       {"a number with junk after it", head + "passes=5x\n", true, 0, "", false},
       {"a card without its races is no card", head + "card-dataset=Sax\ncard-top1=0.3\n", true, 0, "", false},
-      {"a card with dataset and races", head + "card-dataset=Sax\ncard-races=10\ncard-top1=nan\n", true, 0, "",
-       true},
+      {"a card with dataset and races", head + "card-dataset=Sax\ncard-races=10\ncard-top1=nan\n", true, 0,
+       "", true},
       {"empty file", "", false, 0, "", false},
       {"no heading", "passes=5\n", false, 0, "", false},
       {"another file's heading", "stridewell-settings 1\npasses=5\n", false, 0, "", false},
@@ -212,8 +213,9 @@ TEST(SimRecord, DescriptionLabelsEveryFact) {
         "Passes trained:         50\n", "Final training error:   1311331.3 (9434.04 a race)\n",
         "Last trained:           2026-12-09 06:40 UTC\n",
         "Last report card:       dataset SaxTest, 2026-12-09 06:45 UTC\n", "  Races:                89\n",
-        "  Top pick won:         23.6%\n", "  Winner in top 3:      71.9%\n", "  SIM log loss:         1.9219\n",
-        "  SIM pseudo-R2:        0.0221\n", "  Final odds pseudo-R2: 0.1460\n"}) {
+        "  Top pick won:         23.6%\n", "  Winner in top 3:      71.9%\n",
+        "  SIM log loss:         1.9219\n", "  SIM pseudo-R2:        0.0221\n",
+        "  Final odds pseudo-R2: 0.1460\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "in:\n" << text;
   }
   EXPECT_EQ(describeSimRecord(fullRecord(), SimRecordRead::kMissing), "No training record\n");
