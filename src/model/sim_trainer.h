@@ -51,6 +51,9 @@ struct TrainingOutcome {
   std::optional<double> lastPassError;
   bool saved = false;   // both weights files written
   std::string problem;  // why a pass failed or a save did not happen, naming the file
+  // Why the SIM's training record could not be brought up to date (the
+  // weights are saved all the same); empty when it was.
+  std::string recordProblem;
 };
 
 using TrainingStatusCallback = std::function<void(const TrainingStatus&)>;

@@ -212,8 +212,7 @@ bool TrainingSession::start(SimModel& model, TrainingJob job, RecordTrainerFacto
                                [this](const TrainingStatus& status) { setStatus(status); });
         // The weights are saved and the status says so; the record's fate
         // does not change how the run ended.
-        std::string ignored;
-        (void)recordTraining(job, outcome_, std::time(nullptr), ignored);
+        (void)recordTraining(job, outcome_, std::time(nullptr), outcome_.recordProblem);
       } else {
         outcome_.problem = "No trainer for this SIM's shape";
         setStatus({failedStatusText(), 0, 0, true});

@@ -418,7 +418,9 @@ TEST_F(TrainingRunTest, TrainingRecordsAddUpOverTrainMore) {
   EXPECT_TRUE(job.job.freshStart);  // no train.SIM yet: a random start
   TrainingSession session;
   ASSERT_TRUE(session.start(model_, job.job, literalFactory()));
-  ASSERT_EQ(session.join().end, TrainingEnd::kCompleted);
+  const TrainingOutcome outcome = session.join();
+  ASSERT_EQ(outcome.end, TrainingEnd::kCompleted);
+  EXPECT_EQ(outcome.recordProblem, "");
   model_.setMessageCallback(nullptr);
 
   SimRecord target;
