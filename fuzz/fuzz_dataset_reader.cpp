@@ -4,6 +4,8 @@
 // damaged race before it; positions only grow and never pass the end; reading
 // the bytes a few at a time gives the same races; and the races read, written
 // again and read back, give identical images in no more bytes than they took.
+// The list's quick count (lengths and dates only) agrees with the reader on
+// the races and on the damage.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 
 #include "chunked_stream.h"
 #include "datasets/dataset_file.h"
+#include "datasets/dataset_summary.h"
 #include "race/race.h"
 
 using namespace stridewell;
@@ -70,6 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!atOnce.damaged() && lastPosition != size) std::abort();
   if (atOnce.damaged() && (lastPosition >= size || atOnce.problem().empty())) std::abort();
   if (!atOnce.damaged() && !atOnce.problem().empty()) std::abort();
+  std::istringstream summed{std::string(bytes), std::ios::binary};
+  const DatasetSummary summary = summarizeDataset(summed);
+  if (summary.races != atOnce.racesRead() || summary.damaged != atOnce.damaged()) std::abort();
 
   // Written again, the races are trimmed at least as tightly as they came.
   const std::string copy = rewritten.str();

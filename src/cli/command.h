@@ -53,6 +53,8 @@ inline constexpr OptionSpec kSimOption{
 inline constexpr OptionSpec kRaceOption{'r', "race", "N", "Show only race number N of each file."};
 inline constexpr OptionSpec kThreadsOption{'j', "threads", "N",
                                            "Work on N threads (one per processor when not given)."};
+inline constexpr OptionSpec kLongOption{
+    'l', "long", "", "list: a table, the name first and then what the list action above describes."};
 inline constexpr OptionSpec kCommaOption{'\0', "comma", "FILE",
                                          "Also write the table as comma-separated lines to FILE."};
 

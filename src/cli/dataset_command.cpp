@@ -15,11 +15,13 @@
 #include "cli/text_format.h"
 #include "datasets/build_pair.h"
 #include "datasets/dataset_name.h"
+#include "datasets/dataset_summary.h"
 #include "operations/contents_report.h"
 #include "operations/create_run.h"
 #include "operations/dataset_combine.h"
 #include "operations/dataset_management.h"
 #include "operations/dataset_split.h"
+#include "operations/listing_details.h"
 #include "operations/payout_report.h"
 
 namespace stridewell::cli {
@@ -27,6 +29,7 @@ namespace {
 
 constexpr OptionSpec kDatasetOptions[] = {
     kCommaOption,
+    kLongOption,
     {'\0', "test-share", "PERCENT",
      "split: the share of races for the test dataset (50, 33, 25, 20, 10, 5 or 1; 10 when not given)."},
     {'\0', "skip-duplicates", "",
@@ -100,15 +103,43 @@ int createOrAppend(const std::vector<std::string>& args, bool append, bool skipD
   return kExitBadInput;
 }
 
-int list(const std::vector<std::string>& args, Context& context) {
+int list(const std::vector<std::string>& args, bool longForm, Context& context) {
   if (args.size() != 1) {
     context.err << "stridewell dataset list: error: takes no arguments\n";
     return kExitUsage;
   }
   const std::vector<std::string> names = listDatasets(context.workspace);
   if (names.empty()) context.out << kNoDatasetsPlaceholder << '\n';
-  for (const std::string& name : names) context.out << printableText(name) << '\n';
-  return kExitOk;
+  if (!longForm || names.empty()) {
+    for (const std::string& name : names) context.out << printableText(name) << '\n';
+    return kExitOk;
+  }
+  size_t nameWidth = 4;
+  for (const std::string& name : names) nameWidth = std::max(nameWidth, printableText(name).size());
+  const auto pad = [](std::string text, size_t width, bool right = false) {
+    if (text.size() < width) text.insert(right ? 0 : text.size(), width - text.size(), ' ');
+    return text;
+  };
+  // The name first, as in the plain list; a damaged dataset shows the races
+  // counted before the damage.
+  context.out << pad("Name", nameWidth) << "  " << pad("Races", 7, true) << "  " << pad("First", 10) << "  "
+              << pad("Last", 10) << "  " << pad("Size", 10, true) << '\n';
+  bool damaged = false;
+  for (const std::string& name : names) {
+    const DatasetSummary summary = summarizeDatasetFile(datasetPath(context.workspace, name));
+    context.out << pad(printableText(name), nameWidth) << "  ";
+    if (!summary.opened) {
+      context.out << "cannot be read\n";
+      damaged = true;
+      continue;
+    }
+    context.out << pad(groupedNumber(static_cast<uint64_t>(summary.races)), 7, true) << "  "
+                << pad(packedDateText(summary.firstDate), 10) << "  "
+                << pad(packedDateText(summary.lastDate), 10) << "  "
+                << pad(fileSizeText(summary.bytes), 10, true) << (summary.damaged ? "  damaged" : "") << '\n';
+    damaged = damaged || summary.damaged;
+  }
+  return damaged ? kExitBadInput : kExitOk;
 }
 
 void printFile(const std::string& path, std::ostream& out) {
@@ -277,7 +308,11 @@ std::string_view DatasetCommand::description() const {
          "                       races it holds already (same track, date and race\n"
          "                       number) are counted in a warning, and left out\n"
          "                       with --skip-duplicates\n"
-         "  list                 the datasets of the Workspace\n"
+         "  list                 the datasets of the Workspace, one name a line; with\n"
+         "                       --long a table whose first column is the name, then\n"
+         "                       the races, the first and last race date and the\n"
+         "                       file size (races counted before any damage, which\n"
+         "                       is marked \"damaged\")\n"
          "  delete NAME...       delete datasets (after a Yes); every NAME that is not\n"
          "                       a dataset is reported\n"
          "  rename OLD NEW       rename a dataset; an existing NEW is never replaced\n"
@@ -324,7 +359,7 @@ int DatasetCommand::run(const ParsedOptions& options, std::ostream& out, std::os
   }
   if (action == "create") return createOrAppend(args, false, false, context);
   if (action == "append") return createOrAppend(args, true, options.has("skip-duplicates"), context);
-  if (action == "list") return list(args, context);
+  if (action == "list") return list(args, options.has("long"), context);
   if (action == "report") return report(args, options, context);
   if (action == "delete") return remove(args, context);
   if (action == "rename") return rename(args, context);

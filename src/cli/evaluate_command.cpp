@@ -1,5 +1,6 @@
 #include "cli/evaluate_command.h"
 
+#include <ctime>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -98,8 +99,10 @@ std::string_view EvaluateCommand::description() const {
       "The class numbers of --classes:\n" +
       criteriaClassListText() +
       "\n"
-      "Without --sim the last profit/loss run's SIM is used. Nothing is\n"
-      "remembered.\n"
+      "Without --sim the last profit/loss run's SIM is used. The card's\n"
+      "headline (dataset, races, hit rates, log loss and pseudo-R2) is kept in\n"
+      "the SIM's training record ('stridewell sim info'), except for the SIMs\n"
+      "kept beside the program such as Default.\n"
       "\n"
       "Exit status: 0 when the report is printed; 1 when no race meets the\n"
       "criteria or can be counted, the combined chances cannot be fitted (the\n"
@@ -187,6 +190,11 @@ int EvaluateCommand::run(const ParsedOptions& options, std::ostream& out, std::o
     return kExitDeclined;
   }
   out << report.str();
+  std::string recordProblem;
+  if (recordReportCard(request.simPath, workspace.programFolder, request.datasetName, outcome.card,
+                       std::time(nullptr), recordProblem) == CardRecording::kFailed) {
+    ui.warning("The SIM's record keeps no copy of this card: " + recordProblem);
+  }
   if (outcome.card.races == 0) {
     err << errorPrefix(name()) << "no race of '" << request.datasetName
         << "' meets the criteria and can be counted\n";

@@ -11,12 +11,14 @@
 #include "cli/text_format.h"
 #include "model/sim_list.h"
 #include "model/sim_name_rules.h"
+#include "operations/listing_details.h"
 #include "operations/sim_management.h"
 
 namespace stridewell::cli {
 namespace {
 
 constexpr OptionSpec kSimOptions[] = {
+    kLongOption,
     kYesOption,
     kNoOption,
 };
@@ -51,13 +53,65 @@ std::string findManaged(const std::string& typed, std::string_view action, Conte
   return {};
 }
 
-int list(const std::vector<std::string>& args, Context& context) {
+int list(const std::vector<std::string>& args, bool longForm, Context& context) {
   if (args.size() != 1) {
     context.err << "stridewell sim list: error: takes no arguments\n";
     return kExitUsage;
   }
-  for (const std::string& name : fillSimList(context.workspace.sim, true).items) {
-    context.out << printableText(name) << '\n';
+  const SimList sims = fillSimList(context.workspace.sim, true);
+  if (!longForm || sims.count == 0) {
+    for (const std::string& name : sims.items) context.out << printableText(name) << '\n';
+    return kExitOk;
+  }
+  // The name first, so that a script reading the first column finds the
+  // same names as in the plain list; the details follow in columns.
+  std::vector<SimDetails> rows;
+  size_t nameWidth = 4;
+  for (int i = 0; i < sims.count; ++i) {
+    rows.push_back(simDetails(context.workspace, sims.items[static_cast<size_t>(i)]));
+    nameWidth = std::max(nameWidth, printableText(rows.back().name).size());
+  }
+  const auto pad = [](std::string text, size_t width) {
+    if (text.size() < width) text.append(width - text.size(), ' ');
+    return text;
+  };
+  context.out << pad("Name", nameWidth) << "  " << pad("Size", 10) << "  " << pad("Changed", 20)
+              << "  Trained\n";
+  for (const SimDetails& row : rows) {
+    std::string size = row.fileFound ? fileSizeText(row.bytes) : "missing";
+    std::string trained = "-";
+    if (row.recordRead == SimRecordRead::kRead) {
+      const std::string summary = simRecordSummary(row.record);
+      if (!summary.empty()) trained = summary;
+    } else if (row.recordRead == SimRecordRead::kDamaged) {
+      trained = "record damaged";
+    }
+    context.out << pad(printableText(row.name), nameWidth) << "  " << pad(size, 10) << "  "
+                << pad(row.modified.empty() ? "-" : row.modified, 20) << "  " << printableText(trained)
+                << '\n';
+  }
+  return kExitOk;
+}
+
+int info(const std::vector<std::string>& args, Context& context) {
+  if (args.size() != 2) {
+    context.err << "stridewell sim info: error: name the SIM\n";
+    return kExitUsage;
+  }
+  const SimList sims = fillSimList(context.workspace.sim, true);
+  const int index = selectSimByName(sims.items, args[1], -1);
+  if (index < 0 || index >= sims.count) {
+    context.err << "stridewell sim info: error: there is no SIM '" << printableText(args[1]) << "'\n";
+    return kExitBadInput;
+  }
+  const std::string text = simInfoText(simDetails(context.workspace, sims.items[static_cast<size_t>(index)]));
+  // Line by line: the names and texts in it are shown printable, the line ends kept.
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    context.out << printableText(std::string_view(text).substr(start, end - start)) << '\n';
+    start = end + 1;
   }
   return kExitOk;
 }
@@ -108,13 +162,25 @@ int rename(const std::vector<std::string>& args, Context& context) {
 std::string_view SimCommand::description() const {
   return "Actions:\n"
          "  list             the SIMs a handicap run can use: \"Default\", kept\n"
-         "                   beside the program, then those of the SIM folder\n"
+         "                   beside the program, then those of the SIM folder,\n"
+         "                   one name a line; with --long a table whose first\n"
+         "                   column is the name, then the weights file's size,\n"
+         "                   when it last changed, and the dataset and passes\n"
+         "                   of its training record\n"
+         "  info NAME        the SIM's weights file (size, time of change) and\n"
+         "                   its training record: the dataset, criteria and\n"
+         "                   learning pressure it was prepared with, the passes\n"
+         "                   trained, the last pass's error and the headline of\n"
+         "                   its last report card ('stridewell evaluate'); a SIM\n"
+         "                   trained by an older program says \"No training\n"
+         "                   record\"\n"
          "  delete NAME      delete a SIM of the SIM folder (after a Yes; the\n"
          "                   question names the SI Map rules that use it)\n"
          "  rename OLD NEW   rename a SIM of the SIM folder (after a Yes); an\n"
          "                   existing SIM is never replaced\n"
          "\n"
-         "Exit status: 0 on success; 2 for usage errors, unknown SIMs, refused\n"
+         "Times are UTC. Exit status: 0 on success; 1 when info names no SIM of\n"
+         "the list; 2 for usage errors, unknown SIMs to delete or rename, refused\n"
          "names and files that cannot be deleted or renamed; 3 when a question\n"
          "was answered No.\n";
 }
@@ -138,7 +204,12 @@ int SimCommand::run(const ParsedOptions& options, std::ostream& out, std::ostrea
   Context context{out, err, ui, workspace, store};
 
   const std::string& action = args[0];
-  if (action == "list") return list(args, context);
+  if (action != "list" && options.has("long")) {
+    err << "stridewell sim: error: --long goes with list only\n";
+    return kExitUsage;
+  }
+  if (action == "list") return list(args, options.has("long"), context);
+  if (action == "info") return info(args, context);
   if (action == "delete") return remove(args, context);
   if (action == "rename") return rename(args, context);
   err << "stridewell sim: error: unknown action '" << printableText(action) << "'\n\n" << usage();

@@ -180,6 +180,10 @@ int TrainCommand::run(const ParsedOptions& options, std::ostream& out, std::ostr
   ui.attachProgress(nullptr);
   out << session.status().text << '\n';
   if (!outcome.problem.empty()) err << "stridewell train: error: " << outcome.problem << '\n';
+  if (!outcome.recordProblem.empty()) {
+    err << warningPrefix("train") << "the SIM's training record was not updated: " << outcome.recordProblem
+        << '\n';
+  }
 
   if (outcome.end == TrainingEnd::kFailed) return kExitBadInput;
   if (!outcome.saved) return kExitCannotOpen;

@@ -10,6 +10,7 @@
 
 #include "datasets/dataset_choice.h"
 #include "datasets/dataset_name.h"
+#include "gui/list_details.h"
 #include "gui/qt_interaction.h"
 
 namespace stridewell::gui {
@@ -25,6 +26,7 @@ std::vector<std::string> fillDatasetList(QComboBox* list, const Workspace& works
     list->setEnabled(true);
   }
   list->setCurrentIndex(0);
+  setDatasetToolTips(list, workspace, names);
   return names;
 }
 
@@ -74,6 +76,7 @@ DatasetSelectionDialog::DatasetSelectionDialog(const QString& title, const QStri
     selection_->clear();
   } else {
     for (const std::string& name : names_) list_->addItem(toQString(name));
+    setDatasetToolTips(list_, workspace, names_);
     connect(list_, &QListWidget::itemSelectionChanged, this, &DatasetSelectionDialog::refreshSelection);
     refreshSelection();
   }

@@ -10,6 +10,7 @@
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"
 #include "gui/print_results_dialog.h"
+#include "gui/report_card_command.h"
 #include "gui/text_printing.h"
 
 namespace stridewell::gui {
@@ -88,6 +89,9 @@ FrameCommands defaultFrameCommands() {
       case MenuCommand::kDeleteSim:
       case MenuCommand::kRenameSim:
         runTrainCommand(window, command);
+        break;
+      case MenuCommand::kReportCard:
+        runReportCardCommand(window);
         break;
       default:
         break;

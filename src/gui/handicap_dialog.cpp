@@ -22,6 +22,7 @@
 #include "base/settings_store.h"
 #include "base/workspace.h"
 #include "gui/fixed_font.h"
+#include "gui/list_details.h"
 #include "gui/qt_interaction.h"
 #include "gui/scratch_editor_dialog.h"
 #include "gui/sim_mapping_dialog.h"
@@ -99,6 +100,7 @@ QWidget* HandicapDialog::buildModeBox() {
   sims_->setObjectName("sims");
   simList_ = fillSimList(workspace_.sim, true);
   for (const std::string& item : simList_.items) sims_->addItem(QString::fromStdString(item));
+  setSimToolTips(sims_, workspace_, simList_.count);
   maps_ = new QComboBox(box);
   maps_->setObjectName("maps");
   for (int map = 1; map <= kSimMapCount; ++map) maps_->addItem(QString::number(map));

@@ -95,6 +95,7 @@ enum class MenuCommand {
   kStopTraining,
   kDeleteSim,
   kRenameSim,
+  kReportCard,
   kAbout,
   kUserManual,
 };

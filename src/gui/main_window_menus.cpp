@@ -17,6 +17,7 @@
 #include "base/interaction.h"
 #include "base/program_name.h"
 #include "base/workspace.h"
+#include "datasets/dataset_name.h"
 #include "gui/frame_area.h"
 #include "gui/frame_pictures.h"
 #include "gui/main_window.h"
@@ -97,6 +98,8 @@ void MainWindow::buildMenus() {
   train->addSeparator();
   addCommand(train, MenuCommand::kDeleteSim, tr("&Delete SIM..."));
   addCommand(train, MenuCommand::kRenameSim, tr("&Rename SIM..."));
+  train->addSeparator();
+  addCommand(train, MenuCommand::kReportCard, tr("SIM Report &Card..."));
 
   QMenu* help = menuBar()->addMenu(tr("H&elp"));
   addCommand(help, MenuCommand::kAbout, tr("&About..."));
@@ -129,6 +132,9 @@ void MainWindow::updateCommandStates() {
   action(MenuCommand::kPrepSim)->setEnabled(!training);
   action(MenuCommand::kTrainSim)->setEnabled(!training && patterns);
   action(MenuCommand::kStopTraining)->setEnabled(training);
+  // A report card judges a SIM over a dataset: none, nothing to judge on.
+  action(MenuCommand::kReportCard)
+      ->setEnabled(!workspace_.datasets.empty() && !listDatasets(workspace_).empty());
 }
 
 void MainWindow::setMenuEnabled(bool enabled, bool frameToo) {

@@ -19,6 +19,7 @@
 #include "base/workspace.h"
 #include "datasets/dataset_name.h"
 #include "gui/criteria_controls.h"
+#include "gui/list_details.h"
 #include "race/criteria_choices.h"
 
 namespace stridewell::gui {
@@ -41,6 +42,7 @@ PrepSimDialog::PrepSimDialog(const Workspace& workspace, const SettingsStore& st
   dataset_->setObjectName(QStringLiteral("dataset"));
   const std::vector<std::string> datasets = listDatasets(workspace_);
   for (const std::string& name : datasets) dataset_->addItem(qs(name));
+  setDatasetToolTips(dataset_, workspace_, datasets);
   names->addRow(tr("DataSet:"), dataset_);
   simName_ = new QLineEdit(this);
   simName_->setObjectName(QStringLiteral("simName"));
@@ -94,6 +96,7 @@ QWidget* PrepSimDialog::buildStartBox() {
   startSim_->setObjectName(QStringLiteral("startSim"));
   simList_ = fillSimList(workspace_.sim, true);
   for (const std::string& item : simList_.items) startSim_->addItem(qs(item));
+  setSimToolTips(startSim_, workspace_, simList_.count);
   grid->addWidget(randomStart_, 0, 0, 1, 2);
   grid->addWidget(simStart_, 1, 0);
   grid->addWidget(startSim_, 1, 1);

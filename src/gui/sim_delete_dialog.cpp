@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/list_details.h"
 #include "operations/sim_management.h"
 
 namespace stridewell::gui {
@@ -18,6 +19,7 @@ SimDeleteDialog::SimDeleteDialog(const Workspace& workspace, QWidget* parent)
   sims_ = new QComboBox(this);
   sims_->setObjectName(QStringLiteral("sims"));
   for (const std::string& item : list_.items) sims_->addItem(QString::fromStdString(item));
+  setSimToolTips(sims_, workspace, list_.count);
   form->addRow(tr("SIM Name:"), sims_);
   layout->addLayout(form);
 

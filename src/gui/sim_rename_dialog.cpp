@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "base/interaction.h"
+#include "gui/list_details.h"
 #include "operations/sim_management.h"
 
 namespace stridewell::gui {
@@ -20,6 +21,7 @@ SimRenameDialog::SimRenameDialog(const Workspace& workspace, UserInteraction& ui
   sims_ = new QComboBox(this);
   sims_->setObjectName(QStringLiteral("sims"));
   for (const std::string& item : list_.items) sims_->addItem(QString::fromStdString(item));
+  setSimToolTips(sims_, workspace, list_.count);
   form->addRow(tr("OldName:"), sims_);
   newName_ = new QLineEdit(this);
   newName_->setObjectName(QStringLiteral("newName"));

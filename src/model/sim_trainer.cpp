@@ -71,6 +71,7 @@ class SimTrainer final : public PatternBlockSink {
         break;
       }
       ++outcome.passesDone;
+      if (stream_.updated()) outcome.lastPassError = stream_.tss();
     }
 
     // Both files even when the first fails: the trained weights then still

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "base/file_system.h"
@@ -27,6 +28,7 @@ struct TrainingJob {
   std::string simName;
   int32_t passes = 0;
   int32_t patternCount = 0;                    // records the update of a pass waits for
+  bool freshStart = false;                     // train.SIM was missing and the run starts from random weights
   FileSystem* fileSystem = &realFileSystem();  // the weights files are saved through it
 };
 
@@ -43,9 +45,15 @@ enum class TrainingEnd { kCompleted, kStopped, kFailed };
 
 struct TrainingOutcome {
   TrainingEnd end = TrainingEnd::kFailed;
-  int passesDone = 0;   // passes read to their end
+  int passesDone = 0;  // passes read to their end
+  // The error "tss" of the last pass that ended in its update; none when no
+  // pass did.
+  std::optional<double> lastPassError;
   bool saved = false;   // both weights files written
   std::string problem;  // why a pass failed or a save did not happen, naming the file
+  // Why the SIM's training record could not be brought up to date (the
+  // weights are saved all the same); empty when it was.
+  std::string recordProblem;
 };
 
 using TrainingStatusCallback = std::function<void(const TrainingStatus&)>;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <span>
@@ -12,6 +13,7 @@
 #include "base/interaction.h"
 #include "datasets/dataset_file.h"
 #include "model/sim_model.h"
+#include "model/sim_record.h"
 #include "operations/prepared_races.h"
 #include "patterns/race_scoring.h"
 #include "race/race.h"
@@ -165,6 +167,38 @@ EvaluateOutcome runEvaluation(const EvaluateRequest& request, SimModel& model, s
   if (outcome.fitAsked) writeCombinedSection(report, request.fitDatasetName, outcome.fit, outcome.combined);
   outcome.status = EvaluateStatus::kDone;
   return outcome;
+}
+
+CardRecording recordReportCard(const std::string& simPath, const std::string& programFolder,
+                               const std::string& datasetName, const ReportCard& card, std::time_t now,
+                               std::string& problem, FileSystem& fileSystem) {
+  if (card.races <= 0) return CardRecording::kNotRecorded;
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path simFolder = fs::path(simPath).parent_path();
+  const fs::path beside = simFolder.empty() ? fs::path(".") : simFolder;
+  if (!programFolder.empty() && fs::equivalent(beside, fs::path(programFolder), error)) {
+    return CardRecording::kNotRecorded;
+  }
+  const std::string path = simRecordPath(simPath);
+  SimRecord record;
+  // A damaged record is replaced: it told nothing anyway.
+  (void)readSimRecord(path, record);
+  if (record.simName.empty()) record.simName = fs::path(simPath).stem().string();
+  SimCardHeadline headline;
+  headline.dataset = datasetName;
+  headline.when = recordTimeText(now);
+  headline.races = card.races;
+  headline.topPickRate = static_cast<double>(card.topPickWon) / card.races;
+  headline.top3Rate = static_cast<double>(card.winnerInTop3) / card.races;
+  const SourceCard& sim = card.sources[static_cast<size_t>(ChanceSource::kSim)];
+  headline.simLogLoss = sim.logLoss();
+  headline.simPseudoR2 = sim.pseudoR2();
+  const SourceCard& odds = card.sources[static_cast<size_t>(ChanceSource::kFinalOdds)];
+  if (odds.races > 0) headline.oddsPseudoR2 = odds.pseudoR2();
+  record.card = headline;
+  return writeSimRecord(path, record, problem, fileSystem) ? CardRecording::kRecorded
+                                                           : CardRecording::kFailed;
 }
 
 }  // namespace stridewell

@@ -7,6 +7,7 @@
 // thread.
 #pragma once
 
+#include <ctime>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "analysis/combined_chances.h"
 #include "analysis/report_card.h"
+#include "base/file_system.h"
 #include "operations/profit_loss_run.h"
 #include "race/race_criteria.h"
 
@@ -74,5 +76,20 @@ struct EvaluateOutcome {
 // chances (or why they could not be fitted).
 EvaluateOutcome runEvaluation(const EvaluateRequest& request, SimModel& model, std::ostream& report,
                               UserInteraction& ui, ProgressSink& progress);
+
+enum class CardRecording {
+  kRecorded,
+  kNotRecorded,  // no race counted, or a SIM of the program folder
+  kFailed,       // the record could not be written
+};
+
+// Keeps the card's headline (dataset, time `now`, races, hit rates, the
+// SIM's log loss and pseudo-R2, the final odds' pseudo-R2) in the training
+// record beside the SIM's weights file, keeping the record's other facts.
+// SIMs beside the program (`programFolder`, the shipped Default) are never
+// written to. `problem` says why on kFailed.
+CardRecording recordReportCard(const std::string& simPath, const std::string& programFolder,
+                               const std::string& datasetName, const ReportCard& card, std::time_t now,
+                               std::string& problem, FileSystem& fileSystem = realFileSystem());
 
 }  // namespace stridewell

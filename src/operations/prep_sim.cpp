@@ -16,9 +16,11 @@
 #include "model/sim_list.h"
 #include "model/sim_model.h"
 #include "model/sim_name_rules.h"
+#include "model/sim_record.h"
 #include "model/sim_shape.h"
 #include "patterns/pattern_writer.h"
 #include "race/card_values.h"
+#include "race/criteria_text.h"
 
 namespace stridewell {
 namespace {
@@ -84,7 +86,37 @@ bool startingWeights(const PrepRequest& request, const Workspace& workspace, Sim
   return true;
 }
 
+// Splits the report header's lines of the criteria.
+std::vector<std::string> criteriaLines(const RaceCriteria& criteria) {
+  std::vector<std::string> lines;
+  const std::string text = describeCriteria(criteria);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
 }  // namespace
+
+SimRecord preparationRecord(const PrepRequest& request, const std::string& simName, int64_t patterns,
+                            int races, std::time_t now) {
+  SimRecord record;
+  record.simName = simName;
+  record.dataset = request.dataset;
+  record.criteria = criteriaLines(request.criteria);
+  record.criteriaKnown = true;
+  record.passesPerRun = request.passes;
+  record.startSim = request.startSim;
+  record.startKnown = true;
+  record.patterns = patterns;
+  record.races = races;
+  record.preparedWhen = recordTimeText(now);
+  return record;
+}
 
 std::string prepCaption(std::string_view simName) {
   return "Prep: " + std::string(simName);
@@ -179,9 +211,11 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
   const PatternRun run = writePatterns(request.criteria, dataset, datasetFile, patterns, ui, progress);
   dataset.close();
   result.races = run.races;
+  const std::string recordPath = simRecordPath(trainWeights);
   const auto discard = [&] {
     fileSystem.remove(trainWeights);
     fileSystem.remove(patternPath);
+    fileSystem.remove(recordPath);
   };
   if (run.patterns < 0) {
     if (run.cancelled) ui.notice(kPrepAbortedCaption, kPrepAborted);
@@ -213,11 +247,18 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
     return failAfterRun(result, discard);
   }
 
+  // What the SIM learns from, for its training record; the passes count up
+  // from here as training runs.
+  ReplacementFile recordFile(recordPath, fileSystem);
+  recordFile.write(
+      simRecordText(preparationRecord(request, name, run.patterns, run.races, std::time(nullptr))));
+
   // In place: the old patterns go first, so that a run killed between the
   // renames leaves no pattern file and training asks for a new preparation;
   // the new patterns come last, after the weights and the train information
   // they belong with.
   fileSystem.remove(patternPath);
+  fileSystem.remove(recordPath);
   if (!weights.replaceTarget()) {
     ui.error(std::string(kPrepSaveFailed) + "\n" + weights.problem());
     return failAfterRun(result, discard);
@@ -232,6 +273,13 @@ PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimMo
   if (!patterns.replaceTarget()) {
     ui.error(std::string(kPatternFileWriteFailed) + "\n" + patterns.problem());
     return failAfterRun(result, discard);
+  }
+  // The record only describes the preparation: without it training goes on
+  // and the SIM simply has no record.
+  if (!recordFile.replaceTarget()) {
+    fileSystem.remove(recordPath);
+    ui.warning("The training record could not be written (" + recordFile.problem() +
+               "); the SIM will have no record of its dataset and criteria.");
   }
   if (!run.damage.empty()) ui.warning(run.damage + "; the patterns cover the races before it.");
   result.outcome = PrepOutcome::kDone;

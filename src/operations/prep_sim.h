@@ -8,12 +8,14 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "base/file_system.h"
 #include "model/mwc_random.h"
+#include "model/sim_record.h"
 #include "race/race_criteria.h"
 
 namespace stridewell {
@@ -88,13 +90,20 @@ struct PrepResult {
   bool damagedDataset = false;  // reading stopped at a damaged race; the patterns cover those before it
 };
 
+// The training record a preparation leaves beside train.SIM: the dataset,
+// the criteria as the report header writes them, the learning pressure,
+// the start and the patterns, no pass yet.
+SimRecord preparationRecord(const PrepRequest& request, const std::string& simName, int64_t patterns,
+                            int races, std::time_t now);
+
 // The preparation for an accepted request. Stores the dataset name as the
 // one to offer next time (when `settings` is given), opens the dataset,
 // puts the starting weights in `model` (defined with the SIM shape when it
 // is not) and saves them as train.SIM, writes the patterns and the train
 // information, and ends with the notice "Prep complete". The three files
 // are written beside their targets and put in place only when at least one
-// pattern was written. Every failure is shown through `ui`; Cancel in
+// pattern was written, with the training record (preparationRecord) beside
+// train.SIM. Every failure is shown through `ui`; Cancel in
 // `progress` shows "User aborted.".
 // Every file is written through `fileSystem`.
 PrepResult runPrep(const PrepRequest& request, const Workspace& workspace, SimModel& model,

@@ -15,6 +15,7 @@
 #include "base/workspace.h"
 #include "model/sim_map.h"
 #include "model/sim_name_rules.h"
+#include "model/sim_record.h"
 
 namespace stridewell {
 namespace {
@@ -46,6 +47,36 @@ bool isManagedName(const Workspace& workspace, std::string_view name) {
   const SimList list = managedSimList(workspace);
   return std::find(list.items.begin(), list.items.begin() + list.count, name) !=
          list.items.begin() + list.count;
+}
+
+// The training record follows its SIM to the new name (and says the new
+// name). The SIM is renamed already, so a record that cannot follow is
+// only lost, never in the way; any record the new name had was an orphan.
+void moveSimRecord(const std::string& oldWeights, const std::string& newWeights, const std::string& newName,
+                   FileSystem& fileSystem) {
+  const std::string oldRecord = simRecordPath(oldWeights);
+  const std::string newRecord = simRecordPath(newWeights);
+  SimRecord record;
+  switch (readSimRecord(oldRecord, record)) {
+    case SimRecordRead::kRead: {
+      record.simName = newName;
+      std::string ignored;
+      if (writeSimRecord(newRecord, record, ignored, fileSystem)) {
+        // On a disk blind to letter case a change of case names one file.
+        std::error_code sameError;
+        if (!fs::equivalent(oldRecord, newRecord, sameError)) fileSystem.remove(oldRecord);
+      } else {
+        fileSystem.remove(newRecord);
+      }
+      break;
+    }
+    case SimRecordRead::kDamaged:
+      if (fileSystem.rename(oldRecord, newRecord)) fileSystem.remove(newRecord);
+      break;
+    case SimRecordRead::kMissing:
+      fileSystem.remove(newRecord);
+      break;
+  }
 }
 
 }  // namespace
@@ -92,6 +123,9 @@ SimDeleteOutcome deleteSim(const Workspace& workspace, std::string_view name, Us
     ui.error("Cannot delete SIM '" + std::string(name) + "'.\n" + path + ": " + error.message());
     return SimDeleteOutcome::kFailed;
   }
+  // The SIM's training record goes with it; a record left behind would be
+  // taken for that of a later SIM of the same name.
+  (void)::unlink(simRecordPath(path).c_str());
   return SimDeleteOutcome::kDeleted;
 }
 
@@ -129,6 +163,7 @@ SimRenameOutcome renameSim(const Workspace& workspace, std::string_view oldName,
     ui.error(std::string(kSimRenameFailed) + "\n" + moveFailureDetail(oldPath, newPath, error));
     return SimRenameOutcome::kFailed;
   }
+  moveSimRecord(oldPath, newPath, newName, fileSystem);
   return SimRenameOutcome::kRenamed;
 }
 

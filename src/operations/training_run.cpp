@@ -10,6 +10,8 @@
 
 #include "base/interaction.h"
 #include "base/replacement_file.h"
+#include "base/text_case.h"
+#include "model/sim_record.h"
 #include "model/sim_shape.h"
 
 namespace stridewell {
@@ -148,6 +150,7 @@ TrainPreparation prepareTraining(const std::filesystem::path& trainDataFolder, S
       return result;
     }
   } else {
+    job.freshStart = true;
     model.seedFromClock();
     model.randomizeWeights();
     // A failed save here costs only the random start of a later "Train
@@ -157,6 +160,33 @@ TrainPreparation prepareTraining(const std::filesystem::path& trainDataFolder, S
   }
   result.start = TrainStart::kReady;
   return result;
+}
+
+bool recordTraining(const TrainingJob& job, const TrainingOutcome& outcome, std::time_t now,
+                    std::string& problem) {
+  if (!outcome.saved || outcome.passesDone <= 0) return true;
+  const std::string trainRecordPath = simRecordPath(job.trainWeightsFile.string());
+  SimRecord record;
+  // A record of another SIM's preparation (left by an older program, say)
+  // says nothing about this one.
+  if (readSimRecord(trainRecordPath, record) != SimRecordRead::kRead ||
+      !equalsIgnoreCase(record.simName, job.simName)) {
+    record = SimRecord{};
+  }
+  record.simName = job.simName;
+  if (job.freshStart) record.passesTrained = 0;
+  record.passesTrained += outcome.passesDone;
+  if (outcome.lastPassError) record.finalError = outcome.lastPassError;
+  record.trainedWhen = recordTimeText(now);
+  record.card.reset();
+  bool written = writeSimRecord(trainRecordPath, record, problem, *job.fileSystem);
+  std::string targetProblem;
+  if (!writeSimRecord(simRecordPath(job.targetWeightsFile.string()), record, targetProblem,
+                      *job.fileSystem)) {
+    problem = written ? targetProblem : problem + "; " + targetProblem;
+    written = false;
+  }
+  return written;
 }
 
 TrainingSession::~TrainingSession() {
@@ -180,6 +210,9 @@ bool TrainingSession::start(SimModel& model, TrainingJob job, RecordTrainerFacto
       if (trainer) {
         outcome_ = runTraining(model, *trainer, job, stopRequest_,
                                [this](const TrainingStatus& status) { setStatus(status); });
+        // The weights are saved and the status says so; the record's fate
+        // does not change how the run ended.
+        (void)recordTraining(job, outcome_, std::time(nullptr), outcome_.recordProblem);
       } else {
         outcome_.problem = "No trainer for this SIM's shape";
         setStatus({failedStatusText(), 0, 0, true});

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -73,6 +74,16 @@ TrainPreparation prepareTraining(const std::filesystem::path& trainDataFolder, S
 // cannot, or when `target` is a folder.
 bool trialWrite(const std::filesystem::path& target, size_t size, std::string& problem,
                 FileSystem& fileSystem = realFileSystem());
+
+// Brings the training records up to date after a run: the preparation's
+// record beside train.SIM gains the passes done (counted from 0 again after
+// a fresh random start), the last pass's error and the time `now`, and the
+// SIM being trained gets a copy beside its weights (a new SIM's weights
+// have no report card yet). Nothing is written when the run saved no
+// weights or made no pass. A record is a help only: false, with `problem`,
+// when one could not be written, and the run stands as it is.
+bool recordTraining(const TrainingJob& job, const TrainingOutcome& outcome, std::time_t now,
+                    std::string& problem);
 
 // Makes the record trainer for a run on the training thread.
 using RecordTrainerFactory =

@@ -51,6 +51,31 @@ TEST_F(DatasetCommandTest, CreateAppendAndList) {
   EXPECT_EQ(listed.out, "Spring\n");
 }
 
+// The long list: the name first, then races, first and last race date and
+// size; a damaged dataset shows the races before the damage and says so,
+// and the plain list stays one name a line.
+TEST_F(DatasetCommandTest, LongListCountsRacesAndDates) {
+  ASSERT_EQ(runCommand(DatasetCommand(), {"create", "Spring", (kExamples / "plain").string()}).status, 0);
+  ASSERT_EQ(runCommand(DatasetCommand(), {"create", "Cut", (kExamples / "plain").string()}).status, 0);
+  fs::resize_file(dataset("Cut"), fs::file_size(dataset("Cut")) - 1);  // the last race cut short
+
+  EXPECT_EQ(runCommand(DatasetCommand(), {"list"}).out, "Cut\nSpring\n");
+  const test::CommandRun listed = runCommand(DatasetCommand(), {"list", "--long"});
+  EXPECT_EQ(listed.status, kExitBadInput) << "a damaged dataset is bad input";
+  const std::string spring = "Spring       28  2026-03-13  2026-03-15";
+  const std::string cut = "Cut          27  2026-03-13  2026-03-15";
+  EXPECT_EQ(listed.out.rfind("Name      Races  First       Last              Size\n", 0), 0u) << listed.out;
+  EXPECT_NE(listed.out.find(spring), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find(cut), std::string::npos) << listed.out;
+  const size_t cutLine = listed.out.find(cut);
+  EXPECT_EQ(listed.out.substr(listed.out.find('\n', cutLine) - 9, 9), "  damaged") << listed.out;
+  EXPECT_EQ(listed.out.find("damaged", listed.out.find(spring)), std::string::npos) << listed.out;
+
+  fs::remove(dataset("Cut"));
+  const test::CommandRun sound = runCommand(DatasetCommand(), {"-l", "list"});
+  EXPECT_EQ(sound.status, 0) << sound.err;
+}
+
 TEST_F(DatasetCommandTest, OverWriteNeedsAYes) {
   const std::string plain = (kExamples / "plain").string();
   ASSERT_EQ(runCommand(DatasetCommand(), {"create", "Twice", plain}).status, 0);

@@ -42,6 +42,63 @@ TEST_F(SimCommandTest, List) {
   EXPECT_EQ(listed.out, "Default\nAlpha\nbeta\n");
 }
 
+// What `sim info` shows: the file's size and time of change always, the
+// training record when there is one, and "No training record" otherwise;
+// the long list adds the record's dataset and passes after the name.
+TEST_F(SimCommandTest, InfoAndLongList) {
+  std::ofstream(sim("Alpha.SIM"), std::ios::binary) << std::string(1000, 'w');
+  addSim("beta.SIM");
+  std::ofstream(sim("Alpha.INFO"))
+      << "stridewell-sim-record 1\nsim=Alpha\ndataset=Spring\ncriteria=Sprints only.\n"
+         "pressure=25\npasses=30\ntrained=2026-12-09 06:40 UTC\nfuture-key=7\n";
+  fs::last_write_time(sim("Alpha.SIM"), fs::file_time_type::clock::now());
+
+  const test::CommandRun alpha = runCommand(SimCommand(), {"info", "alpha"});
+  EXPECT_EQ(alpha.status, 0) << alpha.err;
+  for (const char* line : {"SIM:                    Alpha\n", "Size:                   1,000 bytes\n",
+                           "Trained on dataset:     Spring\n", "Criteria:               Sprints only.\n",
+                           "Learning pressure:      High (25 passes a run)\n", "Passes trained:         30\n",
+                           "Last report card:       none\n"}) {
+    EXPECT_NE(alpha.out.find(line), std::string::npos) << line << alpha.out;
+  }
+  EXPECT_NE(alpha.out.find("Weights file:           " + sim("Alpha.SIM").string() + "\n"), std::string::npos)
+      << alpha.out;
+
+  const test::CommandRun beta = runCommand(SimCommand(), {"info", "beta"});
+  EXPECT_EQ(beta.status, 0);
+  // "weights of beta.SIM": 19 bytes.
+  EXPECT_NE(beta.out.find("Size:                   19 bytes\n"), std::string::npos) << beta.out;
+  EXPECT_NE(beta.out.find("Changed:                20"), std::string::npos) << beta.out;
+  EXPECT_NE(beta.out.find("\nNo training record\n"), std::string::npos) << beta.out;
+
+  const test::CommandRun unknown = runCommand(SimCommand(), {"info", "Gamma"});
+  EXPECT_EQ(unknown.status, kExitBadInput);
+  EXPECT_EQ(unknown.out, "");
+  EXPECT_NE(unknown.err.find("there is no SIM 'Gamma'"), std::string::npos) << unknown.err;
+  EXPECT_EQ(runCommand(SimCommand(), {"info"}).status, kExitUsage);
+  EXPECT_EQ(runCommand(SimCommand(), {"info", "a", "b"}).status, kExitUsage);
+  EXPECT_EQ(runCommand(SimCommand(), {"--long", "delete", "Alpha"}).status, kExitUsage);
+  EXPECT_TRUE(fs::exists(sim("Alpha.SIM")));
+
+  // The record's file is no SIM of the list.
+  EXPECT_EQ(runCommand(SimCommand(), {"list"}).out, "Default\nAlpha\nbeta\n");
+  const test::CommandRun table = runCommand(SimCommand(), {"list", "--long"});
+  EXPECT_EQ(table.status, 0);
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < table.out.size();) {
+    const size_t end = table.out.find('\n', at);
+    lines.push_back(table.out.substr(at, end - at));
+    at = end + 1;
+  }
+  ASSERT_EQ(lines.size(), 4u) << table.out;
+  EXPECT_EQ(lines[0].rfind("Name     Size        Changed", 0), 0u) << table.out;
+  EXPECT_EQ(lines[1].rfind("Default  ", 0), 0u) << table.out;
+  EXPECT_EQ(lines[2].rfind("Alpha    1000 bytes", 0), 0u) << table.out;
+  EXPECT_TRUE(lines[2].ends_with("  dataset Spring, 30 passes")) << table.out;
+  EXPECT_EQ(lines[3].rfind("beta     19 bytes", 0), 0u) << table.out;
+  EXPECT_TRUE(lines[3].ends_with("  -")) << table.out;
+}
+
 TEST_F(SimCommandTest, DeleteAfterAYes) {
   addSim("Alpha.SIM");
   const test::CommandRun refused = runCommand(SimCommand(), {"delete", "Alpha"});

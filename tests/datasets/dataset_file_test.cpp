@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "datasets/dataset_summary.h"
 #include "race/card_line_builder.h"
+#include "race/card_values.h"
 #include "race/race.h"
 
 namespace stridewell {
@@ -423,6 +425,123 @@ TEST(DatasetWrite, FailedWritesAreReported) {
     std::ostream out(&disk);
     EXPECT_EQ(writeDatasetRace(out, *race), c.ok);
   }
+}
+
+// The list's summary against the reader: the same races counted, the
+// earliest and latest date among those the reader hands out, and damage
+// where the reader finds it.
+DatasetSummary summaryOf(const std::string& bytes) {
+  std::istringstream in(bytes, std::ios::binary);
+  return summarizeDataset(in);
+}
+
+struct ReaderCount {
+  int races = 0;
+  bool damaged = false;
+  int32_t first = 0, last = 0;
+};
+
+ReaderCount countWithReader(const std::string& bytes) {
+  std::istringstream in(bytes, std::ios::binary);
+  DatasetReader reader(in, "T.DSI");
+  ReaderCount count;
+  auto race = emptyRace();
+  const auto order = [](int32_t d) { return packedYear(d) * 10000 + packedMonth(d) * 100 + packedDay(d); };
+  while (reader.next(*race)) {
+    const int32_t date = race->card.date;
+    if (date == 0) continue;
+    if (count.first == 0 || order(date) < order(count.first)) count.first = date;
+    if (count.last == 0 || order(date) > order(count.last)) count.last = date;
+  }
+  count.races = reader.racesRead();
+  count.damaged = reader.damaged();
+  return count;
+}
+
+std::string datedRace(int32_t date, bool onlyTheDate = false) {
+  auto race = onlyTheDate ? emptyRace() : knownRace();
+  race->card.date = date;
+  return encode(*race);
+}
+
+TEST(DatasetSummary, CountsAndDatesAgreeWithTheReader) {
+  const int32_t march15 = packDate("20240315");
+  const int32_t jan2 = packDate("20240102");
+  const int32_t dec31 = packDate("20231231");
+  const int32_t feb29 = packDate("20240229");
+  // The packed form puts the day above the month: 31 December 2023
+  // packs larger than 2 January 2024 would if the year were equal, so an
+  // order by packed value alone would be wrong within a year.
+  const int32_t dayOnly = (2 << 8) | 3;  // year 0: the card is stored shorter than its date field
+  struct Case {
+    const char* name;
+    std::string bytes;
+    int races;
+    int32_t first, last;
+  };
+  const Case cases[] = {
+      {"empty", "", 0, 0, 0},
+      {"one race", datedRace(march15), 1, march15, march15},
+      {"out of order", datedRace(march15) + datedRace(dec31) + datedRace(jan2) + datedRace(feb29), 4, dec31,
+       march15},
+      {"a race without date is counted, not dated", datedRace(0) + datedRace(jan2), 2, jan2, jan2},
+      {"a card that ends at its date", datedRace(jan2, true) + datedRace(dec31, true), 2, dec31, jan2},
+      {"a card that ends inside its date", datedRace(dayOnly, true) + datedRace(jan2), 2, dayOnly, jan2},
+      {"a race read from a card", encode(*cardRace("2", 5)) + datedRace(jan2), 2, jan2, packDate("20240315")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DatasetSummary summary = summaryOf(c.bytes);
+    const ReaderCount reader = countWithReader(c.bytes);
+    EXPECT_TRUE(summary.opened);
+    EXPECT_EQ(summary.bytes, c.bytes.size());
+    EXPECT_EQ(summary.races, c.races);
+    EXPECT_EQ(summary.races, reader.races);
+    EXPECT_FALSE(summary.damaged);
+    EXPECT_EQ(summary.firstDate, c.first);
+    EXPECT_EQ(summary.lastDate, c.last);
+    EXPECT_EQ(summary.firstDate, reader.first);
+    EXPECT_EQ(summary.lastDate, reader.last);
+  }
+}
+
+TEST(DatasetSummary, DamageStopsTheCountWhereTheReaderStops) {
+  const std::string sound = datedRace(packDate("20240102")) + datedRace(packDate("20240105"));
+  const std::string third = datedRace(packDate("20240301"));
+  const std::string plenty(2 * kMaxDatasetRaceBytes, '\x77');
+  struct Case {
+    const char* name;
+    std::string tail;
+  };
+  const Case cases[] = {
+      {"header cut short", third.substr(0, 3)},
+      {"header only", third.substr(0, 6)},
+      {"inside the card, before its date", third.substr(0, 10)},
+      {"one byte short", third.substr(0, third.size() - 1)},
+      {"card length 0", header(0, 1, 1) + plenty},
+      {"result one beyond", header(1, 1, 3441) + plenty},
+      {"all at 0xFFFF", header(0xFFFF, 0xFFFF, 0xFFFF) + plenty},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string bytes = sound + c.tail;
+    const DatasetSummary summary = summaryOf(bytes);
+    const ReaderCount reader = countWithReader(bytes);
+    EXPECT_TRUE(summary.damaged);
+    EXPECT_TRUE(reader.damaged);
+    EXPECT_EQ(summary.races, 2);
+    EXPECT_EQ(summary.races, reader.races);
+    // The dates are those of the races counted, never of the damaged one.
+    EXPECT_EQ(summary.firstDate, packDate("20240102"));
+    EXPECT_EQ(summary.lastDate, packDate("20240105"));
+  }
+  EXPECT_FALSE(summarizeDatasetFile("/nonexistent/folder/X.DSI").opened);
+}
+
+TEST(DatasetSummary, DateTexts) {
+  EXPECT_EQ(packedDateText(packDate("20240315")), "2024-03-15");
+  EXPECT_EQ(packedDateText(packDate("19991231")), "1999-12-31");
+  EXPECT_EQ(packedDateText(0), "-");
 }
 
 }  // namespace

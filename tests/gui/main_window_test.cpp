@@ -194,7 +194,7 @@ void MainWindowTest::menusHoldEveryItemInOrder() {
                         "&Exotics Report...", "Da&ily Double Report...", "DataSet Contents &Report..."}));
   QCOMPARE(entries(frame.window.menu(2)),
            (QStringList{"&Prep SIM...", "-", "&Train SIM (or Train More)...", "-", "&Stop Training!", "-",
-                        "&Delete SIM...", "&Rename SIM..."}));
+                        "&Delete SIM...", "&Rename SIM...", "-", "SIM Report &Card..."}));
   QCOMPARE(entries(frame.window.menu(3)), (QStringList{"&About...", "User &Manual..."}));
 }
 

@@ -6,11 +6,13 @@
 // dialogs.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -23,6 +25,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -36,13 +39,20 @@
 #include "gui/menu_commands.h"
 #include "gui/prep_sim_dialog.h"
 #include "gui/progress_dialog.h"
+#include "gui/report_card_command.h"
+#include "gui/report_card_dialog.h"
+#include "gui/report_viewer.h"
 #include "gui/sim_delete_dialog.h"
 #include "gui/sim_rename_dialog.h"
 #include "gui/training_chart.h"
 #include "gui/training_runner.h"
 #include "model/pattern_record.h"
 #include "model/sim_map.h"
+#include "model/sim_record.h"
+#include "model/sim_shape.h"
 #include "operations/create_run.h"
+#include "operations/evaluate_run.h"
+#include "race/criteria_choices.h"
 #include "support/isolated_user.h"
 #include "support/recording_interaction.h"
 #include "widget_texts.h"
@@ -170,6 +180,9 @@ class TrainCommandsTest : public QObject {
   void deleteSimAsksAndDeletes();
   void deleteSimNamesTheMapRulesUsingIt();
   void renameSimChecksAsksAndRenames();
+  void reportCardNeedsADataset();
+  void reportCardRunShowsTheCardAndRecordsIt();
+  void reportCardCancelLeavesNothing();
   void screenshots();
 };
 
@@ -704,6 +717,141 @@ void TrainCommandsTest::renameSimChecksAsksAndRenames() {
   QCOMPARE(betaText, std::string("beta weights"));
 }
 
+// A copy of the shipped SIM in the SIM folder: real weights the user may
+// keep a record for.
+void copyDefaultSim(Frame& frame, const std::string& name) {
+  fs::copy_file(fs::path(frame.ws().programFolder) / "Default.SIM",
+                fs::path(frame.ws().sim) / (name + ".SIM"), fs::copy_options::overwrite_existing);
+}
+
+QStringList viewerLines(ReportViewer& viewer) {
+  QStringList lines;
+  for (int i = 0; i < viewer.list()->count(); ++i) lines << viewer.list()->item(i)->text();
+  return lines;
+}
+
+void TrainCommandsTest::reportCardNeedsADataset() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.window->updateCommandStates();
+  QVERIFY(!frame.window->action(MenuCommand::kReportCard)->isEnabled());
+  // The dialog itself, opened anyway, offers nothing to run.
+  {
+    ReportCardDialog dialog(frame.store, frame.ws(), frame.ui);
+    QVERIFY(!child<QPushButton>(dialog, "ok")->isEnabled());
+    QCOMPARE(child<QComboBox>(dialog, "datasets")->currentText(),
+             QStringLiteral("<No datasets have been created.>"));
+  }
+  frame.makeDataset("Sample");
+  frame.window->updateCommandStates();
+  QVERIFY(frame.window->action(MenuCommand::kReportCard)->isEnabled());
+  QCOMPARE(frame.window->action(MenuCommand::kReportCard)->text(), QStringLiteral("SIM Report &Card..."));
+}
+
+void TrainCommandsTest::reportCardRunShowsTheCardAndRecordsIt() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.makeDataset("Sample");
+  copyDefaultSim(frame, "Copy");
+  frame.window->updateCommandStates();
+
+  QString datasetDetails, simDetailsText;
+  QStringList fitItems;
+  whenDialogOpens<ReportCardDialog>([&](ReportCardDialog& dialog) {
+    auto* sims = child<QComboBox>(dialog, "sims");
+    sims->setCurrentIndex(sims->findText(QStringLiteral("Copy")));
+    datasetDetails = child<QLabel>(dialog, "datasetDetails")->text();
+    simDetailsText = child<QLabel>(dialog, "simDetails")->text();
+    fitItems = test::itemTexts(child<QComboBox>(dialog, "fit"));
+    QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton);
+  });
+  QStringList shown;
+  QString copied;
+  whenDialogOpens<ReportViewer>([&](ReportViewer& viewer) {
+    shown = viewerLines(viewer);
+    QTest::mouseClick(viewer.findChild<QPushButton*>(QStringLiteral("copyButton")), Qt::LeftButton);
+    copied = QApplication::clipboard()->text();
+    viewer.reject();
+  });
+  frame.trigger(MenuCommand::kReportCard);
+  QTest::qWait(20);
+
+  // The lists say what each item holds: 28 sample races over three days.
+  QVERIFY2(datasetDetails.startsWith(QStringLiteral("28 races, 2026-03-13 to 2026-03-15, ")),
+           qPrintable(datasetDetails));
+  QVERIFY2(simDetailsText.startsWith(QStringLiteral("69,000 bytes, changed ")), qPrintable(simDetailsText));
+  QCOMPARE(fitItems, (QStringList{"(none)", "Sample"}));
+
+  // The same card as the run called directly with the same choices.
+  EvaluateRequest request;
+  request.datasetName = "Sample";
+  request.datasetPath = (fs::path(frame.ws().datasets) / "Sample.DSI").string();
+  request.simName = "Copy";
+  request.simPath = (fs::path(frame.ws().sim) / "Copy.SIM").string();
+  request.criteria = buildCriteria(CriteriaChoices{});
+  SimModel model(true);
+  QVERIFY(defineSimShape(model, {}, true) != 0);
+  RecordingInteraction quiet;
+  NoProgress none;
+  std::ostringstream direct;
+  const EvaluateOutcome outcome = runEvaluation(request, model, direct, quiet, none);
+  QVERIFY(outcome.status == EvaluateStatus::kDone);
+  QVERIFY(outcome.card.races > 0);
+  QStringList expected = QString::fromStdString(direct.str()).split(QLatin1Char('\n'));
+  if (!expected.isEmpty() && expected.back().isEmpty()) expected.removeLast();
+  QCOMPARE(shown, expected);
+  QVERIFY(shown.contains(QStringLiteral("Races counted:    %1").arg(outcome.card.races)));
+  QCOMPARE(copied, QString::fromStdString(direct.str()));
+  QVERIFY(frame.ui.errors().empty());
+  QVERIFY(frame.window->menuEnabled());
+  QVERIFY(!fs::exists(fs::path(frame.ws().temp) / kReportCardFile));
+
+  // The headline is in the SIM's record.
+  SimRecord record;
+  QVERIFY(readSimRecord((fs::path(frame.ws().sim) / "Copy.INFO").string(), record) == SimRecordRead::kRead);
+  QVERIFY(record.card.has_value());
+  QCOMPARE(record.card->dataset, std::string("Sample"));
+  QCOMPARE(record.card->races, outcome.card.races);
+  QCOMPARE(record.card->topPickRate, static_cast<double>(outcome.card.topPickWon) / outcome.card.races);
+}
+
+void TrainCommandsTest::reportCardCancelLeavesNothing() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.makeDataset("Sample", 4);
+  copyDefaultSim(frame, "Copy");
+  frame.window->updateCommandStates();
+  whenDialogOpens<ReportCardDialog>([&](ReportCardDialog& dialog) {
+    auto* sims = child<QComboBox>(dialog, "sims");
+    sims->setCurrentIndex(sims->findText(QStringLiteral("Copy")));
+    QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton);
+  });
+  QString caption;
+  QTimer cancel;
+  cancel.setInterval(0);
+  QObject::connect(&cancel, &QTimer::timeout, [&] {
+    if (frame.window->progressDialog().isVisible()) {
+      caption = frame.window->progressDialog().windowTitle();
+      frame.window->progressDialog().cancelButton()->click();
+      cancel.stop();
+    }
+  });
+  cancel.start();
+  bool viewerSeen = false;
+  whenDialogOpens<ReportViewer>([&](ReportViewer& viewer) {
+    viewerSeen = true;
+    viewer.reject();
+  });
+  frame.trigger(MenuCommand::kReportCard);
+  QTest::qWait(50);
+  QCOMPARE(caption, QString::fromLatin1(kReportCardCaption));
+  QVERIFY(!viewerSeen);
+  QVERIFY(frame.ui.empty());
+  QVERIFY(frame.window->menuEnabled());
+  QVERIFY(!fs::exists(fs::path(frame.ws().sim) / "Copy.INFO"));
+  QVERIFY(!fs::exists(fs::path(frame.ws().temp) / kReportCardFile));
+}
+
 void TrainCommandsTest::screenshots() {
   const QByteArray folder = qgetenv("STRIDEWELL_SCREENSHOTS");
   if (folder.isEmpty()) QSKIP("set STRIDEWELL_SCREENSHOTS to a folder to save the screenshots");
@@ -729,6 +877,26 @@ void TrainCommandsTest::screenshots() {
   QTRY_COMPARE(runner->chart()->series()->count(), 10);
   QTest::qWait(100);
   QVERIFY(runner->chart()->grab().save(QString::fromLocal8Bit(folder) + "/training-chart.png"));
+
+  // The report card of the SIM just trained: its dialog and its window.
+  frame.window->updateCommandStates();
+  bool dialogSaved = false, cardSaved = false;
+  whenDialogOpens<ReportCardDialog>([&](ReportCardDialog& dialog) {
+    auto* sims = child<QComboBox>(dialog, "sims");
+    sims->setCurrentIndex(sims->findText(QStringLiteral("Routes")));
+    QTest::qWait(100);
+    dialogSaved = dialog.grab().save(QString::fromLocal8Bit(folder) + "/report-card-dialog.png");
+    QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton);
+  });
+  whenDialogOpens<ReportViewer>([&](ReportViewer& viewer) {
+    viewer.resize(760, 640);
+    QTest::qWait(100);
+    cardSaved = viewer.grab().save(QString::fromLocal8Bit(folder) + "/report-card.png");
+    viewer.reject();
+  });
+  frame.trigger(MenuCommand::kReportCard);
+  QVERIFY(dialogSaved);
+  QVERIFY(cardSaved);
 }
 
 QTEST_MAIN(TrainCommandsTest)

@@ -22,12 +22,14 @@
 #include "datasets/build_pair.h"
 #include "datasets/dataset_file.h"
 #include "model/sim_model.h"
+#include "model/sim_record.h"
 #include "model/sim_shape.h"
 #include "operations/create_run.h"
 #include "patterns/race_scoring.h"
 #include "race/card_values.h"
 #include "race/criteria_choices.h"
 #include "race/race.h"
+#include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
 
@@ -368,6 +370,83 @@ TEST(RunEvaluationTest, ReportAndTheErrorsThatStopARun) {
     ASSERT_EQ(ui.errors().size(), 1u);
     EXPECT_EQ(ui.errors()[0].rfind(c.error, 0), 0u) << ui.errors()[0];
   }
+}
+
+// The card's headline in the SIM's training record, over two races worked
+// by hand (fields of two; weights SIM, morning line, final odds):
+//   A: SIM 3:1, line 1:1, odds 1:3, the first horse won: SIM gave it 0.75,
+//      the odds 0.25; the SIM's top pick won.
+//   B: SIM 1:1, line 1:1, odds 1:1, the second won: 0.5 each; the top pick
+//      (the first horse on the tie) lost.
+// Top pick 1 of 2, winner in the top three 2 of 2. SIM log loss
+// (-ln 0.75 - ln 0.5) / 2 = (0.287682 + 0.693147) / 2 = 0.490415; even
+// guess L0 = 2 ln 0.5 = -1.386294, so the SIM's pseudo-R2 is
+// 1 - 0.980829 / 1.386294 = 0.292481 and the odds' 1 - 2.079442 / 1.386294 = -0.5.
+TEST(ReportCardRecord, HeadlineKeptBesideTheSimButNeverBesideTheProgram) {
+  ReportCard card;
+  const double simA[] = {3, 1}, lineA[] = {1, 1}, oddsA[] = {1, 3};
+  const double even[] = {1, 1};
+  ASSERT_TRUE(addRaceToCard(card, simA, lineA, oddsA, 0));
+  ASSERT_TRUE(addRaceToCard(card, even, even, even, 1));
+
+  test::TempFolder folder;
+  const fs::path program = folder.path() / "program";
+  const fs::path sims = folder.path() / "SIM";
+  fs::create_directories(program);
+  fs::create_directories(sims);
+  SimRecord trained;
+  trained.simName = "Alpha";
+  trained.dataset = "Spring";
+  trained.passesTrained = 25;
+  std::string problem;
+  ASSERT_TRUE(writeSimRecord((sims / "Alpha.INFO").string(), trained, problem));
+
+  EXPECT_EQ(
+      recordReportCard((sims / "Alpha.SIM").string(), program.string(), "Autumn", card, 86400 * 2, problem),
+      CardRecording::kRecorded);
+  SimRecord read;
+  ASSERT_EQ(readSimRecord((sims / "Alpha.INFO").string(), read), SimRecordRead::kRead);
+  EXPECT_EQ(read.dataset, "Spring");  // the training facts stay
+  EXPECT_EQ(read.passesTrained, 25);
+  ASSERT_TRUE(read.card);
+  EXPECT_EQ(read.card->dataset, "Autumn");
+  EXPECT_EQ(read.card->when, "1970-01-03 00:00 UTC");
+  EXPECT_EQ(read.card->races, 2);
+  EXPECT_DOUBLE_EQ(read.card->topPickRate, 0.5);
+  EXPECT_DOUBLE_EQ(read.card->top3Rate, 1.0);
+  EXPECT_NEAR(read.card->simLogLoss, 0.490415, 1e-6);
+  EXPECT_NEAR(read.card->simPseudoR2, 0.292481, 1e-6);
+  ASSERT_TRUE(read.card->oddsPseudoR2);
+  EXPECT_NEAR(*read.card->oddsPseudoR2, -0.5, 1e-12);
+
+  // A SIM without a record gets one holding the card alone.
+  EXPECT_EQ(recordReportCard((sims / "Beta.SIM").string(), program.string(), "Autumn", card, 0, problem),
+            CardRecording::kRecorded);
+  ASSERT_EQ(readSimRecord((sims / "Beta.INFO").string(), read), SimRecordRead::kRead);
+  EXPECT_EQ(read.simName, "Beta");
+  EXPECT_EQ(read.passesTrained, 0);
+  EXPECT_TRUE(read.card);
+
+  // Nothing beside the program's own SIMs, and nothing for a card of no race.
+  EXPECT_EQ(
+      recordReportCard((program / "Default.SIM").string(), program.string(), "Autumn", card, 0, problem),
+      CardRecording::kNotRecorded);
+  EXPECT_FALSE(fs::exists(program / "Default.INFO"));
+  EXPECT_EQ(
+      recordReportCard((sims / "Gamma.SIM").string(), program.string(), "Autumn", ReportCard{}, 0, problem),
+      CardRecording::kNotRecorded);
+  EXPECT_FALSE(fs::exists(sims / "Gamma.INFO"));
+
+  // A record that cannot be written is told, the old one left whole.
+  test::FaultyFileSystem full;
+  full.failWritesFrom(1, ENOSPC);
+  problem.clear();
+  EXPECT_EQ(
+      recordReportCard((sims / "Alpha.SIM").string(), program.string(), "Winter", card, 0, problem, full),
+      CardRecording::kFailed);
+  EXPECT_NE(problem.find("Alpha.INFO"), std::string::npos) << problem;
+  ASSERT_EQ(readSimRecord((sims / "Alpha.INFO").string(), read), SimRecordRead::kRead);
+  EXPECT_EQ(read.card->dataset, "Autumn");
 }
 
 }  // namespace

@@ -22,10 +22,12 @@
 #include "base/workspace.h"
 #include "model/pattern_record.h"
 #include "model/sim_model.h"
+#include "model/sim_record.h"
 #include "model/sim_shape.h"
 #include "patterns/pattern_races.h"
 #include "patterns/pattern_writer.h"
 #include "race/criteria_choices.h"
+#include "race/criteria_text.h"
 #include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
@@ -198,7 +200,23 @@ TEST_F(PrepSimTest, CompleteRunLeavesAMatchedSet) {
       (std::vector<RecordingInteraction::Call>{{Kind::kNotice, "Prep complete", "2 patterns (3 races)"}}));
   EXPECT_EQ(progress.texts(), std::vector<std::string>{"Preprocessing..."});
   EXPECT_EQ(settings.read(setting::kTrainDataset, ""), "Races");
-  EXPECT_EQ(trainDataFiles(), (std::vector<std::string>{"SIMPAT.DAT", "TVARS.DAT", "train.SIM"}));
+  EXPECT_EQ(trainDataFiles(),
+            (std::vector<std::string>{"SIMPAT.DAT", "TVARS.DAT", "train.INFO", "train.SIM"}));
+
+  // The training record: what the SIM learns from, no pass yet.
+  SimRecord record;
+  ASSERT_EQ(readSimRecord(train("train.INFO").string(), record), SimRecordRead::kRead);
+  EXPECT_EQ(record.simName, "Gamma");
+  EXPECT_EQ(record.dataset, "Races");
+  EXPECT_TRUE(record.criteriaKnown);
+  EXPECT_EQ(record.criteria, std::vector<std::string>{});  // "All" everywhere
+  EXPECT_EQ(record.passesPerRun, 10);
+  EXPECT_TRUE(record.startKnown);
+  EXPECT_EQ(record.startSim, "");
+  EXPECT_EQ(record.patterns, 2);
+  EXPECT_EQ(record.races, 3);
+  EXPECT_EQ(record.passesTrained, 0);
+  EXPECT_FALSE(record.preparedWhen.empty());
 
   // TVARS.DAT: target path (0), name (260), passes (520), patterns (524).
   const std::string info = readBytes(train("TVARS.DAT"));
@@ -245,9 +263,20 @@ TEST_F(PrepSimTest, StartsFromTheChosenSim) {
   writeDataset("Races", races);
   PrepRequest r = request("Beta");
   r.startSim = "Alpha";
+  CriteriaChoices choices;
+  choices.condition = 2;  // dry tracks only
+  r.criteria = buildCriteria(choices);
   NoProgress progress;
-  ASSERT_EQ(run(r, progress).outcome, PrepOutcome::kDone);
+  ASSERT_EQ(run(r, progress).outcome, PrepOutcome::kDone) << (ui_.errors().empty() ? "" : ui_.errors()[0]);
   EXPECT_EQ(readBytes(train("train.SIM")), readBytes(simFile("Alpha")));
+  // The record names the start and the criteria as a report header does.
+  SimRecord record;
+  ASSERT_EQ(readSimRecord(train("train.INFO").string(), record), SimRecordRead::kRead);
+  EXPECT_EQ(record.startSim, "Alpha");
+  std::string header;
+  for (const std::string& line : record.criteria) header += line + "\n";
+  EXPECT_EQ(header, describeCriteria(r.criteria));
+  EXPECT_EQ(record.criteria.size(), 1u) << header;
 }
 
 TEST_F(PrepSimTest, EmptyDataset) {
@@ -362,6 +391,7 @@ TEST_F(PrepSimTest, DamagedStartingSimIsRefused) {
 
 TEST_F(PrepSimTest, CancelHalfwayRemovesWeightsAndPatterns) {
   writeOldPreparation();
+  writeBytes(train("train.INFO"), "old record");  // goes with the weights it describes
   std::vector<std::unique_ptr<Race>> races;
   for (int i = 0; i < 6; ++i) races.push_back(raceWithFinishers(6, 2, i));
   writeDataset("Races", races);

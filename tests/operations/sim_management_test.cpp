@@ -16,6 +16,7 @@
 #include "base/settings_store.h"
 #include "base/workspace.h"
 #include "model/sim_map.h"
+#include "model/sim_record.h"
 #include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
 #include "support/temp_folder.h"
@@ -233,6 +234,45 @@ TEST_F(SimManagementTest, RenameMovesTheFile) {
   EXPECT_EQ(simFolder(), (std::vector<std::string>{"Upper.SIM", "gamma sprint.SIM"}));
   EXPECT_EQ(contents(sim("Upper.SIM")), "weights of lower.sim");
   EXPECT_TRUE(ui_.errors().empty());
+}
+
+// A SIM's training record follows its renames, says the new name, and goes
+// with the SIM; a record a new name had before belonged to no SIM.
+TEST_F(SimManagementTest, RecordsFollowRenameAndGoWithDelete) {
+  addSim("Alpha.SIM");
+  addSim("Beta.SIM");
+  addSim("Eps.SIM");
+  SimRecord record;
+  record.simName = "Alpha";
+  record.dataset = "Spring";
+  record.passesTrained = 25;
+  std::string problem;
+  ASSERT_TRUE(writeSimRecord(sim("Alpha.INFO").string(), record, problem));
+  put(sim("Gamma.INFO"), "stridewell-sim-record 1\nsim=Gamma\ndataset=Stale\n");
+  put(sim("Beta.INFO"), "not a record");
+  put(sim("Zeta.INFO"), "stridewell-sim-record 1\nsim=Zeta\n");
+  ui_.setDefaultAnswer(true);
+
+  ASSERT_EQ(renameSim(workspace_, "Alpha", "Gamma", ui_), SimRenameOutcome::kRenamed);
+  SimRecord moved;
+  ASSERT_EQ(readSimRecord(sim("Gamma.INFO").string(), moved), SimRecordRead::kRead);
+  EXPECT_EQ(moved.simName, "Gamma");
+  EXPECT_EQ(moved.dataset, "Spring");
+  EXPECT_EQ(moved.passesTrained, 25);
+  // A damaged record moves as it is; a SIM without one leaves the new name without one.
+  ASSERT_EQ(renameSim(workspace_, "Beta", "Delta", ui_), SimRenameOutcome::kRenamed);
+  EXPECT_EQ(contents(sim("Delta.INFO")), "not a record");
+  ASSERT_EQ(renameSim(workspace_, "Eps", "Zeta", ui_), SimRenameOutcome::kRenamed);
+  EXPECT_EQ(simFolder(),
+            (std::vector<std::string>{"Delta.INFO", "Delta.SIM", "Gamma.INFO", "Gamma.SIM", "Zeta.SIM"}));
+  // A refused rename touches no record.
+  EXPECT_EQ(renameSim(workspace_, "Gamma", "Delta", ui_), SimRenameOutcome::kFailed);
+  EXPECT_EQ(contents(sim("Delta.INFO")), "not a record");
+  ASSERT_EQ(readSimRecord(sim("Gamma.INFO").string(), moved), SimRecordRead::kRead);
+
+  EXPECT_EQ(deleteSim(workspace_, "Gamma", ui_), SimDeleteOutcome::kDeleted);
+  EXPECT_EQ(deleteSim(workspace_, "Delta", ui_), SimDeleteOutcome::kDeleted);
+  EXPECT_EQ(simFolder(), std::vector<std::string>{"Zeta.SIM"});
 }
 
 }  // namespace

@@ -11,12 +11,14 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "model/model_test_support.h"
 #include "model/pattern_test_support.h"
+#include "model/sim_record.h"
 #include "model/sim_shape.h"
 #include "support/faulty_file_system.h"
 #include "support/recording_interaction.h"
@@ -387,6 +389,140 @@ TEST_F(TrainingRunTest, TrainMoreStartsFromTheSavedTrainWeights) {
   EXPECT_EQ(session.join().end, TrainingEnd::kCompleted);
   EXPECT_EQ(session.status().text, "Stridewell 5 - Training COMPLETE (1 passes)[SIM=Alpha]");
   EXPECT_NE(parameterBits(again), afterFirst);
+}
+
+// The record of the preparation counts the passes over every run and gives
+// the SIM a copy; the error kept is the one the last pass logged.
+TEST_F(TrainingRunTest, TrainingRecordsAddUpOverTrainMore) {
+  prepare(2, 2);
+  SimRecord prepared;
+  prepared.simName = "Alpha";
+  prepared.dataset = "Spring";
+  prepared.criteriaKnown = true;
+  prepared.passesPerRun = 2;
+  std::string problem;
+  ASSERT_TRUE(writeSimRecord((trainData() / "train.INFO").string(), prepared, problem));
+  // A card of the SIM's earlier weights says nothing of the new ones.
+  SimRecord oldTarget = prepared;
+  oldTarget.card = SimCardHeadline{"Old", "then", 10, 0.5, 0.7, 1.9, 0.1, 0.2};
+  ASSERT_TRUE(writeSimRecord((trainData() / "Alpha.INFO").string(), oldTarget, problem));
+
+  std::vector<std::string> logged;
+  std::mutex loggedMutex;
+  model_.setMessageCallback([&](const std::string& text) {
+    std::lock_guard lock(loggedMutex);
+    logged.push_back(text);
+  });
+  TrainPreparation job = prepareTraining({0, false});
+  ASSERT_EQ(job.start, TrainStart::kReady);
+  EXPECT_TRUE(job.job.freshStart);  // no train.SIM yet: a random start
+  TrainingSession session;
+  ASSERT_TRUE(session.start(model_, job.job, literalFactory()));
+  const TrainingOutcome outcome = session.join();
+  ASSERT_EQ(outcome.end, TrainingEnd::kCompleted);
+  EXPECT_EQ(outcome.recordProblem, "");
+  model_.setMessageCallback(nullptr);
+
+  SimRecord target;
+  ASSERT_EQ(readSimRecord((trainData() / "Alpha.INFO").string(), target), SimRecordRead::kRead);
+  EXPECT_EQ(target.dataset, "Spring");
+  EXPECT_EQ(target.passesTrained, 2);
+  EXPECT_FALSE(target.card);
+  EXPECT_FALSE(target.trainedWhen.empty());
+  ASSERT_TRUE(target.finalError);
+  double loggedError = -1;
+  for (const std::string& line : logged) {
+    if (line.rfind("[E]pass=2 tss=", 0) == 0) loggedError = std::stod(line.substr(14));
+  }
+  ASSERT_GE(loggedError, 0) << "no pass 2 in the log";
+  EXPECT_NEAR(*target.finalError, loggedError, 1e-5 * loggedError);  // %g keeps six digits
+
+  // Train More from the saved weights: the passes add up in both records.
+  SimModel again(true);
+  ASSERT_EQ(defineSimShape(again), kSimUnits);
+  job = stridewell::prepareTraining(trainData(), again, ui_, {3, false});
+  ASSERT_EQ(job.start, TrainStart::kReady);
+  EXPECT_FALSE(job.job.freshStart);
+  ASSERT_TRUE(session.start(again, job.job, literalFactory()));
+  ASSERT_EQ(session.join().end, TrainingEnd::kCompleted);
+  for (const char* file : {"Alpha.INFO", "train.INFO"}) {
+    SimRecord read;
+    ASSERT_EQ(readSimRecord((trainData() / file).string(), read), SimRecordRead::kRead) << file;
+    EXPECT_EQ(read.passesTrained, 5) << file;
+    EXPECT_EQ(read.dataset, "Spring") << file;
+  }
+}
+
+TEST(TrainingRecord, OnlyARunThatSavedItsPassesIsRecorded) {
+  test::TempFolder folder;
+  TrainingJob job;
+  job.trainWeightsFile = folder.path() / "train.SIM";
+  job.targetWeightsFile = folder.path() / "Alpha.SIM";
+  job.simName = "Alpha";
+  const auto trainRecord = (folder.path() / "train.INFO").string();
+  const auto targetRecord = (folder.path() / "Alpha.INFO").string();
+  struct Case {
+    const char* name;
+    int passesBefore;  // in train.INFO; -1: none there
+    const char* recordSim;
+    bool freshStart;
+    bool saved;
+    int passesDone;
+    int passesAfter;  // in Alpha.INFO; -1: not written
+  };
+  const Case cases[] = {
+      {"first run", -1, "", false, true, 3, 3},
+      {"train more", 4, "Alpha", false, true, 3, 7},
+      {"train more, name in other case", 4, "ALPHA", false, true, 1, 5},
+      {"after a fresh random start", 4, "Alpha", true, true, 3, 3},
+      {"another SIM's record", 4, "Beta", false, true, 3, 3},
+      {"weights not saved", 4, "Alpha", false, false, 3, -1},
+      {"stopped before a whole pass", 4, "Alpha", false, true, 0, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(trainRecord);
+    fs::remove(targetRecord);
+    if (c.passesBefore >= 0) {
+      SimRecord before;
+      before.simName = c.recordSim;
+      before.dataset = "Spring";
+      before.passesTrained = c.passesBefore;
+      std::string problem;
+      ASSERT_TRUE(writeSimRecord(trainRecord, before, problem));
+    }
+    job.freshStart = c.freshStart;
+    TrainingOutcome outcome;
+    outcome.end = TrainingEnd::kCompleted;
+    outcome.saved = c.saved;
+    outcome.passesDone = c.passesDone;
+    outcome.lastPassError = 12.5;
+    std::string problem;
+    EXPECT_TRUE(recordTraining(job, outcome, 86400, problem)) << problem;
+    SimRecord after;
+    if (c.passesAfter < 0) {
+      EXPECT_EQ(readSimRecord(targetRecord, after), SimRecordRead::kMissing);
+      continue;
+    }
+    ASSERT_EQ(readSimRecord(targetRecord, after), SimRecordRead::kRead);
+    EXPECT_EQ(after.passesTrained, c.passesAfter);
+    EXPECT_EQ(after.simName, "Alpha");
+    EXPECT_EQ(after.trainedWhen, "1970-01-02 00:00 UTC");
+    // Only a record of this SIM's preparation lends its dataset.
+    const bool same = std::string(c.recordSim) == "Alpha" || std::string(c.recordSim) == "ALPHA";
+    EXPECT_EQ(after.dataset, same ? "Spring" : "");
+  }
+
+  // A full disk: the run stands, the caller learns which file failed.
+  test::FaultyFileSystem full;
+  full.failWritesFrom(1, ENOSPC);
+  job.fileSystem = &full;
+  TrainingOutcome outcome;
+  outcome.saved = true;
+  outcome.passesDone = 1;
+  std::string problem;
+  EXPECT_FALSE(recordTraining(job, outcome, 0, problem));
+  EXPECT_NE(problem.find("Alpha.INFO"), std::string::npos) << problem;
 }
 
 TEST(TrainingSession, StopFromAnotherThreadSavesAndEnds) {
