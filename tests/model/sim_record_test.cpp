@@ -154,7 +154,9 @@ TEST(SimRecord, ReadingIsTolerant) {
     EXPECT_EQ(record.passesTrained, c.passes) << c.name;
     EXPECT_EQ(record.dataset, c.dataset) << c.name;
     EXPECT_EQ(record.card.has_value(), c.card) << c.name;
-    if (record.card) EXPECT_EQ(record.card->topPickRate, 0.0) << c.name << ": nan is not a rate";
+    if (record.card) {
+      EXPECT_EQ(record.card->topPickRate, 0.0) << c.name << ": nan is not a rate";
+    }
   }
 }
 
