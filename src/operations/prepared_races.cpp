@@ -47,7 +47,8 @@ bool PreparedRaces::next(Race& race) {
   while (!cancelled_ && reader_.next(race)) {
     int percent = 100;
     if (extent_.size > 0)
-      percent = static_cast<int>((static_cast<double>(reader_.position()) - extent_.base) * 100.0 / extent_.size);
+      percent =
+          static_cast<int>((static_cast<double>(reader_.position()) - extent_.base) * 100.0 / extent_.size);
     percent = std::clamp(percent, 0, 100);
     if (percent != lastPercent_) {
       progress_.setPercent(percent);
