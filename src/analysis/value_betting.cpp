@@ -65,14 +65,17 @@ std::vector<int64_t> raceStakes(const ValueRace& race, const StakingRules& rules
   for (size_t i = 0; i < race.horses.size(); ++i) {
     const ValueHorse& horse = race.horses[i];
     if (!isValueBet(horse, rules.margin)) continue;
-    const double cents = rules.fraction * kellyShare(horse.chance, horse.odds) * static_cast<double>(bankroll);
-    stakes[i] = cents > 0 ? static_cast<int64_t>(std::floor(std::min(cents, static_cast<double>(bankroll)))) : 0;
+    const double cents =
+        rules.fraction * kellyShare(horse.chance, horse.odds) * static_cast<double>(bankroll);
+    stakes[i] =
+        cents > 0 ? static_cast<int64_t>(std::floor(std::min(cents, static_cast<double>(bankroll)))) : 0;
     total += stakes[i];
   }
   // Chances that sum to more than 1 could ask for more than there is.
   if (total > bankroll) {
     const double scale = static_cast<double>(bankroll) / static_cast<double>(total);
-    for (int64_t& stake : stakes) stake = static_cast<int64_t>(std::floor(static_cast<double>(stake) * scale));
+    for (int64_t& stake : stakes)
+      stake = static_cast<int64_t>(std::floor(static_cast<double>(stake) * scale));
   }
   return stakes;
 }
@@ -179,7 +182,8 @@ std::string moneyText(int64_t cents) {
   // The magnitude as unsigned, so that the lowest value does not overflow.
   const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(cents) : static_cast<uint64_t>(cents);
   std::string whole = std::to_string(magnitude / 100);
-  for (int at = static_cast<int>(whole.size()) - 3; at > 0; at -= 3) whole.insert(static_cast<size_t>(at), ",");
+  for (int at = static_cast<int>(whole.size()) - 3; at > 0; at -= 3)
+    whole.insert(static_cast<size_t>(at), ",");
   return (negative ? "-" : "") + whole + format(".%02u", static_cast<unsigned>(magnitude % 100));
 }
 
@@ -210,13 +214,14 @@ void writeValueReport(std::ostream& out, const ValueSummary& summary, const Stak
   if (drawdown.trough < 0) {
     out << "Largest drawdown: none (the bankroll never fell below an earlier high)\n";
   } else {
-    const int64_t peakBankroll =
-        drawdown.peak < 0 ? summary.startBankroll : summary.curve[static_cast<size_t>(drawdown.peak)].bankroll;
+    const int64_t peakBankroll = drawdown.peak < 0
+                                     ? summary.startBankroll
+                                     : summary.curve[static_cast<size_t>(drawdown.peak)].bankroll;
     const BetRace& trough = summary.curve[static_cast<size_t>(drawdown.trough)];
     out << format("Largest drawdown: %s  (%.2f%% of the peak)\n", dollars(drawdown.amount).c_str(),
                   drawdown.percent);
-    const std::string from =
-        drawdown.peak < 0 ? std::string("the start") : pointText(summary.curve[static_cast<size_t>(drawdown.peak)]);
+    const std::string from = drawdown.peak < 0 ? std::string("the start")
+                                               : pointText(summary.curve[static_cast<size_t>(drawdown.peak)]);
     out << format("  from the peak    %s after %s\n", dollars(peakBankroll).c_str(), from.c_str());
     out << format("  to the low       %s after %s\n", dollars(trough.bankroll).c_str(),
                   pointText(trough).c_str());
@@ -240,8 +245,8 @@ void writeBankrollCurve(std::ostream& out, const ValueSummary& summary) {
            format(".%02u", static_cast<unsigned>(magnitude % 100));
   };
   for (const BetRace& point : summary.curve) {
-    out << isoDateText(point.date) << ',' << point.track << ',' << point.raceNumber << ',' << point.bets << ','
-        << plain(point.staked) << ',' << plain(point.returned) << ',' << plain(point.bankroll) << '\n';
+    out << isoDateText(point.date) << ',' << point.track << ',' << point.raceNumber << ',' << point.bets
+        << ',' << plain(point.staked) << ',' << plain(point.returned) << ',' << plain(point.bankroll) << '\n';
   }
 }
 

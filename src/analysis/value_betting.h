@@ -37,8 +37,8 @@ struct ValueRace {
 void sortRacesByDate(std::vector<ValueRace>& races);
 
 struct StakingRules {
-  double fraction = 0.25;  // of the Kelly stake, above 0 and at most 1
-  double margin = 0.05;    // a bet needs chance x (odds + 1) > 1 + margin
+  double fraction = 0.25;     // of the Kelly stake, above 0 and at most 1
+  double margin = 0.05;       // a bet needs chance x (odds + 1) > 1 + margin
   int64_t bankroll = 100000;  // the starting bankroll in cents
 };
 
@@ -75,10 +75,10 @@ struct BetRace {
 
 // The largest fall of the bankroll from a peak, as a share of that peak.
 struct Drawdown {
-  int64_t amount = 0;   // cents
-  double percent = 0;   // of the peak
-  int peak = -1;        // the curve point the peak stood after; -1 for the start
-  int trough = -1;      // the curve point of the low; -1 when there was no fall
+  int64_t amount = 0;  // cents
+  double percent = 0;  // of the peak
+  int peak = -1;       // the curve point the peak stood after; -1 for the start
+  int trough = -1;     // the curve point of the low; -1 when there was no fall
 };
 
 // Over the bankroll after each point of the curve, starting from `start`:
@@ -97,7 +97,7 @@ inline constexpr int kBootstrapResamples = 2000;
 inline constexpr uint64_t kBootstrapSeed = 20260101;
 
 struct ValueSummary {
-  int races = 0;        // races with chances, in date order
+  int races = 0;         // races with chances, in date order
   int racesLeftOut = 0;  // met the criteria but had no chances; set by the caller
   int bets = 0;
   int hits = 0;

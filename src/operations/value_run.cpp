@@ -86,7 +86,8 @@ std::optional<ValueRace> valueRaceOf(const RaceProfile& profile, const RaceResul
     total += score;
   }
   if (fit == nullptr) {
-    for (int slot = 0; slot < field; ++slot) race.horses[static_cast<size_t>(slot)].chance = scores[static_cast<size_t>(slot)] / total;
+    for (int slot = 0; slot < field; ++slot)
+      race.horses[static_cast<size_t>(slot)].chance = scores[static_cast<size_t>(slot)] / total;
     return race;
   }
   // The combined chances need the public's opinion of every horse.
@@ -109,8 +110,8 @@ std::optional<ValueRace> valueRaceOf(const RaceProfile& profile, const RaceResul
 
 bool collectValueRaces(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
                        SimModel& model, const ProfitLossOptions& options, const LogitFit* fit,
-                       UserInteraction& ui, ProgressSink& progress, std::vector<ValueRace>& races, int& leftOut,
-                       bool* damaged) {
+                       UserInteraction& ui, ProgressSink& progress, std::vector<ValueRace>& races,
+                       int& leftOut, bool* damaged) {
   PreparedRaces prepared(dataset, datasetFile, criteria, options, progress);
   auto race = std::make_unique<Race>();
   std::vector<FieldToScore> batch(kBatchRaces);
@@ -189,8 +190,9 @@ ValueOutcome runValueBetting(const ValueRequest& request, SimModel& model, std::
     outcome.datasetDamaged = fitDamaged;
   }
 
-  writeProfitLossHeader(report, request.datasetName, request.simName, request.criteria, ProfitLossOptions{});
   if (outcome.fitAsked && !outcome.fit.ok) {
+    writeProfitLossHeader(report, request.datasetName, request.simName, request.criteria,
+                          ProfitLossOptions{});
     report << "Chances:          combined, cannot be fitted on " << request.fitDatasetName << ": "
            << outcome.fit.problem << "\n";
     outcome.status = ValueStatus::kNoFit;
@@ -211,9 +213,11 @@ ValueOutcome runValueBetting(const ValueRequest& request, SimModel& model, std::
   outcome.summary = playValueRaces(races, request.rules);
   outcome.summary.racesLeftOut = leftOut;
 
+  // Written only now: a cancelled run writes nothing.
+  writeProfitLossHeader(report, request.datasetName, request.simName, request.criteria, ProfitLossOptions{});
   if (outcome.fitAsked) {
-    report << "Chances:          combined, exp(a ln SIM + b ln final odds), fitted on " << request.fitDatasetName
-           << "\n                  " << fitText(outcome.fit) << "\n";
+    report << "Chances:          combined, exp(a ln SIM + b ln final odds), fitted on "
+           << request.fitDatasetName << "\n                  " << fitText(outcome.fit) << "\n";
   } else {
     report << "Chances:          the SIM's win shares (each horse's score over the field's)\n";
   }

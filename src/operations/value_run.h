@@ -42,8 +42,8 @@ std::optional<ValueRace> valueRaceOf(const RaceProfile& profile, const RaceResul
 // False when cancelled. A damaged end is warned of and sets `damaged`.
 bool collectValueRaces(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
                        SimModel& model, const ProfitLossOptions& options, const LogitFit* fit,
-                       UserInteraction& ui, ProgressSink& progress, std::vector<ValueRace>& races, int& leftOut,
-                       bool* damaged = nullptr);
+                       UserInteraction& ui, ProgressSink& progress, std::vector<ValueRace>& races,
+                       int& leftOut, bool* damaged = nullptr);
 
 struct ValueRequest {
   std::string datasetName;
