@@ -37,7 +37,7 @@ constexpr OptionSpec kValueOptions[] = {
     kConditionOption,
     kTrackOption,
     kThreadsOption,
-    {'\0', "fit", "DATASET", "Bet on the SIM's and the final odds' chances combined, fitted on DATASET."},
+    kFitOption,
     {'\0', "kelly", "F", "Stake F times the Kelly stake, above 0 and at most 1 (0.25)."},
     {'\0', "margin", "M", "Bet only where chance x (odds + 1) > 1 + M, M at least 0 (0.05)."},
     {'\0', "bankroll", "B", "Start with B dollars, more than 0 (1000)."},

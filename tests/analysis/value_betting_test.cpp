@@ -43,15 +43,15 @@ TEST(ValueBetting, KellySharesAndWhichHorsesAreBet) {
     bool bet;
   };
   const Case cases[] = {
-      {0.5, 2, 0.05, 0.25, true},          // 0.5 x 3 = 1.5: (1.5 - 1) / 2
-      {0.6, 1, 0.05, 0.2, true},           // 0.6 x 2 = 1.2: 0.2 / 1
-      {0.2, 4, 0.05, 0, false},            // 0.2 x 5 = 1: no edge at all
-      {0.21, 4, 0.05, 0.0125, false},      // 1.05 is not above 1.05: 0.05 / 4
-      {0.22, 4, 0.05, 0.025, true},        // 1.10: 0.10 / 4
-      {0.22, 4, 0.2, 0.025, false},        // the same horse under a margin of 0.2
-      {0.9, 0, 0, 0, false},               // odds unknown
-      {0.9, -3, 0, 0, false},              // nonsense odds
-      {NAN, 3, 0, 0, false},               // no chance known
+      {0.5, 2, 0.05, 0.25, true},      // 0.5 x 3 = 1.5: (1.5 - 1) / 2
+      {0.6, 1, 0.05, 0.2, true},       // 0.6 x 2 = 1.2: 0.2 / 1
+      {0.2, 4, 0.05, 0, false},        // 0.2 x 5 = 1: no edge at all
+      {0.21, 4, 0.05, 0.0125, false},  // 1.05 is not above 1.05: 0.05 / 4
+      {0.22, 4, 0.05, 0.025, true},    // 1.10: 0.10 / 4
+      {0.22, 4, 0.2, 0.025, false},    // the same horse under a margin of 0.2
+      {0.9, 0, 0, 0, false},           // odds unknown
+      {0.9, -3, 0, 0, false},          // nonsense odds
+      {NAN, 3, 0, 0, false},           // no chance known
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "p " << c.chance << " odds " << c.odds << " margin " << c.margin);
@@ -161,14 +161,13 @@ TEST(ValueBetting, AHandWorkedRunOfFourRaces) {
 
   std::ostringstream report;
   writeValueReport(report, s, rules);
-  for (const char* line : {"Bets:             4\n", "Hits:             2  (50.00%)\n",
-                           "Money bet:        $313.06\n", "Money returned:   $575.30\n",
-                           "Net:              $262.24\n", "Return on money:  83.77%\n",
-                           "Bankroll:         $1,000.00 at the start, $1,262.24 at the end\n",
-                           "Largest drawdown: $153.00  (12.00% of the peak)\n",
-                           "  from the peak    $1,275.00 after 2026-03-01 SAX race 1\n",
-                           "  to the low       $1,122.00 after 2026-03-02 SAX race 3\n",
-                           "Settled by odds:  1 "}) {
+  for (const char* line :
+       {"Bets:             4\n", "Hits:             2  (50.00%)\n", "Money bet:        $313.06\n",
+        "Money returned:   $575.30\n", "Net:              $262.24\n", "Return on money:  83.77%\n",
+        "Bankroll:         $1,000.00 at the start, $1,262.24 at the end\n",
+        "Largest drawdown: $153.00  (12.00% of the peak)\n",
+        "  from the peak    $1,275.00 after 2026-03-01 SAX race 1\n",
+        "  to the low       $1,122.00 after 2026-03-02 SAX race 3\n", "Settled by odds:  1 "}) {
     EXPECT_NE(report.str().find(line), std::string::npos) << line << "\nin:\n" << report.str();
   }
   std::ostringstream curve;
@@ -224,7 +223,8 @@ TEST(ValueBetting, RacesAreSortedByDateThenTrackThenRace) {
   };
   sortRacesByDate(races);
   std::vector<std::string> order;
-  for (const ValueRace& r : races) order.push_back(isoDateText(r.date) + " " + r.track + " " + std::to_string(r.raceNumber));
+  for (const ValueRace& r : races)
+    order.push_back(isoDateText(r.date) + " " + r.track + " " + std::to_string(r.raceNumber));
   EXPECT_EQ(order, (std::vector<std::string>{"2025-12-31 ZZZ 9", "2026-01-31 AQU 7", "2026-01-31 SAX 1",
                                              "2026-01-31 SAX 2", "2026-01-31 SAX 10", "2026-02-01 AQU 1"}));
 }
@@ -287,8 +287,8 @@ TEST(ValueBetting, BootstrapPValueAgainstTheExactResampleCount) {
 
 TEST(ValueBetting, MoneyTexts) {
   const std::pair<int64_t, const char*> cases[] = {
-      {0, "0.00"},           {5, "0.05"},          {123456, "1,234.56"}, {100000000, "1,000,000.00"},
-      {-99534, "-995.34"},   {-7, "-0.07"},        {99999, "999.99"},
+      {0, "0.00"},         {5, "0.05"},   {123456, "1,234.56"}, {100000000, "1,000,000.00"},
+      {-99534, "-995.34"}, {-7, "-0.07"}, {99999, "999.99"},
   };
   for (const auto& [cents, text] : cases) EXPECT_EQ(moneyText(cents), text) << cents;
 }

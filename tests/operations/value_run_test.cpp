@@ -155,7 +155,8 @@ TEST(ValueRaceOfTest, CombinedChancesAreSharePowersOfBothOpinions) {
   std::vector<double> power;
   double total = 0;
   for (size_t i = 0; i < 5; ++i) {
-    power.push_back(std::pow(scores[i] / sTotal, fit.a) * std::pow(1 / (field.odds[i] + 1.0) / qTotal, fit.b));
+    power.push_back(std::pow(scores[i] / sTotal, fit.a) *
+                    std::pow(1 / (field.odds[i] + 1.0) / qTotal, fit.b));
     total += power.back();
   }
   double sum = 0;
