@@ -31,7 +31,8 @@ class ValueCommandTest : public ::testing::Test {
   // in the SIM folder, which every run below names.
   void makeDataset() {
     fs::create_directories(user_.workspace() / "SIM");
-    fs::copy_file(fs::path(STRIDEWELL_SOURCE_DIR) / "data" / "Default.SIM", user_.workspace() / "SIM" / "DEF.SIM");
+    fs::copy_file(fs::path(STRIDEWELL_SOURCE_DIR) / "data" / "Default.SIM",
+                  user_.workspace() / "SIM" / "DEF.SIM");
     const test::CommandRun created =
         runCommand(DatasetCommand(), {"create", "Spring", (kExamples / "plain").string()});
     ASSERT_EQ(created.status, 0) << created.err;
@@ -39,7 +40,8 @@ class ValueCommandTest : public ::testing::Test {
 
   std::vector<std::string> entries(const fs::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder))
+      names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -56,8 +58,9 @@ int countOf(const std::string& out, const std::string& label) {
 TEST_F(ValueCommandTest, ReportAndCurveFile) {
   makeDataset();
   const fs::path curve = user_.workspace() / "curve.csv";
-  const test::CommandRun r = runCommand(
-      ValueCommand(), {"spring", "--sim", "def", "-j", "2", "--kelly", "0.5", "--bankroll", "250.50", "--curve", curve.string()});
+  const test::CommandRun r =
+      runCommand(ValueCommand(), {"spring", "--sim", "def", "-j", "2", "--kelly", "0.5", "--bankroll",
+                                  "250.50", "--curve", curve.string()});
   ASSERT_EQ(r.status, kExitOk) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out.rfind("DataSet:   Spring\nSIM Model: DEF\n\nChances:          the SIM's win shares", 0), 0u)
@@ -101,13 +104,18 @@ TEST_F(ValueCommandTest, UsageErrors) {
   };
   const Case cases[] = {
       {{}, "stridewell value: error: give the dataset to bet on\n"},
-      {{"Spring", "--kelly", "0"}, "stridewell value: error: --kelly takes a fraction above 0 and at most 1, not '0'\n"},
-      {{"Spring", "--kelly", "1.01"}, "stridewell value: error: --kelly takes a fraction above 0 and at most 1"},
+      {{"Spring", "--kelly", "0"},
+       "stridewell value: error: --kelly takes a fraction above 0 and at most 1, not '0'\n"},
+      {{"Spring", "--kelly", "1.01"},
+       "stridewell value: error: --kelly takes a fraction above 0 and at most 1"},
       {{"Spring", "--kelly=-0.5"}, "stridewell value: error: --kelly takes a fraction above 0 and at most 1"},
       {{"Spring", "--kelly", "quarter"}, "stridewell value: error: --kelly takes a fraction"},
-      {{"Spring", "--margin=-0.1"}, "stridewell value: error: --margin takes a number from 0 to 100, not '-0.1'\n"},
-      {{"Spring", "--bankroll", "0"}, "stridewell value: error: --bankroll takes an amount of dollars above 0"},
-      {{"Spring", "--bankroll", "0.004"}, "stridewell value: error: --bankroll takes an amount of dollars above 0"},
+      {{"Spring", "--margin=-0.1"},
+       "stridewell value: error: --margin takes a number from 0 to 100, not '-0.1'\n"},
+      {{"Spring", "--bankroll", "0"},
+       "stridewell value: error: --bankroll takes an amount of dollars above 0"},
+      {{"Spring", "--bankroll", "0.004"},
+       "stridewell value: error: --bankroll takes an amount of dollars above 0"},
       {{"Spring", "--bankroll=-100"}, "stridewell value: error: --bankroll takes an amount"},
       {{"Spring", "--bankroll", "1e5"}, "stridewell value: error: --bankroll takes an amount"},
       {{"Spring", "-j", "0"}, "stridewell value: error: --threads takes a number from 1 to 64"},
@@ -141,7 +149,8 @@ TEST_F(ValueCommandTest, MissingDatasetsAndAnUnwritableCurve) {
   r = runCommand(ValueCommand(), {"Spring", "--sim", "DEF", "--curve", nowhere.string()});
   EXPECT_EQ(r.status, kExitCannotOpen);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "stridewell value: error: Cannot write " + nowhere.string() + ": No such file or directory\n");
+  EXPECT_EQ(r.err,
+            "stridewell value: error: Cannot write " + nowhere.string() + ": No such file or directory\n");
 
   // A folder in the file's place: the report is printed, the folder stays
   // as it was and nothing is left beside it.
