@@ -36,7 +36,8 @@ void runValueBettingRequest(MainWindow& window, const ValueRequest& request) {
 }
 
 void runValueBetting(MainWindow& window, const ValueBettingServices& services) {
-  if (const std::optional<ValueRequest> request = services.choose(window)) runValueBettingRequest(window, *request);
+  if (const std::optional<ValueRequest> request = services.choose(window))
+    runValueBettingRequest(window, *request);
 }
 
 void runValueBetting(MainWindow& window) {

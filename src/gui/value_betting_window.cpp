@@ -9,8 +9,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScatterSeries>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <algorithm>
 
 #include "gui/fixed_font.h"
@@ -24,7 +24,8 @@ double dollarsOf(int64_t cents) {
 
 }  // namespace
 
-ValueBettingWindow::ValueBettingWindow(const std::string& report, const ValueSummary& summary, QWidget* parent)
+ValueBettingWindow::ValueBettingWindow(const std::string& report, const ValueSummary& summary,
+                                       QWidget* parent)
     : QDialog(parent) {
   setWindowTitle(tr("Value Betting"));
 
@@ -37,7 +38,7 @@ ValueBettingWindow::ValueBettingWindow(const std::string& report, const ValueSum
   report_->setMinimumWidth(QFontMetrics(report_->font()).horizontalAdvance(QString(78, QLatin1Char('M'))));
 
   curve_ = new QLineSeries;
-  curve_->setName(tr("Bankroll after each race with bets"));
+  curve_->setName(tr("Bankroll"));
   curve_->setPen(QPen(QColor(0x2e, 0x6f, 0x9e), 2));
   double low = dollarsOf(summary.startBankroll);
   double high = low;
@@ -50,14 +51,13 @@ ValueBettingWindow::ValueBettingWindow(const std::string& report, const ValueSum
   const double lastX = std::max<double>(1.0, static_cast<double>(summary.curve.size()));
 
   auto* start = new QLineSeries;
-  start->setName(tr("Starting bankroll"));
+  start->setName(tr("Start"));
   QPen dashed(QColor(0x80, 0x80, 0x80), 1, Qt::DashLine);
   start->setPen(dashed);
   start->append(0, dollarsOf(summary.startBankroll));
-  start->append(lastX, dollarsOf(summary.startBankroll));
 
   drawdown_ = new QScatterSeries;
-  drawdown_->setName(tr("Largest drawdown: peak and low"));
+  drawdown_->setName(tr("Largest drawdown"));
   drawdown_->setColor(QColor(0xc0, 0x20, 0x20));
   drawdown_->setMarkerSize(10);
   const Drawdown& fall = summary.drawdown;
@@ -87,6 +87,8 @@ ValueBettingWindow::ValueBettingWindow(const std::string& report, const ValueSum
   money->setRange(std::max(0.0, low - span * 0.08), high + span * 0.08);
   money->applyNiceNumbers();
   races->applyNiceNumbers();
+  // Across the whole width the axis ended up with.
+  start->append(races->max(), dollarsOf(summary.startBankroll));
   chart->addAxis(races, Qt::AlignBottom);
   chart->addAxis(money, Qt::AlignLeft);
   for (QAbstractSeries* series : {static_cast<QAbstractSeries*>(start), static_cast<QAbstractSeries*>(curve_),
@@ -107,11 +109,11 @@ ValueBettingWindow::ValueBettingWindow(const std::string& report, const ValueSum
     note = tr("The bankroll never fell below an earlier high.");
   } else {
     const BetRace& trough = summary.curve[static_cast<size_t>(fall.trough)];
-    const QString from =
-        fall.peak < 0 ? tr("the start")
-                      : tr("race %1 with bets (%2)")
-                            .arg(fall.peak + 1)
-                            .arg(QString::fromStdString(isoDateText(summary.curve[static_cast<size_t>(fall.peak)].date)));
+    const QString from = fall.peak < 0 ? tr("the start")
+                                       : tr("race %1 with bets (%2)")
+                                             .arg(fall.peak + 1)
+                                             .arg(QString::fromStdString(isoDateText(
+                                                 summary.curve[static_cast<size_t>(fall.peak)].date)));
     note = tr("Largest drawdown: $%1 (%2% of the peak), from %3 to race %4 with bets (%5).")
                .arg(QString::fromStdString(moneyText(fall.amount)))
                .arg(fall.percent, 0, 'f', 2)

@@ -34,6 +34,7 @@
 #include "datasets/dataset_name.h"
 #include "gui/criteria_controls.h"
 #include "gui/main_window.h"
+#include "gui/progress_dialog.h"
 #include "gui/value_betting_command.h"
 #include "gui/value_betting_dialog.h"
 #include "gui/value_betting_window.h"
@@ -219,15 +220,17 @@ void ValueBettingTest::combinedChancesFromTheDialog() {
     ValueBettingDialog dialog(window.settings(), window.workspace(), window.ui(), &window);
     dialog.datasets()->setCurrentText("Spring");
     dialog.fitDatasets()->setCurrentText("Autumn");
-    QTimer::singleShot(0, &dialog, [&dialog] { QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton); });
+    QTimer::singleShot(0, &dialog,
+                       [&dialog] { QTest::mouseClick(child<QPushButton>(dialog, "ok"), Qt::LeftButton); });
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.request();
   };
   whenShown<ValueBettingWindow>(alive_, [&](ValueBettingWindow& window) { readAndClose(window, shown); });
   runValueBetting(frame.window, services);
   QVERIFY(shown.seen);
-  QVERIFY2(shown.report.contains("Chances:          combined, exp(a ln SIM + b ln final odds), fitted on Autumn"),
-           qPrintable(shown.report));
+  QVERIFY2(
+      shown.report.contains("Chances:          combined, exp(a ln SIM + b ln final odds), fitted on Autumn"),
+      qPrintable(shown.report));
 }
 
 // An empty custom list keeps the dialog open; no datasets ends it.
@@ -267,6 +270,33 @@ void ValueBettingTest::errorBeforeTheRun() {
   QCOMPARE(frame.ui.errors().size(), size_t(1));
   QVERIFY(frame.ui.errors()[0].rfind("Error opening dataset", 0) == 0);
   QVERIFY(frame.window.menuEnabled());
+}
+
+// Cancel on the progress window: the menu held during the run, no window
+// after it.
+void ValueBettingTest::cancelOnTheProgressWindowShowsNothing() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  QVERIFY(frame.makeDataset("Spring"));
+  bool menuWhileRunning = true;
+  QString caption;
+  bool windowSeen = false;
+  whenShown<ProgressDialog>(alive_, [&](ProgressDialog& progress) {
+    menuWhileRunning = frame.window.menuEnabled();
+    caption = progress.windowTitle();
+    QTest::mouseClick(progress.cancelButton(), Qt::LeftButton);
+  });
+  whenShown<ValueBettingWindow>(alive_, [&](ValueBettingWindow& window) {
+    windowSeen = true;
+    window.reject();
+  });
+  runValueBettingRequest(frame.window, frame.springRequest());
+  QTest::qWait(50);
+  QCOMPARE(caption, QString(kValueBettingCaption));
+  QVERIFY(!menuWhileRunning);
+  QVERIFY(!windowSeen);
+  QVERIFY(frame.window.menuEnabled());
+  QVERIFY(frame.ui.calls().empty());
 }
 
 void ValueBettingTest::screenshots() {

@@ -15,6 +15,7 @@ class ValueBettingTest : public QObject {
   void combinedChancesFromTheDialog();
   void dialogRefusals();
   void errorBeforeTheRun();
+  void cancelOnTheProgressWindowShowsNothing();
   void screenshots();
 
  private:
