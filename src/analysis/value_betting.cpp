@@ -17,11 +17,14 @@ std::string format(const char* pattern, auto... values) {
   return buffer;
 }
 
-// Rounds half away from zero; money beyond what a double holds exactly
-// does not arise from real stakes.
+// No bet returns more than $100 billion: a damaged payoff or odds figure
+// then cannot overflow the sums of a run.
+constexpr double kMostCents = 1e13;
+
+// Rounds half away from zero.
 int64_t roundCents(double cents) {
-  if (!std::isfinite(cents)) return 0;
-  return static_cast<int64_t>(std::llround(cents));
+  if (std::isnan(cents)) return 0;
+  return static_cast<int64_t>(std::llround(std::clamp(cents, -kMostCents, kMostCents)));
 }
 
 // "$1,234.56", or "-$12.00" below 0.

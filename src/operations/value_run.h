@@ -11,6 +11,7 @@
 #include <istream>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 

@@ -75,6 +75,9 @@ TEST(ValueBetting, SettlementByPayoffOrOdds) {
       {"dead heat, paid as the results say", horse(0.3, 5, true, 3.10), 999, 1548, false},  // 999 x 1.55
       {"no payoff: by the odds", horse(0.3, 2.5, true, 0), 1000, 3500, true},               // 1000 x 3.5
       {"no stake", horse(0.3, 2, true, 6.40), 0, 0, false},
+      // A damaged figure: at most $100 billion, so that a run's sums cannot overflow.
+      {"absurd payoff", horse(0.3, 2, true, 3e38), 100000, 10000000000000, false},
+      {"absurd odds", horse(0.3, 1e300, true, 0), 100, 10000000000000, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
