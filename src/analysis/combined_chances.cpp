@@ -136,6 +136,22 @@ LogitFit fitLogit(std::span<const LogitRace> races) {
   return fit;
 }
 
+std::vector<double> combinedChances(const LogitFit& fit, const LogitRace& race) {
+  const size_t field = race.first.size();
+  if (field == 0 || race.second.size() != field) return {};
+  std::vector<double> chances(field);
+  // Shifted by the largest exponent, so that no term overflows.
+  double top = -INFINITY;
+  for (size_t i = 0; i < field; ++i) top = std::max(top, fit.a * race.first[i] + fit.b * race.second[i]);
+  double total = 0;
+  for (size_t i = 0; i < field; ++i) {
+    chances[i] = std::exp(fit.a * race.first[i] + fit.b * race.second[i] - top);
+    total += chances[i];
+  }
+  for (double& chance : chances) chance /= total;
+  return chances;
+}
+
 double CombinedJudgement::combinedR2() const {
   return evenLogSum != 0 ? 1.0 - combinedLogSum / evenLogSum : 0.0;
 }

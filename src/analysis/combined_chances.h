@@ -43,6 +43,11 @@ double logitLogLikelihood(std::span<const LogitRace> races, double a, double b);
 // (the information matrix is singular) or the steps do not settle.
 LogitFit fitLogit(std::span<const LogitRace> races);
 
+// The chance of every horse of `race` under (a, b): exp(a x1 + b x2) over
+// its sum over the field (the winner is not looked at). Empty for an
+// empty field or features of unequal length.
+std::vector<double> combinedChances(const LogitFit& fit, const LogitRace& race);
+
 // The fit applied to other races: their log likelihood under the fit, under
 // the second feature alone (a = 0, b = 1, i.e. the final odds' chances)
 // and under an even chance.

@@ -11,6 +11,7 @@
 #include "cli/sim_command.h"
 #include "cli/simmap_command.h"
 #include "cli/train_command.h"
+#include "cli/value_command.h"
 
 namespace stridewell::cli {
 namespace {
@@ -26,9 +27,11 @@ const SimCommand kSim;
 const TrainCommand kTrain;
 const PlCommand kPl;
 const EvaluateCommand kEvaluate;
+const ValueCommand kValue;
 
 const Command* const kCommands[] = {
-    &kHandicap, &kDataset, &kCard, &kResults, &kScratch, &kSimMap, &kPrep, &kTrain, &kSim, &kPl, &kEvaluate,
+    &kHandicap, &kDataset, &kCard, &kResults, &kScratch,  &kSimMap,
+    &kPrep,     &kTrain,   &kSim,  &kPl,      &kEvaluate, &kValue,
 };
 
 }  // namespace

@@ -36,6 +36,11 @@ inline constexpr OptionSpec kConditionOption{'\0', "condition", "ITEM",
 inline constexpr OptionSpec kTrackOption{
     '\0', "track", "CODE", "Only races at track CODE (up to 3 characters; '' for every track)."};
 
+// The dataset the combined chances of `evaluate` and `value` are fitted on.
+inline constexpr OptionSpec kFitOption{
+    '\0', "fit", "DATASET",
+    "Also fit the SIM's and the final odds' chances together on DATASET and use the mix."};
+
 // The option of a group.
 const OptionSpec& criteriaOption(CriteriaGroup group);
 

@@ -27,17 +27,8 @@ namespace stridewell::cli {
 namespace {
 
 constexpr OptionSpec kEvaluateOptions[] = {
-    kSimOption,
-    kDistanceOption,
-    kDistancesOption,
-    kClassOption,
-    kClassesOption,
-    kSurfaceOption,
-    kConditionOption,
-    kTrackOption,
-    kThreadsOption,
-    {'\0', "fit", "DATASET",
-     "Also fit the SIM's and the final odds' chances together on DATASET and judge the mix."},
+    kSimOption,     kDistanceOption,  kDistancesOption, kClassOption,   kClassesOption,
+    kSurfaceOption, kConditionOption, kTrackOption,     kThreadsOption, kFitOption,
 };
 
 // The dataset of the Workspace named `name` ignoring case, spelled as

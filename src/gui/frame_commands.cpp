@@ -71,6 +71,9 @@ FrameCommands defaultFrameCommands() {
       case MenuCommand::kProfitLoss:
         runProfitLossAnalysis(window);
         break;
+      case MenuCommand::kValueBetting:
+        runValueBetting(window);
+        break;
       case MenuCommand::kCreateDataset:
         runCreateDataset(window);
         break;

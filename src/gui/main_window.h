@@ -82,6 +82,7 @@ enum class MenuCommand {
   kPrinterSetup,
   kExit,
   kProfitLoss,
+  kValueBetting,
   kCreateDataset,
   kDeleteDataset,
   kRenameDataset,

@@ -77,6 +77,7 @@ void MainWindow::buildMenus() {
 
   QMenu* database = menuBar()->addMenu(tr("&Database"));
   addCommand(database, MenuCommand::kProfitLoss, tr("&Profit/Loss Analysis..."));
+  addCommand(database, MenuCommand::kValueBetting, tr("&Value Betting..."));
   database->addSeparator();
   addCommand(database, MenuCommand::kCreateDataset, tr("&Create/Append DataSet..."));
   addCommand(database, MenuCommand::kDeleteDataset, tr("&Delete DataSet..."));

@@ -23,4 +23,7 @@ void runTrainCommand(MainWindow& window, MenuCommand command);
 // "&Profit/Loss Analysis...".
 void runProfitLossAnalysis(MainWindow& window);
 
+// "&Value Betting...".
+void runValueBetting(MainWindow& window);
+
 }  // namespace stridewell::gui

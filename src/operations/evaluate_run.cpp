@@ -124,6 +124,18 @@ bool evaluateRaces(const RaceCriteria& criteria, std::istream& dataset, const st
   return true;
 }
 
+bool fitCombinedChances(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
+                        SimModel& model, const ProfitLossOptions& options, UserInteraction& ui,
+                        ProgressSink& progress, LogitFit& fit, bool* damaged) {
+  std::vector<LogitRace> logitRaces;
+  ReportCard card;
+  if (!evaluateRaces(criteria, dataset, datasetFile, model, options, ui, progress, card, damaged,
+                     &logitRaces))
+    return false;
+  fit = fitLogit(logitRaces);
+  return true;
+}
+
 EvaluateOutcome runEvaluation(const EvaluateRequest& request, SimModel& model, std::ostream& report,
                               UserInteraction& ui, ProgressSink& progress) {
   EvaluateOutcome outcome;
@@ -141,16 +153,13 @@ EvaluateOutcome runEvaluation(const EvaluateRequest& request, SimModel& model, s
   std::vector<LogitRace> logitRaces;
   if (outcome.fitAsked) {
     progress.setText("Fitting the combined chances...");
-    ReportCard fitCard;
     bool fitDamaged = false;
-    if (!evaluateRaces(request.criteria, fitDataset, request.fitDatasetPath, model, request.options, ui,
-                       progress, fitCard, &fitDamaged, &logitRaces)) {
+    if (!fitCombinedChances(request.criteria, fitDataset, request.fitDatasetPath, model, request.options, ui,
+                            progress, outcome.fit, &fitDamaged)) {
       outcome.status = EvaluateStatus::kCancelled;
       return outcome;
     }
     outcome.datasetDamaged = fitDamaged;
-    outcome.fit = fitLogit(logitRaces);
-    logitRaces.clear();
   }
   progress.setText("Evaluating the SIM...");
   bool damaged = false;

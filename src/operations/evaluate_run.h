@@ -38,6 +38,14 @@ bool evaluateRaces(const RaceCriteria& criteria, std::istream& dataset, const st
                    ProgressSink& progress, ReportCard& card, bool* damaged = nullptr,
                    std::vector<LogitRace>* logitRaces = nullptr);
 
+// The combined chances fitted on the races of `dataset` that evaluateRaces
+// counts and that have final odds for the whole field, as the report
+// card's --fit makes them (`fit.ok` false, with its problem, when they
+// cannot be fitted). False when cancelled; `damaged` as evaluateRaces.
+bool fitCombinedChances(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
+                        SimModel& model, const ProfitLossOptions& options, UserInteraction& ui,
+                        ProgressSink& progress, LogitFit& fit, bool* damaged = nullptr);
+
 struct EvaluateRequest {
   std::string datasetName;
   std::string datasetPath;

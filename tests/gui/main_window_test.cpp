@@ -189,9 +189,10 @@ void MainWindowTest::menusHoldEveryItemInOrder() {
   QCOMPARE(entries(frame.window.menu(0)), (QStringList{"&Handicap Races...", "&Print Handicap Results...",
                                                        "-", "Printer &Setup...", "-", "&Exit!"}));
   QCOMPARE(entries(frame.window.menu(1)),
-           (QStringList{"&Profit/Loss Analysis...", "-", "&Create/Append DataSet...", "&Delete DataSet...",
-                        "Re&name DataSet...", "-", "&Split DataSet...", "Co&mbine DataSets...", "-",
-                        "&Exotics Report...", "Da&ily Double Report...", "DataSet Contents &Report..."}));
+           (QStringList{"&Profit/Loss Analysis...", "&Value Betting...", "-", "&Create/Append DataSet...",
+                        "&Delete DataSet...", "Re&name DataSet...", "-", "&Split DataSet...",
+                        "Co&mbine DataSets...", "-", "&Exotics Report...", "Da&ily Double Report...",
+                        "DataSet Contents &Report..."}));
   QCOMPARE(entries(frame.window.menu(2)),
            (QStringList{"&Prep SIM...", "-", "&Train SIM (or Train More)...", "-", "&Stop Training!", "-",
                         "&Delete SIM...", "&Rename SIM...", "-", "SIM Report &Card..."}));

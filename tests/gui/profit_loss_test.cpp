@@ -54,6 +54,7 @@
 #include "race/criteria_choices.h"
 #include "support/isolated_user.h"
 #include "support/recording_interaction.h"
+#include "value_betting_test.h"
 #include "widget_texts.h"
 
 namespace fs = std::filesystem;
@@ -753,5 +754,14 @@ class ProfitLossTest : public QObject {
   }
 };
 
-QTEST_MAIN(ProfitLossTest)
+// The Value Betting tests share this program.
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QTEST_SET_MAIN_SOURCE_PATH
+  ProfitLossTest profitLoss;
+  ValueBettingTest valueBetting;
+  const int failed = QTest::qExec(&profitLoss, argc, argv);
+  return failed + QTest::qExec(&valueBetting, argc, argv);
+}
+
 #include "profit_loss_test.moc"
