@@ -1,6 +1,8 @@
 #include "cli/command.h"
 
 #include <algorithm>
+#include <charconv>
+#include <system_error>
 
 #include "cli/text_format.h"
 
@@ -156,6 +158,16 @@ bool parseWholeNumber(std::string_view text, int low, int high, int& number) {
   }
   if (value < low || value > high) return false;
   number = value;
+  return true;
+}
+
+bool parseDecimal(std::string_view text, double low, double high, bool aboveLow, double& value) {
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string_view::npos) return false;
+  double read = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), read);
+  if (ec != std::errc() || end != text.data() + text.size()) return false;
+  if (read < low || read > high || (aboveLow && read == low)) return false;
+  value = read;
   return true;
 }
 

@@ -99,6 +99,10 @@ bool parseOptions(std::span<const OptionSpec> specs, std::span<const std::string
 // no sign, blank or other character. False for anything else.
 bool parseWholeNumber(std::string_view text, int low, int high, int& number);
 
+// A decimal number from `low` to `high` ('.' for the point; no sign, blank
+// or exponent); `aboveLow` leaves out `low` itself. False for anything else.
+bool parseDecimal(std::string_view text, double low, double high, bool aboveLow, double& value);
+
 // A race number given as an option value: a whole number from 1 to 255 (the
 // records keep race numbers in a byte). False for anything else.
 bool parseRaceNumber(std::string_view text, int& raceNumber);

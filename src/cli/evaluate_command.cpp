@@ -12,6 +12,7 @@
 #include "base/text_trim.h"
 #include "base/workspace.h"
 #include "cli/criteria_options.h"
+#include "cli/scored_run.h"
 #include "cli/terminal_interaction.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
@@ -30,17 +31,6 @@ constexpr OptionSpec kEvaluateOptions[] = {
     kSimOption,     kDistanceOption,  kDistancesOption, kClassOption,   kClassesOption,
     kSurfaceOption, kConditionOption, kTrackOption,     kThreadsOption, kFitOption,
 };
-
-// The dataset of the Workspace named `name` ignoring case, spelled as
-// listed; empty when there is none.
-std::string findDataset(const std::vector<std::string>& names, const std::string& name) {
-  for (const std::string& listed : names) {
-    if (equalsIgnoreCase(listed, trimDatasetName(name))) return listed;
-  }
-  return {};
-}
-
-constexpr int kMostThreads = 64;
 
 }  // namespace
 
@@ -109,17 +99,10 @@ std::span<const OptionSpec> EvaluateCommand::options() const {
 }
 
 int EvaluateCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
-  const std::vector<std::string>& operands = options.operands();
-  if (operands.size() != 1) {
-    err << errorPrefix(name()) << "give the dataset to evaluate\n\n" << usage();
-    return kExitUsage;
-  }
   CriteriaChoices choices;
-  if (!readCriteriaChoices(options, name(), choices, err)) return kExitUsage;
   int threads = 0;
-  if (options.has("threads") && !parseWholeNumber(options.value("threads"), 1, kMostThreads, threads)) {
-    err << errorPrefix(name()) << "--threads takes a number from 1 to " << kMostThreads << ", not '"
-        << printableText(options.value("threads")) << "'\n";
+  if (!readScoredRunOptions(options, name(), "give the dataset to evaluate", usage(), choices, threads,
+                            err)) {
     return kExitUsage;
   }
   TerminalInteraction ui(std::cin, out, err, false, QueryAnswer::kNo, name());
@@ -133,31 +116,15 @@ int EvaluateCommand::run(const ParsedOptions& options, std::ostream& out, std::o
   request.criteria = buildCriteria(choices);
   request.options.threads = threads;
 
-  std::string sim = options.has("sim") ? options.value("sim")
-                                       : store.read(setting::kTestSimName, setting::kTestSimNameDefault);
-  if (trimmed(sim, kSpaceTab).empty()) sim = setting::kTestSimNameDefault;
-  const SimList simList = fillSimList(workspace.sim, true);
-  const int listed = selectSimByName(simList.items, sim, -1);
-  if (listed >= 0 && listed < simList.count) sim = simList.items[listed];
-  request.simName = sim;
-  request.simPath = simWeightsPath(workspace, sim);
-
-  const std::vector<std::string> datasets = listDatasets(workspace);
-  request.datasetName = findDataset(datasets, operands[0]);
-  if (request.datasetName.empty()) {
-    err << errorPrefix(name()) << "there is no dataset '" << printableText(operands[0]) << "'\n";
+  request.simName = chosenSim(options, store, workspace);
+  request.simPath = simWeightsPath(workspace, request.simName);
+  RunDatasets datasets;
+  if (!findRunDatasets(options, name(), workspace, options.operands()[0], datasets, err))
     return kExitCannotOpen;
-  }
-  request.datasetPath = datasetPath(workspace, request.datasetName);
-  if (options.has("fit")) {
-    request.fitDatasetName = findDataset(datasets, options.value("fit"));
-    if (request.fitDatasetName.empty()) {
-      err << errorPrefix(name()) << "there is no dataset '" << printableText(options.value("fit"))
-          << "' to fit on\n";
-      return kExitCannotOpen;
-    }
-    request.fitDatasetPath = datasetPath(workspace, request.fitDatasetName);
-  }
+  request.datasetName = datasets.name;
+  request.datasetPath = datasets.path;
+  request.fitDatasetName = datasets.fitName;
+  request.fitDatasetPath = datasets.fitPath;
 
   auto model = std::make_unique<SimModel>(true);
   if (defineSimShape(*model, {}, true) == 0) {

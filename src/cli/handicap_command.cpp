@@ -34,18 +34,6 @@ constexpr OptionSpec kHandicapOptions[] = {
     {'\0', "third-exponent", "B", "Discount of third place in the exotic chances (0.65)."},
 };
 
-// A decimal number from `low` to `high` ('.' for the point, no sign, blank
-// or exponent); `aboveLow` leaves out `low` itself.
-bool readDecimal(const std::string& text, double low, double high, bool aboveLow, double& value) {
-  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return false;
-  double read = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), read);
-  if (ec != std::errc() || end != text.data() + text.size()) return false;
-  if (read < low || read > high || (aboveLow && read == low)) return false;
-  value = read;
-  return true;
-}
-
 // The table options of the command line; false, after saying why on `err`.
 bool readTableOptions(const ParsedOptions& options, std::ostream& err, HandicapTableOptions& table) {
   struct NumberOption {
@@ -67,7 +55,7 @@ bool readTableOptions(const ParsedOptions& options, std::ostream& err, HandicapT
       err << "stridewell handicap: error: --" << option.name << " goes with --csv or --json\n";
       return false;
     }
-    if (!readDecimal(options.value(option.name), option.low, option.high, option.aboveLow, *option.value)) {
+    if (!parseDecimal(options.value(option.name), option.low, option.high, option.aboveLow, *option.value)) {
       err << "stridewell handicap: error: --" << option.name << " takes a number "
           << (option.aboveLow ? "above " : "from ") << option.low << " to " << option.high << ", not '"
           << printableText(options.value(option.name)) << "'\n";

@@ -21,6 +21,7 @@
 #include "base/text_trim.h"
 #include "base/workspace.h"
 #include "cli/criteria_options.h"
+#include "cli/scored_run.h"
 #include "cli/terminal_interaction.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
@@ -55,17 +56,6 @@ constexpr OptionSpec kPlOptions[] = {
      "The strategy --by breaks down (WIN, win on the SIM's top pick, when not given)."},
     {'\0', "strategies", "", "List the strategy names --strategy takes, and stop."},
 };
-
-constexpr int kMostThreads = 64;
-
-// The dataset of the list named `name` ignoring case, spelled as listed;
-// empty when there is none.
-std::string findDataset(const std::vector<std::string>& names, const std::string& name) {
-  for (const std::string& listed : names) {
-    if (equalsIgnoreCase(listed, name)) return listed;
-  }
-  return {};
-}
 
 // The breakdown --by and --strategy ask for, if any; false after a usage
 // error.
@@ -164,16 +154,9 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
     for (int i = 0; i < kStrategyCount; ++i) out << strategyName(i) << '\n';
     return kExitOk;
   }
-  if (operands.size() != 1) {
-    err << "stridewell pl: error: give the dataset to analyse\n\n" << usage();
-    return kExitUsage;
-  }
   CriteriaChoices choices;
-  if (!readCriteriaChoices(options, "pl", choices, err)) return kExitUsage;
   int threads = 0;
-  if (options.has("threads") && !parseWholeNumber(options.value("threads"), 1, kMostThreads, threads)) {
-    err << "stridewell pl: error: --threads takes a number from 1 to " << kMostThreads << ", not '"
-        << printableText(options.value("threads")) << "'\n";
+  if (!readScoredRunOptions(options, name(), "give the dataset to analyse", usage(), choices, threads, err)) {
     return kExitUsage;
   }
 
@@ -198,14 +181,7 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
   const bool commaCopy = options.has("comma");
   writeProfitLossFlags(store, request.options, commaCopy);
 
-  // A SIM of the list takes the list's spelling; another name is still
-  // tried, and its load fails with the path it looked at.
-  std::string sim = options.has("sim") ? options.value("sim")
-                                       : store.read(setting::kTestSimName, setting::kTestSimNameDefault);
-  if (trimmed(sim, kSpaceTab).empty()) sim = setting::kTestSimNameDefault;
-  const SimList simList = fillSimList(workspace.sim, true);
-  const int listed = selectSimByName(simList.items, sim, -1);
-  if (listed >= 0 && listed < simList.count) sim = simList.items[listed];
+  const std::string sim = chosenSim(options, store, workspace);
   request.simName = sim;
   request.simPath = simWeightsPath(workspace, sim);
 
@@ -214,7 +190,7 @@ int PlCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream
     ui.error("No datasets exist.  See 'stridewell dataset create'.");
     return kExitCannotOpen;
   }
-  request.datasetName = findDataset(datasets, trimDatasetName(operands[0]));
+  request.datasetName = findDataset(datasets, operands[0]);
   if (request.datasetName.empty()) {
     err << "stridewell pl: error: there is no dataset '" << printableText(operands[0]) << "'\n";
     return kExitCannotOpen;

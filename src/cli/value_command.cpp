@@ -13,6 +13,7 @@
 #include "base/text_trim.h"
 #include "base/workspace.h"
 #include "cli/criteria_options.h"
+#include "cli/scored_run.h"
 #include "cli/terminal_interaction.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
@@ -44,30 +45,8 @@ constexpr OptionSpec kValueOptions[] = {
     {'\0', "curve", "FILE", "Also write the bankroll after each race with bets to FILE, comma-separated."},
 };
 
-constexpr int kMostThreads = 64;
 constexpr double kLargestMargin = 100;
 constexpr double kLargestBankroll = 1e9;
-
-// The dataset of the Workspace named `name` ignoring case, spelled as
-// listed; empty when there is none.
-std::string findDataset(const std::vector<std::string>& names, const std::string& name) {
-  for (const std::string& listed : names) {
-    if (equalsIgnoreCase(listed, trimDatasetName(name))) return listed;
-  }
-  return {};
-}
-
-// A decimal number ('.' for the point; no sign, blank or exponent) from
-// `low` to `high`; `aboveLow` leaves out `low` itself.
-bool readDecimal(const std::string& text, double low, double high, bool aboveLow, double& value) {
-  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return false;
-  double read = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), read);
-  if (ec != std::errc() || end != text.data() + text.size()) return false;
-  if (read < low || read > high || (aboveLow && read == low)) return false;
-  value = read;
-  return true;
-}
 
 // The staking options; false, after saying why on `err`.
 bool readStakingOptions(const ParsedOptions& options, std::string_view command, StakingRules& rules,
@@ -77,14 +56,14 @@ bool readStakingOptions(const ParsedOptions& options, std::string_view command, 
         << printableText(options.value(option)) << "'\n";
     return false;
   };
-  if (options.has("kelly") && !readDecimal(options.value("kelly"), 0, 1, true, rules.fraction))
+  if (options.has("kelly") && !parseDecimal(options.value("kelly"), 0, 1, true, rules.fraction))
     return bad("kelly", "a fraction above 0 and at most 1");
-  if (options.has("margin") && !readDecimal(options.value("margin"), 0, kLargestMargin, false, rules.margin))
+  if (options.has("margin") && !parseDecimal(options.value("margin"), 0, kLargestMargin, false, rules.margin))
     return bad("margin", "a number from 0 to 100");
   if (options.has("bankroll")) {
     double dollars = 0;
     // Kept in cents: less than a cent is no bankroll at all.
-    if (!readDecimal(options.value("bankroll"), 0, kLargestBankroll, true, dollars) ||
+    if (!parseDecimal(options.value("bankroll"), 0, kLargestBankroll, true, dollars) ||
         std::llround(dollars * 100) < 1)
       return bad("bankroll", "an amount of dollars above 0, at most 1000000000");
     rules.bankroll = std::llround(dollars * 100);
@@ -152,17 +131,9 @@ std::span<const OptionSpec> ValueCommand::options() const {
 }
 
 int ValueCommand::run(const ParsedOptions& options, std::ostream& out, std::ostream& err) const {
-  const std::vector<std::string>& operands = options.operands();
-  if (operands.size() != 1) {
-    err << errorPrefix(name()) << "give the dataset to bet on\n\n" << usage();
-    return kExitUsage;
-  }
   CriteriaChoices choices;
-  if (!readCriteriaChoices(options, name(), choices, err)) return kExitUsage;
   int threads = 0;
-  if (options.has("threads") && !parseWholeNumber(options.value("threads"), 1, kMostThreads, threads)) {
-    err << errorPrefix(name()) << "--threads takes a number from 1 to " << kMostThreads << ", not '"
-        << printableText(options.value("threads")) << "'\n";
+  if (!readScoredRunOptions(options, name(), "give the dataset to bet on", usage(), choices, threads, err)) {
     return kExitUsage;
   }
   ValueRequest request;
@@ -182,31 +153,15 @@ int ValueCommand::run(const ParsedOptions& options, std::ostream& out, std::ostr
   request.options.threads = threads;
   request.curvePath = options.value("curve");
 
-  std::string sim = options.has("sim") ? options.value("sim")
-                                       : store.read(setting::kTestSimName, setting::kTestSimNameDefault);
-  if (trimmed(sim, kSpaceTab).empty()) sim = setting::kTestSimNameDefault;
-  const SimList simList = fillSimList(workspace.sim, true);
-  const int listed = selectSimByName(simList.items, sim, -1);
-  if (listed >= 0 && listed < simList.count) sim = simList.items[listed];
-  request.simName = sim;
-  request.simPath = simWeightsPath(workspace, sim);
-
-  const std::vector<std::string> datasets = listDatasets(workspace);
-  request.datasetName = findDataset(datasets, operands[0]);
-  if (request.datasetName.empty()) {
-    err << errorPrefix(name()) << "there is no dataset '" << printableText(operands[0]) << "'\n";
+  request.simName = chosenSim(options, store, workspace);
+  request.simPath = simWeightsPath(workspace, request.simName);
+  RunDatasets datasets;
+  if (!findRunDatasets(options, name(), workspace, options.operands()[0], datasets, err))
     return kExitCannotOpen;
-  }
-  request.datasetPath = datasetPath(workspace, request.datasetName);
-  if (options.has("fit")) {
-    request.fitDatasetName = findDataset(datasets, options.value("fit"));
-    if (request.fitDatasetName.empty()) {
-      err << errorPrefix(name()) << "there is no dataset '" << printableText(options.value("fit"))
-          << "' to fit on\n";
-      return kExitCannotOpen;
-    }
-    request.fitDatasetPath = datasetPath(workspace, request.fitDatasetName);
-  }
+  request.datasetName = datasets.name;
+  request.datasetPath = datasets.path;
+  request.fitDatasetName = datasets.fitName;
+  request.fitDatasetPath = datasets.fitPath;
 
   auto model = std::make_unique<SimModel>(true);
   if (defineSimShape(*model, {}, true) == 0) {

@@ -111,6 +111,13 @@ inline std::string lineWith(const std::string& text, std::string_view needle) {
   return found.empty() ? std::string() : found.front();
 }
 
+// The whole number after `label` on the one line of `text` that starts
+// with it; -1 when the line has nothing after the label.
+inline int countAfter(const std::string& text, const std::string& label) {
+  const std::string line = lineWith(text, label);
+  return line.size() > label.size() ? std::stoi(line.substr(label.size())) : -1;
+}
+
 // Runs `command` on `lfText` as written with LF line ends and again with
 // CR LF and with lone CR line ends (files named `name`), and checks that the
 // output is the same each time but for the file's path.

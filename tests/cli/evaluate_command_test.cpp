@@ -16,43 +16,21 @@
 #include "cli_test_support.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
+#include "scored_run_test_fixture.h"
 #include "support/isolated_user.h"
 
 namespace stridewell::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using test::countAfter;
 using test::linesWith;
 using test::lineWith;
 using test::runCommand;
 
 const fs::path kExamples = fs::path(STRIDEWELL_SOURCE_DIR) / "examples";
 
-class EvaluateCommandTest : public ::testing::Test {
- protected:
-  void makeSimAndDataset() {
-    fs::create_directories(user_.workspace() / "SIM");
-    SimModel model(true);
-    ASSERT_GT(defineSimShape(model, {}, true), 0);
-    ASSERT_TRUE(model.saveWeights(user_.workspace() / "SIM" / "FRESH.SIM"));
-    const test::CommandRun created =
-        runCommand(DatasetCommand(), {"create", "Spring", (kExamples / "plain").string()});
-    ASSERT_EQ(created.status, 0) << created.err;
-  }
-
-  std::string settings() {
-    std::ifstream in(user_.settingsFile());
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  stridewell::test::IsolatedUser user_;
-};
-
-// The number after the label on the card's line that starts with it.
-int countOf(const std::string& out, const std::string& label) {
-  const std::string line = lineWith(out, label);
-  return line.size() > label.size() ? std::stoi(line.substr(label.size())) : -1;
-}
+class EvaluateCommandTest : public test::ScoredRunTest {};
 
 TEST_F(EvaluateCommandTest, PrintsTheCardOverTheRacesThePlRunAnalyses) {
   makeSimAndDataset();
@@ -60,9 +38,9 @@ TEST_F(EvaluateCommandTest, PrintsTheCardOverTheRacesThePlRunAnalyses) {
   EXPECT_EQ(r.status, kExitOk) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out.rfind("DataSet:   Spring\nSIM Model: FRESH\n\nRaces counted:", 0), 0u) << r.out;
-  const int races = countOf(r.out, "Races counted:");
+  const int races = countAfter(r.out, "Races counted:");
   EXPECT_GT(races, 0);
-  EXPECT_GT(countOf(r.out, "Horses counted:"), 5 * races - 1);
+  EXPECT_GT(countAfter(r.out, "Horses counted:"), 5 * races - 1);
   for (const char* header :
        {"Calibration: SIM\n", "Calibration: Morning line\n", "Calibration: Final odds\n"}) {
     EXPECT_NE(r.out.find(header), std::string::npos) << header;
@@ -81,7 +59,7 @@ TEST_F(EvaluateCommandTest, PrintsTheCardOverTheRacesThePlRunAnalyses) {
       runCommand(EvaluateCommand(), {"Spring", "--sim", "FRESH", "--condition", "dry", "--classes", "1-23"});
   EXPECT_EQ(dry.status, kExitOk) << dry.err;
   EXPECT_NE(dry.out.find("Dry tracks only.\n"), std::string::npos) << dry.out;
-  EXPECT_LE(countOf(dry.out, "Races counted:"), races);
+  EXPECT_LE(countAfter(dry.out, "Races counted:"), races);
 }
 
 TEST_F(EvaluateCommandTest, RemembersNothing) {
@@ -154,8 +132,8 @@ TEST_F(EvaluateCommandTest, MissingAndDamagedDatasetsAndSims) {
   const test::CommandRun cut = runCommand(EvaluateCommand(), {"Spring", "--sim", "FRESH"});
   EXPECT_EQ(cut.status, kExitBadInput);
   EXPECT_NE(cut.err.find("the report covers the races before it"), std::string::npos) << cut.err;
-  EXPECT_EQ(countOf(cut.out, "Races counted:") + countOf(cut.out, "Races left out:"),
-            countOf(whole.out, "Races counted:") + countOf(whole.out, "Races left out:") - 1);
+  EXPECT_EQ(countAfter(cut.out, "Races counted:") + countAfter(cut.out, "Races left out:"),
+            countAfter(whole.out, "Races counted:") + countAfter(whole.out, "Races left out:") - 1);
 }
 
 TEST_F(EvaluateCommandTest, CombinedChancesFittedOnAnotherDataset) {
@@ -166,8 +144,8 @@ TEST_F(EvaluateCommandTest, CombinedChancesFittedOnAnotherDataset) {
   EXPECT_NE(r.out.find("\nCombined: exp(a ln SIM + b ln final odds), fitted on Autumn\n"), std::string::npos)
       << r.out;
   // The same races on both sides: every counted race has final odds here.
-  EXPECT_EQ(countOf(r.out, "Races fitted:"), countOf(r.out, "Races counted:"));
-  EXPECT_EQ(countOf(r.out, "Races judged:"), countOf(r.out, "Races counted:"));
+  EXPECT_EQ(countAfter(r.out, "Races fitted:"), countAfter(r.out, "Races counted:"));
+  EXPECT_EQ(countAfter(r.out, "Races judged:"), countAfter(r.out, "Races counted:"));
   for (const char* label : {"a (SIM)", "b (final odds)", "Delta R2"})
     EXPECT_EQ(linesWith(r.out, label).size(), 1u);
   // Fitted and judged on the same races the mix cannot do worse than the

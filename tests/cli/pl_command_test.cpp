@@ -17,6 +17,7 @@
 #include "cli_test_support.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
+#include "scored_run_test_fixture.h"
 #include "support/isolated_user.h"
 
 namespace stridewell::cli {
@@ -25,27 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::runCommand;
 
-const fs::path kExamples = fs::path(STRIDEWELL_SOURCE_DIR) / "examples";
 
-class PlCommandTest : public ::testing::Test {
- protected:
-  void makeSimAndDataset() {
-    fs::create_directories(user_.workspace() / "SIM");
-    SimModel model(true);
-    ASSERT_GT(defineSimShape(model, {}, true), 0);
-    ASSERT_TRUE(model.saveWeights(user_.workspace() / "SIM" / "FRESH.SIM"));
-    const test::CommandRun created =
-        runCommand(DatasetCommand(), {"create", "Spring", (kExamples / "plain").string()});
-    ASSERT_EQ(created.status, 0) << created.err;
-  }
-
-  std::string settings() {
-    std::ifstream in(user_.settingsFile());
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  stridewell::test::IsolatedUser user_;
-};
+class PlCommandTest : public test::ScoredRunTest {};
 
 std::vector<std::string> linesOf(const std::string& text) {
   std::vector<std::string> lines;

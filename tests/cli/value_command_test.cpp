@@ -20,6 +20,7 @@ namespace stridewell::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using test::countAfter;
 using test::lineWith;
 using test::runCommand;
 
@@ -49,12 +50,6 @@ class ValueCommandTest : public ::testing::Test {
   stridewell::test::IsolatedUser user_;
 };
 
-// The number after the label on the report's line that starts with it.
-int countOf(const std::string& out, const std::string& label) {
-  const std::string line = lineWith(out, label);
-  return line.size() > label.size() ? std::stoi(line.substr(label.size())) : -1;
-}
-
 TEST_F(ValueCommandTest, ReportAndCurveFile) {
   makeDataset();
   const fs::path curve = user_.workspace() / "curve.csv";
@@ -69,7 +64,7 @@ TEST_F(ValueCommandTest, ReportAndCurveFile) {
             std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("Bankroll:         $250.50 at the start"), std::string::npos);
-  const int betRaces = countOf(r.out, "Races with bets:");
+  const int betRaces = countAfter(r.out, "Races with bets:");
   ASSERT_GT(betRaces, 0) << r.out;
   std::ifstream in(curve);
   std::vector<std::string> lines;
