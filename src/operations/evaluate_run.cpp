@@ -21,19 +21,8 @@
 namespace stridewell {
 namespace {
 
-// As the profit/loss run: enough races to keep every thread busy, few
-// enough that Cancel and the progress bar stay close to the work.
-constexpr size_t kBatchRaces = 64;
-
-struct FieldToScore {
-  RaceProfile profile;
-  RaceResult result;
-  std::array<double, kMostScoredHorses> scores{};
-  bool scored = false;
-};
-
 // Judges one scored race; false when it cannot be counted.
-bool addToCard(const FieldToScore& race, ReportCard& card, std::vector<LogitRace>* logitRaces) {
+bool addToCard(const ScoredField& race, ReportCard& card, std::vector<LogitRace>* logitRaces) {
   if (!race.scored) return false;
   const int field = race.profile.horseCount;
   if (field < kFewestScoredHorses || field > kMostScoredHorses) return false;
@@ -86,42 +75,12 @@ bool evaluateRaces(const RaceCriteria& criteria, std::istream& dataset, const st
                    SimModel& model, const ProfitLossOptions& options, UserInteraction& ui,
                    ProgressSink& progress, ReportCard& card, bool* damaged,
                    std::vector<LogitRace>* logitRaces) {
-  PreparedRaces races(dataset, datasetFile, criteria, options, progress);
-  auto race = std::make_unique<Race>();
-  std::vector<FieldToScore> batch(kBatchRaces);
-  ScoringCrew crew(model, scoringThreads(options.threads));
-  bool more = true;
-  while (more) {
-    size_t pending = 0;
-    while (pending < batch.size()) {
-      if (!races.next(*race)) {
-        if (races.cancelled()) return false;
-        more = false;
-        break;
-      }
-      FieldToScore& next = batch[pending++];
-      next.profile = race->profile;
-      next.result = race->result;
-      next.scored = false;
-    }
-    const std::span<FieldToScore> scoring = std::span(batch).first(pending);
-    const bool finished = crew.forEach(
-        pending,
-        [scoring](SimModel& sim, size_t i) {
-          FieldToScore& field = scoring[i];
-          field.scored = scoreRaceHorses(sim, field.profile, field.scores);
-        },
-        progress);
-    if (!finished) return false;
-    // Judged in dataset order: the sums then add up the same way whatever
-    // thread scored which race.
-    for (const FieldToScore& field : scoring) {
-      if (!addToCard(field, card, logitRaces)) ++card.racesLeftOut;
-    }
-  }
-  if (races.damaged()) ui.warning(races.problem() + "; the report covers the races before it.");
-  if (damaged != nullptr) *damaged = races.damaged();
-  return true;
+  // Judged in dataset order: the sums then add up the same way whatever
+  // thread scored which race.
+  return scorePreparedRaces(criteria, dataset, datasetFile, model, options, ui, progress, damaged,
+                            [&card, logitRaces](const ScoredField& field) {
+                              if (!addToCard(field, card, logitRaces)) ++card.racesLeftOut;
+                            });
 }
 
 bool fitCombinedChances(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,

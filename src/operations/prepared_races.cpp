@@ -1,13 +1,20 @@
 #include "operations/prepared_races.h"
 
 #include <algorithm>
+#include <memory>
+#include <span>
 
+#include "analysis/scoring_crew.h"
 #include "base/interaction.h"
+#include "model/sim_model.h"
 
 namespace stridewell {
 namespace {
 
 constexpr size_t kDatasetBufferBytes = 32768;
+
+// Races read ahead and scored together, as the profit/loss run does.
+constexpr size_t kBatchRaces = 64;
 
 }  // namespace
 
@@ -61,6 +68,48 @@ bool PreparedRaces::next(Race& race) {
     if (prepareRace(race, criteria_, options_)) return true;
   }
   return false;
+}
+
+}  // namespace stridewell
+
+namespace stridewell {
+
+bool scorePreparedRaces(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
+                        SimModel& model, const ProfitLossOptions& options, UserInteraction& ui,
+                        ProgressSink& progress, bool* damaged,
+                        const std::function<void(const ScoredField&)>& judge) {
+  PreparedRaces races(dataset, datasetFile, criteria, options, progress);
+  auto race = std::make_unique<Race>();
+  std::vector<ScoredField> batch(kBatchRaces);
+  ScoringCrew crew(model, scoringThreads(options.threads));
+  bool more = true;
+  while (more) {
+    size_t pending = 0;
+    while (pending < batch.size()) {
+      if (!races.next(*race)) {
+        if (races.cancelled()) return false;
+        more = false;
+        break;
+      }
+      ScoredField& next = batch[pending++];
+      next.profile = race->profile;
+      next.result = race->result;
+      next.scored = false;
+    }
+    const std::span<ScoredField> scoring = std::span(batch).first(pending);
+    const bool finished = crew.forEach(
+        pending,
+        [scoring](SimModel& sim, size_t i) {
+          ScoredField& field = scoring[i];
+          field.scored = scoreRaceHorses(sim, field.profile, field.scores);
+        },
+        progress);
+    if (!finished) return false;
+    for (const ScoredField& field : scoring) judge(field);
+  }
+  if (races.damaged()) ui.warning(races.problem() + "; the report covers the races before it.");
+  if (damaged != nullptr) *damaged = races.damaged();
+  return true;
 }
 
 }  // namespace stridewell

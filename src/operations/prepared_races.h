@@ -5,18 +5,22 @@
 // read. Call from one thread.
 #pragma once
 
+#include <array>
 #include <fstream>
+#include <functional>
 #include <istream>
 #include <string>
 #include <vector>
 
 #include "datasets/dataset_file.h"
 #include "operations/profit_loss_run.h"
+#include "patterns/race_scoring.h"
 #include "race/race_criteria.h"
 
 namespace stridewell {
 
 class ProgressSink;
+class SimModel;
 class UserInteraction;
 
 // Opens the dataset file at `path` for reading through `buffer` (sized
@@ -56,5 +60,25 @@ class PreparedRaces {
   int lastPercent_ = -1;
   bool cancelled_ = false;
 };
+
+// A race whose horses were scored one by one (scoreRaceHorses).
+struct ScoredField {
+  RaceProfile profile;
+  RaceResult result;
+  std::array<double, kMostScoredHorses> scores{};
+  bool scored = false;  // false when the field could not be scored
+};
+
+// Reads `dataset` from its position to its end, scores the horses of every
+// race prepareRace keeps on several threads (`model`, loaded, is one of
+// their SIMs) and hands each race to `judge` in dataset order on the
+// caller's thread, so what it adds up is the same for any number of
+// threads. False when `progress` was cancelled. A dataset ending in a
+// damaged race is judged up to that race, with a warning naming it (and
+// `damaged`, when given, set).
+bool scorePreparedRaces(const RaceCriteria& criteria, std::istream& dataset, const std::string& datasetFile,
+                        SimModel& model, const ProfitLossOptions& options, UserInteraction& ui,
+                        ProgressSink& progress, bool* damaged,
+                        const std::function<void(const ScoredField&)>& judge);
 
 }  // namespace stridewell

@@ -20,17 +20,6 @@
 namespace stridewell {
 namespace {
 
-// As the profit/loss run: enough races to keep every thread busy, few
-// enough that Cancel and the progress bar stay close to the work.
-constexpr size_t kBatchRaces = 64;
-
-struct FieldToScore {
-  RaceProfile profile;
-  RaceResult result;
-  std::array<double, kMostScoredHorses> scores{};
-  bool scored = false;
-};
-
 // The track code as the report and the comma file show it: up to three
 // visible characters, any other byte (or a comma) as '?'.
 std::string trackCode(const RaceResult& result) {
@@ -112,47 +101,18 @@ bool collectValueRaces(const RaceCriteria& criteria, std::istream& dataset, cons
                        SimModel& model, const ProfitLossOptions& options, const LogitFit* fit,
                        UserInteraction& ui, ProgressSink& progress, std::vector<ValueRace>& races,
                        int& leftOut, bool* damaged) {
-  PreparedRaces prepared(dataset, datasetFile, criteria, options, progress);
-  auto race = std::make_unique<Race>();
-  std::vector<FieldToScore> batch(kBatchRaces);
-  ScoringCrew crew(model, scoringThreads(options.threads));
-  bool more = true;
-  while (more) {
-    size_t pending = 0;
-    while (pending < batch.size()) {
-      if (!prepared.next(*race)) {
-        if (prepared.cancelled()) return false;
-        more = false;
-        break;
-      }
-      FieldToScore& next = batch[pending++];
-      next.profile = race->profile;
-      next.result = race->result;
-      next.scored = false;
-    }
-    const std::span<FieldToScore> scoring = std::span(batch).first(pending);
-    const bool finished = crew.forEach(
-        pending,
-        [scoring](SimModel& sim, size_t i) {
-          FieldToScore& field = scoring[i];
-          field.scored = scoreRaceHorses(sim, field.profile, field.scores);
-        },
-        progress);
-    if (!finished) return false;
-    // Kept in dataset order; the caller puts them in date order.
-    for (const FieldToScore& field : scoring) {
-      std::optional<ValueRace> entry;
-      if (field.scored) entry = valueRaceOf(field.profile, field.result, field.scores, fit);
-      if (entry) {
-        races.push_back(std::move(*entry));
-      } else {
-        ++leftOut;
-      }
-    }
-  }
-  if (prepared.damaged()) ui.warning(prepared.problem() + "; the report covers the races before it.");
-  if (damaged != nullptr) *damaged = prepared.damaged();
-  return true;
+  // Kept in dataset order; the caller puts them in date order.
+  return scorePreparedRaces(criteria, dataset, datasetFile, model, options, ui, progress, damaged,
+                            [&races, &leftOut, fit](const ScoredField& field) {
+                              std::optional<ValueRace> entry;
+                              if (field.scored)
+                                entry = valueRaceOf(field.profile, field.result, field.scores, fit);
+                              if (entry) {
+                                races.push_back(std::move(*entry));
+                              } else {
+                                ++leftOut;
+                              }
+                            });
 }
 
 ValueOutcome runValueBetting(const ValueRequest& request, SimModel& model, std::ostream& report,

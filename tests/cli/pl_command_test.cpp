@@ -26,7 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::runCommand;
 
-
 class PlCommandTest : public test::ScoredRunTest {};
 
 std::vector<std::string> linesOf(const std::string& text) {
