@@ -8,9 +8,17 @@
 #include <QListWidget>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <span>
+
+#include "base/interaction.h"
 
 namespace stridewell::gui {
 namespace {
+
+bool anyChecked(std::span<const bool> checks) {
+  return std::any_of(checks.begin(), checks.end(), [](bool checked) { return checked; });
+}
 
 QString qs(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -131,6 +139,21 @@ void CriteriaControls::updateListVisibility() {
   if (!withCustom_) return;
   distanceList_->setVisible(distance_->currentIndex() == kDistanceCustomItem);
   classList_->setVisible(class_->currentIndex() == kClassCustomItem);
+}
+
+bool CriteriaControls::customListsChosen(UserInteraction& ui) const {
+  const CriteriaChoices picked = choices();
+  if (picked.raceClass == kClassCustomItem && !anyChecked(picked.classChecks)) {
+    ui.error(kCustomClassListEmpty);
+    classList_->setFocus();
+    return false;
+  }
+  if (picked.distance == kDistanceCustomItem && !anyChecked(picked.distanceChecks)) {
+    ui.error(kCustomDistanceListEmpty);
+    distanceList_->setFocus();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace stridewell::gui

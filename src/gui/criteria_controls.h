@@ -13,7 +13,14 @@ class QComboBox;
 class QLineEdit;
 class QListWidget;
 
+namespace stridewell {
+class UserInteraction;
+}
+
 namespace stridewell::gui {
+
+inline constexpr const char* kCustomClassListEmpty = "Custom class list is empty (no checked items).";
+inline constexpr const char* kCustomDistanceListEmpty = "Custom distance list is empty (no checked items).";
 
 class CriteriaControls final : public QWidget {
   Q_OBJECT
@@ -27,6 +34,9 @@ class CriteriaControls final : public QWidget {
   // the first item).
   CriteriaChoices choices() const;
   void setChoices(const CriteriaChoices& choices);
+  // False, after the error of a custom list in use with nothing checked
+  // and with the focus on that list, when there is one (class first).
+  bool customListsChosen(UserInteraction& ui) const;
   // Every drop-down on "All", the track code empty, the check lists clear.
   void reset();
 

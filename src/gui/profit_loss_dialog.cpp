@@ -37,10 +37,6 @@ QPushButton* pushButton(const QString& text, const char* name, QWidget* parent) 
   return button;
 }
 
-bool anyChecked(std::span<const bool> checks) {
-  return std::any_of(checks.begin(), checks.end(), [](bool checked) { return checked; });
-}
-
 }  // namespace
 
 CriteriaChoices& ProfitLossDialog::rememberedChoices() {
@@ -158,18 +154,7 @@ void ProfitLossDialog::onOk() {
 
   const CriteriaChoices picked = criteria_->choices();
   request.criteria = buildCriteria(picked);
-  const bool customClasses = picked.raceClass == kClassCustomItem;
-  const bool customDistances = picked.distance == kDistanceCustomItem;
-  if (customClasses && !anyChecked(picked.classChecks)) {
-    ui_.error(kCustomClassListEmpty);
-    criteria_->classList()->setFocus();
-    return;
-  }
-  if (customDistances && !anyChecked(picked.distanceChecks)) {
-    ui_.error(kCustomDistanceListEmpty);
-    criteria_->distanceList()->setFocus();
-    return;
-  }
+  if (!criteria_->customListsChosen(ui_)) return;
   // Remembered for the next time the dialog opens; the checks of a list
   // only while it is the one in use, so a list set aside keeps the checks
   // of its last use.
@@ -179,8 +164,8 @@ void ProfitLossDialog::onOk() {
   remembered.surface = picked.surface;
   remembered.condition = picked.condition;
   remembered.trackText = picked.trackText;
-  if (customDistances) remembered.distanceChecks = picked.distanceChecks;
-  if (customClasses) remembered.classChecks = picked.classChecks;
+  if (picked.distance == kDistanceCustomItem) remembered.distanceChecks = picked.distanceChecks;
+  if (picked.raceClass == kClassCustomItem) remembered.classChecks = picked.classChecks;
 
   writeProfitLossFlags(store_, request.options, copy);
   const int sim = sims_->currentIndex();

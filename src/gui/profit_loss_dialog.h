@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include "base/workspace.h"
+#include "gui/criteria_controls.h"
 #include "model/sim_list.h"
 #include "operations/profit_loss_run.h"
 #include "race/criteria_choices.h"
@@ -24,10 +25,6 @@ class UserInteraction;
 
 namespace stridewell::gui {
 
-class CriteriaControls;
-
-inline constexpr const char* kCustomClassListEmpty = "Custom class list is empty (no checked items).";
-inline constexpr const char* kCustomDistanceListEmpty = "Custom distance list is empty (no checked items).";
 inline constexpr const char* kNoDatasetsExist = "No datasets exist.  See 'Create DataSet...'";
 
 // What OK hands to the run.

@@ -26,10 +26,6 @@
 namespace stridewell::gui {
 namespace {
 
-bool anyChecked(std::span<const bool> checks) {
-  return std::any_of(checks.begin(), checks.end(), [](bool checked) { return checked; });
-}
-
 // A small line under a drop-down that repeats the facts of the item chosen.
 QLabel* detailsUnder(QComboBox* list, const char* name, QWidget* parent) {
   auto* label = new QLabel(parent);
@@ -132,16 +128,7 @@ void ReportCardDialog::onOk() {
     return;
   }
   const CriteriaChoices picked = criteria_->choices();
-  if (picked.raceClass == kClassCustomItem && !anyChecked(picked.classChecks)) {
-    ui_.error(kCustomClassListEmpty);
-    criteria_->classList()->setFocus();
-    return;
-  }
-  if (picked.distance == kDistanceCustomItem && !anyChecked(picked.distanceChecks)) {
-    ui_.error(kCustomDistanceListEmpty);
-    criteria_->distanceList()->setFocus();
-    return;
-  }
+  if (!criteria_->customListsChosen(ui_)) return;
   EvaluateRequest request;
   request.criteria = buildCriteria(picked);
   // The profit/loss run's choices: horses that did not run dropped, every

@@ -38,10 +38,6 @@ QDoubleSpinBox* amountBox(double low, double high, double step, double value, co
   return box;
 }
 
-bool anyChecked(std::span<const bool> checks) {
-  return std::any_of(checks.begin(), checks.end(), [](bool checked) { return checked; });
-}
-
 // Selects the entry of `box` equal to `name` ignoring case, when there is one.
 void selectByName(QComboBox* box, const std::string& name) {
   for (int i = 0; i < box->count(); ++i) {
@@ -142,16 +138,7 @@ ValueBettingDialog::ValueBettingDialog(const SettingsStore& store, const Workspa
 
 void ValueBettingDialog::onOk() {
   const CriteriaChoices picked = criteria_->choices();
-  if (picked.raceClass == kClassCustomItem && !anyChecked(picked.classChecks)) {
-    ui_.error(kCustomClassListEmpty);
-    criteria_->classList()->setFocus();
-    return;
-  }
-  if (picked.distance == kDistanceCustomItem && !anyChecked(picked.distanceChecks)) {
-    ui_.error(kCustomDistanceListEmpty);
-    criteria_->distanceList()->setFocus();
-    return;
-  }
+  if (!criteria_->customListsChosen(ui_)) return;
   const QString dataset = datasets_->currentText();
   if (!haveDatasets_ || dataset.startsWith(QLatin1Char('<'))) {
     ui_.error(kNoDatasetsExist);

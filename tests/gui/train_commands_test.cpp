@@ -108,10 +108,12 @@ struct Frame {
   std::unique_ptr<MainWindow> window;
 };
 
-// Runs `drive` on the first modal dialog of type T that opens, once.
+// Runs `drive` on the first modal dialog of type T that opens, once. A
+// dialog that may never open is watched for only as long as `scope`
+// lives, so that the watch cannot outlive what `drive` refers to.
 template <typename T>
-void whenDialogOpens(std::function<void(T&)> drive) {
-  auto* timer = new QTimer;
+void whenDialogOpens(std::function<void(T&)> drive, QObject* scope = nullptr) {
+  auto* timer = new QTimer(scope);
   timer->setInterval(5);
   QObject::connect(timer, &QTimer::timeout, [timer, drive] {
     auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
@@ -838,10 +840,13 @@ void TrainCommandsTest::reportCardCancelLeavesNothing() {
   });
   cancel.start();
   bool viewerSeen = false;
-  whenDialogOpens<ReportViewer>([&](ReportViewer& viewer) {
-    viewerSeen = true;
-    viewer.reject();
-  });
+  QObject viewerWatch;
+  whenDialogOpens<ReportViewer>(
+      [&](ReportViewer& viewer) {
+        viewerSeen = true;
+        viewer.reject();
+      },
+      &viewerWatch);
   frame.trigger(MenuCommand::kReportCard);
   QTest::qWait(50);
   QCOMPARE(caption, QString::fromLatin1(kReportCardCaption));
