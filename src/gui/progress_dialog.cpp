@@ -75,11 +75,22 @@ bool ProgressDialog::cancelled() const {
 bool ProgressDialog::percentCallback(int percent) {
   if (percent != -1 && percent != shownPercent_) {
     shownPercent_ = percent;
-    bar_->setValue(std::clamp(percent, 0, 100));
-    text_->setText(tr("%1% complete").arg(percent));
+    showPercent(percent, tr("%1% complete"));
+  } else {
+    pumpMessages();
   }
-  pumpMessages();
   return cancelled_;
+}
+
+void ProgressDialog::showPercent(int percent, const QString& format) {
+  const int shown = std::clamp(percent, 0, 100);
+  // The bar repaints itself at once when its value changes; held back, it
+  // paints together with the text at the next pump.
+  setUpdatesEnabled(false);
+  text_->setText(format.arg(shown));
+  bar_->setValue(shown);
+  setUpdatesEnabled(true);
+  pumpMessages();
 }
 
 QString ProgressDialog::text() const {

@@ -39,6 +39,10 @@ class ProgressDialog final : public QDialog, public ProgressSink {
   // changes nothing on screen; either way events are handled and the
   // cancelled flag is returned.
   bool percentCallback(int percent);
+  // Sets the bar and the text line, the text made from `format` with the
+  // bar's own number for %1, and repaints both in one pass, so that the
+  // window never shows the text and the bar at different percentages.
+  void showPercent(int percent, const QString& format);
 
   QString text() const;
   int percent() const;

@@ -55,8 +55,7 @@ void RunProgress::setPercent(int percent) {
     case TextLine::kPercentSentence:
       if (percent == shownPercent_) return;
       shownPercent_ = percent;
-      dialog_.setPercent(percent);
-      dialog_.setText(QStringLiteral("%1% complete.").arg(percent).toStdString());
+      dialog_.showPercent(percent, QStringLiteral("%1% complete."));
       break;
   }
 }

@@ -4,6 +4,8 @@
 // the window shows.
 #include "gui/run_progress.h"
 
+#include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
 #include <array>
@@ -131,6 +133,42 @@ std::optional<MainWindow::LongRun> callerLockFor(MainWindow& window, const Case&
   return std::optional<MainWindow::LongRun>(std::in_place, window);
 }
 
+// At every paint of the progress window's text line or bar: the number the
+// text starts with and the bar's value, as the screen then shows them.
+class PaintWatch final : public QObject {
+ public:
+  explicit PaintWatch(ProgressDialog& dialog)
+      : label_(dialog.findChild<QLabel*>()), bar_(dialog.findChild<QProgressBar*>()) {
+    if (label_ == nullptr || bar_ == nullptr) qFatal("progress window without its text or bar");
+    label_->installEventFilter(this);
+    bar_->installEventFilter(this);
+  }
+
+  // Paints at which the two numbers differed, as "text | bar".
+  QStringList mismatches;
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && (watched == label_ || watched == bar_)) {
+      ++paints;
+      if (leadingNumber(label_->text()) != bar_->value()) mismatches << label_->text() + " | " + bar_->text();
+    }
+    return false;
+  }
+
+ private:
+  static int leadingNumber(const QString& text) {
+    const qsizetype end = text.indexOf(QLatin1Char('%'));
+    bool ok = false;
+    const int number = text.left(end).toInt(&ok);
+    return ok ? number : -1;
+  }
+
+  QLabel* label_;
+  QProgressBar* bar_;
+};
+
 struct CaseRun {
   CaseRun(MainWindow& window, const Case& c)
       : name(QString::fromLatin1(c.run)),
@@ -225,6 +263,39 @@ class RunProgressTest : public QObject {
       caseRun.run.setText("A.DSI");
       QVERIFY2(window.progressDialog().isVisible(), c.run);
     }
+  }
+
+  // The runs whose text line is the percentage never show one number in the
+  // text and another on the bar: not on screen at any paint, and not out of
+  // range (a value past 100 reads 100 in both).
+  void textAndBarShowOneNumber() {
+    MainWindow& window = frame_->window;
+    ProgressDialog& dialog = window.progressDialog();
+    struct Step {
+      int given;
+      int shown;
+    };
+    const Step steps[] = {{28, 28}, {29, 29}, {30, 30}, {99, 99}, {100, 100}, {130, 100}};
+    int percentRuns = 0;
+    for (const Case& c : kCases) {
+      if (!QString::fromLatin1(c.textAt40).contains(QLatin1Char('%'))) continue;
+      ++percentRuns;
+      CaseRun caseRun(window, c);
+      caseRun.run.setText("A.DSI");
+      PaintWatch watch(dialog);
+      for (const Step& step : steps) {
+        const QString name = caseRun.name + QStringLiteral(" at %1").arg(step.given);
+        caseRun.run.setPercent(step.given);
+        QVERIFY2(dialog.percent() == step.shown, qPrintable(name));
+        QVERIFY2(dialog.text().startsWith(QStringLiteral("%1% complete").arg(step.shown)),
+                 qPrintable(name + ": " + dialog.text()));
+        QVERIFY2(dialog.findChild<QProgressBar*>()->text() == QStringLiteral("%1%").arg(step.shown),
+                 qPrintable(name));
+      }
+      QVERIFY2(watch.paints > 0, qPrintable(caseRun.name));
+      QVERIFY2(watch.mismatches.isEmpty(), qPrintable(caseRun.name + ": " + watch.mismatches.join(", ")));
+    }
+    QCOMPARE(percentRuns, 2);
   }
 
   // Cancel reaches the run while the window shows; each run starts
