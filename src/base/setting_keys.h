@@ -14,6 +14,10 @@ namespace stridewell::setting {
 // Start-up and main window.
 inline constexpr std::string_view kMaximize = "MAXIMIZE";  // flag: the window was maximised at exit
 inline constexpr bool kMaximizeDefault = true;
+// The main window's size and place on the screen when it last closed, as
+// the window system's own record in base64; missing, the window opens at a
+// share of the screen.
+inline constexpr std::string_view kWindowGeometry = "WINDOWGEOMETRY";
 
 // Last folders chosen for card and results files (dataset creation) and
 // for card files (handicap run). They start at the user's home folder.

@@ -22,6 +22,7 @@
 #include "base/workspace.h"
 #include "datasets/dataset_name.h"
 #include "gui/create_dataset_run.h"
+#include "gui/dialog_keys.h"
 #include "gui/fixed_font.h"
 #include "gui/main_window.h"
 #include "gui/menu_commands.h"
@@ -111,6 +112,7 @@ CreateDatasetDialog::CreateDatasetDialog(SettingsStore& store, const Workspace& 
   fillDrives();
   openingFolder_ = store_.read(setting::kDatasetFolder, setting::defaultFolder());
   showFolder(openingFolder_);
+  keepEnterInLists(*this);
   name_->setFocus();
 }
 

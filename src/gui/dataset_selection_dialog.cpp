@@ -10,6 +10,7 @@
 
 #include "datasets/dataset_choice.h"
 #include "datasets/dataset_name.h"
+#include "gui/dialog_keys.h"
 #include "gui/list_details.h"
 #include "gui/qt_interaction.h"
 
@@ -80,6 +81,7 @@ DatasetSelectionDialog::DatasetSelectionDialog(const QString& title, const QStri
     connect(list_, &QListWidget::itemSelectionChanged, this, &DatasetSelectionDialog::refreshSelection);
     refreshSelection();
   }
+  keepEnterInLists(*this);
   list_->setFocus();
 }
 

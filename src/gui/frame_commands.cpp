@@ -1,8 +1,6 @@
 // The main window's commands that open the program's other windows: the
-// Handicap Races dialog, printing and the user manual.
-#include <QDesktopServices>
+// Handicap Races dialog and printing.
 #include <QDir>
-#include <QUrl>
 
 #include "base/interaction.h"
 #include "base/program_name.h"
@@ -62,9 +60,6 @@ FrameCommands defaultFrameCommands() {
       }
       return;
     }
-  };
-  commands.openManual = [](const QString& file) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
   };
   commands.runMenuCommand = [](MainWindow& window, MenuCommand command) {
     switch (command) {

@@ -21,6 +21,7 @@
 #include "base/setting_keys.h"
 #include "base/settings_store.h"
 #include "base/workspace.h"
+#include "gui/dialog_keys.h"
 #include "gui/fixed_font.h"
 #include "gui/list_details.h"
 #include "gui/qt_interaction.h"
@@ -86,6 +87,7 @@ HandicapDialog::HandicapDialog(SettingsStore& store, const Workspace& workspace,
 
   showList();
   showFolder(store_.read(setting::kImportFolder, setting::defaultFolder()));
+  keepEnterInLists(*this);
   handicap_->setFocus();
 }
 

@@ -1,11 +1,10 @@
 // The desktop program: refuses a second copy on the same Workspace, shows
-// the main window (maximised unless it was left otherwise) and lets it run
-// its start-up sequence.
+// the main window where it was left (maximised unless it was left otherwise)
+// and lets it run its start-up sequence.
 #include <QApplication>
 #include <QMessageBox>
 
 #include "base/program_name.h"
-#include "base/setting_keys.h"
 #include "base/settings_store.h"
 #include "base/workspace.h"
 #include "gui/main_window.h"
@@ -32,11 +31,7 @@ int main(int argc, char* argv[]) {
   QObject::connect(&window, &gui::MainWindow::startUpFinished, &app, [&app](bool ok) {
     if (!ok) app.exit(1);
   });
-  if (store.readFlag(kSettingsSection, setting::kMaximize, setting::kMaximizeDefault)) {
-    window.showMaximized();
-  } else {
-    window.show();
-  }
+  window.showAtLastPlace();
   window.beginStartUp(workspace);
   return QApplication::exec();
 }

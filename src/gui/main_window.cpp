@@ -3,9 +3,13 @@
 // the training status each second, and closing.
 #include "gui/main_window.h"
 
+#include <QByteArray>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
+#include <QStyle>
 #include <QTimer>
 
 #include "base/interaction.h"
@@ -99,6 +103,24 @@ void MainWindow::LongRun::end() {
   window_.setMenuEnabled(true, true);
 }
 
+void MainWindow::showAtLastPlace() {
+  const QByteArray saved =
+      QByteArray::fromBase64(QByteArray::fromStdString(store_.read(setting::kWindowGeometry, "")));
+  // restoreGeometry keeps a window that no longer fits (a smaller screen
+  // now) on a screen that is there.
+  if (saved.isEmpty() || !restoreGeometry(saved)) {
+    const QScreen* shown = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    const QRect area = shown != nullptr ? shown->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QSize size = QSize(area.width() * 4 / 5, area.height() * 4 / 5).expandedTo(minimumSize());
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, area));
+  }
+  if (store_.readFlag(kSettingsSection, setting::kMaximize, setting::kMaximizeDefault)) {
+    showMaximized();
+  } else {
+    show();
+  }
+}
+
 void MainWindow::onTimer() {
   if (!training_) return;
   const uint64_t count = training_->statusCount();
@@ -122,7 +144,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   if (startUpStep_ != 0 || !workspace_.base.empty()) {
-    store_.writeFlag(kSettingsSection, setting::kMaximize, isMaximized());
+    // One write for both, so that another copy reads them together.
+    const std::vector<SettingsStore::Change> changes{
+        {std::string(kSettingsSection), std::string(setting::kMaximize), isMaximized() ? "y" : "n"},
+        {std::string(kSettingsSection), std::string(setting::kWindowGeometry),
+         saveGeometry().toBase64().toStdString()}};
+    store_.write(changes);
   }
   closing_ = true;
   closeAllResultWindows();

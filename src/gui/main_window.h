@@ -19,6 +19,7 @@
 
 #include "base/settings_store.h"
 #include "base/workspace.h"
+#include "gui/manual_viewer.h"
 #include "layout/frame_layout.h"
 #include "operations/handicap_run.h"
 
@@ -108,6 +109,7 @@ struct FrameCommands {
   std::function<void(MainWindow&)> printHandicapResults;
   std::function<void(MainWindow&)> printerSetup;
   std::function<void(MainWindow&, const ResultWindow&)> printResultWindow;
+  // Shows the manual somewhere else than the program's own window.
   std::function<bool(const QString& manualFile)> openManual;
   // The Database and Train menus' commands.
   std::function<void(MainWindow&, MenuCommand)> runMenuCommand;
@@ -190,6 +192,12 @@ class MainWindow final : public QMainWindow {
 
   // The manual beside the program, else the one in the source tree.
   static QString manualFile();
+  // The program's own manual window; null until the manual was first shown.
+  ManualViewer* manualViewer() const { return manual_; }
+
+  // Shows the window where it was when it last closed, else centred over
+  // most of the screen; maximised if it was left so.
+  void showAtLastPlace();
 
  signals:
   void startUpFinished(bool ok);
@@ -241,6 +249,7 @@ class MainWindow final : public QMainWindow {
   std::vector<QMenu*> menus_;
   std::vector<std::pair<MenuCommand, QAction*>> actions_;
   QAction* printerItem_ = nullptr;
+  QPointer<ManualViewer> manual_;
   std::vector<ResultWindow> results_;
   std::vector<HandicappedResult> handicapped_;
 };

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,6 +22,8 @@
 #include "gui/frame_area.h"
 #include "gui/frame_pictures.h"
 #include "gui/main_window.h"
+#include "gui/manual_viewer.h"
+#include "gui/qt_interaction.h"
 #include "model/pattern_record.h"
 
 namespace stridewell::gui {
@@ -73,7 +76,7 @@ void MainWindow::buildMenus() {
   handicap->addSeparator();
   addCommand(handicap, MenuCommand::kPrinterSetup, tr("Printer &Setup..."));
   handicap->addSeparator();
-  addCommand(handicap, MenuCommand::kExit, tr("&Exit!"));
+  QAction* exit = addCommand(handicap, MenuCommand::kExit, tr("&Exit!"));
 
   QMenu* database = menuBar()->addMenu(tr("&Database"));
   addCommand(database, MenuCommand::kProfitLoss, tr("&Profit/Loss Analysis..."));
@@ -104,7 +107,13 @@ void MainWindow::buildMenus() {
 
   QMenu* help = menuBar()->addMenu(tr("H&elp"));
   addCommand(help, MenuCommand::kAbout, tr("&About..."));
-  addCommand(help, MenuCommand::kUserManual, tr("User &Manual..."));
+  QAction* manual = addCommand(help, MenuCommand::kUserManual, tr("User &Manual..."));
+  // On the window as well as in their menus, so that the keys work wherever
+  // the focus is in the window (a result window's list, say).
+  exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  manual->setShortcut(QKeySequence(Qt::Key_F1));
+  addAction(exit);
+  addAction(manual);
 
   menus_ = {handicap, database, train, help};
   for (QMenu* menu : menus_) connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
@@ -157,6 +166,9 @@ void MainWindow::setMenuEnabled(bool enabled, bool frameToo) {
 
 void MainWindow::onCommand(MenuCommand command) {
   if (!menuEnabled_) return;
+  // The last word of a finished training ("Training COMPLETE") has been
+  // seen once the user goes on: the title names the program again.
+  if (training_ && !training_->running()) setWindowTitle(toQString(kProgramName));
   std::optional<CommandScope> scope;
   if (hidesResults(command)) scope.emplace(*this);
   switch (command) {
@@ -218,9 +230,21 @@ QString MainWindow::manualFile() {
 
 void MainWindow::showManual() {
   const QString file = manualFile();
-  if (!QFileInfo::exists(file) || !commands_.openManual || !commands_.openManual(file)) {
-    ui_.error(("Cannot open the user manual " + file).toStdString());
+  bool shown = false;
+  if (QFileInfo::exists(file)) {
+    if (commands_.openManual) {
+      shown = commands_.openManual(file);
+    } else {
+      if (!manual_) manual_ = new ManualViewer(this);
+      shown = manual_->open(file);
+      if (shown) {
+        manual_->show();
+        manual_->raise();
+        manual_->activateWindow();
+      }
+    }
   }
+  if (!shown) ui_.error(("Cannot open the user manual " + file).toStdString());
 }
 
 }  // namespace stridewell::gui

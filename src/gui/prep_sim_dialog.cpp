@@ -19,6 +19,7 @@
 #include "base/workspace.h"
 #include "datasets/dataset_name.h"
 #include "gui/criteria_controls.h"
+#include "gui/dialog_keys.h"
 #include "gui/list_details.h"
 #include "race/criteria_choices.h"
 
@@ -82,6 +83,7 @@ PrepSimDialog::PrepSimDialog(const Workspace& workspace, const SettingsStore& st
   startSim_->setEnabled(false);
   pressure_[kDefaultPressure]->setChecked(true);
   criteria_->reset();
+  keepEnterInLists(*this);
   dataset_->setFocus();
 }
 

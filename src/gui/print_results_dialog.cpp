@@ -8,6 +8,7 @@
 
 #include "base/interaction.h"
 #include "base/program_name.h"
+#include "gui/dialog_keys.h"
 
 namespace stridewell::gui {
 namespace {
@@ -43,6 +44,7 @@ PrintResultsDialog::PrintResultsDialog(std::vector<PrintableResult> results, Pri
   layout->addWidget(pick_);
   layout->addWidget(list_);
   layout->addWidget(buttons);
+  keepEnterInLists(*this);
 }
 
 void PrintResultsDialog::accept() {

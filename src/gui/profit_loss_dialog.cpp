@@ -18,6 +18,7 @@
 #include "base/settings_store.h"
 #include "datasets/dataset_name.h"
 #include "gui/criteria_controls.h"
+#include "gui/dialog_keys.h"
 #include "operations/handicap_list.h"
 #include "operations/profit_loss_settings.h"
 #include "race/card_values.h"
@@ -70,6 +71,8 @@ ProfitLossDialog::ProfitLossDialog(SettingsStore& store, const Workspace& worksp
   criteria_->setObjectName(QStringLiteral("criteria"));
   groupLayout->addWidget(criteria_);
   reset_ = pushButton(tr("&RESET"), "reset", group);
+  // The focus starts here, yet Enter runs OK, never the reset.
+  reset_->setAutoDefault(false);
   auto* resetRow = new QHBoxLayout;
   resetRow->addWidget(reset_);
   resetRow->addStretch();
@@ -90,6 +93,7 @@ ProfitLossDialog::ProfitLossDialog(SettingsStore& store, const Workspace& worksp
 
   auto* buttons = new QHBoxLayout;
   auto* ok = pushButton(tr("&OK"), "ok", this);
+  ok->setDefault(true);
   auto* cancel = pushButton(tr("&Cancel"), "cancel", this);
   buttons->addStretch();
   buttons->addWidget(ok);
@@ -136,6 +140,7 @@ ProfitLossDialog::ProfitLossDialog(SettingsStore& store, const Workspace& worksp
     box->setEnabled(false);
     box->hide();
   }
+  keepEnterInLists(*this);
   reset_->setFocus();
 }
 

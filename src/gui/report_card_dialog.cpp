@@ -18,6 +18,7 @@
 #include "base/text_case.h"
 #include "datasets/dataset_name.h"
 #include "gui/criteria_controls.h"
+#include "gui/dialog_keys.h"
 #include "gui/list_details.h"
 #include "gui/profit_loss_dialog.h"
 #include "operations/handicap_list.h"
@@ -119,6 +120,7 @@ ReportCardDialog::ReportCardDialog(const SettingsStore& store, const Workspace& 
   datasets_->setEnabled(haveDatasets_);
   fit_->setEnabled(haveDatasets_);
   ok_->setDefault(haveDatasets_);
+  keepEnterInLists(*this);
   datasets_->setFocus();
 }
 

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
+#include "gui/dialog_keys.h"
 #include "gui/fixed_font.h"
 #include "layout/print_pages.h"
 
@@ -59,6 +60,7 @@ ReportViewer::ReportViewer(const std::string& path, const std::string& title, Re
   auto* layoutBox = new QVBoxLayout(this);
   layoutBox->addWidget(list_);
   layoutBox->addLayout(buttons);
+  keepEnterInLists(*this);
   list_->setFocus();
 }
 

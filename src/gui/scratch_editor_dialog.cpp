@@ -10,6 +10,7 @@
 
 #include "base/interaction.h"
 #include "base/workspace.h"
+#include "gui/dialog_keys.h"
 #include "gui/fixed_font.h"
 
 namespace stridewell::gui {
@@ -80,6 +81,7 @@ ScratchEditorDialog::ScratchEditorDialog(const std::string& cardPath, const Work
     // A locked horse keeps its mark: shown, but neither enabled nor checkable.
     if (horse.locked) item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable));
   }
+  keepEnterInLists(*this);
   list_->setFocus();
 }
 

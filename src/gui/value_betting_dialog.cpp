@@ -20,6 +20,7 @@
 #include "base/settings_store.h"
 #include "datasets/dataset_name.h"
 #include "gui/criteria_controls.h"
+#include "gui/dialog_keys.h"
 #include "gui/profit_loss_dialog.h"
 #include "operations/handicap_list.h"
 #include "race/card_values.h"
@@ -85,6 +86,8 @@ ValueBettingDialog::ValueBettingDialog(const SettingsStore& store, const Workspa
   criteria_->setObjectName(QStringLiteral("criteria"));
   groupLayout->addWidget(criteria_);
   auto* reset = new QPushButton(tr("&RESET"), group);
+  // Enter runs OK wherever the focus is, never the reset.
+  reset->setAutoDefault(false);
   reset->setObjectName(QStringLiteral("reset"));
   auto* resetRow = new QHBoxLayout;
   resetRow->addWidget(reset);
@@ -134,6 +137,7 @@ ValueBettingDialog::ValueBettingDialog(const SettingsStore& store, const Workspa
   for (const std::string& item : simList_.items) sims_->addItem(QString::fromStdString(item));
   const std::string lastSim = store.read(setting::kTestSimName, setting::kTestSimNameDefault);
   if (!lastSim.empty()) sims_->setCurrentIndex(selectSimByName(simList_.items, lastSim, 0));
+  keepEnterInLists(*this);
 }
 
 void ValueBettingDialog::onOk() {

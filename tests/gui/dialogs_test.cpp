@@ -182,6 +182,41 @@ class DialogsTest : public QObject {
     QCOMPARE(child<QLabel>(dialog, "summary")->text(), QString("Total files:   0"));
   }
 
+  // Enter in a list does the list's own thing and never presses Handicap:
+  // on a card it adds the card, on a folder it opens it, in the handicap
+  // list it does nothing. Enter elsewhere still runs the handicap.
+  void enterInAListNeverStartsTheRun() {
+    User user;
+    HandicapDialog::sharedList().add("SAX0314.TCF", user.cardsA);
+    HandicapDialog dialog(*user.store, user.workspace, user.ui);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* entries = child<QListWidget>(dialog, "handicapList");
+    auto* cards = child<QListWidget>(dialog, "cardFiles");
+    auto* folders = child<QListWidget>(dialog, "folders");
+
+    selectText(cards, "SAX0313.TCF");
+    QTest::keyClick(cards, Qt::Key_Return);
+    QCOMPARE(entries->count(), 2);
+    QVERIFY(dialog.isVisible());
+
+    dialog.showFolder(parentFolder(user.cardsB));
+    selectText(folders, "b");
+    QTest::keyClick(folders, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(dialog.shownFolder(), user.cardsB);
+    QVERIFY(dialog.isVisible());
+
+    entries->setCurrentRow(0);
+    QTest::keyClick(entries, Qt::Key_Return);
+    QCOMPARE(entries->count(), 2);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(user.ui.calls().empty());
+
+    QTest::keyClick(child<QComboBox>(dialog, "sims"), Qt::Key_Return);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+  }
+
   void aFullListSilentlyRefusesMoreFiles() {
     User user;
     for (int i = 0; i < 64; ++i) {

@@ -12,14 +12,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/setting_keys.h"
@@ -28,6 +32,7 @@
 #include "gui/fixed_font.h"
 #include "gui/frame_area.h"
 #include "gui/handicap_dialog.h"
+#include "gui/manual_viewer.h"
 #include "gui/progress_dialog.h"
 #include "gui/single_instance.h"
 #include "model/pattern_record.h"
@@ -127,6 +132,7 @@ class MainWindowTest : public QObject {
   void startUpMakesTheWorkspaceClearsScratchAndEnablesTheMenu();
   void startUpStopsWhenAFolderCannotBeMade();
   void menusHoldEveryItemInOrder();
+  void menuKeysAreDistinctAndShortcutsWork();
   void commandsFollowTrainingAndPatternFile();
   void resultWindowsCascadeCloseAndTakeThePrintItem();
   void printItemPrintsTheActiveWindow();
@@ -135,6 +141,8 @@ class MainWindowTest : public QObject {
   void closeDuringARunStopsItAndClosesAfter();
   void timerPutsTrainingStatusInTitle();
   void aboutBoxAndManual();
+  void manualShowsInTheProgramsOwnWindow();
+  void windowOpensOnMostOfTheScreenAndComesBackWhereItWas();
   void secondInstanceIsRefused();
   void handicapDialogRunShowsTheReport();
   void handicapRemembersTheChoiceOnlyOnceTheSimLoaded();
@@ -197,6 +205,71 @@ void MainWindowTest::menusHoldEveryItemInOrder() {
            (QStringList{"&Prep SIM...", "-", "&Train SIM (or Train More)...", "-", "&Stop Training!", "-",
                         "&Delete SIM...", "&Rename SIM...", "-", "SIM Report &Card..."}));
   QCOMPARE(entries(frame.window.menu(3)), (QStringList{"&About...", "User &Manual..."}));
+}
+
+// The letter a text's single "&" marks (upper case), or none.
+std::optional<QChar> mnemonic(const QString& text) {
+  std::optional<QChar> found;
+  for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != QLatin1Char('&')) continue;
+    if (text[i + 1] == QLatin1Char('&')) {
+      ++i;  // "&&" is a plain ampersand
+      continue;
+    }
+    if (found) return std::nullopt;  // two marks: neither works
+    found = text[i + 1].toUpper();
+  }
+  return found;
+}
+
+// Every entry of one menu (and every menu of the bar) has its own letter,
+// so that a letter always reaches one item; F1 and Ctrl+Q reach the manual
+// and Exit from the main window.
+void MainWindowTest::menuKeysAreDistinctAndShortcutsWork() {
+  QString opened;
+  FrameCommands commands;
+  commands.openManual = [&opened](const QString& file) {
+    opened = file;
+    return true;
+  };
+  Frame frame(commands);
+  QVERIFY(frame.startUp());
+  // With a result window the printer item joins the bar.
+  frame.window.runHandicap(frame.sampleRun({"SAX0313.TCF"}));
+  QCOMPARE(frame.window.menuBar()->actions().size(), 5);
+
+  auto checkLetters = [](const QString& where, const QList<QAction*>& actions) -> QString {
+    QMap<QChar, QString> taken;
+    int entries = 0;
+    for (QAction* action : actions) {
+      if (action->isSeparator() || action->text().isEmpty()) continue;
+      ++entries;
+      const std::optional<QChar> letter = mnemonic(action->text());
+      if (!letter) return where + ": no single letter in " + action->text();
+      if (taken.contains(*letter)) return where + ": " + taken[*letter] + " and " + action->text();
+      taken.insert(*letter, action->text());
+    }
+    return entries > 0 ? QString() : where + ": empty";
+  };
+  const QString bar = checkLetters(QStringLiteral("menu bar"), frame.window.menuBar()->actions());
+  QVERIFY2(bar.isEmpty(), qPrintable(bar));
+  int menus = 0;
+  for (QAction* top : frame.window.menuBar()->actions()) {
+    if (top->menu() == nullptr) continue;
+    ++menus;
+    const QString clash = checkLetters(top->text(), top->menu()->actions());
+    QVERIFY2(clash.isEmpty(), qPrintable(clash));
+  }
+  QCOMPARE(menus, 4);
+
+  QCOMPARE(frame.window.action(MenuCommand::kUserManual)->shortcut(), QKeySequence(Qt::Key_F1));
+  QCOMPARE(frame.window.action(MenuCommand::kExit)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+  // Both keys work wherever the focus is in the window.
+  QVERIFY(frame.window.actions().contains(frame.window.action(MenuCommand::kUserManual)));
+  QVERIFY(frame.window.actions().contains(frame.window.action(MenuCommand::kExit)));
+  frame.window.action(MenuCommand::kUserManual)->trigger();
+  QVERIFY(opened.endsWith(QStringLiteral("manual/index.html")));
+  QVERIFY(frame.ui.calls().empty());
 }
 
 void MainWindowTest::commandsFollowTrainingAndPatternFile() {
@@ -368,6 +441,17 @@ void MainWindowTest::timerPutsTrainingStatusInTitle() {
   QCOMPARE(frame.window.windowTitle(), QStringLiteral("Stridewell 5"));
   frame.training.give("Pass 3 of 10 (30%)");
   QTRY_COMPARE_WITH_TIMEOUT(frame.window.windowTitle(), QStringLiteral("Pass 3 of 10 (30%)"), 10000);
+  // A command while training runs leaves its status; once it has ended, the
+  // next command takes the last status away.
+  frame.training.running_ = true;
+  frame.window.action(MenuCommand::kPrinterSetup)->trigger();
+  QCOMPARE(frame.window.windowTitle(), QStringLiteral("Pass 3 of 10 (30%)"));
+  frame.training.running_ = false;
+  frame.training.give("Stridewell 5 - Training COMPLETE (10 passes)[SIM=Tiny]");
+  QTRY_COMPARE_WITH_TIMEOUT(frame.window.windowTitle(),
+                            QStringLiteral("Stridewell 5 - Training COMPLETE (10 passes)[SIM=Tiny]"), 10000);
+  frame.window.action(MenuCommand::kPrinterSetup)->trigger();
+  QCOMPARE(frame.window.windowTitle(), QStringLiteral("Stridewell 5"));
 }
 
 void MainWindowTest::aboutBoxAndManual() {
@@ -394,6 +478,80 @@ void MainWindowTest::aboutBoxAndManual() {
   QVERIFY(opened.endsWith(QStringLiteral("manual/index.html")));
   QVERIFY(QFileInfo::exists(opened));
   QVERIFY(frame.ui.calls().empty());
+}
+
+// With nothing else set up to show it, the manual opens in the program's
+// own window, the whole of it (every section heading of the page), and a
+// second F1 brings back that same window.
+void MainWindowTest::manualShowsInTheProgramsOwnWindow() {
+  Frame frame(FrameCommands{});
+  QVERIFY(frame.startUp());
+  frame.window.action(MenuCommand::kUserManual)->trigger();
+  QVERIFY(frame.ui.calls().empty());
+  ManualViewer* viewer = frame.window.manualViewer();
+  QVERIFY(viewer != nullptr);
+  QVERIFY(viewer->isVisible());
+
+  QFile page(MainWindow::manualFile());
+  QVERIFY(page.open(QIODevice::ReadOnly));
+  const QString html = QString::fromUtf8(page.readAll());
+  const QString shown = viewer->browser()->toPlainText();
+  const QRegularExpression heading(QStringLiteral("<h[12][^>]*>([^<]+)</h[12]>"));
+  int headings = 0;
+  for (const QRegularExpressionMatch& match : heading.globalMatch(html)) {
+    ++headings;
+    QVERIFY2(shown.contains(match.captured(1).trimmed()), qPrintable(match.captured(1)));
+  }
+  QVERIFY(headings >= 3);
+
+  viewer->close();
+  QVERIFY(!viewer->isVisible());
+  frame.window.action(MenuCommand::kUserManual)->trigger();
+  QCOMPARE(frame.window.manualViewer(), viewer);
+  QVERIFY(viewer->isVisible());
+  QVERIFY(frame.ui.calls().empty());
+
+  // A page that is not there shows nothing rather than an empty window.
+  ManualViewer other;
+  QVERIFY(!other.open(QStringLiteral("/nonexistent/manual/index.html")));
+}
+
+// The first time, the window takes most of the screen, centred; after the
+// user moved and sized it, the next run opens it just there.
+void MainWindowTest::windowOpensOnMostOfTheScreenAndComesBackWhereItWas() {
+  test::IsolatedUser user;
+  RecordingInteraction ui;
+  QRect left;
+  {
+    SettingsStore store(SettingsStore::defaultFile(), &ui);
+    store.writeFlag(kSettingsSection, setting::kMaximize, false);
+    MainWindow window(store, ui, FrameCommands{});
+    window.showAtLastPlace();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(!window.isMaximized());
+    const QRect area = window.screen()->availableGeometry();
+    const QRect frame = window.geometry();
+    if (window.minimumWidth() < area.width() * 3 / 4 && window.minimumHeight() < area.height() * 3 / 4) {
+      QVERIFY2(frame.width() >= area.width() * 3 / 4 && frame.width() <= area.width() * 17 / 20,
+               qPrintable(QStringLiteral("%1 of %2").arg(frame.width()).arg(area.width())));
+      QVERIFY2(frame.height() >= area.height() * 3 / 4 && frame.height() <= area.height() * 17 / 20,
+               qPrintable(QStringLiteral("%1 of %2").arg(frame.height()).arg(area.height())));
+    }
+    QVERIFY((frame.center() - area.center()).manhattanLength() <= 2);
+
+    QVERIFY(test::startUpWindow(window));
+    window.setGeometry(QRect(area.topLeft() + QPoint(30, 40), frame.size() - QSize(20, 10)));
+    QTRY_COMPARE(window.geometry().topLeft(), area.topLeft() + QPoint(30, 40));
+    left = window.geometry();
+    QVERIFY(window.close());
+  }
+  SettingsStore store(SettingsStore::defaultFile(), &ui);
+  QVERIFY(!store.read(setting::kWindowGeometry, "").empty());
+  MainWindow window(store, ui, FrameCommands{});
+  window.showAtLastPlace();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QTRY_COMPARE(window.geometry(), left);
+  QVERIFY(ui.calls().empty());
 }
 
 void MainWindowTest::secondInstanceIsRefused() {

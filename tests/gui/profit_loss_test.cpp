@@ -329,6 +329,39 @@ class ProfitLossTest : public QObject {
     QCOMPARE(int(criteria.classFlags), 0x40);
   }
 
+  // Enter means OK wherever the focus is (the focus starts on RESET), except
+  // in a check list, where it must neither run nor reset. With no dataset, a
+  // run of OK ends the dialog with its error box; RESET would empty the track.
+  void enterRunsOkNeverResetNorFromAList() {
+    Frame frame;
+    QVERIFY(frame.startUp());
+    struct Case {
+      const char* focus;
+      bool runsOk;
+    };
+    const Case cases[] = {
+        {"reset", true}, {"trackEdit", true}, {"sims", true}, {"classList", false}, {"morningLine", true}};
+    for (const Case& c : cases) {
+      frame.ui.clear();
+      ProfitLossDialog dialog(frame.store, frame.window.workspace(), frame.ui, &frame.window);
+      dialog.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+      child<QComboBox>(dialog, "classBox")->setCurrentIndex(kClassCustomItem);
+      check(child<QListWidget>(dialog, "classList"), 3);
+      child<QLineEdit>(dialog, "trackEdit")->setText("AQ");
+      auto* target = child<QWidget>(dialog, c.focus);
+      target->setFocus();
+      QTest::keyClick(target, Qt::Key_Return);
+      QVERIFY2(dialog.isVisible() != c.runsOk, c.focus);
+      const std::vector<std::string> expected =
+          c.runsOk ? std::vector<std::string>{"No datasets exist.  See 'Create DataSet...'"}
+                   : std::vector<std::string>{};
+      QVERIFY2(frame.ui.errors() == expected, c.focus);
+      QVERIFY2(child<QLineEdit>(dialog, "trackEdit")->text() == QString("AQ"), c.focus);
+      QVERIFY2(child<QComboBox>(dialog, "classBox")->currentIndex() == kClassCustomItem, c.focus);
+    }
+  }
+
   void okWritesTheSettingsAndRemembersTheChoicesForThisRunOnly() {
     Frame frame;
     QVERIFY(frame.startUp());
