@@ -113,6 +113,9 @@ CreateDatasetDialog::CreateDatasetDialog(SettingsStore& store, const Workspace& 
   openingFolder_ = store_.read(setting::kDatasetFolder, setting::defaultFolder());
   showFolder(openingFolder_);
   keepEnterInLists(*this);
+  // The folder list's own Enter (open the selected subfolder) comes first:
+  // installing a filter again puts it ahead of the others.
+  folders_->installEventFilter(this);
   name_->setFocus();
 }
 
