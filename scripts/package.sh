@@ -9,6 +9,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli; do
+  if ! command -v "${tool}" >/dev/null; then
+    echo "package: ${tool} is missing; run scripts/install-deps.sh" >&2
+    exit 2
+  fi
+done
+
 build=build/release
 jobs="${STRIDEWELL_JOBS:-2}"
 if [ ! -f "${build}/CMakeCache.txt" ]; then
