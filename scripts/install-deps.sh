@@ -10,6 +10,7 @@ packages=(
   poppler-utils fonts-dejavu-core fontconfig
   fonts-noto-mono fonts-urw-base35  # a desktop's usual font set: fixed-pitch text must still line up
   zip unzip
+  dpkg-dev file lintian desktop-file-utils appstream  # scripts/package.sh: build and check the .deb
 )
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -77,6 +77,23 @@ std::string programFolder() {
   return slash == 0 ? std::string("/") : program.substr(0, slash);
 }
 
+std::string shippedFilesFolder(const std::string& executableFolder) {
+  if (executableFolder.empty()) return {};
+  const auto holdsDefaultSim = [](const std::string& folder) {
+    struct stat info {};
+    return ::stat(joinPath(folder, "Default.SIM").c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  };
+  if (holdsDefaultSim(executableFolder)) return executableFolder;
+  // PREFIX/share/stridewell from PREFIX/bin, written out rather than
+  // resolved so that messages show where the program looked.
+  const std::filesystem::path installed =
+      (std::filesystem::path(executableFolder).parent_path() / "share" / "stridewell").lexically_normal();
+  std::string shared = installed.string();
+  if (shared.size() > 1 && shared.back() == '/') shared.pop_back();
+  if (holdsDefaultSim(shared)) return shared;
+  return executableFolder;
+}
+
 std::string homeFolder() {
   const char* home = std::getenv("HOME");
   if (home != nullptr && home[0] != '\0') return home;
@@ -105,9 +122,9 @@ std::string defaultWorkspaceBase() {
   return joinPath(home, ".local/share/stridewell");
 }
 
-Workspace workspaceAt(const std::string& programFolder, const std::string& base) {
+Workspace workspaceAt(const std::string& executableFolder, const std::string& base) {
   Workspace workspace;
-  workspace.programFolder = programFolder;
+  workspace.programFolder = shippedFilesFolder(executableFolder);
   workspace.base = base;
   workspace.sim = joinPath(base, "SIM");
   workspace.predict = joinPath(base, "PREDICT");

@@ -13,6 +13,8 @@ namespace stridewell {
 class UserInteraction;
 
 struct Workspace {
+  // The folder of the shipped files (see shippedFilesFolder), which is also
+  // searched first for the archive tools.
   std::string programFolder;
   std::string base;
   std::string sim;        // SIM weight files (.SIM)
@@ -26,6 +28,13 @@ struct Workspace {
 // The folder of the running executable ("" when it cannot be found).
 std::string programFolder();
 
+// The folder of the shipped files (Default.SIM, the manual folder) of a
+// program run from `executableFolder`: that folder itself when it holds
+// Default.SIM (a build tree, or everything unpacked in one folder), else
+// `executableFolder`/../share/stridewell when that holds it (a program
+// installed in PREFIX/bin), else `executableFolder` unchanged.
+std::string shippedFilesFolder(const std::string& executableFolder);
+
 // The Workspace base folder from the environment, as described above; a
 // relative $STRIDEWELL_HOME is taken from the current folder and made
 // absolute (the archive tools run in other folders and are handed these
@@ -36,8 +45,9 @@ std::string defaultWorkspaceBase();
 // when neither gives one.
 std::string homeFolder();
 
-// The folder paths under `base`; nothing is created.
-Workspace workspaceAt(const std::string& programFolder, const std::string& base);
+// The folder paths under `base`, and the shipped files' folder of a program
+// run from `executableFolder`; nothing is created.
+Workspace workspaceAt(const std::string& executableFolder, const std::string& base);
 
 // Creates the base (with any missing parents) and the six folders (PREDICT,
 // DATASETS, SIM, UNZIP, TRAINDATA, TEMP in that order). On the first

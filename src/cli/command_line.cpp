@@ -2,12 +2,9 @@
 
 #include <algorithm>
 
+#include "base/version.h"
 #include "cli/criteria_options.h"
 #include "cli/text_format.h"
-
-#ifndef STRIDEWELL_VERSION
-#define STRIDEWELL_VERSION "unknown"
-#endif
 
 namespace stridewell::cli {
 namespace {
@@ -31,7 +28,7 @@ constexpr std::string_view kHelpOnHelp =
 }  // namespace
 
 std::string versionText() {
-  return std::string("stridewell ") + STRIDEWELL_VERSION;
+  return "stridewell " + std::string(kProgramVersion);
 }
 
 std::string usageText(std::span<const Command* const> commands) {

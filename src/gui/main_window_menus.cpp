@@ -222,8 +222,8 @@ void MainWindow::showAbout() {
 }
 
 QString MainWindow::manualFile() {
-  const QString beside =
-      QDir(QString::fromStdString(programFolder())).filePath(QStringLiteral("manual/index.html"));
+  const QString beside = QDir(QString::fromStdString(shippedFilesFolder(programFolder())))
+                             .filePath(QStringLiteral("manual/index.html"));
   if (QFileInfo::exists(beside)) return beside;
   return QStringLiteral(STRIDEWELL_MANUAL_SOURCE);
 }

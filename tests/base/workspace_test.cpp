@@ -300,6 +300,40 @@ TEST(Workspace, PathsHangFromTheBaseAndTheProgramFolderHoldsTheProgram) {
   EXPECT_TRUE(fs::is_regular_file(fs::path(folder) / "base_tests")) << folder;
 }
 
+TEST(Workspace, ShippedFilesAreBesideTheProgramElseInTheInstalledShareFolder) {
+  // Fake trees under one root: "bin" is the executable's folder; "sim" puts
+  // a Default.SIM there, "dir" a folder of that name (no SIM).
+  struct Case {
+    const char* name;
+    std::vector<std::string> sims;     // folders (from the root) holding Default.SIM
+    std::vector<std::string> folders;  // folders (from the root) with a folder called Default.SIM
+    const char* want;                  // from the root
+  };
+  const std::vector<Case> cases = {
+      {"build tree: the SIM beside the program", {"bin"}, {}, "bin"},
+      {"installed: PREFIX/share/stridewell", {"share/stridewell"}, {}, "share/stridewell"},
+      {"both: beside the program wins", {"bin", "share/stridewell"}, {}, "bin"},
+      {"neither: the program's own folder", {}, {}, "bin"},
+      {"a folder named Default.SIM is no SIM", {}, {"share/stridewell"}, "bin"},
+      {"only PREFIX/share counts, not a share folder beside", {"bin/share/stridewell"}, {}, "bin"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder temp;
+    const fs::path root = temp.path();
+    fs::create_directories(root / "bin");
+    for (const std::string& folder : c.sims) {
+      fs::create_directories(root / folder);
+      touch(root / folder / "Default.SIM");
+    }
+    for (const std::string& folder : c.folders) fs::create_directories(root / folder / "Default.SIM");
+    const std::string want = (root / c.want).string();
+    EXPECT_EQ(shippedFilesFolder((root / "bin").string()), want);
+    EXPECT_EQ(workspaceAt((root / "bin").string(), "/home/u/sw").programFolder, want);
+  }
+  EXPECT_EQ(shippedFilesFolder(""), "");
+}
+
 TEST(SettingKeys, AFreshUserStartsMaximisedWithTheFirstMapAndTheHomeFolder) {
   TempFolder temp;
   ScopedEnvironment home("HOME", "/home/fresh");

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiSubWindow>
@@ -29,6 +30,7 @@
 #include "base/setting_keys.h"
 #include "base/settings_store.h"
 #include "base/workspace.h"
+#include "gui/desktop_identity.h"
 #include "gui/fixed_font.h"
 #include "gui/frame_area.h"
 #include "gui/handicap_dialog.h"
@@ -144,6 +146,7 @@ class MainWindowTest : public QObject {
   void manualShowsInTheProgramsOwnWindow();
   void windowOpensOnMostOfTheScreenAndComesBackWhereItWas();
   void secondInstanceIsRefused();
+  void desktopIdentityMatchesTheShippedDesktopFiles();
   void handicapDialogRunShowsTheReport();
   void handicapRemembersTheChoiceOnlyOnceTheSimLoaded();
   void handicapWarnsOfInvalidCardsAndUnscoredRaces();
@@ -583,6 +586,40 @@ void MainWindowTest::secondInstanceIsRefused() {
   SingleInstance fourth;
   QCOMPARE(fourth.acquire(QDir(other.path()).filePath(QStringLiteral("file/home"))), Outcome::kNoLock);
   QVERIFY(!fourth.held());
+}
+
+// The desktop finds the program's launcher, icon and metainfo by the id the
+// program announces, and matches its windows by their class: a rename on
+// one side only loses the icon and the taskbar grouping.
+void MainWindowTest::desktopIdentityMatchesTheShippedDesktopFiles() {
+  const QString oldName = QCoreApplication::applicationName();
+  setDesktopIdentity();
+  const QString id = QGuiApplication::desktopFileName();
+  const QString windowClass = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(oldName);
+  QCOMPARE(id, QString::fromLatin1(kDesktopId));
+  QVERIFY(!windowClass.isEmpty());
+  QVERIFY2(!windowClass.contains(QRegularExpression(QStringLiteral("\\s"))), qPrintable(windowClass));
+
+  // Both pictures are built in, so that no size is a blown-up bitmap.
+  const QList<QSize> sizes = QGuiApplication::windowIcon().availableSizes();
+  QVERIFY2(sizes.contains(QSize(48, 48)) && sizes.contains(QSize(256, 256)),
+           qPrintable(QString::number(sizes.size())));
+  QVERIFY(!QGuiApplication::windowIcon().pixmap(48, 48).isNull());
+
+  const auto readShipped = [](const QString& name) {
+    QFile file(QStringLiteral(STRIDEWELL_SOURCE_DIR "/packaging/") + name);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  };
+  const QString desktop = readShipped(id + QStringLiteral(".desktop"));
+  QVERIFY2(!desktop.isEmpty(), "no .desktop file named by the id");
+  QVERIFY(desktop.contains(QStringLiteral("\nIcon=") + id + QLatin1Char('\n')));
+  QVERIFY(desktop.contains(QStringLiteral("\nStartupWMClass=") + windowClass + QLatin1Char('\n')));
+  const QString metainfo = readShipped(id + QStringLiteral(".metainfo.xml"));
+  QVERIFY2(!metainfo.isEmpty(), "no metainfo file named by the id");
+  QVERIFY(metainfo.contains(QStringLiteral("<id>") + id + QStringLiteral("</id>")));
+  QVERIFY(metainfo.contains(QStringLiteral("<launchable type=\"desktop-id\">") + id +
+                            QStringLiteral(".desktop<")));
 }
 
 void MainWindowTest::handicapDialogRunShowsTheReport() {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/version.h"
 #include "sample_files.h"
 #include "sample_generator.h"
 #include "sample_statistics.h"
@@ -36,6 +37,7 @@ constexpr const char* kHelp =
     "                      of every odds band and the realised take of every pool)\n"
     "                      instead of the file names; files are written only with --out\n"
     "  --help              show this text\n"
+    "  --version           show the version\n"
     "\n"
     "BASE is the track code and the month and day, e.g. SAX0315 for 15 March.\n"
     "Exit status: 0 done, 1 the files could not be written, 2 bad options.\n";
@@ -106,6 +108,9 @@ int main(int argc, char** argv) {
     const std::string option(name);
     if (name == "--help" || name == "-h") {
       std::fputs(kHelp, stdout);
+      return 0;
+    } else if (name == "--version") {
+      std::printf("stridewell-gen %s\n", std::string(stridewell::kProgramVersion).c_str());
       return 0;
     } else if (name == "--zip") {
       zip = true;
