@@ -59,6 +59,10 @@ inline constexpr std::string_view kReportDataset = "REPORT_DATASET";
 inline constexpr std::string_view kReportClipboard = "REPORT_CLIPBOARD";
 inline constexpr bool kReportClipboardDefault = false;
 
+// The folder the last PDF was saved in (printing without a printer); empty
+// or gone: the home folder.
+inline constexpr std::string_view kPdfFolder = "PDFDIR";
+
 // The SI Maps: sections "SI Map 1" to "SI Map 5" (handicap/sim_map.h
 // names them and reads them).
 inline constexpr int kSimMapCount = 5;

@@ -139,9 +139,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   if (training_ && training_->running()) {
-    ui_.error(kTrainingInProgress);
-    event->ignore();
-    return;
+    // Yes stops and saves first; the user who says No keeps the run.
+    if (!ui_.query(kStopTrainingAndExit)) {
+      event->ignore();
+      return;
+    }
+    const std::string problem = training_->stopAndWait();
+    if (!problem.empty()) ui_.error(problem);
   }
   if (startUpStep_ != 0 || !workspace_.base.empty()) {
     // One write for both, so that another copy reads them together.

@@ -4,8 +4,9 @@
 // first handicap run adds to the menu bar. It runs the start-up sequence
 // one step per turn of the event loop, keeps the menu disabled until that
 // is done and while a long run holds the user-interface thread, shows the
-// training status in its title every second and refuses to close while a
-// SIM is being trained. User-interface thread only.
+// training status in its title every second and, while a SIM is being
+// trained, closes only when the user agrees to stop (and save) the training
+// first. User-interface thread only.
 #pragma once
 
 #include <QMainWindow>
@@ -74,6 +75,10 @@ class TrainingMonitor {
   // How many statuses were given so far, and the latest one's text.
   virtual uint64_t statusCount() const = 0;
   virtual std::string statusText() const = 0;
+  // Exit's "stop and exit": stops a running training and waits while it
+  // saves, as Stop Training would. The problem when the weights could not
+  // be saved; empty when they were (or nothing ran).
+  virtual std::string stopAndWait() { return {}; }
 };
 
 // The commands of the four menus, one per menu item.
@@ -116,7 +121,8 @@ struct FrameCommands {
 };
 FrameCommands defaultFrameCommands();
 
-inline constexpr const char* kTrainingInProgress = "Training is in progress; stop training first";
+inline constexpr const char* kStopTrainingAndExit =
+    "A SIM is being trained. Stop the training, save the SIM as Stop Training would, and exit?";
 
 class MainWindow final : public QMainWindow {
   Q_OBJECT
@@ -134,7 +140,7 @@ class MainWindow final : public QMainWindow {
   bool startedUp() const { return startUpStep_ == kStartUpDone; }
   const Workspace& workspace() const { return workspace_; }
 
-  void setTrainingMonitor(const TrainingMonitor* monitor) { training_ = monitor; }
+  void setTrainingMonitor(TrainingMonitor* monitor) { training_ = monitor; }
   SimModel& foregroundModel() { return *foreground_; }
   SimModel& trainingModel() { return *trainingModel_; }
   UserInteraction& ui() { return ui_; }
@@ -239,7 +245,7 @@ class MainWindow final : public QMainWindow {
   bool quitPending_ = false;
   bool closing_ = false;
   bool wasMinimised_ = false;
-  const TrainingMonitor* training_ = nullptr;
+  TrainingMonitor* training_ = nullptr;
   uint64_t shownStatus_ = 0;
   std::unique_ptr<SimModel> foreground_;
   std::unique_ptr<SimModel> trainingModel_;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
@@ -52,6 +53,14 @@ class CursorRestoringInteraction final : public UserInteraction {
 
 }  // namespace
 
+QString shownCardName(const ScratchCard& card) {
+  if (card.archivePath.empty()) return QString::fromStdString(card.cardPath);
+  // The unpacked copy is named as the archive holds the card; its folder
+  // (UNZIP) and the card path beside the archive name no file to look for.
+  return QFileInfo(QString::fromStdString(card.archivePath)).fileName() + QStringLiteral(" > ") +
+         QFileInfo(QString::fromStdString(card.sourcePath)).fileName();
+}
+
 ScratchEditorDialog::ScratchEditorDialog(const std::string& cardPath, const Workspace& workspace,
                                          UserInteraction& ui, QWidget* parent)
     : QDialog(parent), workspace_(workspace), ui_(ui) {
@@ -64,6 +73,11 @@ ScratchEditorDialog::ScratchEditorDialog(const std::string& cardPath, const Work
   list_->setObjectName("horses");
   list_->setFont(fixedPitchFont());
   list_->setMinimumSize(420, 360);
+  auto* meaning =
+      new QLabel(tr("A ticked horse is scratched: it does not run. Untick it to put it back in."), this);
+  meaning->setObjectName("tickMeaning");
+  meaning->setWordWrap(true);
+  layout->addWidget(meaning);
   layout->addWidget(list_);
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole)->setObjectName("ok");
@@ -75,6 +89,8 @@ ScratchEditorDialog::ScratchEditorDialog(const std::string& cardPath, const Work
   name->setText(QString::fromStdString(cardPath));
   loaded_ = loadScratchCard(cardPath, workspace_, ui_, card_);
   if (!loaded_) return;
+  name->setText(shownCardName(card_));
+  if (!card_.archivePath.empty()) name->setToolTip(QString::fromStdString(card_.archivePath));
   for (const ScratchItem& horse : card_.items) {
     auto* item = new QListWidgetItem(QString::fromStdString(horse.text), list_);
     item->setCheckState(horse.scratched ? Qt::Checked : Qt::Unchecked);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <string>
 
 #include "operations/scratch_edit.h"
@@ -17,6 +18,10 @@ struct Workspace;
 }  // namespace stridewell
 
 namespace stridewell::gui {
+
+// The card's name as the editor shows it: its path when it is a plain
+// file, "SAX0316M.ZIP > SAX0316.TCF" when it comes from an archive.
+QString shownCardName(const ScratchCard& card);
 
 // A horse without a program number, on a card where others have one,
 // cannot be changed.

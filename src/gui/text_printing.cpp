@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -16,8 +17,11 @@
 
 #include "base/interaction.h"
 #include "base/replacement_file.h"
+#include "base/setting_keys.h"
+#include "base/settings_store.h"
 #include "base/workspace.h"
 #include "gui/fixed_font.h"
+#include "gui/main_window.h"
 #include "layout/print_pages.h"
 
 namespace stridewell::gui {
@@ -61,6 +65,15 @@ void drawCentred(QPainter& painter, int printableWidth, int y, const QString& s)
   drawAt(painter, centredX(printableWidth, painter.fontMetrics().horizontalAdvance(s)), y, s);
 }
 
+// The settings of the main window `widget` belongs to; null for a widget of
+// no main window.
+SettingsStore* windowSettings(QWidget* widget) {
+  for (; widget != nullptr; widget = widget->parentWidget()) {
+    if (auto* window = qobject_cast<MainWindow*>(widget)) return &window->settings();
+  }
+  return nullptr;
+}
+
 // Nothing to print on when no printer is installed: offer a PDF file.
 bool readyToPrint(QPrinter& printer, const std::string& title, QWidget* parent) {
   if (!QPrinterInfo::availablePrinters().isEmpty() && printer.outputFormat() == QPrinter::NativeFormat)
@@ -71,16 +84,30 @@ bool readyToPrint(QPrinter& printer, const std::string& title, QWidget* parent) 
                             QMessageBox::Yes | QMessageBox::No);
   if (answer != QMessageBox::Yes) return false;
   QString name = text(title).replace(QLatin1Char('/'), QLatin1Char('-'));
-  const QString file = QFileDialog::getSaveFileName(parent, QStringLiteral("Save as PDF"),
-                                                    QDir::home().filePath(name + QStringLiteral(".pdf")),
+  SettingsStore* store = windowSettings(parent);
+  const QString offer =
+      store ? pdfFileOffer(*store, name) : QDir::home().filePath(name + QStringLiteral(".pdf"));
+  const QString file = QFileDialog::getSaveFileName(parent, QStringLiteral("Save as PDF"), offer,
                                                     QStringLiteral("PDF files (*.pdf)"));
   if (file.isEmpty()) return false;
+  if (store) rememberPdfFolder(*store, file);
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(file);
   return true;
 }
 
 }  // namespace
+
+QString pdfFileOffer(const SettingsStore& store, const QString& name) {
+  const QString last = QString::fromStdString(store.read(setting::kPdfFolder, ""));
+  const QDir folder = !last.isEmpty() && QFileInfo(last).isDir() ? QDir(last) : QDir::home();
+  return folder.filePath(name + QStringLiteral(".pdf"));
+}
+
+void rememberPdfFolder(SettingsStore& store, const QString& savedFile) {
+  // A failed write is told by the store; the offer then stays as it was.
+  (void)store.write(setting::kPdfFolder, QFileInfo(savedFile).absolutePath().toStdString());
+}
 
 QPrinter& sharedPrinter() {
   static QPrinter* printer = [] {

@@ -9,9 +9,20 @@
 #include "base/file_system.h"
 
 class QPrinter;
+class QString;
 class QWidget;
 
+namespace stridewell {
+class SettingsStore;
+}
+
 namespace stridewell::gui {
+
+// Where Save as PDF starts: `name`.pdf in the folder the last PDF was saved
+// in, when that folder is still there, else in the home folder.
+QString pdfFileOffer(const SettingsStore& store, const QString& name);
+// Remembers the folder of `savedFile` for the next Save as PDF.
+void rememberPdfFolder(SettingsStore& store, const QString& savedFile);
 
 // The printer every print goes to: the system's default printer, created on
 // first use and kept for the program's lifetime so that Printer Setup's
@@ -35,7 +46,9 @@ bool printResultFile(QPrinter& printer, const std::string& path, const std::stri
                      const std::string& repaginationPath, FileSystem& fileSystem = realFileSystem());
 
 // The same on the shared printer. When no printer is installed the user is
-// offered to save the pages as a PDF file instead; declining gives false.
+// offered to save the pages as a PDF file instead (starting where the last
+// one went, remembered in the settings of `parent`'s main window);
+// declining gives false.
 // printResultFile re-paginates into TMP.TXT of `predictFolder`.
 bool printTextFile(const std::string& path, const std::string& title, QWidget* parent);
 bool printResultFile(const std::string& path, const std::string& title, const std::string& predictFolder,

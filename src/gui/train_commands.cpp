@@ -61,7 +61,8 @@ void trainSim(MainWindow& window) {
 }
 
 void stopTraining(MainWindow& window) {
-  // Returns at once: the thread saves and says so in the title.
+  // Returns at once: the thread saves, and the runner says what it saved
+  // once it has.
   if (TrainingRunner* runner = TrainingRunner::find(window)) runner->requestStop();
 }
 

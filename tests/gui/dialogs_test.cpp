@@ -504,6 +504,37 @@ class DialogsTest : public QObject {
     dialog.reject();
   }
 
+  // A card inside an archive is named by the archive and the card, never by
+  // the copy unpacked into UNZIP; the caption says what a tick means.
+  void scratchEditorNamesTheCardAsTheUserKnowsIt() {
+    User user;
+    struct Case {
+      fs::path card;
+      QString shown;
+      QString tip;
+    };
+    const fs::path plain = fs::path(user.cardsA) / "SAX0313.TCF";
+    const fs::path archive = fs::path(user.cardsB) / "SAX0316M.ZIP";
+    const std::vector<Case> cases{
+        {plain, QString::fromStdString(plain.string()), QString()},
+        {fs::path(user.cardsB) / "SAX0316.TCF", QStringLiteral("SAX0316M.ZIP > SAX0316.TCF"),
+         QString::fromStdString(archive.string())},
+        {archive, QStringLiteral("SAX0316M.ZIP > SAX0316.TCF"), QString::fromStdString(archive.string())},
+    };
+    for (const Case& c : cases) {
+      const QByteArray name = QByteArray::fromStdString(c.card.string());
+      ScratchEditorDialog dialog(c.card.string(), user.workspace, user.ui);
+      QVERIFY2(dialog.loaded(), name);
+      const QLabel* shown = child<QLabel>(dialog, "fileName");
+      QVERIFY2(shown->text() == c.shown, qPrintable(shown->text()));
+      QVERIFY2(shown->toolTip() == c.tip, qPrintable(shown->toolTip()));
+      QVERIFY2(!shown->text().contains(QString::fromStdString(user.workspace.unzip)), name);
+      QVERIFY2(dialog.horseList()->count() > 3, name);
+      QVERIFY(child<QLabel>(dialog, "tickMeaning")->text().startsWith("A ticked horse is scratched"));
+    }
+    QVERIFY(user.ui.calls().empty());
+  }
+
   void scratchEditorRefusesAnInvalidCard() {
     User user;
     ScratchEditorDialog dialog((kExamples / "bad" / "SAX0313.TCF").string(), user.workspace, user.ui);

@@ -57,11 +57,18 @@ class FakeTraining final : public TrainingMonitor {
   bool running() const override { return running_; }
   uint64_t statusCount() const override { return count_; }
   std::string statusText() const override { return text_; }
+  std::string stopAndWait() override {
+    ++stops_;
+    running_ = false;
+    return stopProblem_;
+  }
   void give(std::string text) {
     text_ = std::move(text);
     ++count_;
   }
   bool running_ = false;
+  int stops_ = 0;
+  std::string stopProblem_;  // what the stop says when the save fails
 
  private:
   uint64_t count_ = 0;
@@ -139,7 +146,7 @@ class MainWindowTest : public QObject {
   void resultWindowsCascadeCloseAndTakeThePrintItem();
   void printItemPrintsTheActiveWindow();
   void progressCancelHidesAtOnceAndStopsTheRun();
-  void exitIsRefusedWhileTrainingAndSavesMaximize();
+  void exitWhileTrainingAsksToStopAndSavesMaximize();
   void closeDuringARunStopsItAndClosesAfter();
   void timerPutsTrainingStatusInTitle();
   void aboutBoxAndManual();
@@ -406,19 +413,28 @@ void MainWindowTest::progressCancelHidesAtOnceAndStopsTheRun() {
   QVERIFY(!frame.window.progressDialog().isVisible());
 }
 
-void MainWindowTest::exitIsRefusedWhileTrainingAndSavesMaximize() {
+void MainWindowTest::exitWhileTrainingAsksToStopAndSavesMaximize() {
   Frame frame;
   QVERIFY(frame.startUp());
   frame.training.running_ = true;
+  // No: the training goes on and the window stays.
+  frame.ui.queueAnswers({false});
   frame.window.action(MenuCommand::kExit)->trigger();
   QVERIFY(frame.window.isVisible());
+  QCOMPARE(frame.training.stops_, 0);
+  QVERIFY(frame.training.running_);
   QCOMPARE(frame.ui.calls().size(), size_t{1});
-  QCOMPARE(frame.ui.calls()[0].caption, std::string("ERROR"));
-  QCOMPARE(frame.ui.calls()[0].text, std::string("Training is in progress; stop training first"));
+  QCOMPARE(frame.ui.calls()[0].caption, std::string("Query"));
+  QCOMPARE(frame.ui.calls()[0].text, std::string(kStopTrainingAndExit));
   QCOMPARE(frame.store.read(setting::kMaximize, "unset"), std::string("unset"));
 
-  frame.training.running_ = false;
+  // Yes: stopped (and saved) first, then closed; a failed save is told,
+  // not passed over.
+  frame.training.stopProblem_ = "Cannot save the trained weights to X.SIM";
+  frame.ui.queueAnswers({true});
   QVERIFY(frame.window.close());
+  QCOMPARE(frame.training.stops_, 1);
+  QCOMPARE(frame.ui.errors(), std::vector<std::string>{"Cannot save the trained weights to X.SIM"});
   QCOMPARE(frame.store.read(setting::kMaximize, "unset"), std::string("n"));
   SettingsStore again(SettingsStore::defaultFile());  // it reached the file
   QCOMPARE(again.read(setting::kMaximize, "unset"), std::string("n"));

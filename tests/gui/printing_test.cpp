@@ -3,6 +3,7 @@
 // break), the failure cases (a re-pagination file that cannot be written
 // leaves the one before it), and the viewer's lines, layouts and buttons.
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -24,6 +25,7 @@
 #include <fstream>
 #include <functional>
 
+#include "base/settings_store.h"
 #include "gui/print_results_dialog.h"
 #include "gui/report_viewer.h"
 #include "gui/text_printing.h"
@@ -34,6 +36,7 @@
 
 using namespace stridewell;
 using namespace stridewell::gui;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -359,6 +362,39 @@ class PrintingTest : public QObject {
 
     // A result file that is missing fails before anyone is asked.
     QVERIFY(!printResultFile(path("missing.TXT"), "T", path(""), nullptr));
+  }
+
+  // Save as PDF offers the folder the last PDF went to, as long as it is
+  // there; the remembered folder reaches the settings file.
+  void pdfOfferStartsInTheLastFolder() {
+    const std::string settings = path("pdf-settings.conf");
+    const fs::path kept = folder_.path() / "kept";
+    const fs::path gone = folder_.path() / "gone";
+    fs::create_directories(kept);
+    fs::create_directories(gone);
+    const QString home = QDir::home().filePath(QStringLiteral("Report.pdf"));
+    struct Case {
+      const char* what;
+      fs::path savedIn;  // empty: nothing saved yet
+      bool removeAfter;
+      QString offered;
+    };
+    const std::vector<Case> cases{
+        {"nothing saved yet", {}, false, home},
+        {"a folder still there", kept, false, QString::fromStdString((kept / "Report.pdf").string())},
+        {"a folder since removed", gone, true, home},
+    };
+    for (const Case& c : cases) {
+      fs::remove(settings);
+      {
+        SettingsStore store(settings);
+        if (!c.savedIn.empty())
+          rememberPdfFolder(store, QString::fromStdString((c.savedIn / "Old.pdf").string()));
+      }
+      if (c.removeAfter) fs::remove_all(c.savedIn);
+      const SettingsStore reread(settings);  // as the next run of the program
+      QVERIFY2(pdfFileOffer(reread, QStringLiteral("Report")) == c.offered, c.what);
+    }
   }
 
   // Printer Setup edits the printer every later print uses.

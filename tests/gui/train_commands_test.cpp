@@ -6,6 +6,7 @@
 // dialogs.
 #include <QAction>
 #include <QApplication>
+#include <QCategoryAxis>
 #include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -13,10 +14,13 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QValueAxis>
 #include <QtTest>
 #include <cmath>
 #include <cstring>
@@ -170,6 +174,7 @@ class TrainCommandsTest : public QObject {
 
  private slots:
   void epochMessagesGiveThePassAndItsError();
+  void progressTitleAxisAndReportReadPlainly();
   void prepDialogStartsAsTheSettingsSay();
   void prepDialogWithoutDatasetsCannotPrep();
   void prepDialogChecksInOrder();
@@ -177,6 +182,7 @@ class TrainCommandsTest : public QObject {
   void prepCancelRemovesTheNewFiles();
   void stopTrainingSavesAndHandicappingGoesOn();
   void destroyingTheWindowStopsAndJoinsTheThread();
+  void exitDuringTrainingStopsSavesAndCloses();
   void trainRefusesWithoutPreparation();
   void prepAndTrainRefuseWhatCannotWork();
   void deleteSimAsksAndDeletes();
@@ -216,6 +222,97 @@ void TrainCommandsTest::epochMessagesGiveThePassAndItsError() {
       QCOMPARE(pass, -1);  // untouched
     }
   }
+}
+
+void TrainCommandsTest::progressTitleAxisAndReportReadPlainly() {
+  // The run's share counts the passes before as whole and this one by its
+  // share read: pass 27 of 50 at 100% is (26 * 100 + 100) / 50 = 54%.
+  struct Title {
+    int pass, passes, percent;
+    const char* expected;
+  };
+  const std::vector<Title> titles{
+      {27, 50, 100, "Stridewell 5: Training Long [pass 27 of 50, 100% of this pass; 54% of the run]"},
+      {1, 50, 0, "Stridewell 5: Training Long [pass 1 of 50, 0% of this pass; 0% of the run]"},
+      // (2 * 100 + 50) / 7 = 35.7, shown whole as 35
+      {3, 7, 50, "Stridewell 5: Training Long [pass 3 of 7, 50% of this pass; 35% of the run]"},
+      {5, 5, 100, "Stridewell 5: Training Long [pass 5 of 5, 100% of this pass; 100% of the run]"},
+  };
+  for (const Title& t : titles) {
+    QCOMPARE(passProgressTitle("Long", t.pass, t.passes, t.percent), std::string(t.expected));
+  }
+
+  // Round steps, about five of them, read as numbers people write.
+  struct Axis {
+    double highest;
+    double step;
+    QStringList labels;
+  };
+  const std::vector<Axis> axes{
+      // 43,000,000 / 5 = 8.6 M, rounded up to a step of 10 M; 5 steps reach 50 M.
+      {4.3e7, 1e7, {"0", "10,000,000", "20,000,000", "30,000,000", "40,000,000", "50,000,000"}},
+      // 100 / 5 = 20 exactly: the last tick is the highest value itself.
+      {100.0, 20.0, {"0", "20", "40", "60", "80", "100"}},
+      // 0.9 / 5 = 0.18, step 0.2, one decimal.
+      {0.9, 0.2, {"0.0", "0.2", "0.4", "0.6", "0.8", "1.0"}},
+      // 12,345 / 5 = 2,469, step 5,000; 3 steps reach 15,000.
+      {12345.0, 5000.0, {"0", "5,000", "10,000", "15,000"}},
+      // Nothing drawn yet: an axis from 0 to 1.
+      {0.0, 0.2, {"0.0", "0.2", "0.4", "0.6", "0.8", "1.0"}},
+  };
+  for (const Axis& a : axes) {
+    const std::vector<AxisTick> ticks = errorAxisTicks(a.highest);
+    QStringList labels;
+    for (size_t i = 0; i < ticks.size(); ++i) {
+      labels << ticks[i].label;
+      QVERIFY2(std::abs(ticks[i].value - a.step * static_cast<double>(i)) < a.step * 1e-9,
+               qPrintable(labels.join(' ')));
+    }
+    QCOMPARE(labels, a.labels);
+    QVERIFY(ticks.back().value >= a.highest);
+  }
+
+  // What a run saved, in words.
+  TrainingJob job;
+  job.simName = "Long";
+  job.passes = 50;
+  job.targetWeightsFile = "/w/SIM/Long.SIM";
+  job.trainWeightsFile = "/w/TRAINDATA/train.SIM";
+  struct Report {
+    TrainingEnd end;
+    int passesDone;
+    bool saved;
+    const char* expected;
+  };
+  const std::vector<Report> reports{
+      {TrainingEnd::kStopped, 3, true,
+       "Training of SIM Long stopped after 3 of 50 passes.\nThe weights after pass 3 were saved as SIM Long "
+       "(/w/SIM/Long.SIM) and to /w/TRAINDATA/train.SIM, where Train More goes on."},
+      {TrainingEnd::kStopped, 0, true,
+       "Training of SIM Long stopped after 0 of 50 passes.\nNo pass was finished: the weights it started "
+       "from "
+       "were saved as SIM Long (/w/SIM/Long.SIM) and to /w/TRAINDATA/train.SIM, where Train More goes on."},
+      {TrainingEnd::kCompleted, 50, true,
+       "Training of SIM Long made 50 of 50 passes.\nThe weights after pass 50 were saved as SIM Long "
+       "(/w/SIM/Long.SIM) and to /w/TRAINDATA/train.SIM, where Train More goes on."},
+      {TrainingEnd::kStopped, 3, false,
+       "Training of SIM Long stopped after 3 of 50 passes.\nThe weights could not be saved: disk full"},
+      {TrainingEnd::kFailed, 2, false,
+       "Training of SIM Long made 2 of 50 passes.\nNothing was saved: disk full"},
+  };
+  for (const Report& r : reports) {
+    TrainingOutcome outcome;
+    outcome.end = r.end;
+    outcome.passesDone = r.passesDone;
+    outcome.saved = r.saved;
+    if (!r.saved) outcome.problem = "disk full";
+    QCOMPARE(savedReport(job, outcome), std::string(r.expected));
+  }
+  TrainingOutcome stopped;
+  stopped.end = TrainingEnd::kStopped;
+  stopped.passesDone = 3;
+  QCOMPARE(stoppedTitle(job, stopped),
+           std::string("Stridewell 5 - Training stopped by user after 3 of 50 passes; saved as SIM Long."));
 }
 
 void TrainCommandsTest::prepDialogStartsAsTheSettingsSay() {
@@ -407,6 +504,27 @@ void TrainCommandsTest::prepWritesTheMatchedSetAndTrainingCompletes() {
   for (int i = 0; i < 5; ++i) {
     QCOMPARE(chart->series()->at(i), QPointF(errors[i].pass, errors[i].tss));
   }
+  // The axes say what they show; the error axis reaches the largest error
+  // and its labels are the ticks' values, never in exponent form.
+  QCOMPARE(chart->errorAxis()->titleText(), QStringLiteral("Training error (sum of squares)"));
+  QCOMPARE(chart->passAxis()->titleText(), QStringLiteral("Pass"));
+  double highest = 0.0;
+  for (const PassError& e : errors) highest = std::max(highest, e.tss);
+  const QStringList labels = chart->errorAxis()->categoriesLabels();
+  QVERIFY(labels.size() >= 2);
+  QVERIFY(chart->errorAxis()->max() >= highest);
+  for (const QString& label : labels) {
+    QVERIFY2(!label.contains(QLatin1Char('e')), qPrintable(label));
+    QCOMPARE(QLocale(QLocale::English, QLocale::UnitedStates).toDouble(label),
+             chart->errorAxis()->endValue(label));
+  }
+  // The status line says what the run saved.
+  QTRY_VERIFY(chart->statusLine().contains(
+      QString::fromStdString("The weights after pass 5 were saved as SIM Tiny (" +
+                             (fs::path(frame.ws().sim) / "Tiny.SIM").string() + ")")));
+  // No box for a run that simply ended: the one notice is the Prep's.
+  QCOMPARE(frame.ui.texts(Kind::kNotice).size(), size_t{1});
+  QVERIFY(frame.ui.errors().empty());
   frame.window->updateCommandStates();
   QVERIFY(frame.window->action(MenuCommand::kPrepSim)->isEnabled());
   QVERIFY(!frame.window->action(MenuCommand::kStopTraining)->isEnabled());
@@ -451,6 +569,17 @@ void TrainCommandsTest::stopTrainingSavesAndHandicappingGoesOn() {
   // first pass may take a while.
   QTRY_VERIFY_WITH_TIMEOUT(frame.window->windowTitle().startsWith("Stridewell 5: Training Long [pass "),
                            kLongWait);
+  {
+    // The pass, its share and the run's share, worked out again here.
+    const QRegularExpression shape(QStringLiteral(
+        R"(^Stridewell 5: Training Long \[pass (\d+) of 50, (\d+)% of this pass; (\d+)% of the run\]$)"));
+    const QRegularExpressionMatch match = shape.match(frame.window->windowTitle());
+    QVERIFY2(match.hasMatch(), qPrintable(frame.window->windowTitle()));
+    const int pass = match.captured(1).toInt();
+    const int percent = match.captured(2).toInt();
+    QVERIFY(pass >= 1 && pass <= 50 && percent >= 0 && percent <= 100);
+    QCOMPARE(match.captured(3).toInt(), ((pass - 1) * 100 + percent) / 50);
+  }
   frame.window->updateCommandStates();
   QVERIFY(!frame.window->action(MenuCommand::kPrepSim)->isEnabled());
   QVERIFY(!frame.window->action(MenuCommand::kTrainSim)->isEnabled());
@@ -465,18 +594,33 @@ void TrainCommandsTest::stopTrainingSavesAndHandicappingGoesOn() {
   QCOMPARE(frame.window->resultWindows().size(), size_t{1});
   QVERIFY(runner->running());  // fifty passes take longer than one card
 
-  // Exit is refused while the SIM trains.
+  // Exit answered No: the SIM goes on training.
+  frame.ui.clear();
+  frame.ui.queueAnswers({false});
   frame.trigger(MenuCommand::kExit);
   QVERIFY(frame.window->isVisible());
-  QCOMPARE(frame.ui.errors(), std::vector<std::string>{"Training is in progress; stop training first"});
+  QVERIFY(runner->running());
+  QCOMPARE(frame.ui.queries(), std::vector<std::string>{kStopTrainingAndExit});
 
   frame.trigger(MenuCommand::kStopTraining);
-  QVERIFY(waitForEnd(frame, *runner, QStringLiteral("Stridewell 5 - Training stopped by user.")));
+  QTRY_VERIFY_WITH_TIMEOUT(!runner->running() && !runner->endReport().empty(), kLongWait);
   const TrainingOutcome outcome = runner->join();
   QCOMPARE(outcome.end, TrainingEnd::kStopped);
   QVERIFY(outcome.saved);
+  QVERIFY(outcome.passesDone < 50);
   QVERIFY(fs::exists(fs::path(frame.ws().sim) / "Long.SIM"));
-  QCOMPARE(frame.ui.errors().size(), size_t{1});  // only the refused Exit
+  // The title and a notice say which pass was saved, as which SIM, and where.
+  const QString title =
+      QString::fromStdString("Stridewell 5 - Training stopped by user after " +
+                             std::to_string(outcome.passesDone) + " of 50 passes; saved as SIM Long.");
+  QVERIFY(waitForEnd(frame, *runner, title));
+  QTRY_COMPARE(frame.ui.calls().size(), size_t{2});
+  const RecordingInteraction::Call notice = frame.ui.calls()[1];
+  QCOMPARE(notice.kind, Kind::kNotice);
+  QCOMPARE(notice.caption, std::string("Training stopped"));
+  QCOMPARE(notice.text, savedReport(runner->job(), outcome));
+  QVERIFY(notice.text.find((fs::path(frame.ws().sim) / "Long.SIM").string()) != std::string::npos);
+  QVERIFY(frame.ui.errors().empty());
 }
 
 void TrainCommandsTest::destroyingTheWindowStopsAndJoinsTheThread() {
@@ -492,6 +636,30 @@ void TrainCommandsTest::destroyingTheWindowStopsAndJoinsTheThread() {
   // saves the SIM before the thread ends, before the models are freed.
   frame.window.reset();
   QVERIFY(fs::exists(fs::path(sim) / "Gone.SIM"));
+}
+
+void TrainCommandsTest::exitDuringTrainingStopsSavesAndCloses() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.makeDataset("Sample", kLongRunCopies);
+  prepare(frame, QStringLiteral("Quit"), "pressureVeryHigh");
+  TrainingRunner* runner = train(frame);
+  QVERIFY(runner != nullptr && runner->running());
+  const fs::path sim = fs::path(frame.ws().sim) / "Quit.SIM";
+  QVERIFY(!fs::exists(sim));
+  frame.ui.clear();
+  frame.ui.queueAnswers({true});
+  frame.trigger(MenuCommand::kExit);
+  // Stopped and saved as Stop Training would, then closed, without a box.
+  QVERIFY(!frame.window->isVisible());
+  QVERIFY(!runner->running());
+  const TrainingOutcome outcome = runner->join();
+  QCOMPARE(outcome.end, TrainingEnd::kStopped);
+  QVERIFY(outcome.saved);
+  QVERIFY(fs::exists(sim));
+  QCOMPARE(fs::file_size(sim), fs::file_size(frame.trainData(kTrainWeightsFileName)));
+  QCOMPARE(frame.ui.queries(), std::vector<std::string>{kStopTrainingAndExit});
+  QCOMPARE(frame.ui.calls().size(), size_t{1});
 }
 
 void TrainCommandsTest::trainRefusesWithoutPreparation() {
