@@ -69,7 +69,7 @@ TrainingChartWindow::TrainingChartWindow(const TrainingRunner& runner, MainWindo
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(view, 1);
   layout->addWidget(status_);
-  resize(560, 380);
+  resize(600, 460);  // room for the chart under a three-line status
 
   // The title changes exactly when the window's timer found a new status:
   // a pass started or the run ended, so a finished pass's error is in.
