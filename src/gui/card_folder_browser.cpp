@@ -101,7 +101,7 @@ void CardFolderBrowser::showFolder(const std::string& folder) {
   const std::string shown = nearestExistingFolder(folder);
   CardFolderList listing = listCardFolder(shown);
   const std::string problem = listing.problem;
-  show(shown, std::move(listing));
+  showListing(shown, std::move(listing));
   if (!problem.empty()) sayProblem(problem);
 }
 
@@ -126,11 +126,11 @@ bool CardFolderBrowser::goTo(const std::string& folder) {
     sayProblem(listing.problem);
     return false;
   }
-  show(folder, std::move(listing));
+  showListing(folder, std::move(listing));
   return true;
 }
 
-void CardFolderBrowser::show(const std::string& folder, CardFolderList listing) {
+void CardFolderBrowser::showListing(const std::string& folder, CardFolderList listing) {
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   folder_ = folder;
   listing_ = std::move(listing);

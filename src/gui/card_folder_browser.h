@@ -63,7 +63,7 @@ class CardFolderBrowser : public QWidget {
   // Shows `folder` when it can be read, else says why and keeps the folder
   // shown; false then.
   bool goTo(const std::string& folder);
-  void show(const std::string& folder, CardFolderList listing);
+  void showListing(const std::string& folder, CardFolderList listing);
   void openSubfolder(int row);
   void sayProblem(const std::string& text);
 
