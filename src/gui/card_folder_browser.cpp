@@ -1,6 +1,7 @@
 #include "gui/card_folder_browser.h"
 
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -68,10 +69,6 @@ CardFolderBrowser::CardFolderBrowser(QWidget* parent) : QWidget(parent) {
   // A double click opens a subfolder; so does Enter (see eventFilter).
   connect(folders_, &QListWidget::itemActivated, this,
           [this](QListWidgetItem* item) { openSubfolder(folders_->row(item)); });
-  // Leaving the box takes what was typed there, as Enter does.
-  connect(path_, &QLineEdit::editingFinished, this, [this] {
-    if (path_->text() != toQString(folder_)) openPath(path_->text());
-  });
   auto* toPath = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
   connect(toPath, &QShortcut::activated, this, [this] {
     path_->setFocus(Qt::ShortcutFocusReason);
@@ -83,6 +80,16 @@ bool CardFolderBrowser::eventFilter(QObject* watched, QEvent* event) {
   // Enter belongs to the path box and the folder list: it must never reach
   // the dialog, whose default button would start a run. In the list it
   // opens the selected subfolder, and with none selected does nothing.
+  // Leaving the box for another control takes what was typed there, as
+  // Enter does; the window losing the focus or closing does not (Cancel
+  // must not show, nor remember, a folder typed but never taken).
+  if (watched == path_ && event->type() == QEvent::FocusOut) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    const bool toAnotherControl = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+                                  reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    if (toAnotherControl && path_->text() != toQString(folder_)) openPath(path_->text());
+    return false;
+  }
   if ((watched == path_ || watched == folders_) && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {

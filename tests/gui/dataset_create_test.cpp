@@ -312,6 +312,18 @@ class DatasetCreateTest : public QObject {
     }
     QCOMPARE(dialog.pairs().size(), size_t{3});
     QVERIFY(user.ui.calls().empty());
+
+    // A folder typed but not taken, then Escape: DATASETDIR is what it was
+    // when the dialog opened, and the folder typed is not taken on closing.
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    path->setFocus();
+    path->setText(QString::fromStdString(user.folder.path().string()));
+    QTest::keyClick(path, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(dialog.folder(), data.string());
+    QCOMPARE(user.datasetFolder(), other.string());
   }
 
   void aMissingFolderShowsItsNearestParent() {
