@@ -7,7 +7,6 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +20,7 @@
 #include "base/settings_store.h"
 #include "base/workspace.h"
 #include "datasets/dataset_name.h"
+#include "gui/card_folder_browser.h"
 #include "gui/create_dataset_run.h"
 #include "gui/dialog_keys.h"
 #include "gui/fixed_font.h"
@@ -34,7 +34,8 @@ namespace stridewell::gui {
 namespace {
 
 // No button of this dialog answers Enter on its own: Enter belongs to the
-// folder list (open the chosen subfolder) and does nothing elsewhere.
+// folder browser (open the path typed or the chosen subfolder) and does
+// nothing elsewhere.
 QPushButton* button(const QString& text, const char* name, QWidget* parent) {
   auto* result = new QPushButton(text, parent);
   result->setObjectName(name);
@@ -109,55 +110,24 @@ CreateDatasetDialog::CreateDatasetDialog(SettingsStore& store, const Workspace& 
   name_->setCurrentIndex(-1);
   name_->setEditText(QString());
 
-  fillDrives();
   openingFolder_ = store_.read(setting::kDatasetFolder, setting::defaultFolder());
   showFolder(openingFolder_);
   keepEnterInLists(*this);
-  // The folder list's own Enter (open the selected subfolder) comes first:
-  // installing a filter again puts it ahead of the others.
-  folders_->installEventFilter(this);
   name_->setFocus();
 }
 
 QWidget* CreateDatasetDialog::buildLocationBox() {
   auto* box = new QGroupBox(tr("TCF+XRD Data File Location"), this);
-  auto* grid = new QGridLayout(box);
-  path_ = new QLabel(tr("Path"), box);
-  path_->setObjectName("path");
-  path_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  // A long path must not widen the dialog; the whole of it is in the tip.
-  path_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  grid->addWidget(path_, 0, 0, 1, 3);
-
-  auto* driveLabel = new QLabel(tr("Drive:"), box);
-  drives_ = new QComboBox(box);
-  drives_->setObjectName("drives");
-  driveLabel->setBuddy(drives_);
-  grid->addWidget(driveLabel, 1, 0);
-  grid->addWidget(drives_, 1, 1);
-
-  grid->addWidget(new QLabel(tr("Folders:"), box), 2, 0);
-  upOneLevel_ = button(tr("&Up One Level"), "upOneLevel", box);
-  grid->addWidget(upOneLevel_, 2, 2);
-  folders_ = new QListWidget(box);
-  folders_->setObjectName("folders");
-  folders_->installEventFilter(this);
-  folders_->setMaximumHeight(170);  // the pair lists below get the room
-  grid->addWidget(folders_, 3, 0, 1, 3);
+  auto* column = new QVBoxLayout(box);
+  browser_ = new CardFolderBrowser(box);
+  browser_->folderList()->setMaximumHeight(170);  // the pair lists below get the room
+  column->addWidget(browser_);
   auto* note =
       new QLabel(tr("NOTE:  All TCF files and their associated XRD files must be in the same folder."), box);
   note->setObjectName("note");
   note->setWordWrap(true);
-  grid->addWidget(note, 4, 0, 1, 3);
-  grid->setColumnStretch(1, 1);
-
-  connect(drives_, &QComboBox::activated, this, [this](int index) {
-    if (index >= 0 && static_cast<size_t>(index) < places_.size())
-      showFolder(places_[static_cast<size_t>(index)]);
-  });
-  connect(folders_, &QListWidget::itemDoubleClicked, this,
-          [this](QListWidgetItem* item) { openSubfolder(folders_->row(item)); });
-  connect(upOneLevel_, &QPushButton::clicked, this, [this] { upOneLevel(); });
+  column->addWidget(note);
+  connect(browser_, &CardFolderBrowser::folderShown, this, [this] { showPairs(); });
   return box;
 }
 
@@ -181,38 +151,20 @@ QWidget* CreateDatasetDialog::buildListBox(const QString& title, const char* lis
   return box;
 }
 
-void CreateDatasetDialog::fillDrives() {
-  places_ = startingPlaces();
-  std::sort(places_.begin(), places_.end());
-  drives_->clear();
-  for (const std::string& place : places_) drives_->addItem(toQString(place));
+void CreateDatasetDialog::usePlaces(std::vector<std::string> places) {
+  browser_->usePlaces(std::move(places));
 }
 
-void CreateDatasetDialog::usePlaces(std::vector<std::string> places) {
-  if (places.empty()) return;
-  std::sort(places.begin(), places.end());
-  places_ = std::move(places);
-  drives_->clear();
-  for (const std::string& place : places_) drives_->addItem(toQString(place));
-  drives_->setCurrentIndex(placeHolding(places_, folder_));
+const std::string& CreateDatasetDialog::folder() const {
+  return browser_->folder();
 }
 
 void CreateDatasetDialog::showFolder(const std::string& folder) {
-  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  const std::string shown = nearestExistingFolder(folder);
-  folder_ = shown;
-  upOneLevel_->setEnabled(!parentFolder(shown).empty());
-  path_->setText(toQString(shown));
-  path_->setToolTip(path_->text());
+  browser_->showFolder(folder);
+}
 
-  const CardFolderList listing = listCardFolder(shown);
-  // Rows stand for the names as listed (kept for opening them, whatever
-  // the display made of their bytes).
-  subfolders_ = listing.subfolders;
-  folders_->clear();
-  for (const std::string& name : subfolders_) folders_->addItem(toQString(name));
-  pairing_ = pairFolderFiles(listing);
-
+void CreateDatasetDialog::showPairs() {
+  pairing_ = pairFolderFiles(browser_->listing());
   std::vector<std::string> pairLines;
   for (const FilePair& pair : pairing_.pairs) pairLines.push_back(pairLine(pair));
   fillSorted(matched_, std::move(pairLines));
@@ -220,34 +172,7 @@ void CreateDatasetDialog::showFolder(const std::string& folder) {
   build_->setEnabled(!pairing_.pairs.empty());
   fillSorted(leftOver_, leftOverLines(pairing_));
   leftOverCount_->setText(QString::number(pairing_.leftOverCount()));
-
-  drives_->setCurrentIndex(placeHolding(places_, shown));
-  store_.write(setting::kDatasetFolder, shown);
-  QGuiApplication::restoreOverrideCursor();
-}
-
-void CreateDatasetDialog::openSubfolder(int row) {
-  if (row < 0 || static_cast<size_t>(row) >= subfolders_.size()) return;
-  showFolder(joinPath(folder_, subfolders_[static_cast<size_t>(row)]));
-}
-
-void CreateDatasetDialog::upOneLevel() {
-  const std::string parent = parentFolder(folder_);
-  if (!parent.empty()) showFolder(parent);
-}
-
-bool CreateDatasetDialog::eventFilter(QObject* watched, QEvent* event) {
-  // Enter in the folder list opens the selected subfolder; with none
-  // selected it does nothing. Either way it goes no further.
-  if (watched == folders_ && event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      QListWidgetItem* item = folders_->currentItem();
-      if (item != nullptr && item->isSelected()) openSubfolder(folders_->row(item));
-      return true;
-    }
-  }
-  return QDialog::eventFilter(watched, event);
+  store_.write(setting::kDatasetFolder, browser_->folder());
 }
 
 std::string CreateDatasetDialog::name() const {

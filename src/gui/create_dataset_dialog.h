@@ -25,6 +25,8 @@ struct Workspace;
 
 namespace stridewell::gui {
 
+class CardFolderBrowser;
+
 // Every folder shown is remembered at once as DATASETDIR; Cancel puts back
 // the folder remembered when the dialog opened.
 class CreateDatasetDialog : public QDialog {
@@ -39,7 +41,7 @@ class CreateDatasetDialog : public QDialog {
   // order the run takes them in.
   std::string name() const;
   bool append() const;
-  const std::string& folder() const { return folder_; }
+  const std::string& folder() const;
   const std::vector<FilePair>& pairs() const { return pairing_.pairs; }
 
   // Shows `folder` (a folder that is gone: its nearest existing parent),
@@ -52,32 +54,21 @@ class CreateDatasetDialog : public QDialog {
   void accept() override;  // "&Build"
   void reject() override;  // "&Cancel" and Escape
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   QWidget* buildLocationBox();
   QWidget* buildListBox(const QString& title, const char* listName, const char* countName,
                         const QString& countLabel, QListWidget*& list, QLabel*& count);
-  void fillDrives();
-  void openSubfolder(int row);
-  void upOneLevel();
+  void showPairs();
 
   SettingsStore& store_;
   const Workspace& workspace_;
   UserInteraction& ui_;
   std::string openingFolder_;  // DATASETDIR when the dialog opened
-  std::string folder_;
-  std::vector<std::string> places_;
-  std::vector<std::string> subfolders_;  // of the folder shown, in list order
   FolderPairing pairing_;
 
   QComboBox* name_ = nullptr;
   QCheckBox* append_ = nullptr;
-  QLabel* path_ = nullptr;
-  QComboBox* drives_ = nullptr;
-  QListWidget* folders_ = nullptr;
-  QPushButton* upOneLevel_ = nullptr;
+  CardFolderBrowser* browser_ = nullptr;
   QListWidget* matched_ = nullptr;
   QLabel* matchedCount_ = nullptr;
   QListWidget* leftOver_ = nullptr;

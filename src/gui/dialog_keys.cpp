@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QKeyEvent>
 #include <QObject>
+#include <QVariant>
 
 namespace stridewell::gui {
 namespace {
@@ -31,7 +32,9 @@ void keepEnterInLists(QWidget& dialog) {
   auto* filter = new EnterStaysInList(&dialog);
   for (QAbstractItemView* view : dialog.findChildren<QAbstractItemView*>()) {
     // A drop-down's popup list is its own window and takes Enter to choose.
-    if (view->window() == &dialog) view->installEventFilter(filter);
+    // A view that answers Enter itself says so with kHandlesEnter.
+    if (view->window() == &dialog && !view->property(kHandlesEnter).toBool())
+      view->installEventFilter(filter);
   }
 }
 

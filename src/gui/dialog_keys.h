@@ -8,7 +8,10 @@ class QWidget;
 
 namespace stridewell::gui {
 
-// For every list, table and tree inside `dialog` at the time of the call.
+// For every list, table and tree inside `dialog` at the time of the call,
+// except those whose property kHandlesEnter is true (they keep Enter from
+// the dialog themselves).
 void keepEnterInLists(QWidget& dialog);
+inline constexpr char kHandlesEnter[] = "handlesEnter";
 
 }  // namespace stridewell::gui

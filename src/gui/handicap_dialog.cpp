@@ -21,6 +21,7 @@
 #include "base/setting_keys.h"
 #include "base/settings_store.h"
 #include "base/workspace.h"
+#include "gui/card_folder_browser.h"
 #include "gui/dialog_keys.h"
 #include "gui/fixed_font.h"
 #include "gui/list_details.h"
@@ -124,49 +125,37 @@ QWidget* HandicapDialog::buildModeBox() {
 QWidget* HandicapDialog::buildBrowser() {
   auto* box = new QGroupBox(this);
   auto* grid = new QGridLayout(box);
-  grid->addWidget(new QLabel(tr("Drive:"), box), 0, 0);
-  drives_ = new QComboBox(box);
-  drives_->setObjectName("drives");
-  places_ = startingPlaces();
-  for (const std::string& place : places_) drives_->addItem(QString::fromStdString(place));
-  grid->addWidget(drives_, 0, 1);
+  browser_ = new CardFolderBrowser(box);
   auto* search = button(tr("&Search"), "search", box);
-  grid->addWidget(search, 0, 2);
-
-  grid->addWidget(new QLabel(tr("Path"), box), 1, 0);
-  path_ = new QLineEdit(box);
-  path_->setObjectName("path");
-  path_->setReadOnly(true);
-  grid->addWidget(path_, 1, 1, 1, 2);
-
-  grid->addWidget(new QLabel(tr("Folders:"), box), 2, 0, 1, 2);
-  upOneLevel_ = button(tr("&Up One Level"), "upOneLevel", box);
-  grid->addWidget(upOneLevel_, 2, 2);
-  folders_ = new QListWidget(box);
-  folders_->setObjectName("folders");
-  grid->addWidget(folders_, 3, 0, 1, 3);
-  grid->addWidget(new QLabel(tr("TCF Files:"), box), 4, 0, 1, 2);
+  browser_->addBesideDrives(search);
+  grid->addWidget(browser_, 0, 0, 1, 3);
+  grid->addWidget(new QLabel(tr("TCF Files:"), box), 1, 0);
+  addAll_ = button(tr("A&dd All"), "addAll", box);
+  addAll_->setToolTip(tr("Add every card of this folder"));
+  grid->addWidget(addAll_, 1, 1, Qt::AlignRight);
   addFile_ = button(tr("&Add File"), "addFile", box);
-  grid->addWidget(addFile_, 4, 2);
+  addFile_->setToolTip(tr("Add the selected cards (Shift and Ctrl pick many, Ctrl+A all)"));
+  grid->addWidget(addFile_, 1, 2);
   cardFiles_ = new QListWidget(box);
   cardFiles_->setObjectName("cardFiles");
-  grid->addWidget(cardFiles_, 5, 0, 1, 3);
+  cardFiles_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  grid->addWidget(cardFiles_, 2, 0, 1, 3);
+  grid->setColumnStretch(0, 1);
 
-  connect(drives_, &QComboBox::activated, this, [this](int index) {
-    if (index >= 0 && static_cast<size_t>(index) < places_.size())
-      showFolder(places_[static_cast<size_t>(index)]);
+  connect(browser_, &CardFolderBrowser::folderShown, this, [this] { showCardFiles(); });
+  connect(browser_, &CardFolderBrowser::fileNamed, this, [this](const QString& name) {
+    const QList<QListWidgetItem*> found = cardFiles_->findItems(name, Qt::MatchExactly);
+    if (found.isEmpty()) return;  // a results file: its folder is shown
+    cardFiles_->setCurrentItem(found.front(), QItemSelectionModel::ClearAndSelect);
+    cardFiles_->scrollToItem(found.front());
+    cardFiles_->setFocus();
   });
   connect(search, &QPushButton::clicked, this, [this] { searchNewestCards(); });
-  connect(upOneLevel_, &QPushButton::clicked, this, [this] {
-    const std::string parent = parentFolder(folder_);
-    if (!parent.empty()) showFolder(parent);
-  });
-  connect(folders_, &QListWidget::itemActivated, this,
-          [this](QListWidgetItem* item) { showFolder(joinPath(folder_, item->text().toStdString())); });
   connect(cardFiles_, &QListWidget::itemSelectionChanged, this,
           [this] { addFile_->setEnabled(!cardFiles_->selectedItems().isEmpty()); });
-  connect(cardFiles_, &QListWidget::itemActivated, this, [this] { addSelectedFile(); });
-  connect(addFile_, &QPushButton::clicked, this, [this] { addSelectedFile(); });
+  connect(cardFiles_, &QListWidget::itemActivated, this, [this] { addSelectedFiles(); });
+  connect(addFile_, &QPushButton::clicked, this, [this] { addSelectedFiles(); });
+  connect(addAll_, &QPushButton::clicked, this, [this] { addAllFiles(); });
   return box;
 }
 
@@ -227,33 +216,29 @@ void HandicapDialog::showListButtons() {
 }
 
 void HandicapDialog::showFolder(const std::string& folder) {
-  const std::string shown = nearestExistingFolder(folder);
-  const CardFolderList listing = listCardFolder(shown);
-  folder_ = shown;
-  path_->setText(QString::fromStdString(shown));
-  upOneLevel_->setEnabled(!parentFolder(shown).empty());
-  folders_->clear();
-  for (const std::string& name : listing.subfolders) folders_->addItem(QString::fromStdString(name));
+  browser_->showFolder(folder);
+}
+
+const std::string& HandicapDialog::shownFolder() const {
+  return browser_->folder();
+}
+
+void HandicapDialog::showCardFiles() {
   cardFiles_->clear();
-  for (const std::string& name : listing.cardFiles) cardFiles_->addItem(QString::fromStdString(name));
+  for (const std::string& name : browser_->listing().cardFiles) cardFiles_->addItem(toQString(name));
   addFile_->setEnabled(false);
-  drives_->setCurrentIndex(placeHolding(places_, shown));
-  store_.write(setting::kImportFolder, shown);
+  addAll_->setEnabled(cardFiles_->count() > 0);
+  store_.write(setting::kImportFolder, browser_->folder());
 }
 
 void HandicapDialog::usePlaces(std::vector<std::string> places) {
   if (places.empty()) return;
-  places_ = std::move(places);
-  drives_->clear();
-  for (const std::string& place : places_) drives_->addItem(QString::fromStdString(place));
-  showFolder(places_.front());
+  browser_->usePlaces(std::move(places));
+  showFolder(browser_->places().front());
 }
 
 void HandicapDialog::searchNewestCards() {
-  const int index = drives_->currentIndex();
-  const std::string place = index >= 0 && static_cast<size_t>(index) < places_.size()
-                                ? places_[static_cast<size_t>(index)]
-                                : std::string("/");
+  const std::string place = browser_->currentPlace();
   QProgressDialog progress(
       tr("Searching %1 for recent %2 files...").arg(QString::fromStdString(place), toQString(kProgramName)),
       tr("Cancel"), 0, 0, this);
@@ -273,18 +258,35 @@ void HandicapDialog::searchNewestCards() {
   showFolder(!search.folder.empty() && !search.cancelled ? search.folder : place);
 }
 
-void HandicapDialog::addSelectedFile() {
-  const QList<QListWidgetItem*> selected = cardFiles_->selectedItems();
-  if (selected.isEmpty()) return;
-  const std::string name = selected.front()->text().toStdString();
-  const HandicapListAdd added = list_.add(name, folder_);
-  if (added == HandicapListAdd::kDuplicate) {
-    ui_.warning(duplicateFileText(name));
-  } else if (added == HandicapListAdd::kAdded) {
-    entries_->addItem(QString::fromStdString(handicapListLine(list_.entries().back())));
-    entries_->scrollToBottom();
+void HandicapDialog::addSelectedFiles() {
+  std::vector<std::string> names;
+  for (int row = 0; row < cardFiles_->count(); ++row) {
+    if (cardFiles_->item(row)->isSelected()) names.push_back(cardFiles_->item(row)->text().toStdString());
   }
+  addFiles(names);
+}
+
+void HandicapDialog::addAllFiles() {
+  addFiles(browser_->listing().cardFiles);
+}
+
+void HandicapDialog::addFiles(const std::vector<std::string>& names) {
+  if (names.empty()) return;
+  std::vector<std::string> duplicates;
+  bool added = false;
+  for (const std::string& name : names) {
+    const HandicapListAdd result = list_.add(name, browser_->folder());
+    if (result == HandicapListAdd::kDuplicate) {
+      duplicates.push_back(name);
+    } else if (result == HandicapListAdd::kAdded) {
+      entries_->addItem(QString::fromStdString(handicapListLine(list_.entries().back())));
+      added = true;
+    }
+  }
+  if (added) entries_->scrollToBottom();
   showListButtons();
+  // One warning for the lot: forty duplicates must not take forty boxes.
+  if (!duplicates.empty()) ui_.warning(duplicateFilesText(duplicates));
 }
 
 void HandicapDialog::removeSelectedEntry() {
@@ -340,7 +342,7 @@ void HandicapDialog::accept() {
 }
 
 void HandicapDialog::reject() {
-  store_.write(setting::kImportFolder, folder_);
+  store_.write(setting::kImportFolder, browser_->folder());
   QDialog::reject();
 }
 

@@ -31,6 +31,8 @@ struct Workspace;
 
 namespace stridewell::gui {
 
+class CardFolderBrowser;
+
 class HandicapDialog : public QDialog {
   Q_OBJECT
 
@@ -54,7 +56,7 @@ class HandicapDialog : public QDialog {
   // The folder browser shows `folder` (a missing folder: its nearest
   // existing parent) and remembers it as IMPORTDIR.
   void showFolder(const std::string& folder);
-  const std::string& shownFolder() const { return folder_; }
+  const std::string& shownFolder() const;
   // Searches the place chosen in "Drive:" for the folder of the newest card.
   void searchNewestCards();
   // Offers `places` in "Drive:" instead of this machine's (the root, the
@@ -71,7 +73,11 @@ class HandicapDialog : public QDialog {
   QWidget* buildBrowser();
   QWidget* buildListBox();
   void showMode(bool mapMode);
-  void addSelectedFile();
+  void showCardFiles();
+  // Appends the selected cards in list order, or every card of the folder.
+  void addSelectedFiles();
+  void addAllFiles();
+  void addFiles(const std::vector<std::string>& names);
   void removeSelectedEntry();
   void clearList();
   void editScratches();
@@ -85,18 +91,14 @@ class HandicapDialog : public QDialog {
   HandicapSetup setup_;
   std::vector<SettingsStore::Change> pendingSettings_;
   SimList simList_;
-  std::vector<std::string> places_;
-  std::string folder_;
 
   QRadioButton* singleSim_ = nullptr;
   QRadioButton* useMap_ = nullptr;
   QComboBox* sims_ = nullptr;
   QComboBox* maps_ = nullptr;
-  QComboBox* drives_ = nullptr;
-  QListWidget* folders_ = nullptr;
-  QPushButton* upOneLevel_ = nullptr;
-  QLineEdit* path_ = nullptr;
+  CardFolderBrowser* browser_ = nullptr;
   QListWidget* cardFiles_ = nullptr;
+  QPushButton* addAll_ = nullptr;
   QPushButton* addFile_ = nullptr;
   QPushButton* remove_ = nullptr;
   QPushButton* clearList_ = nullptr;

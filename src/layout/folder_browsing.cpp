@@ -2,8 +2,12 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -46,7 +50,91 @@ bool holds(const std::string& place, const std::string& folder) {
   return folder == place || (startsWith(folder, place) && folder[place.size()] == '/');
 }
 
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The local path of a file:// URL ("file:///a%20b" and "file://localhost/a"
+// give "/a b" and "/a"); any other text unchanged.
+std::string localPathOfUrl(std::string_view text) {
+  constexpr std::string_view kScheme = "file://";
+  if (!startsWith(text, kScheme)) return std::string(text);
+  std::string_view rest = text.substr(kScheme.size());
+  if (startsWith(rest, "localhost/")) rest.remove_prefix(std::string_view("localhost").size());
+  std::string path;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == '%' && i + 2 < rest.size() && hexDigit(rest[i + 1]) >= 0 && hexDigit(rest[i + 2]) >= 0) {
+      path += static_cast<char>(hexDigit(rest[i + 1]) * 16 + hexDigit(rest[i + 2]));
+      i += 2;
+    } else {
+      path += rest[i];
+    }
+  }
+  return path;
+}
+
+std::string trimmed(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return std::string(text);
+}
+
+// Empty when `folder` can be listed, else why not.
+std::string folderProblem(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return "Cannot read folder " + folder + ": " + std::strerror(errno);
+  ::closedir(dir);
+  return {};
+}
+
 }  // namespace
+
+TypedPath resolveTypedPath(std::string_view text, const std::string& shownFolder, const std::string& home) {
+  std::string path = trimmed(text);
+  if (path.size() >= 2 && (path.front() == '\'' || path.front() == '"') && path.back() == path.front()) {
+    path = trimmed(std::string_view(path).substr(1, path.size() - 2));
+  }
+  path = localPathOfUrl(path);
+  TypedPath typed;
+  if (path.empty()) return typed;
+  if (path == "~" || startsWith(path, "~/")) {
+    path = home + path.substr(1);
+  } else if (path.front() != '/') {
+    path = joinPath(shownFolder, path);
+  }
+  // "a/./b/../c/" shows as "a/c", so that Up One Level goes where it says.
+  path = withoutTrailingSlashes(std::filesystem::path(path).lexically_normal().string());
+
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    typed.problem = "Cannot open " + path + ": " + std::strerror(errno);
+    return typed;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    typed.problem = folderProblem(path);
+    if (typed.problem.empty()) typed.folder = path;
+    return typed;
+  }
+  std::string name(fileNameOf(path));
+  if (!S_ISREG(info.st_mode) || !(isCardFileName(name) || isResultsFileName(name))) {
+    typed.problem = path + " is neither a folder nor a card or results file";
+    return typed;
+  }
+  if (::access(path.c_str(), R_OK) != 0) {
+    typed.problem = "Cannot read " + path + ": " + std::strerror(errno);
+    return typed;
+  }
+  const std::string folder = parentFolder(path);
+  typed.problem = folderProblem(folder);
+  if (!typed.problem.empty()) return typed;
+  typed.folder = folder;
+  typed.fileName = std::move(name);
+  return typed;
+}
 
 std::vector<std::string> startingPlacesFrom(std::string_view mountsText, const std::string& home) {
   std::vector<std::string> places{"/"};

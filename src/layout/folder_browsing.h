@@ -34,6 +34,21 @@ std::string parentFolder(const std::string& folder);
 // for an empty text.
 std::string nearestExistingFolder(const std::string& folder);
 
+// What a path typed or pasted into a browser's "Path" box stands for.
+struct TypedPath {
+  std::string folder;    // the folder to show; empty when there is none (see problem)
+  std::string fileName;  // the card or results file named, as its folder lists it
+                         // (ABC1234.TCF also for ABC1234M.ZIP); empty for a folder
+  std::string problem;   // why nothing can be shown, naming the path; empty when all is well
+};
+
+// Resolves `text`: a folder, or a card or results file (plain or in its
+// archive), given absolutely, relative to `shownFolder`, from "~" (`home`),
+// as a file:// URL or in quotes (as file managers and shells copy paths).
+// The folder must exist and be readable, and so must a file. Blanks around
+// the text are dropped; an empty text gives nothing and no problem.
+TypedPath resolveTypedPath(std::string_view text, const std::string& shownFolder, const std::string& home);
+
 struct NewestCardSearch {
   std::string folder;  // the folder of the newest card file; empty when none was found
   bool cancelled = false;

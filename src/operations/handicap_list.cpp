@@ -1,5 +1,6 @@
 #include "operations/handicap_list.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/card_archives.h"
@@ -44,6 +45,20 @@ std::string handicapSummaryText(size_t count) {
 
 std::string duplicateFileText(std::string_view fileName) {
   return std::string(fileName) + " is already in list (duplicate ignored)";
+}
+
+std::string duplicateFilesText(const std::vector<std::string>& fileNames) {
+  if (fileNames.size() == 1) return duplicateFileText(fileNames.front());
+  constexpr size_t kNamesShown = 5;
+  const size_t shown = std::min(fileNames.size(), kNamesShown);
+  std::string text;
+  for (size_t i = 0; i < shown; ++i) {
+    if (i > 0) text += i + 1 == shown && fileNames.size() <= kNamesShown ? " and " : ", ";
+    text += fileNames[i];
+  }
+  if (fileNames.size() > kNamesShown)
+    text += " and " + std::to_string(fileNames.size() - kNamesShown) + " more";
+  return text + " are already in list (duplicates ignored)";
 }
 
 std::string_view simMapNameForEntry(int entry) {

@@ -53,6 +53,10 @@ std::string handicapListLine(const HandicapListEntry& entry);
 std::string handicapSummaryText(size_t count);
 // "%s is already in list (duplicate ignored)".
 std::string duplicateFileText(std::string_view fileName);
+// The one warning for the duplicates of an add of many files: for one file
+// the text above; for more, the first five names, "and N more" beyond them,
+// and "are already in list (duplicates ignored)".
+std::string duplicateFilesText(const std::vector<std::string>& fileNames);
 
 // The SI Map named by the map drop-down's entry 0-4 ("1" is "SI Map 1");
 // an index outside that range is taken as the first map.

@@ -181,7 +181,7 @@ class DatasetCreateTest : public QObject {
 
     CreateDatasetDialog dialog(*user.store, user.workspace, user.ui);
     QCOMPARE(dialog.windowTitle(), QString("Create DataSet"));
-    QCOMPARE(child<QLabel>(dialog, "path")->text(), QString::fromStdString(data.string()));
+    QCOMPARE(child<QLineEdit>(dialog, "path")->text(), QString::fromStdString(data.string()));
     QCOMPARE(itemTexts(child<QListWidget>(dialog, "folders")), QStringList{"older"});
     QCOMPARE(itemTexts(child<QListWidget>(dialog, "matched")),
              (QStringList{"SAX0313.TCF    SAX0313.XRD", "SAX0315.TCF    SAX0315.XRD",
@@ -259,7 +259,7 @@ class DatasetCreateTest : public QObject {
     QCOMPARE(drives->currentText(), QString::fromStdString(user.folder.path().string()));
     emit drives->activated(0);  // "/" sorts first
     QCOMPARE(dialog.folder(), std::string("/"));
-    QCOMPARE(child<QLabel>(dialog, "path")->text(), QString("/"));
+    QCOMPARE(child<QLineEdit>(dialog, "path")->text(), QString("/"));
     QVERIFY(!child<QPushButton>(dialog, "upOneLevel")->isEnabled());
     QCOMPARE(user.datasetFolder(), std::string("/"));
 
@@ -269,6 +269,61 @@ class DatasetCreateTest : public QObject {
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(user.datasetFolder(), data.string());
     QVERIFY(user.ui.calls().empty());
+  }
+
+  // The browser is the Handicap dialog's: a typed folder or file shows
+  // that folder's pairs; what cannot be shown says why under the path and
+  // leaves the pairs and DATASETDIR of the folder shown; Enter in the box
+  // does not end the dialog.
+  void aTypedPathShowsThatFolderOrSaysWhyNot() {
+    User user;
+    const fs::path data = samplesFolder(user.folder.path() / "Daten M\xC3\xA4rz");  // blank, non-ASCII
+    const fs::path other = user.folder.path() / "other";
+    copyInto(other, kExamples / "plain" / "SAX0313.TCF", "SAX0313.TCF");
+    user.store->write(setting::kDatasetFolder, other.string());
+    CreateDatasetDialog dialog(*user.store, user.workspace, user.ui);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* path = child<QLineEdit>(dialog, "path");
+    auto* problem = child<QLabel>(dialog, "pathProblem");
+    auto* matchedCount = child<QLabel>(dialog, "matchedCount");
+    QCOMPARE(matchedCount->text(), QString("0"));
+    const struct {
+      std::string typed;
+      std::string shown;
+      const char* pairs;
+      std::string problem;
+    } cases[] = {
+        {data.string(), data.string(), "3", ""},
+        {other.string() + "/SAX0313.TCF", other.string(), "0", ""},
+        {data.string() + "/SAX0314.XRD", data.string(), "3", ""},  // a results file: its folder
+        {(other / "gone").string(), data.string(), "3",
+         "Cannot open " + (other / "gone").string() + ": No such file or directory"},
+    };
+    for (const auto& c : cases) {
+      const QByteArray which = QByteArray::fromStdString(c.typed);
+      path->setText(QString::fromStdString(c.typed));
+      QTest::keyClick(path, Qt::Key_Return);
+      QVERIFY2(dialog.isVisible(), which);
+      QVERIFY2(dialog.folder() == c.shown, which);
+      QVERIFY2(user.datasetFolder() == c.shown, which);
+      QVERIFY2(matchedCount->text() == c.pairs, which);
+      QVERIFY2(problem->text().toStdString() == c.problem, which);
+    }
+    QCOMPARE(dialog.pairs().size(), size_t{3});
+    QVERIFY(user.ui.calls().empty());
+
+    // A folder typed but not taken, then Escape: DATASETDIR is what it was
+    // when the dialog opened, and the folder typed is not taken on closing.
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    path->setFocus();
+    path->setText(QString::fromStdString(user.folder.path().string()));
+    QTest::keyClick(path, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(dialog.folder(), data.string());
+    QCOMPARE(user.datasetFolder(), other.string());
   }
 
   void aMissingFolderShowsItsNearestParent() {

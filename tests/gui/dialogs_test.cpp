@@ -1,10 +1,15 @@
 // The handicap dialogs driven through their widgets on the offscreen
 // platform: the Handicap Races dialog's list rules, settings and the setup
-// it yields; the SIM Mapping dialog's store and restore across tabs, Reset,
+// it yields, its Path box that takes a typed or pasted folder or card, and
+// its card list that picks many cards at once; the SIM Mapping dialog's store and restore across tabs, Reset,
 // OK and Cancel; the Scratch Editor's save and cancel. With
 // STRIDEWELL_SCREENSHOTS set to a folder, also writes the pictures of the
 // two main dialogs there (docs/screenshots).
+#include <unistd.h>
+
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,6 +56,13 @@ void selectText(QListWidget* list, const QString& text) {
   const QList<QListWidgetItem*> items = list->findItems(text, Qt::MatchExactly);
   if (items.isEmpty()) qFatal("no item %s", qPrintable(text));
   list->setCurrentItem(items.front());
+}
+
+// Types `text` key by key (keyClicks takes ASCII only).
+void typeInto(QWidget* widget, const QString& text) {
+  for (const QChar letter : text) {
+    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(letter), Qt::NoModifier);
+  }
 }
 
 }  // namespace
@@ -215,6 +227,210 @@ class DialogsTest : public QObject {
     QTest::keyClick(child<QComboBox>(dialog, "sims"), Qt::Key_Return);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
+  }
+
+  // The Path box takes what is typed (Enter) or pasted (then leaving the
+  // box): a folder shows its cards, a card file or card archive picks its
+  // folder and selects the card. What cannot be shown says why under the
+  // path and leaves the folder shown, its cards and the list as they were.
+  void thePathBoxTakesATypedOrPastedFolderOrCard() {
+    User user;
+    const std::string cards = fs::path(user.cardsA).parent_path().string();
+    const std::string spaced = cards + "/Rennen M\xC3\xA4rz";  // a blank and a non-ASCII letter
+    fs::create_directories(spaced);
+    fs::copy_file(kExamples / "plain" / "SAX0314.TCF", fs::path(spaced) / "SAX0314.TCF");
+    HandicapDialog::sharedList().add("SAX0314.TCF", user.cardsA);  // Handicap is enabled
+    HandicapDialog dialog(*user.store, user.workspace, user.ui);
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto* path = child<QLineEdit>(dialog, "path");
+    auto* problem = child<QLabel>(dialog, "pathProblem");
+    auto* cardList = child<QListWidget>(dialog, "cardFiles");
+    QVERIFY(!path->isReadOnly());
+
+    const struct {
+      std::string typed;
+      std::string shown;     // the folder shown after Enter
+      QStringList selected;  // the cards selected
+      std::string problem;   // the line under the path
+    } cases[] = {
+        {user.cardsB, user.cardsB, {}, ""},
+        {"  " + user.cardsA + "/ ", user.cardsA, {}, ""},
+        {user.cardsB + "/SAX0316M.ZIP", user.cardsB, {"SAX0316.TCF"}, ""},
+        {user.cardsA + "/SAX0314.TCF", user.cardsA, {"SAX0314.TCF"}, ""},
+        {"../b", user.cardsB, {}, ""},  // from the folder shown (a)
+        {spaced + "/SAX0314.TCF", spaced, {"SAX0314.TCF"}, ""},
+        // From here on the folder shown and its selected card stay.
+        {cards + "/nowhere",
+         spaced,
+         {"SAX0314.TCF"},
+         "Cannot open " + cards + "/nowhere: No such file or directory"},
+        {user.cardsA + "/SAX0313.TCF/x",
+         spaced,
+         {"SAX0314.TCF"},
+         "Cannot open " + user.cardsA + "/SAX0313.TCF/x: Not a directory"},
+        {user.workspace.programFolder + "/Default.SIM",
+         spaced,
+         {"SAX0314.TCF"},
+         user.workspace.programFolder + "/Default.SIM is neither a folder nor a card or results file"},
+    };
+    for (const auto& c : cases) {
+      const QByteArray which = QByteArray::fromStdString(c.typed);
+      path->setFocus();
+      path->clear();
+      typeInto(path, QString::fromStdString(c.typed));
+      QVERIFY2(path->text().toStdString() == c.typed, which);
+      QTest::keyClick(path, Qt::Key_Return);
+      QVERIFY2(dialog.isVisible(), which);  // Enter in the box never runs the handicap
+      QVERIFY2(dialog.shownFolder() == c.shown, which);
+      QVERIFY2(problem->text().toStdString() == c.problem, which);
+      QVERIFY2(problem->isVisible() == !c.problem.empty(), which);
+      QStringList selected;
+      for (QListWidgetItem* item : cardList->selectedItems()) selected << item->text();
+      QVERIFY2(selected == c.selected, which);
+      if (c.problem.empty()) {
+        QVERIFY2(path->text().toStdString() == c.shown, which);
+        QVERIFY2(user.reread().read(setting::kImportFolder, "") == c.shown, which);
+      } else {
+        // Kept for mending; the cards of the folder shown are still there.
+        QVERIFY2(path->text().toStdString() == c.typed, which);
+        QVERIFY2(itemTexts(cardList) == QStringList{"SAX0314.TCF"}, which);
+        QVERIFY2(user.reread().read(setting::kImportFolder, "") == spaced, which);
+      }
+    }
+    QCOMPARE(child<QListWidget>(dialog, "handicapList")->count(), 1);
+    QVERIFY(user.ui.calls().empty());  // said in the dialog, not in a box
+
+    // Pasted, then the box is left for another control: the folder is shown
+    // as by Enter.
+    QApplication::clipboard()->setText(QString::fromStdString(user.cardsB));
+    path->setFocus();
+    path->selectAll();
+    QTest::keySequence(path, QKeySequence::Paste);
+    QCOMPARE(path->text().toStdString(), user.cardsB);
+    QTest::keyClick(path, Qt::Key_Tab);
+    QVERIFY(!path->hasFocus());
+    QCOMPARE(dialog.shownFolder(), user.cardsB);
+    QCOMPARE(itemTexts(cardList), QStringList({"SAX0313.TCF", "SAX0316.TCF"}));
+    QVERIFY(problem->isHidden());
+
+    // A typed card is selected: Enter on it adds it, and the dialog stays.
+    path->setFocus();
+    path->setText(QString::fromStdString(user.cardsB + "/SAX0316M.ZIP"));
+    QTest::keyClick(path, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), cardList);
+    QTest::keyClick(cardList, Qt::Key_Return);
+    QCOMPARE(itemTexts(child<QListWidget>(dialog, "handicapList")).last(),
+             QString::fromStdString("SAX0316.TCF  " + user.cardsB));
+    QVERIFY(dialog.isVisible());
+  }
+
+  // A folder that cannot be read is refused the same way, whether typed or
+  // chosen in the folder list (not for root, who reads every folder).
+  void aFolderThatCannotBeReadIsNotShown() {
+    if (::geteuid() == 0) QSKIP("root reads every folder");
+    User user;
+    const fs::path locked = fs::path(user.cardsA) / "locked";
+    fs::create_directories(locked);
+    fs::permissions(locked, fs::perms::none);
+    HandicapDialog dialog(*user.store, user.workspace, user.ui);
+    const std::string why = "Cannot read folder " + locked.string() + ": Permission denied";
+    auto* folders = child<QListWidget>(dialog, "folders");
+    selectText(folders, "locked");
+    emit folders->activated(folders->currentIndex());
+    QCOMPARE(dialog.shownFolder(), user.cardsA);
+    QCOMPARE(child<QLabel>(dialog, "pathProblem")->text().toStdString(), why);
+    QCOMPARE(child<QListWidget>(dialog, "cardFiles")->count(), 2);
+    auto* path = child<QLineEdit>(dialog, "path");
+    path->setText(QString::fromStdString(locked.string()));
+    QTest::keyClick(path, Qt::Key_Return);
+    QCOMPARE(dialog.shownFolder(), user.cardsA);
+    QCOMPARE(child<QLabel>(dialog, "pathProblem")->text().toStdString(), why);
+    fs::permissions(locked, fs::perms::owner_all);
+  }
+
+  // Shift-click takes a range, Ctrl-click adds or drops one card, Ctrl+A
+  // takes them all; Add File adds every card selected, in the folder's
+  // order, and Add All the whole folder; the duplicates of one add give one
+  // warning.
+  void manyCardsTakeOneAdd() {
+    User user;
+    const fs::path many = user.folder.path() / "many";
+    fs::create_directories(many);
+    QStringList names;
+    for (int day = 1; day <= 41; ++day) {
+      const QString name = QString("SAX%1.TCF").arg(1000 + day);
+      fs::copy_file(kExamples / "plain" / "SAX0313.TCF", many / name.toStdString());
+      names << name;
+    }
+    user.store->write(setting::kImportFolder, many.string());
+    HandicapDialog dialog(*user.store, user.workspace, user.ui);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* cardList = child<QListWidget>(dialog, "cardFiles");
+    auto* entries = child<QListWidget>(dialog, "handicapList");
+    auto* addAll = child<QPushButton>(dialog, "addAll");
+    QCOMPARE(itemTexts(cardList), names);
+    QVERIFY(addAll->isEnabled());
+    auto click = [&](int row, Qt::KeyboardModifiers modifiers) {
+      cardList->scrollToItem(cardList->item(row));
+      QTest::mouseClick(cardList->viewport(), Qt::LeftButton, modifiers,
+                        cardList->visualItemRect(cardList->item(row)).center());
+    };
+    auto selectedRows = [&] {
+      QList<int> rows;
+      for (int row = 0; row < cardList->count(); ++row) {
+        if (cardList->item(row)->isSelected()) rows << row;
+      }
+      return rows;
+    };
+    click(1, Qt::NoModifier);
+    click(4, Qt::ShiftModifier);
+    QCOMPARE(selectedRows(), (QList<int>{1, 2, 3, 4}));
+    click(3, Qt::ControlModifier);  // dropped
+    click(7, Qt::ControlModifier);  // added
+    QCOMPARE(selectedRows(), (QList<int>{1, 2, 4, 7}));
+    QTest::mouseClick(child<QPushButton>(dialog, "addFile"), Qt::LeftButton);
+    QStringList expected;
+    for (int row : {1, 2, 4, 7}) expected << names[row] + "  " + QString::fromStdString(many.string());
+    QCOMPARE(itemTexts(entries), expected);
+    QCOMPARE(child<QLabel>(dialog, "summary")->text(), QString("Total files:   4"));
+    QVERIFY(user.ui.calls().empty());
+
+    // Ctrl+A and Add File: the 37 others come in, the 4 give one warning.
+    cardList->setFocus();
+    QTest::keySequence(cardList, QKeySequence::SelectAll);
+    QCOMPARE(cardList->selectedItems().size(), 41);
+    QTest::mouseClick(child<QPushButton>(dialog, "addFile"), Qt::LeftButton);
+    QCOMPARE(entries->count(), 41);
+    QCOMPARE(entries->item(4)->text(), names[0] + "  " + QString::fromStdString(many.string()));
+    QCOMPARE(user.ui.calls().size(), size_t{1});
+    QVERIFY(user.ui.calls()[0] ==
+            (test::RecordingInteraction::Call{Kind::kWarning, "Warning",
+                                              "SAX1002.TCF, SAX1003.TCF, SAX1005.TCF and SAX1008.TCF are "
+                                              "already in list (duplicates ignored)"}));
+
+    // Add All, from a cleared list: the folder in one add, up to the 64.
+    QTest::mouseClick(child<QPushButton>(dialog, "clearList"), Qt::LeftButton);
+    QTest::mouseClick(addAll, Qt::LeftButton);
+    QCOMPARE(entries->count(), 41);
+    dialog.showFolder(user.cardsA);
+    QTest::mouseClick(addAll, Qt::LeftButton);
+    QCOMPARE(entries->count(), 43);
+    QCOMPARE(child<QLabel>(dialog, "summary")->text(), QString("Total files:  43"));
+    dialog.showFolder(user.folder.path().string());  // no cards here
+    QVERIFY(!addAll->isEnabled());
+
+    // The new button's mnemonic clashes with no other in the dialog.
+    QStringList keys;
+    for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) {
+      const QString text = button->text();
+      const qsizetype amp = text.indexOf('&');
+      if (amp >= 0 && amp + 1 < text.size()) keys << text.mid(amp + 1, 1).toLower();
+    }
+    QVERIFY(keys.contains("d"));
+    QCOMPARE(keys.removeDuplicates(), qsizetype{0});
   }
 
   void aFullListSilentlyRefusesMoreFiles() {

@@ -1,10 +1,11 @@
 // The card-folder browser's file-system side: the starting places offered
 // in place of drives, which place holds a folder, the way up, and the walk
 // that finds the folder of the newest card file (hidden folders, links,
-// ties, cancelling).
+// ties, cancelling), and what a path typed into the browser stands for.
 #include "layout/folder_browsing.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -83,6 +84,78 @@ TEST(NearestExistingFolder, TheFolderOrTheNearestParentLeft) {
       {"/", "/"},
   };
   for (const auto& c : cases) EXPECT_EQ(nearestExistingFolder(c.folder), c.shown) << c.folder;
+}
+
+TEST(ResolveTypedPath, FoldersAndCardFilesInTheFormsUsersTypeOrPaste) {
+  test::TempFolder folder;
+  const std::string base = folder.path().string();
+  const std::string spaced = base + "/Rennen M\xC3\xA4rz 2026";  // a blank and a non-ASCII letter
+  fs::create_directories(spaced);
+  fs::create_directories(folder.path() / "cards");
+  for (const char* name : {"SAX0313.TCF", "sax0314.tcf", "SAX0316M.ZIP", "SAX0313.XRD", "NOTES.TXT"}) {
+    std::ofstream(folder.path() / "cards" / name) << "x";
+  }
+  const std::string cards = base + "/cards";
+  const std::string home = base;
+  const struct {
+    std::string text;
+    std::string folder;
+    std::string fileName;
+  } cases[] = {
+      {cards, cards, ""},
+      {"  " + cards + "//  ", cards, ""},  // blanks around and a final slash
+      {"'" + cards + "'", cards, ""},      // as a shell quotes it
+      {"\"" + spaced + "\"", spaced, ""},
+      {"file://" + base + "/Rennen%20M%C3%A4rz%202026", spaced, ""},  // as a file manager copies it
+      {"file://localhost" + cards, cards, ""},
+      {"~/cards", cards, ""},
+      {"~", home, ""},
+      {"cards", cards, ""},  // relative to the folder shown (base)
+      {cards + "/../cards/./", cards, ""},
+      {cards + "/SAX0313.TCF", cards, "SAX0313.TCF"},
+      {cards + "/sax0314.tcf", cards, "SAX0314.TCF"},   // listed in upper case
+      {cards + "/SAX0316M.ZIP", cards, "SAX0316.TCF"},  // an archive under its card's name
+      {cards + "/SAX0313.XRD", cards, "SAX0313.XRD"},
+      {"", "", ""},  // nothing typed: nothing to show, nothing wrong
+  };
+  for (const auto& c : cases) {
+    const TypedPath typed = resolveTypedPath(c.text, base, home);
+    EXPECT_EQ(typed.folder, c.folder) << c.text;
+    EXPECT_EQ(typed.fileName, c.fileName) << c.text;
+    EXPECT_EQ(typed.problem, "") << c.text;
+  }
+}
+
+TEST(ResolveTypedPath, WhatCannotBeShownSaysWhyAndNamesThePath) {
+  test::TempFolder folder;
+  const std::string base = folder.path().string();
+  std::ofstream(folder.path() / "NOTES.TXT") << "x";
+  std::ofstream(folder.path() / "SAX0313.TCF") << "x";
+  const struct {
+    std::string text;
+    std::string problem;
+  } cases[] = {
+      {base + "/gone", "Cannot open " + base + "/gone: No such file or directory"},
+      {base + "/SAX0313.TCF/below", "Cannot open " + base + "/SAX0313.TCF/below: Not a directory"},
+      {base + "/NOTES.TXT", base + "/NOTES.TXT is neither a folder nor a card or results file"},
+      {"/dev/null", "/dev/null is neither a folder nor a card or results file"},
+  };
+  for (const auto& c : cases) {
+    const TypedPath typed = resolveTypedPath(c.text, base, base);
+    EXPECT_EQ(typed.problem, c.problem) << c.text;
+    EXPECT_EQ(typed.folder, "") << c.text;
+    EXPECT_EQ(typed.fileName, "") << c.text;
+  }
+  // A folder that cannot be read (not for root, who reads everything).
+  const fs::path locked = folder.path() / "locked";
+  fs::create_directories(locked);
+  fs::permissions(locked, fs::perms::none);
+  if (::geteuid() != 0) {
+    const TypedPath typed = resolveTypedPath(locked.string(), base, base);
+    EXPECT_EQ(typed.problem, "Cannot read folder " + locked.string() + ": Permission denied");
+    EXPECT_EQ(typed.folder, "");
+  }
+  fs::permissions(locked, fs::perms::owner_all);
 }
 
 class NewestCardSearchTest : public ::testing::Test {

@@ -71,6 +71,25 @@ TEST(HandicapListTexts, LineSummaryAndDuplicateWarning) {
   EXPECT_EQ(duplicateFileText("SAX0313.TCF"), "SAX0313.TCF is already in list (duplicate ignored)");
 }
 
+TEST(HandicapListTexts, OneWarningNamesTheDuplicatesOfAnAddOfMany) {
+  const std::vector<std::string> seven{"A1.TCF", "A2.TCF", "A3.TCF", "A4.TCF", "A5.TCF", "A6.TCF", "A7.TCF"};
+  const struct {
+    size_t count;
+    const char* text;
+  } cases[] = {
+      {1, "A1.TCF is already in list (duplicate ignored)"},
+      {2, "A1.TCF and A2.TCF are already in list (duplicates ignored)"},
+      {3, "A1.TCF, A2.TCF and A3.TCF are already in list (duplicates ignored)"},
+      {5, "A1.TCF, A2.TCF, A3.TCF, A4.TCF and A5.TCF are already in list (duplicates ignored)"},
+      {6, "A1.TCF, A2.TCF, A3.TCF, A4.TCF, A5.TCF and 1 more are already in list (duplicates ignored)"},
+      {7, "A1.TCF, A2.TCF, A3.TCF, A4.TCF, A5.TCF and 2 more are already in list (duplicates ignored)"},
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::string> names(seven.begin(), seven.begin() + static_cast<std::ptrdiff_t>(c.count));
+    EXPECT_EQ(duplicateFilesText(names), c.text) << c.count;
+  }
+}
+
 TEST(HandicapListTexts, MapEntryNamesItsSiMap) {
   const struct {
     int entry;
