@@ -33,8 +33,9 @@ if [ -z "${STRIDEWELL_SMOKE_DISPLAY:-}" ]; then
   fi
   gui="$(cd "$(dirname "${gui}")" && pwd)/$(basename "${gui}")"
   # The whole run again inside a fresh X server of its own; the outer
-  # timeout bounds it even if a step's own timeout failed to.
-  exec timeout -k 5 45 xvfb-run -a -s "-screen 0 1280x900x24 -nolisten tcp" \
+  # timeout bounds it even if a step's own timeout failed to, and leaves
+  # Ctrl+C to stop it.
+  exec timeout --foreground -k 5 45 xvfb-run -a -s "-screen 0 1280x900x24" \
     env STRIDEWELL_SMOKE_DISPLAY=1 bash "$0" "${gui}" "${shot}"
 fi
 
@@ -79,7 +80,9 @@ wait_for() {
     sleep 0.1
   done
 }
-window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true; }
+# xdotool, bounded: a --sync that never sees its event must not hang.
+xdo() { timeout 5 xdotool "$@"; }
+window_named() { timeout 5 xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true; }
 has_window() { [ -n "$(window_named "$1")" ]; }
 no_window() { [ -z "$(window_named "$1")" ]; }
 has_report() { [ -s "${STRIDEWELL_HOME}/PREDICT/SAX0313.TXT" ]; }
@@ -96,7 +99,7 @@ no_message_box() {
   local box
   box="$(window_named '^(ERROR|Warning|Query)$')"
   if [ -n "${box}" ]; then
-    fail "the program showed a \"$(xdotool getwindowname "${box}")\" box while waiting for $1"
+    fail "the program showed a \"$(xdo getwindowname "${box}")\" box while waiting for $1"
   fi
 }
 
@@ -121,9 +124,9 @@ wait_for 5 "picture on the empty frame" screen_shows_picture
 say "open Handicap > Handicap Races"
 open_dialog() {
   has_window '^Handicap Races$' && return 0
-  xdotool windowfocus --sync "${main}" key --clearmodifiers alt+h 2>/dev/null || true
+  xdo windowfocus --sync "${main}" key --clearmodifiers alt+h 2>/dev/null || true
   sleep 0.3
-  xdotool key --clearmodifiers h 2>/dev/null || true
+  xdo key --clearmodifiers h 2>/dev/null || true
   sleep 0.5
   has_window '^Handicap Races$'
 }
@@ -131,17 +134,17 @@ wait_for 8 "Handicap Races dialog" open_dialog
 dialog="$(window_named '^Handicap Races$')"
 
 say "choose SAX0313.TCF in the dialog's card list, Add File, Handicap"
-eval "$(xdotool getwindowgeometry --shell "${dialog}")"
+eval "$(xdo getwindowgeometry --shell "${dialog}")"
 # The card list fills the lower half of the dialog's left column: a click
 # there gives it the focus, Home selects its first line (the card folder
 # holds the one card and no folder), Alt+A adds it and Alt+H starts the run.
-xdotool mousemove --sync $((X + WIDTH / 5)) $((Y + HEIGHT * 4 / 5)) click 1
+xdo mousemove --sync $((X + WIDTH / 5)) $((Y + HEIGHT * 4 / 5)) click 1
 sleep 0.2
-xdotool key --clearmodifiers Home
+xdo key --clearmodifiers Home
 sleep 0.2
-xdotool key --clearmodifiers alt+a
+xdo key --clearmodifiers alt+a
 sleep 0.3
-xdotool key --clearmodifiers alt+h
+xdo key --clearmodifiers alt+h
 wait_for 15 "report PREDICT/SAX0313.TXT" has_report
 wait_for 5 "dialog closed" no_window '^Handicap Races$'
 wait_for 5 "result window over the frame's picture" screen_hides_picture
@@ -150,7 +153,7 @@ if [ "${colours}" -lt 32 ]; then fail "the screenshot is blank (${colours} colou
 say "report written ($(wc -l <"${STRIDEWELL_HOME}/PREDICT/SAX0313.TXT") lines), screenshot ${shot} (${colours} colours)"
 
 say "quit with Ctrl+Q"
-xdotool windowfocus --sync "${main}" key --clearmodifiers ctrl+q
+xdo windowfocus --sync "${main}" key --clearmodifiers ctrl+q
 deadline=$((SECONDS + 5))
 while kill -0 "${pid}" 2>/dev/null; do
   if [ "${SECONDS}" -ge "${deadline}" ]; then fail "the program is still running 5 s after Ctrl+Q"; fi
