@@ -11,6 +11,7 @@ packages=(
   fonts-noto-mono fonts-urw-base35  # a desktop's usual font set: fixed-pitch text must still line up
   zip unzip
   dpkg-dev file lintian desktop-file-utils appstream  # scripts/package.sh: build and check the .deb
+  xvfb xauth xdotool imagemagick  # scripts/gui-smoke.sh: the desktop program under a real X server
 )
 
 if [ "$(id -u)" -eq 0 ]; then

@@ -4,8 +4,9 @@
 # desktop and AppStream validators, unpacks it into a scratch folder and runs
 # the unpacked programs from there: --version of all three, and the main job
 # (handicap a shipped card with the Default SIM, which the program must find
-# under PREFIX/share rather than beside itself). Exits non-zero on the first
-# failure.
+# under PREFIX/share rather than beside itself), and the desktop program's
+# smoke test under a real X server (scripts/gui-smoke.sh). Exits non-zero on
+# the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -55,3 +56,6 @@ if ! grep -q "SAX0313" "${report}" || [ ! -s "${STRIDEWELL_HOME}/PREDICT/SAX0313
   exit 1
 fi
 echo "package: the unpacked stridewell handicapped examples/plain/SAX0313.TCF ($(wc -l <"${report}") lines)"
+
+echo "== package: the unpacked stridewell-gui under a real X server"
+bash scripts/gui-smoke.sh "${root}/usr/bin/stridewell-gui" "${build}/package/gui-smoke.png"

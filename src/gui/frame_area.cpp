@@ -3,13 +3,12 @@
 #include <QPainter>
 #include <QResizeEvent>
 
-#include "gui/frame_pictures.h"
 #include "layout/frame_layout.h"
 
 namespace stridewell::gui {
 
-FrameArea::FrameArea(QWidget* parent) : QMdiArea(parent), picture_(horsePicture()) {
-  setBackground(QBrush(backgroundPattern()));
+FrameArea::FrameArea(QWidget* parent) : QMdiArea(parent) {
+  drawPicturesForRatio();
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
@@ -17,12 +16,21 @@ FrameArea::FrameArea(QWidget* parent) : QMdiArea(parent), picture_(horsePicture(
 QRect FrameArea::pictureRect() const {
   if (!subWindowList().isEmpty()) return {};
   const QSize client = viewport()->size();
-  const PixelRect r =
-      backgroundPictureRect(picture_.width(), picture_.height(), client.width(), client.height());
+  const PixelRect r = backgroundPictureRect(kHorsePictureSize.width(), kHorsePictureSize.height(),
+                                            client.width(), client.height());
   return QRect(r.left, r.top, r.width, r.height);
 }
 
+void FrameArea::drawPicturesForRatio() {
+  const qreal ratio = viewport()->devicePixelRatioF();
+  if (!picture_.isNull() && qFuzzyCompare(picture_.devicePixelRatio(), ratio)) return;
+  picture_ = horsePicture(ratio);
+  setBackground(QBrush(backgroundPattern(ratio)));
+}
+
 void FrameArea::paintEvent(QPaintEvent* event) {
+  // The window may have moved to a screen of another ratio.
+  drawPicturesForRatio();
   QMdiArea::paintEvent(event);  // the tiled pattern
   const QRect target = pictureRect();
   if (target.isEmpty()) return;

@@ -2,14 +2,28 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QtMath>
 
 #include "base/program_name.h"
 #include "gui/qt_interaction.h"
 
 namespace stridewell::gui {
 
-QPixmap horsePicture() {
-  QPixmap picture(360, 260);
+namespace {
+
+// A pixmap of `logical` size for `ratio`: a painter on it draws in logical
+// coordinates and Qt scales to the device pixels.
+QPixmap canvas(QSize logical, qreal ratio) {
+  if (!(ratio > 0)) ratio = 1.0;
+  QPixmap pixmap(qCeil(logical.width() * ratio), qCeil(logical.height() * ratio));
+  pixmap.setDevicePixelRatio(ratio);
+  return pixmap;
+}
+
+}  // namespace
+
+QPixmap horsePicture(qreal ratio) {
+  QPixmap picture = canvas(kHorsePictureSize, ratio);
   picture.fill(QColor(236, 228, 210));
   QPainter p(&picture);
   p.setRenderHint(QPainter::Antialiasing);
@@ -62,18 +76,31 @@ QPixmap horsePicture() {
   return picture;
 }
 
-QPixmap backgroundPattern() {
-  QPixmap tile(16, 16);
+QPixmap backgroundPattern(qreal ratio) {
+  QPixmap tile = canvas(kBackgroundTileSize, ratio);
   tile.fill(QColor(48, 86, 60));
   QPainter p(&tile);
-  p.setPen(QColor(58, 100, 70));
-  p.drawLine(0, 0, 15, 15);
-  p.drawLine(0, 15, 15, 0);
+  // The two diagonals through the pixel centres, as bands one pixel high,
+  // smoothed: a finer screen gets finer lines rather than steps of doubled
+  // pixels. The copies in the eight tiles around spill into this one, so
+  // that the tiles join without a seam.
+  QPainterPath lines;
+  lines.setFillRule(Qt::WindingFill);
+  const QPolygonF down({{-1, -1.5}, {17, 16.5}, {17, 17.5}, {-1, -0.5}});  // |x - y| <= 0.5
+  const QPolygonF up({{-1, 16.5}, {17, -1.5}, {17, -0.5}, {-1, 17.5}});    // |x + y - 16| <= 0.5
+  for (int dx = -16; dx <= 16; dx += 16) {
+    for (int dy = -16; dy <= 16; dy += 16) {
+      lines.addPolygon(down.translated(dx, dy));
+      lines.addPolygon(up.translated(dx, dy));
+    }
+  }
+  p.setRenderHint(QPainter::Antialiasing);
+  p.fillPath(lines, QColor(58, 100, 70));
   return tile;
 }
 
-QPixmap printerPicture() {
-  QPixmap picture(24, 24);
+QPixmap printerPicture(qreal ratio) {
+  QPixmap picture = canvas(kPrinterPictureSize, ratio);
   picture.fill(Qt::transparent);
   QPainter p(&picture);
   p.setRenderHint(QPainter::Antialiasing);
@@ -88,6 +115,21 @@ QPixmap printerPicture() {
   p.setBrush(QColor(40, 180, 60));
   p.drawEllipse(18, 11, 2, 2);
   return picture;
+}
+
+QIcon printerIcon() {
+  QIcon icon;
+  icon.addPixmap(printerPicture(1.0));
+  icon.addPixmap(printerPicture(2.0));
+  return icon;
+}
+
+QPixmap smallHorsePicture(int width, qreal ratio) {
+  // Drawn at the full size for the ratio and scaled down: a reduction stays
+  // sharp where an enlargement would not.
+  QPixmap small = horsePicture(ratio).scaledToWidth(qCeil(width * ratio), Qt::SmoothTransformation);
+  small.setDevicePixelRatio(ratio);
+  return small;
 }
 
 }  // namespace stridewell::gui

@@ -17,7 +17,6 @@
 #include "base/setting_keys.h"
 #include "base/settings_store.h"
 #include "gui/frame_area.h"
-#include "gui/frame_pictures.h"
 #include "gui/progress_dialog.h"
 #include "gui/qt_interaction.h"
 #include "model/sim_model.h"
@@ -32,7 +31,6 @@ MainWindow::MainWindow(SettingsStore& store, UserInteraction& ui, FrameCommands 
       foreground_(std::make_unique<SimModel>(true)),
       trainingModel_(std::make_unique<SimModel>(true)) {
   setWindowTitle(QString::fromUtf8(kProgramName.data(), static_cast<qsizetype>(kProgramName.size())));
-  setWindowIcon(QIcon(horsePicture()));
   area_ = new FrameArea(this);
   setCentralWidget(area_);
   connect(area_, &FrameArea::resized, this, [this] {
@@ -51,7 +49,7 @@ MainWindow::MainWindow(SettingsStore& store, UserInteraction& ui, FrameCommands 
   buildMenus();
 
   // The smallest frame still shows the whole picture.
-  const QPixmap& picture = area_->picture();
+  const QSize picture = FrameArea::pictureSize();
   setMinimumSize(picture.width() + 10, picture.height() + menuBar()->sizeHint().height() + 10);
 
   timer_ = new QTimer(this);

@@ -204,7 +204,7 @@ void MainWindow::showAbout() {
       tr("About %1")
           .arg(QString::fromUtf8(kProgramName.data(), static_cast<qsizetype>(kProgramName.size()))));
   auto* icon = new QLabel(&box);
-  icon->setPixmap(horsePicture().scaledToWidth(120, Qt::SmoothTransformation));
+  icon->setPixmap(smallHorsePicture(120, box.devicePixelRatioF()));
   auto* text = new QLabel(&box);
   text->setTextFormat(Qt::PlainText);
   text->setText(

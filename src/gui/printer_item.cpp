@@ -11,7 +11,7 @@ namespace stridewell::gui {
 
 void MainWindow::addPrinterItem() {
   if (printerItem_) return;
-  printerItem_ = new QAction(QIcon(printerPicture()), tr("&Print"), this);
+  printerItem_ = new QAction(printerIcon(), tr("&Print"), this);
   printerItem_->setToolTip(tr("Print the active result window"));
   connect(printerItem_, &QAction::triggered, this, [this] {
     if (!menuEnabled_) return;

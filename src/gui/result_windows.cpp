@@ -94,7 +94,7 @@ void MainWindow::openResultWindow(const QString& title, const QString& path, int
   frame->setAttribute(Qt::WA_DeleteOnClose);
   area_->addSubWindow(frame);
   frame->setWindowTitle(title);
-  frame->setWindowIcon(QIcon(printerPicture()));
+  frame->setWindowIcon(printerIcon());
   // A window deleted without being closed (shut-down) leaves the list too.
   connect(frame, &QObject::destroyed, this, &MainWindow::onResultWindowClosed);
   results_.push_back({title, path, frame, list, frame});
@@ -112,8 +112,8 @@ CascadeMetrics MainWindow::cascadeMetrics() const {
           client.height(),
           style()->pixelMetric(QStyle::PM_ScrollBarExtent),
           style()->pixelMetric(QStyle::PM_TitleBarHeight),
-          area_->picture().width(),
-          area_->picture().height()};
+          FrameArea::pictureSize().width(),
+          FrameArea::pictureSize().height()};
 }
 
 void MainWindow::placeResultWindows() {

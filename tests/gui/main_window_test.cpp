@@ -23,6 +23,7 @@
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +34,7 @@
 #include "gui/desktop_identity.h"
 #include "gui/fixed_font.h"
 #include "gui/frame_area.h"
+#include "gui/frame_pictures.h"
 #include "gui/handicap_dialog.h"
 #include "gui/manual_viewer.h"
 #include "gui/progress_dialog.h"
@@ -124,6 +126,25 @@ QStringList fileLines(const fs::path& file) {
   return lines;
 }
 
+// The mean difference of two images of one size, per colour channel and
+// pixel (0 the same, 255 black against white).
+double meanDifference(const QImage& a, const QImage& b) {
+  // Premultiplied, so that the colour of a fully transparent pixel counts for nothing.
+  const QImage x = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  const QImage y = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  if (x.size() != y.size()) return 255.0;
+  double sum = 0;
+  for (int row = 0; row < x.height(); ++row) {
+    const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+    const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+    for (int col = 0; col < x.width(); ++col) {
+      sum += std::abs(qRed(p[col]) - qRed(q[col])) + std::abs(qGreen(p[col]) - qGreen(q[col])) +
+             std::abs(qBlue(p[col]) - qBlue(q[col])) + std::abs(qAlpha(p[col]) - qAlpha(q[col]));
+    }
+  }
+  return sum / (4.0 * x.width() * x.height());
+}
+
 template <typename T>
 T* findTopLevel() {
   for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -154,6 +175,8 @@ class MainWindowTest : public QObject {
   void windowOpensOnMostOfTheScreenAndComesBackWhereItWas();
   void secondInstanceIsRefused();
   void desktopIdentityMatchesTheShippedDesktopFiles();
+  void windowIconIsTheProgramsIcon();
+  void picturesAreDrawnForTheDevicePixelRatio();
   void handicapDialogRunShowsTheReport();
   void handicapRemembersTheChoiceOnlyOnceTheSimLoaded();
   void handicapWarnsOfInvalidCardsAndUnscoredRaces();
@@ -636,6 +659,79 @@ void MainWindowTest::desktopIdentityMatchesTheShippedDesktopFiles() {
   QVERIFY(metainfo.contains(QStringLiteral("<id>") + id + QStringLiteral("</id>")));
   QVERIFY(metainfo.contains(QStringLiteral("<launchable type=\"desktop-id\">") + id +
                             QStringLiteral(".desktop<")));
+}
+
+// The main window shows the program's own icon, the picture the desktop's
+// icon theme gets, and not a picture of its own.
+void MainWindowTest::windowIconIsTheProgramsIcon() {
+  const QString oldName = QCoreApplication::applicationName();
+  setDesktopIdentity();
+  QCoreApplication::setApplicationName(oldName);
+  Frame frame;
+  QVERIFY(!frame.window.testAttribute(Qt::WA_SetWindowIcon));
+  QImage shipped(QStringLiteral(STRIDEWELL_SOURCE_DIR "/packaging/icons/stridewell-48.png"));
+  QVERIFY(!shipped.isNull());
+  const QImage shown = frame.window.windowIcon().pixmap(QSize(48, 48), 1.0).toImage();
+  QCOMPARE(shown.size(), QSize(48, 48));
+  QCOMPARE(meanDifference(shown, shipped), 0.0);
+}
+
+// At a device pixel ratio of 2 each picture has twice the pixels each way
+// at the same logical size, shows the same thing (reduced to ratio 1 it
+// matches the ratio-1 picture), and is drawn anew: it is far from both a
+// smooth and a blocky enlargement of the ratio-1 picture, which is what a
+// blurry picture on a high-density screen is.
+void MainWindowTest::picturesAreDrawnForTheDevicePixelRatio() {
+  struct Case {
+    const char* name;
+    std::function<QPixmap(qreal)> draw;
+    QSize logical;
+  };
+  const Case cases[] = {{"horse", horsePicture, kHorsePictureSize},
+                        {"background tile", backgroundPattern, kBackgroundTileSize},
+                        {"printer", printerPicture, kPrinterPictureSize}};
+  for (const Case& c : cases) {
+    const QPixmap one = c.draw(1.0);
+    const QPixmap two = c.draw(2.0);
+    QVERIFY2(one.size() == c.logical && one.devicePixelRatio() == 1.0, c.name);
+    QVERIFY2(two.size() == c.logical * 2, c.name);
+    QVERIFY2(two.devicePixelRatio() == 2.0, c.name);
+    QVERIFY2(two.deviceIndependentSize().toSize() == c.logical, c.name);
+
+    const QImage low = one.toImage();
+    const QImage high = two.toImage();
+    const double reduced =
+        meanDifference(high.scaled(c.logical, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), low);
+    const double smooth =
+        meanDifference(high, low.scaled(c.logical * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    const double blocky =
+        meanDifference(high, low.scaled(c.logical * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    const QString numbers = QStringLiteral("%1: reduced %2, smooth %3, blocky %4")
+                                .arg(QLatin1String(c.name))
+                                .arg(reduced)
+                                .arg(smooth)
+                                .arg(blocky);
+    QVERIFY2(reduced < 3.0, qPrintable(numbers));
+    QVERIFY2(smooth > 2 * reduced && blocky > 2 * reduced, qPrintable(numbers));
+  }
+
+  // The icons that carry the printer pick the sharp one at ratio 2.
+  const QImage iconAtTwo = printerIcon().pixmap(kPrinterPictureSize, 2.0).toImage();
+  QCOMPARE(iconAtTwo.size(), kPrinterPictureSize * 2);
+  QCOMPARE(meanDifference(iconAtTwo, printerPicture(2.0).toImage()), 0.0);
+
+  // The About box's horse, 120 wide: 240 x 173 pixels at ratio 2 (260 x
+  // 240 / 360 = 173.3).
+  const QPixmap about = smallHorsePicture(120, 2.0);
+  QCOMPARE(about.size(), QSize(240, 173));
+  QCOMPARE(about.deviceIndependentSize().width(), 120.0);
+
+  // The frame area draws for its own screen (ratio 1 here) at the same
+  // logical size, so the layout does not move with the ratio.
+  Frame frame;
+  QCOMPARE(frame.window.area().picture().devicePixelRatio(),
+           frame.window.area().viewport()->devicePixelRatioF());
+  QCOMPARE(frame.window.area().picture().deviceIndependentSize().toSize(), kHorsePictureSize);
 }
 
 void MainWindowTest::handicapDialogRunShowsTheReport() {
