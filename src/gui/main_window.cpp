@@ -43,7 +43,7 @@ MainWindow::MainWindow(SettingsStore& store, UserInteraction& ui, FrameCommands 
       return;
     }
     if (tiled_) {
-      area_->tileSubWindows();
+      tileResultWindows();
     } else {
       placeResultWindows();
     }

@@ -147,7 +147,16 @@ QString MainWindow::selectedResultText(const QListWidget& list) {
 void MainWindow::tileResultWindows() {
   if (results_.empty()) return;
   tiled_ = true;
-  area_->tileSubWindows();
+  // In report order, the first card at the top left.
+  const QSize client = area_->viewport()->size();
+  const int count = static_cast<int>(results_.size());
+  for (int i = 0; i < count; ++i) {
+    QMdiSubWindow* frame = results_[i].frame;
+    if (!frame) continue;
+    if (frame->isMinimized() || frame->isMaximized()) frame->showNormal();
+    const PixelRect r = tilePosition(i, count, client.width(), client.height());
+    frame->setGeometry(r.left, r.top, r.width, r.height);
+  }
 }
 
 void MainWindow::cascadeResultWindows() {

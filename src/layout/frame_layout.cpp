@@ -61,4 +61,22 @@ PixelRect cascadePosition(int index, int count, const CascadeMetrics& m) {
   return rect;
 }
 
+PixelRect tilePosition(int index, int count, int clientWidth, int clientHeight) {
+  const int n = std::max(count, 1);
+  const int i = std::clamp(index, 0, n - 1);
+  int columns = 1;
+  while (columns * columns < n) ++columns;
+  const int rows = (n + columns - 1) / columns;
+  const int row = i / columns;
+  const int inRow = row == rows - 1 ? n - columns * (rows - 1) : columns;
+  const int column = i % columns;
+  // Edges from products, so that neighbours share them to the pixel.
+  const auto edge = [](int64_t part, int64_t parts, int length) {
+    return static_cast<int>(part * std::max(length, 0) / parts);
+  };
+  const int left = edge(column, inRow, clientWidth);
+  const int top = edge(row, rows, clientHeight);
+  return {left, top, edge(column + 1, inRow, clientWidth) - left, edge(row + 1, rows, clientHeight) - top};
+}
+
 }  // namespace stridewell

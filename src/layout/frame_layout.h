@@ -38,4 +38,10 @@ struct CascadeMetrics {
 // left or top edge.
 PixelRect cascadePosition(int index, int count, const CascadeMetrics& metrics);
 
+// Window `index` (from 0) of `count` tiled over the client: as many
+// columns as the square root of the count (rounded up) and the rows they
+// need, in order left to right and top to bottom; the last row's windows
+// share its whole width, so that the tiles cover the client exactly.
+PixelRect tilePosition(int index, int count, int clientWidth, int clientHeight);
+
 }  // namespace stridewell

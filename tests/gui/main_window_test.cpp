@@ -538,6 +538,10 @@ void MainWindowTest::windowMenuTilesCascadesAndClosesAll() {
   };
   w.action(MenuCommand::kTileWindows)->trigger();
   QVERIFY2(tiled().isEmpty(), qPrintable(tiled()));
+  // In report order: the first card at the top left, the third below.
+  QCOMPARE(w.resultWindows()[0].frame->geometry().topLeft(), QPoint(0, 0));
+  QVERIFY(w.resultWindows()[1].frame->geometry().left() > 0);
+  QVERIFY(w.resultWindows()[2].frame->geometry().top() > 0);
   w.resize(w.size() + QSize(120, 80));
   QTRY_VERIFY2(tiled().isEmpty(), qPrintable(tiled()));
 

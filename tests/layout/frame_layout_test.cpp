@@ -138,5 +138,44 @@ TEST(FrameLayoutTest, EveryWindowStaysInsideWhateverTheCount) {
   }
 }
 
+TEST(FrameLayoutTest, TilesCoverTheClientInReportOrder) {
+  // Five windows in 900 x 600: three columns (3 * 3 >= 5), two rows; the
+  // first row 300 wide each, the last row's two 450 wide.
+  EXPECT_EQ(tilePosition(0, 5, 900, 600), (PixelRect{0, 0, 300, 300}));
+  EXPECT_EQ(tilePosition(2, 5, 900, 600), (PixelRect{600, 0, 300, 300}));
+  EXPECT_EQ(tilePosition(4, 5, 900, 600), (PixelRect{450, 300, 450, 300}));
+  EXPECT_EQ(tilePosition(0, 1, 900, 600), (PixelRect{0, 0, 900, 600}));
+
+  const int sizes[][2] = {{372, 272}, {1000, 650}, {1001, 653}, {2500, 1350}};
+  for (const auto& size : sizes) {
+    const int w = size[0];
+    const int h = size[1];
+    for (int n = 1; n <= 60; ++n) {
+      SCOPED_TRACE(::testing::Message() << w << "x" << h << ", " << n << " windows");
+      int64_t covered = 0;
+      for (int i = 0; i < n; ++i) {
+        const PixelRect r = tilePosition(i, n, w, h);
+        EXPECT_GT(r.width, 0) << i;
+        EXPECT_GT(r.height, 0) << i;
+        EXPECT_GE(r.left, 0) << i;
+        EXPECT_GE(r.top, 0) << i;
+        EXPECT_LE(r.left + r.width, w) << i;
+        EXPECT_LE(r.top + r.height, h) << i;
+        covered += int64_t{r.width} * r.height;
+        for (int j = i + 1; j < n; ++j) {
+          const PixelRect o = tilePosition(j, n, w, h);
+          const bool apart = o.left >= r.left + r.width || r.left >= o.left + o.width ||
+                             o.top >= r.top + r.height || r.top >= o.top + o.height;
+          EXPECT_TRUE(apart) << i << " and " << j;
+          // Later windows come to the right in the same row, or lower.
+          EXPECT_TRUE(o.top > r.top || (o.top == r.top && o.left > r.left)) << i << " and " << j;
+        }
+      }
+      // Inside, apart and adding up to the whole: the client exactly.
+      EXPECT_EQ(covered, int64_t{w} * h);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace stridewell
