@@ -161,6 +161,10 @@ void MainWindow::tileResultWindows() {
 
 void MainWindow::cascadeResultWindows() {
   tiled_ = false;
+  for (const ResultWindow& result : results_) {
+    if (result.frame && (result.frame->isMinimized() || result.frame->isMaximized()))
+      result.frame->showNormal();
+  }
   placeResultWindows();
 }
 

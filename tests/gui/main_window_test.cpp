@@ -546,10 +546,15 @@ void MainWindowTest::windowMenuTilesCascadesAndClosesAll() {
   QTRY_VERIFY2(tiled().isEmpty(), qPrintable(tiled()));
 
   // Cascade: back to one step right and one caption down each, the last
-  // on top.
+  // on top, a window the user maximised or minimised among them.
+  w.resultWindows()[0].frame->showMaximized();
+  w.resultWindows()[1].frame->showMinimized();
   w.action(MenuCommand::kCascadeWindows)->trigger();
   const int s = w.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   const int c = w.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  QVERIFY(!w.resultWindows()[0].frame->isMaximized());
+  QVERIFY(!w.resultWindows()[1].frame->isMinimized());
+  QCOMPARE(w.resultWindows()[1].frame->geometry().topLeft(), QPoint(s, c));
   const QRect first = w.resultWindows()[0].frame->geometry();
   QCOMPARE(first.topLeft(), QPoint(0, 0));
   QCOMPARE(first.width(), w.area().viewport()->width() - 2 * s);
