@@ -6,13 +6,18 @@
 
 namespace stridewell::gui {
 
+bool copyTextToClipboard(const QString& text) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (!clipboard) return false;
+  clipboard->setText(text, QClipboard::Clipboard);
+  return clipboard->text(QClipboard::Clipboard) == text;
+}
+
 bool copyFileToClipboard(const std::string& path) {
   QFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::ReadOnly)) return false;
   const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) return false;
-  QClipboard* clipboard = QGuiApplication::clipboard();
-  if (!clipboard) return false;
 
   // Line ends as read in text mode (a CR LF pair is one line end), each
   // written back as CR LF. Bytes map one to one onto characters so that
@@ -25,9 +30,7 @@ bool copyFileToClipboard(const std::string& path) {
     if (c == '\n') text.append('\r');
     text.append(c);
   }
-  const QString copy = QString::fromLatin1(text);
-  clipboard->setText(copy, QClipboard::Clipboard);
-  return clipboard->text(QClipboard::Clipboard) == copy;
+  return copyTextToClipboard(QString::fromLatin1(text));
 }
 
 }  // namespace stridewell::gui

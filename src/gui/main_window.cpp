@@ -40,7 +40,11 @@ MainWindow::MainWindow(SettingsStore& store, UserInteraction& ui, FrameCommands 
       wasMinimised_ = false;
       return;
     }
-    placeResultWindows();
+    if (tiled_) {
+      tileResultWindows();
+    } else {
+      placeResultWindows();
+    }
   });
   connect(area_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* window) {
     if (window && window->widget()) window->widget()->setFocus();

@@ -1,5 +1,5 @@
 // The main window: a multi-document frame with the Handicap, Database,
-// Train and Help menus, the background picture while no results are open,
+// Train, Window and Help menus, the background picture while no results are open,
 // one result window per handicapped card file, and the print item that the
 // first handicap run adds to the menu bar. It runs the start-up sequence
 // one step per turn of the event loop, keeps the menu disabled until that
@@ -81,7 +81,7 @@ class TrainingMonitor {
   virtual std::string stopAndWait() { return {}; }
 };
 
-// The commands of the four menus, one per menu item.
+// The commands of the menus, one per menu item.
 enum class MenuCommand {
   kHandicapRaces,
   kPrintHandicapResults,
@@ -105,6 +105,9 @@ enum class MenuCommand {
   kReportCard,
   kAbout,
   kUserManual,
+  kTileWindows,
+  kCascadeWindows,
+  kCloseAllWindows,
 };
 
 // The commands that open other windows, so that tests can stand in for
@@ -150,11 +153,12 @@ class MainWindow final : public QMainWindow {
 
   QAction* action(MenuCommand command) const;
   QMenu* menu(int position) const;  // 0 Handicap, 1 Database, 2 Train, 3 Help
+  QMenu* windowMenu() const { return windowMenu_; }
   // Re-evaluates which commands may be chosen (also done whenever a menu
   // opens).
   void updateCommandStates();
   bool menuEnabled() const { return menuEnabled_; }
-  // The four menus and the print item; with `frameToo` also the window.
+  // The menus and the print item; with `frameToo` also the window.
   // Enabling brings the window to the front.
   void setMenuEnabled(bool enabled, bool frameToo = false);
 
@@ -191,10 +195,19 @@ class MainWindow final : public QMainWindow {
   // Index into resultWindows() of the active window, -1 when none.
   int activeResultIndex() const;
   // The menu-bar print item, null until the first run and after the last
-  // result window closed; its position is 4 while it exists, else -1.
+  // result window closed; its position is 5, after the menus, while it
+  // exists, else -1.
   QAction* printerItem() const { return printerItem_; }
   int printerItemPosition() const;
   void closeAllResultWindows();
+  // The Window menu's commands. Closing all closes them one by one, as the
+  // user would, so that the print item and the picture follow.
+  void tileResultWindows();
+  void cascadeResultWindows();
+  void closeResultWindowsOneByOne();
+  // The lines selected in a result window's list, in report order, joined
+  // by line feeds; the whole report once all are selected.
+  static QString selectedResultText(const QListWidget& list);
 
   // The manual beside the program, else the one in the source tree.
   static QString manualFile();
@@ -217,7 +230,6 @@ class MainWindow final : public QMainWindow {
 
  private:
   enum { kStartUpDone = 7 };
-  class CommandScope;
 
   void buildMenus();
   QAction* addCommand(QMenu* menu, MenuCommand command, const QString& text);
@@ -225,8 +237,6 @@ class MainWindow final : public QMainWindow {
   void onCommand(MenuCommand command);
   void showAbout();
   void showManual();
-  void hideResultWindows();
-  void showResultWindows();
   void openResultWindow(const QString& title, const QString& path, int index, int count);
   void placeResultWindows();
   CascadeMetrics cascadeMetrics() const;
@@ -245,6 +255,7 @@ class MainWindow final : public QMainWindow {
   bool quitPending_ = false;
   bool closing_ = false;
   bool wasMinimised_ = false;
+  bool tiled_ = false;  // the result windows were tiled, not cascaded
   TrainingMonitor* training_ = nullptr;
   uint64_t shownStatus_ = 0;
   std::unique_ptr<SimModel> foreground_;
@@ -253,6 +264,7 @@ class MainWindow final : public QMainWindow {
   ProgressDialog* progress_ = nullptr;
   QTimer* timer_ = nullptr;
   std::vector<QMenu*> menus_;
+  QMenu* windowMenu_ = nullptr;
   std::vector<std::pair<MenuCommand, QAction*>> actions_;
   QAction* printerItem_ = nullptr;
   QPointer<ManualViewer> manual_;

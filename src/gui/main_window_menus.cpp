@@ -1,4 +1,4 @@
-// The main window's menu bar: the four menus and their commands, which of
+// The main window's menu bar: the menus and their commands, which of
 // them may be chosen, the dispatch of a chosen command and the Help menu's
 // About box and user manual.
 #include <QAction>
@@ -27,40 +27,6 @@
 #include "model/pattern_record.h"
 
 namespace stridewell::gui {
-
-// The commands that open a window of their own hide the result windows
-// first, so that their dialogs and progress windows are not covered, and
-// show them again when they are done.
-class MainWindow::CommandScope {
- public:
-  explicit CommandScope(MainWindow& window) : window_(window) { window_.hideResultWindows(); }
-  ~CommandScope() { window_.showResultWindows(); }
-  CommandScope(const CommandScope&) = delete;
-  CommandScope& operator=(const CommandScope&) = delete;
-
- private:
-  MainWindow& window_;
-};
-
-namespace {
-
-bool hidesResults(MenuCommand command) {
-  switch (command) {
-    case MenuCommand::kTrainSim:
-    case MenuCommand::kStopTraining:
-    case MenuCommand::kSplitDataset:
-    case MenuCommand::kCombineDatasets:
-    case MenuCommand::kExoticsReport:
-    case MenuCommand::kDailyDoubleReport:
-    case MenuCommand::kContentsReport:
-    case MenuCommand::kExit:
-      return false;
-    default:
-      return true;
-  }
-}
-
-}  // namespace
 
 QAction* MainWindow::addCommand(QMenu* menu, MenuCommand command, const QString& text) {
   QAction* action = menu->addAction(text);
@@ -105,6 +71,12 @@ void MainWindow::buildMenus() {
   train->addSeparator();
   addCommand(train, MenuCommand::kReportCard, tr("SIM Report &Card..."));
 
+  windowMenu_ = menuBar()->addMenu(tr("&Window"));
+  addCommand(windowMenu_, MenuCommand::kTileWindows, tr("&Tile"));
+  addCommand(windowMenu_, MenuCommand::kCascadeWindows, tr("&Cascade"));
+  windowMenu_->addSeparator();
+  addCommand(windowMenu_, MenuCommand::kCloseAllWindows, tr("Close &All"));
+
   QMenu* help = menuBar()->addMenu(tr("H&elp"));
   addCommand(help, MenuCommand::kAbout, tr("&About..."));
   QAction* manual = addCommand(help, MenuCommand::kUserManual, tr("User &Manual..."));
@@ -117,6 +89,7 @@ void MainWindow::buildMenus() {
 
   menus_ = {handicap, database, train, help};
   for (QMenu* menu : menus_) connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
+  connect(windowMenu_, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
   updateCommandStates();
 }
 
@@ -139,6 +112,9 @@ void MainWindow::updateCommandStates() {
     patterns = std::filesystem::exists(joinPath(workspace_.trainData, kPatternFileName), ignored);
   }
   action(MenuCommand::kPrintHandicapResults)->setEnabled(!handicapped_.empty());
+  for (MenuCommand command :
+       {MenuCommand::kTileWindows, MenuCommand::kCascadeWindows, MenuCommand::kCloseAllWindows})
+    action(command)->setEnabled(!results_.empty());
   action(MenuCommand::kPrepSim)->setEnabled(!training);
   action(MenuCommand::kTrainSim)->setEnabled(!training && patterns);
   action(MenuCommand::kStopTraining)->setEnabled(training);
@@ -150,6 +126,7 @@ void MainWindow::updateCommandStates() {
 void MainWindow::setMenuEnabled(bool enabled, bool frameToo) {
   menuEnabled_ = enabled;
   for (QMenu* menu : menus_) menu->menuAction()->setEnabled(enabled);
+  windowMenu_->menuAction()->setEnabled(enabled);
   if (printerItem_) printerItem_->setEnabled(enabled);
   // The frame's own parts, not the window: message boxes and the progress
   // window are its children and must stay usable.
@@ -169,8 +146,10 @@ void MainWindow::onCommand(MenuCommand command) {
   // The last word of a finished training ("Training COMPLETE") has been
   // seen once the user goes on: the title names the program again.
   if (training_ && !training_->running()) setWindowTitle(toQString(kProgramName));
-  std::optional<CommandScope> scope;
-  if (hidesResults(command)) scope.emplace(*this);
+  // The result windows stay in view while other commands' dialogs and
+  // progress windows are up: those are windows of their own, which a
+  // result window never covers, and the user may want to compare or print
+  // what the results show.
   switch (command) {
     case MenuCommand::kHandicapRaces:
       if (commands_.chooseHandicap) {
@@ -191,6 +170,15 @@ void MainWindow::onCommand(MenuCommand command) {
       break;
     case MenuCommand::kUserManual:
       showManual();
+      break;
+    case MenuCommand::kTileWindows:
+      tileResultWindows();
+      break;
+    case MenuCommand::kCascadeWindows:
+      cascadeResultWindows();
+      break;
+    case MenuCommand::kCloseAllWindows:
+      closeResultWindowsOneByOne();
       break;
     default:
       if (commands_.runMenuCommand) commands_.runMenuCommand(*this, command);

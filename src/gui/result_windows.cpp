@@ -1,6 +1,6 @@
 // The main window's result windows: the handicap run that opens one per
-// report written, their cascade in the frame, hiding them behind other
-// commands' windows, and their closing.
+// report written, their cascade in the frame, and their closing.
+#include <QAction>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "base/settings_store.h"
+#include "gui/clipboard_copy.h"
 #include "gui/fixed_font.h"
 #include "gui/frame_area.h"
 #include "gui/frame_pictures.h"
@@ -59,6 +60,7 @@ QStringList resultFileLines(const QString& path) {
 void MainWindow::runHandicap(const HandicapChoice& choice) {
   closeAllResultWindows();
   handicapped_.clear();
+  tiled_ = false;
   std::vector<std::pair<QString, QString>> reports;  // title, path
   {
     LongRun busy(*this);
@@ -89,6 +91,23 @@ void MainWindow::openResultWindow(const QString& title, const QString& path, int
   list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   list->setUniformItemSizes(true);
   list->addItems(resultFileLines(path));
+  // Lines can be picked out (Shift, Ctrl, Ctrl+A) and copied, from the keys
+  // or the list's context menu.
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  auto* copy = new QAction(tr("&Copy"), list);
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  copy->setEnabled(false);
+  connect(copy, &QAction::triggered, list, [list] { copyTextToClipboard(selectedResultText(*list)); });
+  connect(list, &QListWidget::itemSelectionChanged, copy,
+          [list, copy] { copy->setEnabled(!list->selectedItems().isEmpty()); });
+  auto* selectAll = new QAction(tr("Select &All"), list);
+  selectAll->setShortcut(QKeySequence::SelectAll);
+  selectAll->setShortcutContext(Qt::WidgetShortcut);
+  connect(selectAll, &QAction::triggered, list, &QListWidget::selectAll);
+  list->addAction(copy);
+  list->addAction(selectAll);
+  list->setContextMenuPolicy(Qt::ActionsContextMenu);
   auto* frame = new ResultFrame([this](QMdiSubWindow* closed) { onResultWindowClosed(closed); });
   frame->setWidget(list);
   frame->setAttribute(Qt::WA_DeleteOnClose);
@@ -116,6 +135,47 @@ CascadeMetrics MainWindow::cascadeMetrics() const {
           FrameArea::pictureSize().height()};
 }
 
+QString MainWindow::selectedResultText(const QListWidget& list) {
+  QStringList lines;
+  for (int i = 0; i < list.count(); ++i) {
+    const QListWidgetItem* item = list.item(i);
+    if (item->isSelected()) lines << item->text();
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
+void MainWindow::tileResultWindows() {
+  if (results_.empty()) return;
+  tiled_ = true;
+  // In report order, the first card at the top left.
+  const QSize client = area_->viewport()->size();
+  const int count = static_cast<int>(results_.size());
+  for (int i = 0; i < count; ++i) {
+    QMdiSubWindow* frame = results_[i].frame;
+    if (!frame) continue;
+    if (frame->isMinimized() || frame->isMaximized()) frame->showNormal();
+    const PixelRect r = tilePosition(i, count, client.width(), client.height());
+    frame->setGeometry(r.left, r.top, r.width, r.height);
+  }
+}
+
+void MainWindow::cascadeResultWindows() {
+  tiled_ = false;
+  for (const ResultWindow& result : results_) {
+    if (result.frame && (result.frame->isMinimized() || result.frame->isMaximized()))
+      result.frame->showNormal();
+  }
+  placeResultWindows();
+}
+
+void MainWindow::closeResultWindowsOneByOne() {
+  std::vector<QPointer<QMdiSubWindow>> frames;
+  for (const ResultWindow& result : results_) frames.push_back(result.frame);
+  for (const QPointer<QMdiSubWindow>& frame : frames) {
+    if (frame) frame->close();
+  }
+}
+
 void MainWindow::placeResultWindows() {
   const int count = static_cast<int>(results_.size());
   if (count == 0) return;
@@ -138,18 +198,6 @@ int MainWindow::activeResultIndex() const {
   return -1;
 }
 
-void MainWindow::hideResultWindows() {
-  for (const ResultWindow& result : results_) {
-    if (result.frame) result.frame->hide();
-  }
-}
-
-void MainWindow::showResultWindows() {
-  for (const ResultWindow& result : results_) {
-    if (result.frame && !result.frame->isVisible()) result.frame->show();
-  }
-}
-
 void MainWindow::closeAllResultWindows() {
   std::vector<QPointer<QMdiSubWindow>> frames;
   for (const ResultWindow& result : results_) frames.push_back(result.frame);
@@ -168,6 +216,7 @@ void MainWindow::onResultWindowClosed(QObject* closed) {
   });
   if (results_.empty() && !closing_) {
     removePrinterItem();
+    updateCommandStates();
     area_->viewport()->update();  // the picture comes back
   }
 }

@@ -32,8 +32,16 @@ struct CascadeMetrics {
 // Result window `index` (from 0) of `count` windows opened by one run:
 // each one step right and down from the one before, wrapping around before
 // it leaves the client area, all as large as the cascade leaves room for
-// but never smaller than the background picture. A client too small for
-// the wrap-around keeps every window at the left or top edge.
+// but never smaller than the background picture. A window that fits in the
+// client always lies wholly inside it, title bar and all, whatever the
+// count. A client too small for the wrap-around keeps every window at the
+// left or top edge.
 PixelRect cascadePosition(int index, int count, const CascadeMetrics& metrics);
+
+// Window `index` (from 0) of `count` tiled over the client: as many
+// columns as the square root of the count (rounded up) and the rows they
+// need, in order left to right and top to bottom; the last row's windows
+// share its whole width, so that the tiles cover the client exactly.
+PixelRect tilePosition(int index, int count, int clientWidth, int clientHeight);
 
 }  // namespace stridewell

@@ -6,12 +6,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -166,6 +168,9 @@ class MainWindowTest : public QObject {
   void commandsFollowTrainingAndPatternFile();
   void resultWindowsCascadeCloseAndTakeThePrintItem();
   void printItemPrintsTheActiveWindow();
+  void resultWindowsStayInViewWhileOtherCommandsRun();
+  void resultWindowCopiesTheReportAsInItsFile();
+  void windowMenuTilesCascadesAndClosesAll();
   void progressCancelHidesAtOnceAndStopsTheRun();
   void exitWhileTrainingAsksToStopAndSavesMaximize();
   void closeDuringARunStopsItAndClosesAfter();
@@ -222,11 +227,12 @@ void MainWindowTest::startUpStopsWhenAFolderCannotBeMade() {
 void MainWindowTest::menusHoldEveryItemInOrder() {
   Frame frame;
   const QList<QAction*> bar = frame.window.menuBar()->actions();
-  QCOMPARE(bar.size(), 4);
+  QCOMPARE(bar.size(), 5);
   QCOMPARE(bar[0]->text(), QStringLiteral("&Handicap"));
   QCOMPARE(bar[1]->text(), QStringLiteral("&Database"));
   QCOMPARE(bar[2]->text(), QStringLiteral("&Train"));
-  QCOMPARE(bar[3]->text(), QStringLiteral("H&elp"));
+  QCOMPARE(bar[3]->text(), QStringLiteral("&Window"));
+  QCOMPARE(bar[4]->text(), QStringLiteral("H&elp"));
   QCOMPARE(entries(frame.window.menu(0)), (QStringList{"&Handicap Races...", "&Print Handicap Results...",
                                                        "-", "Printer &Setup...", "-", "&Exit!"}));
   QCOMPARE(entries(frame.window.menu(1)),
@@ -238,6 +244,7 @@ void MainWindowTest::menusHoldEveryItemInOrder() {
            (QStringList{"&Prep SIM...", "-", "&Train SIM (or Train More)...", "-", "&Stop Training!", "-",
                         "&Delete SIM...", "&Rename SIM...", "-", "SIM Report &Card..."}));
   QCOMPARE(entries(frame.window.menu(3)), (QStringList{"&About...", "User &Manual..."}));
+  QCOMPARE(entries(frame.window.windowMenu()), (QStringList{"&Tile", "&Cascade", "-", "Close &All"}));
 }
 
 // The letter a text's single "&" marks (upper case), or none.
@@ -269,7 +276,7 @@ void MainWindowTest::menuKeysAreDistinctAndShortcutsWork() {
   QVERIFY(frame.startUp());
   // With a result window the printer item joins the bar.
   frame.window.runHandicap(frame.sampleRun({"SAX0313.TCF"}));
-  QCOMPARE(frame.window.menuBar()->actions().size(), 5);
+  QCOMPARE(frame.window.menuBar()->actions().size(), 6);
 
   auto checkLetters = [](const QString& where, const QList<QAction*>& actions) -> QString {
     QMap<QChar, QString> taken;
@@ -293,7 +300,7 @@ void MainWindowTest::menuKeysAreDistinctAndShortcutsWork() {
     const QString clash = checkLetters(top->text(), top->menu()->actions());
     QVERIFY2(clash.isEmpty(), qPrintable(clash));
   }
-  QCOMPARE(menus, 4);
+  QCOMPARE(menus, 5);
 
   QCOMPARE(frame.window.action(MenuCommand::kUserManual)->shortcut(), QKeySequence(Qt::Key_F1));
   QCOMPARE(frame.window.action(MenuCommand::kExit)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -347,7 +354,7 @@ void MainWindowTest::resultWindowsCascadeCloseAndTakeThePrintItem() {
   w.runHandicap(frame.sampleRun({"SAX0313.TCF", "SAX0314.TCF", "SAX0315.TCF"}));
   QCOMPARE(frame.titles(), (QStringList{"SAX0313", "SAX0314", "SAX0315"}));
   QCOMPARE(w.handicappedResults().size(), size_t{3});
-  QCOMPARE(w.printerItemPosition(), 4);
+  QCOMPARE(w.printerItemPosition(), 5);
   QVERIFY(w.menuEnabled());
   QVERIFY(w.area().isEnabled());
   QVERIFY(w.area().pictureRect().isEmpty());
@@ -367,7 +374,7 @@ void MainWindowTest::resultWindowsCascadeCloseAndTakeThePrintItem() {
   const auto closeResult = [&w](size_t index) { w.resultWindows()[index].frame->close(); };
   closeResult(1);
   QCOMPARE(frame.titles(), (QStringList{"SAX0313", "SAX0315"}));
-  QCOMPARE(w.printerItemPosition(), 4);
+  QCOMPARE(w.printerItemPosition(), 5);
   // Closing the last brings the picture back and takes the item away.
   closeResult(1);
   closeResult(0);
@@ -381,7 +388,7 @@ void MainWindowTest::resultWindowsCascadeCloseAndTakeThePrintItem() {
   w.runHandicap(frame.sampleRun({"SAX0315.TCF"}));
   QCOMPARE(frame.titles(), QStringList{"SAX0315"});
   QCOMPARE(w.area().subWindowList().size(), 1);
-  QCOMPARE(w.printerItemPosition(), 4);
+  QCOMPARE(w.printerItemPosition(), 5);
 }
 
 void MainWindowTest::printItemPrintsTheActiveWindow() {
@@ -396,6 +403,208 @@ void MainWindowTest::printItemPrintsTheActiveWindow() {
   frame.window.area().setActiveSubWindow(frame.window.resultWindows()[1].frame);
   frame.window.printerItem()->trigger();
   QCOMPARE(printed, (QStringList{"SAX0313", "SAX0314"}));
+}
+
+// Other commands' dialogs are windows of their own, which a result window
+// never covers: the results stay in view while those are open, and only a
+// handicap run that goes ahead replaces them.
+void MainWindowTest::resultWindowsStayInViewWhileOtherCommandsRun() {
+  MainWindow* window = nullptr;
+  int shown = -1;  // result windows in view while the command's window was up
+  const auto look = [&window, &shown] {
+    shown = 0;
+    for (const ResultWindow& result : window->resultWindows()) shown += result.frame->isVisible() ? 1 : 0;
+  };
+  std::optional<HandicapChoice> choice;
+  FrameCommands commands;
+  commands.chooseHandicap = [&](MainWindow&) {
+    look();
+    return choice;
+  };
+  commands.printHandicapResults = [&](MainWindow&) { look(); };
+  commands.printerSetup = [&](MainWindow&) { look(); };
+  commands.openManual = [&](const QString&) {
+    look();
+    return true;
+  };
+  commands.runMenuCommand = [&](MainWindow&, MenuCommand) { look(); };
+  Frame frame(commands);
+  window = &frame.window;
+  QVERIFY(frame.startUp());
+  frame.window.runHandicap(frame.sampleRun({"SAX0313.TCF", "SAX0314.TCF", "SAX0315.TCF"}));
+  std::vector<QPointer<QMdiSubWindow>> before;
+  for (const ResultWindow& result : frame.window.resultWindows()) before.push_back(result.frame);
+  QCOMPARE(before.size(), size_t{3});
+
+  const struct {
+    const char* name;
+    MenuCommand command;
+  } cases[] = {
+      {"Handicap Races, cancelled", MenuCommand::kHandicapRaces},
+      {"Print Handicap Results", MenuCommand::kPrintHandicapResults},
+      {"Printer Setup", MenuCommand::kPrinterSetup},
+      {"About", MenuCommand::kAbout},
+      {"User Manual", MenuCommand::kUserManual},
+      {"Profit/Loss", MenuCommand::kProfitLoss},
+      {"Create DataSet", MenuCommand::kCreateDataset},
+      {"Delete DataSet", MenuCommand::kDeleteDataset},
+      {"Rename DataSet", MenuCommand::kRenameDataset},
+      {"Prep SIM", MenuCommand::kPrepSim},
+      {"Delete SIM", MenuCommand::kDeleteSim},
+      {"Rename SIM", MenuCommand::kRenameSim},
+  };
+  for (const auto& c : cases) {
+    shown = -1;
+    if (c.command == MenuCommand::kAbout) {
+      QTimer::singleShot(0, [&look] {
+        look();
+        if (QWidget* box = QApplication::activeModalWidget()) box->close();
+      });
+    }
+    emit frame.window.menu(0)->aboutToShow();
+    QVERIFY2(frame.window.action(c.command)->isEnabled(), c.name);
+    frame.window.action(c.command)->trigger();
+    QVERIFY2(shown == 3, qPrintable(QStringLiteral("%1: %2 in view").arg(c.name).arg(shown)));
+    // Still the same windows, in view once the command is over.
+    for (const QPointer<QMdiSubWindow>& frameWindow : before)
+      QVERIFY2(frameWindow && frameWindow->isVisible(), c.name);
+  }
+  QCOMPARE(frame.titles(), (QStringList{"SAX0313", "SAX0314", "SAX0315"}));
+
+  // A handicap run that goes ahead closes the old windows as it starts.
+  choice = frame.sampleRun({"SAX0314.TCF"});
+  frame.window.action(MenuCommand::kHandicapRaces)->trigger();
+  QCOMPARE(shown, 3);
+  for (const QPointer<QMdiSubWindow>& frameWindow : before) QVERIFY(frameWindow.isNull());
+  QCOMPARE(frame.titles(), QStringList{"SAX0314"});
+  QVERIFY(frame.window.resultWindows()[0].frame->isVisible());
+}
+
+// Ctrl+A and Ctrl+C (or the list's context menu) copy the report: the
+// lines of its file as they stand there, joined by line feeds.
+void MainWindowTest::resultWindowCopiesTheReportAsInItsFile() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  frame.window.runHandicap(frame.sampleRun({"SAX0313.TCF", "SAX0314.TCF"}));
+  // The last one opened, on top.
+  const ResultWindow& result = frame.window.resultWindows()[1];
+  QListWidget* list = result.list;
+  frame.window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&frame.window));
+  list->setFocus();
+  QTRY_COMPARE(QApplication::focusWidget(), list);
+
+  // The file itself, its line ends made line feeds and the last one off.
+  QFile file(result.path);
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  QString whole = QString::fromUtf8(file.readAll()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  if (whole.endsWith(QLatin1Char('\n'))) whole.chop(1);
+  QVERIFY(whole.count(QLatin1Char('\n')) > 20);
+
+  QCOMPARE(list->contextMenuPolicy(), Qt::ActionsContextMenu);
+  QStringList menuTexts;
+  for (QAction* action : list->actions()) menuTexts << action->text();
+  QCOMPARE(menuTexts, (QStringList{"&Copy", "Select &All"}));
+  QAction* copy = list->actions()[0];
+  QAction* selectAll = list->actions()[1];
+  // Nothing picked yet: nothing to copy.
+  QVERIFY(!copy->isEnabled());
+
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->setText(QStringLiteral("before"));
+  QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+  QCOMPARE(list->selectedItems().size(), list->count());
+  QVERIFY(copy->isEnabled());
+  QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(clipboard->text(), whole);
+
+  // Some lines picked out, the later one first: they come in report order.
+  const QStringList lines = whole.split(QLatin1Char('\n'));
+  list->clearSelection();
+  list->item(7)->setSelected(true);
+  list->item(2)->setSelected(true);
+  list->item(3)->setSelected(true);
+  copy->trigger();
+  QCOMPARE(clipboard->text(), lines[2] + '\n' + lines[3] + '\n' + lines[7]);
+  // The context menu's Select All, then Copy, gives the whole again.
+  selectAll->trigger();
+  copy->trigger();
+  QCOMPARE(clipboard->text(), whole);
+}
+
+// The Window menu arranges the result windows side by side or in the
+// cascade, and closes them all as closing each one would; it has nothing
+// to offer without result windows.
+void MainWindowTest::windowMenuTilesCascadesAndClosesAll() {
+  Frame frame;
+  QVERIFY(frame.startUp());
+  MainWindow& w = frame.window;
+  const MenuCommand windowCommands[] = {MenuCommand::kTileWindows, MenuCommand::kCascadeWindows,
+                                        MenuCommand::kCloseAllWindows};
+  const auto windowCommandsEnabled = [&w, &windowCommands](bool enabled) {
+    emit w.windowMenu()->aboutToShow();
+    for (MenuCommand command : windowCommands) {
+      if (w.action(command)->isEnabled() != enabled) return false;
+    }
+    return true;
+  };
+  QVERIFY(windowCommandsEnabled(false));
+  w.runHandicap(frame.sampleRun({"SAX0313.TCF", "SAX0314.TCF", "SAX0315.TCF"}));
+  QVERIFY(windowCommandsEnabled(true));
+
+  // Tiled: side by side, none over another, all inside the frame; a
+  // resize keeps them so.
+  const auto tiled = [&w]() -> QString {
+    const QRect client = w.area().viewport()->rect();
+    const std::vector<ResultWindow>& results = w.resultWindows();
+    for (size_t i = 0; i < results.size(); ++i) {
+      const QRect r = results[i].frame->geometry();
+      if (!client.contains(r)) return QStringLiteral("window %1 outside").arg(i);
+      for (size_t j = i + 1; j < results.size(); ++j) {
+        if (r.intersects(results[j].frame->geometry())) return QStringLiteral("%1 over %2").arg(i).arg(j);
+      }
+    }
+    return {};
+  };
+  w.action(MenuCommand::kTileWindows)->trigger();
+  QVERIFY2(tiled().isEmpty(), qPrintable(tiled()));
+  // In report order: the first card at the top left, the third below.
+  QCOMPARE(w.resultWindows()[0].frame->geometry().topLeft(), QPoint(0, 0));
+  QVERIFY(w.resultWindows()[1].frame->geometry().left() > 0);
+  QVERIFY(w.resultWindows()[2].frame->geometry().top() > 0);
+  w.resize(w.size() + QSize(120, 80));
+  QTRY_VERIFY2(tiled().isEmpty(), qPrintable(tiled()));
+
+  // Cascade: back to one step right and one caption down each, the last
+  // on top, a window the user maximised or minimised among them.
+  w.resultWindows()[0].frame->showMaximized();
+  w.resultWindows()[1].frame->showMinimized();
+  w.action(MenuCommand::kCascadeWindows)->trigger();
+  const int s = w.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const int c = w.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  QVERIFY(!w.resultWindows()[0].frame->isMaximized());
+  QVERIFY(!w.resultWindows()[1].frame->isMinimized());
+  QCOMPARE(w.resultWindows()[1].frame->geometry().topLeft(), QPoint(s, c));
+  const QRect first = w.resultWindows()[0].frame->geometry();
+  QCOMPARE(first.topLeft(), QPoint(0, 0));
+  QCOMPARE(first.width(), w.area().viewport()->width() - 2 * s);
+  QCOMPARE(w.resultWindows()[2].frame->geometry().topLeft(), QPoint(2 * s, 2 * c));
+  QCOMPARE(w.activeResultIndex(), 2);
+
+  // Close All: as if each were closed, the print item goes and the picture
+  // comes back, while the last run's results can still be printed.
+  w.action(MenuCommand::kCloseAllWindows)->trigger();
+  QVERIFY(w.resultWindows().empty());
+  QTRY_COMPARE(w.area().subWindowList().size(), 0);
+  QCOMPARE(w.printerItemPosition(), -1);
+  QVERIFY(!w.area().pictureRect().isEmpty());
+  QVERIFY(windowCommandsEnabled(false));
+  emit w.menu(0)->aboutToShow();
+  QVERIFY(w.action(MenuCommand::kPrintHandicapResults)->isEnabled());
+  // The next run brings the print item back, cascaded again.
+  w.runHandicap(frame.sampleRun({"SAX0313.TCF", "SAX0314.TCF"}));
+  QCOMPARE(w.printerItemPosition(), 5);
+  QCOMPARE(w.resultWindows()[1].frame->geometry().topLeft(), QPoint(s, c));
 }
 
 void MainWindowTest::progressCancelHidesAtOnceAndStopsTheRun() {
@@ -765,7 +974,7 @@ void MainWindowTest::handicapDialogRunShowsTheReport() {
   for (int i = 0; i < result.list->count(); ++i) shown << result.list->item(i)->text();
   QCOMPARE(shown, expected);
   QVERIFY(test::columnsLineUp(result.list->font()));
-  QCOMPARE(frame.window.printerItemPosition(), 4);
+  QCOMPARE(frame.window.printerItemPosition(), 5);
   QVERIFY(frame.window.menuEnabled());
 }
 
