@@ -21,7 +21,8 @@ namespace {
 
 using namespace stridewell;
 
-constexpr int kRecords = 3;
+// Enough records for the threads to share them out as in a pass's block.
+constexpr int kRecords = 16;
 
 std::vector<PatternRecord> randomRecords(int horses) {
   std::mt19937 random(static_cast<unsigned>(horses));

@@ -12,6 +12,10 @@ PatternStream::PatternStream(SimModel& model, RecordTrainer& trainer, int32_t ex
     : model_(model), trainer_(trainer), expected_(expectedPatterns) {}
 
 void PatternStream::beginPass(int pass, bool firstOfRun) {
+  // Records trained after the last update belong to the slopes the new
+  // epoch keeps as its history.
+  double discarded = 0.0;
+  trainer_.flushSums(discarded);
   carryBytes_ = 0;
   processed_ = 0;
   tss_ = 0.0;
@@ -63,6 +67,7 @@ bool PatternStream::trainBatch(const PatternRecord* records, size_t count) {
 }
 
 void PatternStream::endEpoch() {
+  trainer_.flushSums(tss_);
   char message[80];
   std::snprintf(message, sizeof message, "[%c]pass=%d tss=%g", 'E', pass_, tss_);
   model_.logMessage(message);

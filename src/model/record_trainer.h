@@ -24,6 +24,12 @@ class RecordTrainer {
   // partial sum that the caller discards. Records with a horse count
   // outside 5..12 are skipped.
   virtual bool trainRecords(const PatternRecord* records, size_t count, double& tss) = 0;
+
+  // A trainer may gather its sums apart from the model and hand them over
+  // here: afterwards the model's slopes and `tss` hold everything trained
+  // since the last call. Call it before the model's slopes are read or
+  // changed (the update at the end of a pass, the start of the next one).
+  virtual void flushSums(double& tss) { (void)tss; }
 };
 
 // One trainPattern call per choice, in the order a,b,c,d,e (e innermost);
@@ -32,8 +38,9 @@ std::unique_ptr<RecordTrainer> makeLiteralTrainer(SimModel& model, const std::at
 
 // The shared-work trainer over `threadCount` threads (at least 1). Empty
 // when the model is not the program's 425-20-5 shape with training state.
-// Results are identical for a given thread count and agree with the
-// literal trainer to rounding.
+// Its sums are exact until flushSums rounds them once, so results are
+// identical for any thread count, and agree with the literal trainer to
+// rounding.
 std::unique_ptr<RecordTrainer> makeFastTrainer(SimModel& model, const std::atomic<int>& stopRequest,
                                                int threadCount);
 

@@ -1,10 +1,12 @@
 #include "model/shared_work_training.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
+#include "model/exact_sums.h"
 #include "model/sim_shape.h"
 #include "model/training_tables.h"
 #include "model/training_thread_pool.h"
@@ -29,27 +31,25 @@ bool trainableCount(int32_t horseCount) {
   return horseCount >= kFewestPatternHorses && horseCount <= kPatternSlots;
 }
 
-// Choices of one record that start with a given horse.
-uint64_t choicesPerFirstHorse(int32_t n) {
-  return static_cast<uint64_t>(n - 1) * static_cast<uint64_t>(n - 2) * static_cast<uint64_t>(n - 3) *
-         static_cast<uint64_t>(n - 4);
-}
-
 bool stopRequested(const void* context) {
   return static_cast<const std::atomic<int>*>(context)->load(std::memory_order_relaxed) != 0;
 }
 
-// Where a thread's share starts: a record and its first horse.
-struct SharePoint {
-  size_t record = 0;
-  int horse = 0;
-};
+// The exact sums of a pass, in the model's order: every connection's slope,
+// every bias's slope, then the squared error.
+constexpr size_t kConnections =
+    static_cast<size_t>(kSimHiddenUnits) * kSimInputs + static_cast<size_t>(kSimOutputs) * kSimHiddenUnits;
+constexpr size_t kBiases = static_cast<size_t>(kSimHiddenUnits) + kSimOutputs;
+constexpr size_t kSquaredErrorSum = kConnections + kBiases;
+constexpr size_t kPassSums = kSquaredErrorSum + 1;
 
-// What one thread keeps between calls: its record buffers and its sums.
+// What one thread keeps between calls: its record buffers, one record's
+// sums, and the exact sums of its records since the last flush.
 struct Workspace {
   RecordInputs inputs;
   RecordTables tables;
   TrainingSums sums;
+  ExactSums pass{kPassSums};
   bool stopped = false;
 };
 
@@ -63,19 +63,31 @@ class SharedWorkTrainer final : public RecordTrainer {
         weights_(std::make_unique<TrainingWeights>()),
         pool_(threadCount) {
     for (int t = 0; t < pool_.threadCount(); ++t) workspaces_.push_back(std::make_unique<Workspace>());
-    shareStart_.resize(static_cast<size_t>(pool_.threadCount()) + 1);
   }
 
   bool trainRecords(const PatternRecord* records, size_t count, double& tss) override {
-    if (stop_.load(std::memory_order_relaxed) != 0) return false;
+    if (stop_.load(std::memory_order_relaxed) != 0) return discardSums();
+    if (!seeded_) seed(tss);
     copyWeights();
     splitWork(records, count);
-    pool_.run([this, records, count](int t) { runShare(t, records, count); });
+    pool_.run([this, records](int t) { runShare(t, records); });
     for (const auto& workspace : workspaces_) {
-      if (workspace->stopped) return false;
+      if (workspace->stopped) return discardSums();
     }
-    addSums(tss);
     return true;
+  }
+
+  // The threads' exact sums add up to the same integers however the
+  // records were shared out; each sum is rounded once, here.
+  void flushSums(double& tss) override {
+    if (!seeded_) return;
+    ExactSums& total = workspaces_.front()->pass;
+    for (size_t t = 1; t < workspaces_.size(); ++t) total.addAll(workspaces_[t]->pass);
+    SimModel::TrainingState& state = model_.trainingState();
+    for (size_t i = 0; i < kConnections; ++i) state.slope[i] = total.rounded(i);
+    for (size_t k = 0; k < kBiases; ++k) state.biasSlope[k] = total.rounded(kConnections + k);
+    tss = total.rounded(kSquaredErrorSum);
+    discardSums();
   }
 
  private:
@@ -96,53 +108,53 @@ class SharedWorkTrainer final : public RecordTrainer {
     }
   }
 
-  // Gives each thread a run of (record, first horse) items holding about
-  // the same number of choices. The split depends only on the records and
-  // the thread count, so the sums are the same whatever the timing.
-  void splitWork(const PatternRecord* records, size_t count) {
-    const size_t threads = static_cast<size_t>(pool_.threadCount());
-    uint64_t total = 0;
-    for (size_t r = 0; r < count; ++r) {
-      const int32_t n = records[r].horseCount;
-      if (trainableCount(n)) total += static_cast<uint64_t>(n) * choicesPerFirstHorse(n);
-    }
-    shareStart_[0] = SharePoint{};
-    size_t next = 1;
-    uint64_t done = 0;
-    for (size_t r = 0; r < count && next < threads; ++r) {
-      const int32_t n = records[r].horseCount;
-      if (!trainableCount(n)) continue;
-      for (int a = 0; a < n; ++a) {
-        while (next < threads && done >= total / threads * next + total % threads * next / threads) {
-          shareStart_[next++] = SharePoint{r, a};
-        }
-        done += choicesPerFirstHorse(n);
-      }
-    }
-    while (next <= threads) shareStart_[next++] = SharePoint{count, 0};
+  // The start of the sums: the model's slopes as they stand (the weight
+  // decay that starts each epoch) and the caller's squared error, once.
+  void seed(double tss) {
+    ExactSums& sums = workspaces_.front()->pass;
+    const SimModel::TrainingState& state = model_.trainingState();
+    for (size_t i = 0; i < kConnections; ++i) sums.add(i, state.slope[i]);
+    for (size_t k = 0; k < kBiases; ++k) sums.add(kConnections + k, state.biasSlope[k]);
+    sums.add(kSquaredErrorSum, tss);
+    seeded_ = true;
   }
 
-  void runShare(int t, const PatternRecord* records, size_t count) {
+  bool discardSums() {
+    for (const auto& workspace : workspaces_) workspace->pass.clear();
+    seeded_ = false;
+    return false;
+  }
+
+  // Lists the records largest first; the threads then take the next one
+  // as they come free, so no thread waits long for the last big record.
+  // Each record's sums are made alone and added exactly, so who takes
+  // which record changes only the timing, never the sums.
+  void splitWork(const PatternRecord* records, size_t count) {
+    order_.clear();
+    for (size_t r = 0; r < count; ++r) {
+      if (trainableCount(records[r].horseCount)) order_.push_back(r);
+    }
+    std::stable_sort(order_.begin(), order_.end(),
+                     [records](size_t a, size_t b) { return records[a].horseCount > records[b].horseCount; });
+    nextRecord_.store(0, std::memory_order_relaxed);
+  }
+
+  void runShare(int t, const PatternRecord* records) {
     Workspace& work = *workspaces_[static_cast<size_t>(t)];
     work.stopped = false;
-    std::memset(&work.sums, 0, sizeof work.sums);
-    const SharePoint begin = shareStart_[static_cast<size_t>(t)];
-    const SharePoint end = shareStart_[static_cast<size_t>(t) + 1];
-    for (size_t r = begin.record; r < count && (r < end.record || (r == end.record && end.horse > 0)); ++r) {
-      const PatternRecord& record = records[r];
-      if (!trainableCount(record.horseCount)) continue;
-      const int firstHorse = r == begin.record ? begin.horse : 0;
-      const int endHorse = r == end.record ? end.horse : record.horseCount;
-      if (firstHorse >= endHorse) continue;
+    for (size_t i = nextRecord_.fetch_add(1, std::memory_order_relaxed); i < order_.size();
+         i = nextRecord_.fetch_add(1, std::memory_order_relaxed)) {
+      const PatternRecord& record = records[order_[i]];
       loadInputs(record, work.inputs);
       kernel_.buildRecordTables(*weights_, work.inputs, work.tables);
-      std::memset(work.sums.deltaSum, 0, sizeof work.sums.deltaSum);
-      if (!kernel_.trainChoices(*weights_, work.inputs, work.tables, firstHorse, endHorse, work.sums,
+      std::memset(&work.sums, 0, sizeof work.sums);
+      if (!kernel_.trainChoices(*weights_, work.inputs, work.tables, 0, record.horseCount, work.sums,
                                 stopRequested, &stop_)) {
         work.stopped = true;
         return;
       }
       kernel_.addHiddenSlopes(work.inputs, work.sums);
+      addRecordSums(work.sums, work.pass);
     }
   }
 
@@ -162,27 +174,24 @@ class SharedWorkTrainer final : public RecordTrainer {
     }
   }
 
-  // Each thread's sums go into the model's slopes in thread order.
-  void addSums(double& tss) {
-    SimModel::TrainingState& state = model_.trainingState();
+  // One record's sums into a thread's exact sums, in the model's order.
+  static void addRecordSums(const TrainingSums& sums, ExactSums& pass) {
     const size_t outputWeights = static_cast<size_t>(kSimHiddenUnits) * kSimInputs;
-    for (const auto& workspace : workspaces_) {
-      const TrainingSums& sums = workspace->sums;
-      for (int h = 0; h < kSimHiddenUnits; ++h) {
-        double* slope = state.slope.data() + static_cast<size_t>(h) * kSimInputs;
-        for (int s = 0; s < kSimHorseSlots; ++s) {
-          for (int j = 0; j < kSimInputsPerHorse; ++j)
-            slope[s * kSimInputsPerHorse + j] += sums.hiddenSlope[h][s][j];
-        }
-        state.biasSlope[static_cast<size_t>(h)] += sums.hiddenBiasSlope[h];
+    for (int h = 0; h < kSimHiddenUnits; ++h) {
+      const size_t first = static_cast<size_t>(h) * kSimInputs;
+      for (int s = 0; s < kSimHorseSlots; ++s) {
+        for (int j = 0; j < kSimInputsPerHorse; ++j)
+          pass.add(first + static_cast<size_t>(s * kSimInputsPerHorse + j), sums.hiddenSlope[h][s][j]);
       }
-      for (int o = 0; o < kSimOutputs; ++o) {
-        double* slope = state.slope.data() + outputWeights + static_cast<size_t>(o) * kSimHiddenUnits;
-        for (int h = 0; h < kSimHiddenUnits; ++h) slope[h] += sums.outputSlope[o][h];
-        state.biasSlope[static_cast<size_t>(kSimHiddenUnits + o)] += sums.outputBiasSlope[o];
-      }
-      tss += sums.squaredError;
+      pass.add(kConnections + static_cast<size_t>(h), sums.hiddenBiasSlope[h]);
     }
+    for (int o = 0; o < kSimOutputs; ++o) {
+      const size_t first = outputWeights + static_cast<size_t>(o) * kSimHiddenUnits;
+      for (int h = 0; h < kSimHiddenUnits; ++h)
+        pass.add(first + static_cast<size_t>(h), sums.outputSlope[o][h]);
+      pass.add(kConnections + static_cast<size_t>(kSimHiddenUnits + o), sums.outputBiasSlope[o]);
+    }
+    pass.add(kSquaredErrorSum, sums.squaredError);
   }
 
   SimModel& model_;
@@ -190,7 +199,9 @@ class SharedWorkTrainer final : public RecordTrainer {
   const TrainingKernelFunctions& kernel_;
   std::unique_ptr<TrainingWeights> weights_;
   std::vector<std::unique_ptr<Workspace>> workspaces_;
-  std::vector<SharePoint> shareStart_;
+  std::vector<size_t> order_;  // the trainable records, largest first
+  std::atomic<size_t> nextRecord_{0};
+  bool seeded_ = false;
   // Last, so that its threads stop before the buffers they use go away.
   TrainingThreadPool pool_;
 };

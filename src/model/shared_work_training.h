@@ -1,8 +1,9 @@
 // The fast trainer behind makeFastTrainer, for the program's 425-20-5 net:
 // first-layer sums shared between a record's choices, the last horse of a
-// choice in vector lanes, and a record's choices split by first horse over
-// a fixed set of threads with one slope sum each, added to the model in
-// thread order. Agrees with the literal trainer to rounding.
+// choice in vector lanes, and whole records shared out over a fixed set of
+// threads. Each record's sums are added exactly (model/exact_sums.h) and
+// rounded once when flushed, so the slopes are the same bits for any
+// thread count. Agrees with the literal trainer to rounding.
 #pragma once
 
 #include <atomic>
