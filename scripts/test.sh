@@ -22,6 +22,6 @@ done
 # of the profit/loss run).
 echo "== tsan: configure and build the threaded tests"
 cmake --preset tsan >/dev/null
-cmake --build --preset tsan -j "${jobs}" --target base_tests model_tests analysis_tests operations_tests
+cmake --build --preset tsan -j "${jobs}" --target threaded_tests
 echo "== tsan: test"
 ctest --preset tsan -j "${jobs}" -R '^(Settings|SharedWorkTraining\.|PatternBlockReader\.|TrainingSession\.|TrainingRunTest\.TrainMore|SimTrainerTest\.TwoWholeBlocks|ScoringCrewTest\.|RaceLoopTest\.(SameReportForAnyThreadCount|CancelWhileScoring))'
