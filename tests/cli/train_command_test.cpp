@@ -103,6 +103,31 @@ TEST_F(TrainCommandTest, TrainThenTrainMore) {
   EXPECT_FALSE(moreBytes == targetBytes);
 }
 
+TEST_F(TrainCommandTest, AnyThreadCountSavesTheSameSim) {
+  // Races of 5 to 10 horses, so that every thread gets work; each run
+  // starts from the same train.SIM, made by a first run.
+  prepare(2, 6);
+  ASSERT_EQ(runCommand(TrainCommand(), {"--yes", "--passes", "1", "--threads", "1"}).status, 0);
+  std::ifstream startFile(trainData() / "train.SIM", std::ios::binary);
+  const std::string start{std::istreambuf_iterator<char>(startFile), {}};
+  ASSERT_EQ(start.size(), 69000u);
+
+  std::string first;
+  for (const char* threads : {"1", "2", "3"}) {
+    SCOPED_TRACE(std::string("--threads ") + threads);
+    std::ofstream(trainData() / "train.SIM", std::ios::binary)
+        .write(start.data(), std::streamsize(start.size()));
+    const test::CommandRun run = runCommand(TrainCommand(), {"--yes", "--threads", threads});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::ifstream saved(target(), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(saved), {}};
+    ASSERT_EQ(bytes.size(), 69000u);
+    EXPECT_FALSE(bytes == start);  // two passes changed the weights
+    if (first.empty()) first = bytes;
+    EXPECT_TRUE(bytes == first) << "the SIM differs from the one-thread run";
+  }
+}
+
 TEST_F(TrainCommandTest, DamagedTrainInfoIsRefused) {
   prepare(2);
   fs::resize_file(trainData() / "TVARS.DAT", 100);
