@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -34,6 +35,42 @@ int readFully(int fd, std::byte* into, size_t size, off_t offset) {
   return 0;
 }
 
+// The bytes a pass reads: the whole file, or the ranges of a share laid
+// end to end. Offsets are counted in the bytes read.
+class ReadPlan {
+ public:
+  ReadPlan(int fd, const std::optional<std::vector<ByteRange>>& share, uint64_t fileSize)
+      : fd_(fd), ranges_(share ? *share : std::vector<ByteRange>{{0, fileSize}}) {
+    for (const ByteRange& range : ranges_) size_ += range.end - range.begin;
+  }
+
+  uint64_t size() const { return size_; }
+
+  // readFully over the plan: `size` bytes from `offset` of the bytes read.
+  int read(std::byte* into, size_t size, uint64_t offset) const {
+    for (const ByteRange& range : ranges_) {
+      const uint64_t length = range.end - range.begin;
+      if (size == 0) break;
+      if (offset >= length) {
+        offset -= length;
+        continue;
+      }
+      const auto take = static_cast<size_t>(std::min<uint64_t>(size, length - offset));
+      const int result = readFully(fd_, into, take, static_cast<off_t>(range.begin + offset));
+      if (result != 0) return result;
+      into += take;
+      size -= take;
+      offset = 0;
+    }
+    return size == 0 ? 0 : -1;
+  }
+
+ private:
+  int fd_;
+  std::vector<ByteRange> ranges_;
+  uint64_t size_ = 0;
+};
+
 std::string readProblem(const std::filesystem::path& path, int result) {
   if (result < 0)
     return "Cannot read " + path.string() + ": the file ended early (it changed during training?)";
@@ -42,7 +79,7 @@ std::string readProblem(const std::filesystem::path& path, int result) {
 
 class ReadAhead {
  public:
-  explicit ReadAhead(int fd) : fd_(fd), thread_([this] { run(); }) {}
+  explicit ReadAhead(const ReadPlan& plan) : plan_(plan), thread_([this] { run(); }) {}
 
   // Waits for any outstanding read, then ends the thread.
   ~ReadAhead() {
@@ -55,7 +92,7 @@ class ReadAhead {
     thread_.join();
   }
 
-  void start(off_t offset, std::byte* into) {
+  void start(uint64_t offset, std::byte* into) {
     {
       std::lock_guard lock(mutex_);
       offset_ = offset;
@@ -78,10 +115,10 @@ class ReadAhead {
     for (;;) {
       changed_.wait(lock, [this] { return requested_ || quit_; });
       if (quit_) return;
-      const off_t offset = offset_;
+      const uint64_t offset = offset_;
       std::byte* into = into_;
       lock.unlock();
-      const int result = readFully(fd_, into, kPatternBlockBytes, offset);
+      const int result = plan_.read(into, kPatternBlockBytes, offset);
       lock.lock();
       result_ = result;
       requested_ = false;
@@ -89,12 +126,12 @@ class ReadAhead {
     }
   }
 
-  const int fd_;
+  const ReadPlan& plan_;
   std::mutex mutex_;
   std::condition_variable changed_;
   bool requested_ = false;
   bool quit_ = false;
-  off_t offset_ = 0;
+  uint64_t offset_ = 0;
   std::byte* into_ = nullptr;
   int result_ = 0;
   std::thread thread_;  // last: starts once everything above is set up
@@ -142,13 +179,13 @@ PassEnd PatternBlockReader::readPass(PatternBlockSink& sink, std::string& proble
     problem = "Cannot get the size of " + path_.string() + ": " + std::strerror(errno);
     return PassEnd::kFailed;
   }
-  const auto size = static_cast<uint64_t>(status.st_size);
+  const ReadPlan plan(file.get(), ranges_, static_cast<uint64_t>(status.st_size));
+  const uint64_t size = plan.size();
   const auto blockCount = static_cast<int64_t>(size / kPatternBlockBytes);
   const auto tailBytes = static_cast<size_t>(size % kPatternBlockBytes);
 
   if (tailBytes > 0) {
-    const int result = readFully(file.get(), tailArea, tailBytes,
-                                 static_cast<off_t>(blockCount) * static_cast<off_t>(kPatternBlockBytes));
+    const int result = plan.read(tailArea, tailBytes, static_cast<uint64_t>(blockCount) * kPatternBlockBytes);
     if (result != 0) {
       problem = readProblem(path_, result);
       return PassEnd::kFailed;
@@ -156,12 +193,12 @@ PassEnd PatternBlockReader::readPass(PatternBlockSink& sink, std::string& proble
   }
 
   if (blockCount > 0) {
-    ReadAhead ahead(file.get());
+    ReadAhead ahead(plan);
     int free = 0;
     for (int64_t block = 0; block <= blockCount; ++block) {
       if (!sink.blockReached(block, blockCount)) return PassEnd::kStopped;
       if (block < blockCount) {
-        ahead.start(static_cast<off_t>(block) * static_cast<off_t>(kPatternBlockBytes), halves[free]);
+        ahead.start(static_cast<uint64_t>(block) * kPatternBlockBytes, halves[free]);
       }
       if (block > 0 && !sink.feed({halves[1 - free], kPatternBlockBytes})) return PassEnd::kStopped;
       if (block < blockCount) {

@@ -10,8 +10,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
+
+#include "model/pattern_share.h"
 
 namespace stridewell {
 
@@ -38,6 +42,12 @@ class PatternBlockReader {
   PatternBlockReader(const PatternBlockReader&) = delete;
   PatternBlockReader& operator=(const PatternBlockReader&) = delete;
 
+  // From the next pass on, reads only these ranges of the file, in this
+  // order, as if they were the whole file (a process's share of it; none,
+  // an empty share). They must start at multiples of 4 bytes; a file
+  // shorter than a range fails the pass.
+  void readOnly(std::vector<ByteRange> ranges) { ranges_ = std::move(ranges); }
+
   // One pass over the file: the blocks in order, then the tail. Stopped as
   // soon as the sink asks; failed, with `problem` naming the file and the
   // reason, when the file cannot be opened, sized or read to its end (a
@@ -46,6 +56,7 @@ class PatternBlockReader {
 
  private:
   std::filesystem::path path_;
+  std::optional<std::vector<ByteRange>> ranges_;  // none: the whole file
   // Two blocks and the tail area, allocated on the first pass and kept for
   // the run so that no pass allocates.
   std::unique_ptr<std::byte[]> buffer_;

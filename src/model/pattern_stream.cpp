@@ -9,19 +9,23 @@
 namespace stridewell {
 
 PatternStream::PatternStream(SimModel& model, RecordTrainer& trainer, int32_t expectedPatterns)
-    : model_(model), trainer_(trainer), expected_(expectedPatterns) {}
+    : model_(model), trainer_(trainer), updateAt_(expectedPatterns > 0 ? expectedPatterns : kNoUpdate) {}
 
-void PatternStream::beginPass(int pass, bool firstOfRun) {
+bool PatternStream::beginPass(int pass, bool firstOfRun) {
   // Records trained after the last update belong to the slopes the new
   // epoch keeps as its history.
   double discarded = 0.0;
-  trainer_.flushSums(discarded);
+  if (!trainer_.flushSums(discarded)) return false;
   carryBytes_ = 0;
   processed_ = 0;
   tss_ = 0.0;
   updated_ = false;
   pass_ = pass;
   model_.startEpoch(firstOfRun);
+  // A share with none of the records before the update meets the others'
+  // update at once.
+  if (updateAt_ == 0) return endEpoch();
+  return true;
 }
 
 bool PatternStream::feed(std::span<const std::byte> bytes) {
@@ -43,8 +47,8 @@ bool PatternStream::feed(std::span<const std::byte> bytes) {
   size_t whole = bytes.size() / sizeof(PatternRecord);
   while (whole > 0) {
     size_t batch = whole;
-    if (processed_ < expected_) {
-      batch = static_cast<size_t>(std::min<int64_t>(expected_ - processed_, static_cast<int64_t>(whole)));
+    if (processed_ < updateAt_) {
+      batch = static_cast<size_t>(std::min<int64_t>(updateAt_ - processed_, static_cast<int64_t>(whole)));
     }
     if (!trainBatch(records, batch)) return false;
     records += batch;
@@ -59,20 +63,20 @@ bool PatternStream::feed(std::span<const std::byte> bytes) {
 
 bool PatternStream::trainBatch(const PatternRecord* records, size_t count) {
   if (!trainer_.trainRecords(records, count, tss_)) return false;
-  const bool reachesExpected =
-      processed_ < expected_ && processed_ + static_cast<int64_t>(count) >= expected_;
+  const bool reachesUpdate = processed_ < updateAt_ && processed_ + static_cast<int64_t>(count) >= updateAt_;
   processed_ += static_cast<int64_t>(count);
-  if (reachesExpected) endEpoch();
+  if (reachesUpdate) return endEpoch();
   return true;
 }
 
-void PatternStream::endEpoch() {
-  trainer_.flushSums(tss_);
+bool PatternStream::endEpoch() {
+  if (!trainer_.flushSums(tss_)) return false;
   char message[80];
   std::snprintf(message, sizeof message, "[%c]pass=%d tss=%g", 'E', pass_, tss_);
   model_.logMessage(message);
   model_.quickpropUpdate(kTrainingEpsilon, kTrainingGrowthLimit);
   updated_ = true;
+  return true;
 }
 
 }  // namespace stridewell

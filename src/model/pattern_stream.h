@@ -20,17 +20,24 @@ class PatternStream {
   // `expectedPatterns` is the record count the train information gives.
   PatternStream(SimModel& model, RecordTrainer& trainer, int32_t expectedPatterns);
 
+  // Where the update of a pass falls when this stream sees only a share of
+  // the file: after `records` of the records fed (at once, when 0), or
+  // never (kNoUpdate). By default it falls at the expected count.
+  static constexpr int64_t kNoUpdate = -1;
+  void setUpdatePoint(int64_t records) { updateAt_ = records; }
+
   // Begins pass `pass` (1-based): the carry is emptied, the counters start
   // at 0 and the model starts its epoch (its gradient history reset when
-  // `firstOfRun`).
-  void beginPass(int pass, bool firstOfRun);
+  // `firstOfRun`). False when the trainer's sums could not be handed over
+  // because the run is ending (see RecordTrainer::flushSums).
+  bool beginPass(int pass, bool firstOfRun);
 
   // Trains on the next bytes of the file. The records go to the trainer in
   // batches (all whole records of the bytes at once, split where the pass's
   // update falls). When the count of records reaches the expected count the
   // pass ends: "[E]pass=%d tss=%g" to the model's sink and the quickprop
   // update; records beyond it add to the slopes of the next pass's history.
-  // False when the trainer saw a stop request.
+  // False when the trainer saw a stop request or the run is ending.
   bool feed(std::span<const std::byte> bytes);
 
   int pass() const { return pass_; }
@@ -44,11 +51,11 @@ class PatternStream {
  private:
   // Trains on `count` whole records; false on a stop.
   bool trainBatch(const PatternRecord* records, size_t count);
-  void endEpoch();
+  bool endEpoch();
 
   SimModel& model_;
   RecordTrainer& trainer_;
-  int64_t expected_;
+  int64_t updateAt_;
   int pass_ = 0;
   double tss_ = 0.0;
   int64_t processed_ = 0;

@@ -14,6 +14,8 @@
 
 namespace stridewell {
 
+class TrainingGroup;
+
 class RecordTrainer {
  public:
   virtual ~RecordTrainer() = default;
@@ -29,7 +31,13 @@ class RecordTrainer {
   // here: afterwards the model's slopes and `tss` hold everything trained
   // since the last call. Call it before the model's slopes are read or
   // changed (the update at the end of a pass, the start of the next one).
-  virtual void flushSums(double& tss) { (void)tss; }
+  // A trainer that shares the run with other processes adds their sums
+  // too; it returns false, the sums discarded, when the processes agreed
+  // there that the run ends (a stop or a failure somewhere).
+  virtual bool flushSums(double& tss) {
+    (void)tss;
+    return true;
+  }
 };
 
 // One trainPattern call per choice, in the order a,b,c,d,e (e innermost);
@@ -40,17 +48,19 @@ std::unique_ptr<RecordTrainer> makeLiteralTrainer(SimModel& model, const std::at
 // when the model is not the program's 425-20-5 shape with training state.
 // Its sums are exact until flushSums rounds them once, so results are
 // identical for any thread count, and agree with the literal trainer to
-// rounding.
+// rounding. With a `group` its sums are added over the group's processes
+// at every flush, so results are identical for any count of processes too.
 std::unique_ptr<RecordTrainer> makeFastTrainer(SimModel& model, const std::atomic<int>& stopRequest,
-                                               int threadCount);
+                                               int threadCount, TrainingGroup* group = nullptr);
 
 // The target of a choice: 1.0 for the slot of the best finisher among the
 // five (the earlier slot on a tie), 0.0 for the others.
 int bestFinisherSlot(const PatternRecord& record, const int choice[kSimHorseSlots]);
 
 // The fast trainer over `threadCount` threads unless `literal`, falling back
-// to the literal one when the fast one refuses the model.
+// to the literal one when the fast one refuses the model. With a `group`
+// only the fast trainer will do: empty when it refuses or `literal`.
 std::unique_ptr<RecordTrainer> makeTrainer(SimModel& model, const std::atomic<int>& stopRequest,
-                                           int threadCount, bool literal);
+                                           int threadCount, bool literal, TrainingGroup* group = nullptr);
 
 }  // namespace stridewell

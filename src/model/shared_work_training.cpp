@@ -8,6 +8,7 @@
 
 #include "model/exact_sums.h"
 #include "model/sim_shape.h"
+#include "model/training_group.h"
 #include "model/training_tables.h"
 #include "model/training_thread_pool.h"
 
@@ -56,10 +57,11 @@ struct Workspace {
 class SharedWorkTrainer final : public RecordTrainer {
  public:
   SharedWorkTrainer(SimModel& model, const std::atomic<int>& stopRequest, int threadCount,
-                    const TrainingKernelFunctions& kernel)
+                    const TrainingKernelFunctions& kernel, TrainingGroup* group)
       : model_(model),
         stop_(stopRequest),
         kernel_(kernel),
+        group_(group),
         weights_(std::make_unique<TrainingWeights>()),
         pool_(threadCount) {
     for (int t = 0; t < pool_.threadCount(); ++t) workspaces_.push_back(std::make_unique<Workspace>());
@@ -78,16 +80,33 @@ class SharedWorkTrainer final : public RecordTrainer {
   }
 
   // The threads' exact sums add up to the same integers however the
-  // records were shared out; each sum is rounded once, here.
-  void flushSums(double& tss) override {
-    if (!seeded_) return;
+  // records were shared out; each sum is rounded once, here. With other
+  // processes every one of them comes here at the same point of the pass,
+  // and their integers are added first.
+  bool flushSums(double& tss) override {
+    if (group_ == nullptr && !seeded_) return true;
     ExactSums& total = workspaces_.front()->pass;
     for (size_t t = 1; t < workspaces_.size(); ++t) total.addAll(workspaces_[t]->pass);
+    if (group_ != nullptr) {
+      // The model's own slopes and the caller's error are the same in every
+      // process; the first one alone adds them.
+      if (!seeded_ && group_->rank() == 0) seed(tss);
+      const bool stopping = stop_.load(std::memory_order_relaxed) != 0;
+      if (group_->agree(stopping ? GroupState::kStopped : GroupState::kGoing) != GroupState::kGoing) {
+        discardSums();
+        return false;
+      }
+      const std::span<const int64_t> digits = total.carriedDigits();
+      wire_.assign(digits.begin(), digits.end());
+      group_->sumIntegers(wire_);
+      total.setDigits(wire_);
+    }
     SimModel::TrainingState& state = model_.trainingState();
     for (size_t i = 0; i < kConnections; ++i) state.slope[i] = total.rounded(i);
     for (size_t k = 0; k < kBiases; ++k) state.biasSlope[k] = total.rounded(kConnections + k);
     tss = total.rounded(kSquaredErrorSum);
     discardSums();
+    return true;
   }
 
  private:
@@ -109,14 +128,16 @@ class SharedWorkTrainer final : public RecordTrainer {
   }
 
   // The start of the sums: the model's slopes as they stand (the weight
-  // decay that starts each epoch) and the caller's squared error, once.
+  // decay that starts each epoch) and the caller's squared error, once,
+  // and in one process of a group.
   void seed(double tss) {
+    seeded_ = true;
+    if (group_ != nullptr && group_->rank() != 0) return;
     ExactSums& sums = workspaces_.front()->pass;
     const SimModel::TrainingState& state = model_.trainingState();
     for (size_t i = 0; i < kConnections; ++i) sums.add(i, state.slope[i]);
     for (size_t k = 0; k < kBiases; ++k) sums.add(kConnections + k, state.biasSlope[k]);
     sums.add(kSquaredErrorSum, tss);
-    seeded_ = true;
   }
 
   bool discardSums() {
@@ -197,6 +218,8 @@ class SharedWorkTrainer final : public RecordTrainer {
   SimModel& model_;
   const std::atomic<int>& stop_;
   const TrainingKernelFunctions& kernel_;
+  TrainingGroup* group_;           // null when this process trains alone
+  std::vector<int64_t> wire_;      // the sums' digits as the processes add them
   std::unique_ptr<TrainingWeights> weights_;
   std::vector<std::unique_ptr<Workspace>> workspaces_;
   std::vector<size_t> order_;  // the trainable records, largest first
@@ -225,7 +248,8 @@ TrainingKernel fastestTrainingKernel() {
 }
 
 std::unique_ptr<RecordTrainer> makeSharedWorkTrainer(SimModel& model, const std::atomic<int>& stopRequest,
-                                                     int threadCount, TrainingKernel kernel) {
+                                                     int threadCount, TrainingKernel kernel,
+                                                     TrainingGroup* group) {
   if (!hasSimShape(model) || !model.hasTrainingState() || !processorRunsTrainingKernel(kernel))
     return nullptr;
   const TrainingKernelFunctions* functions = &kPortableTrainingKernel;
@@ -233,12 +257,13 @@ std::unique_ptr<RecordTrainer> makeSharedWorkTrainer(SimModel& model, const std:
   if (kernel == TrainingKernel::kAvx2) functions = &kAvx2TrainingKernel;
 #endif
   return std::make_unique<SharedWorkTrainer>(model, stopRequest,
-                                             std::clamp(threadCount, 1, kMostTrainingThreads), *functions);
+                                             std::clamp(threadCount, 1, kMostTrainingThreads), *functions,
+                                             group);
 }
 
 std::unique_ptr<RecordTrainer> makeFastTrainer(SimModel& model, const std::atomic<int>& stopRequest,
-                                               int threadCount) {
-  return makeSharedWorkTrainer(model, stopRequest, threadCount, fastestTrainingKernel());
+                                               int threadCount, TrainingGroup* group) {
+  return makeSharedWorkTrainer(model, stopRequest, threadCount, fastestTrainingKernel(), group);
 }
 
 }  // namespace stridewell

@@ -29,6 +29,7 @@ TrainingKernel fastestTrainingKernel();
 // training state or the processor lacks the kernel. threadCount is held to
 // 1..kMostTrainingThreads.
 std::unique_ptr<RecordTrainer> makeSharedWorkTrainer(SimModel& model, const std::atomic<int>& stopRequest,
-                                                     int threadCount, TrainingKernel kernel);
+                                                     int threadCount, TrainingKernel kernel,
+                                                     TrainingGroup* group = nullptr);
 
 }  // namespace stridewell

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <memory>
+#include <system_error>
 
 #include "model/pattern_block_reader.h"
+#include "model/pattern_share.h"
 #include "model/pattern_stream.h"
 
 namespace stridewell {
@@ -50,6 +52,7 @@ class SimTrainer final : public PatternBlockSink {
 
     TrainingOutcome outcome;
     outcome.end = TrainingEnd::kCompleted;
+    if (job_.group != nullptr && !takeShare(outcome.problem)) return endInGroup(outcome, TrainingEnd::kFailed);
     for (int pass = 1; pass <= job_.passes; ++pass) {
       if (stopRequested()) {
         outcome.end = TrainingEnd::kStopped;
@@ -62,6 +65,7 @@ class SimTrainer final : public PatternBlockSink {
       if (end == PassEnd::kNormal && !passStarted_ && !startPass()) end = PassEnd::kStopped;
       if (end == PassEnd::kFailed) {
         model_.logMessage(outcome.problem);
+        if (job_.group != nullptr) return endInGroup(outcome, TrainingEnd::kFailed);
         outcome.end = TrainingEnd::kFailed;
         show({failedStatusText(), pass_, lastPercent_, true});
         return outcome;
@@ -73,6 +77,71 @@ class SimTrainer final : public PatternBlockSink {
       ++outcome.passesDone;
       if (stream_.updated()) outcome.lastPassError = stream_.tss();
     }
+    if (job_.group != nullptr) return endInGroup(outcome, outcome.end);
+    return save(outcome);
+  }
+
+  bool blockReached(int64_t block, int64_t blockCount) override {
+    if (!passStarted_ && !startPass()) return false;
+    showPass(static_cast<int>(100 * block / blockCount));
+    return !stopRequested() && !toldToStop();
+  }
+
+  bool feed(std::span<const std::byte> bytes) override {
+    if (!passStarted_ && !startPass()) return false;
+    return stream_.feed(bytes);
+  }
+
+ private:
+  bool stopRequested() const { return stop_.load(std::memory_order_relaxed) != 0; }
+
+  // Whether another process of the group stopped or failed.
+  bool toldToStop() const { return job_.group != nullptr && job_.group->toldByOthers() != GroupState::kGoing; }
+
+  // This process's share of the pattern file, from its size now (every
+  // process of a group sees the same file).
+  bool takeShare(std::string& problem) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(job_.patternFile, error);
+    if (error) {
+      problem = "Cannot get the size of " + job_.patternFile.string() + ": " + error.message();
+      return false;
+    }
+    const PatternShare share = shareOfPatterns(size, job_.patternCount, job_.group->rank(),
+                                               job_.group->size(), kShareStepRecords);
+    reader_.readOnly(share.bytes());
+    stream_.setUpdatePoint(share.updates ? share.beforeUpdate.count() : PatternStream::kNoUpdate);
+    return true;
+  }
+
+  // The end of this process's part: the others are told when it stops or
+  // failed of its own accord, and all agree how the run ends. A failure
+  // anywhere saves nothing; otherwise the first process saves.
+  TrainingOutcome endInGroup(TrainingOutcome& outcome, TrainingEnd mine) {
+    TrainingGroup& group = *job_.group;
+    const GroupState state = mine == TrainingEnd::kFailed    ? GroupState::kFailed
+                             : mine == TrainingEnd::kStopped ? GroupState::kStopped
+                                                             : GroupState::kGoing;
+    if (state != GroupState::kGoing && !group.ended() && group.toldByOthers() == GroupState::kGoing)
+      group.tellOthers(state);
+    const GroupState agreed = group.agree(state);
+    if (agreed == GroupState::kFailed) {
+      if (mine != TrainingEnd::kFailed) outcome.problem = "Another process of the run failed; nothing was saved";
+      outcome.end = TrainingEnd::kFailed;
+      show({failedStatusText(), pass_, lastPercent_, true});
+      return outcome;
+    }
+    if (agreed == GroupState::kStopped) outcome.end = TrainingEnd::kStopped;
+    if (group.rank() != 0) {
+      show({outcome.end == TrainingEnd::kStopped ? stoppedStatusText()
+                                                 : completeStatusText(job_.passes, job_.simName),
+            pass_, lastPercent_, true});
+      return outcome;
+    }
+    return save(outcome);
+  }
+
+  TrainingOutcome save(TrainingOutcome& outcome) {
 
     // Both files even when the first fails: the trained weights then still
     // reach one of them.
@@ -92,20 +161,6 @@ class SimTrainer final : public PatternBlockSink {
     return outcome;
   }
 
-  bool blockReached(int64_t block, int64_t blockCount) override {
-    if (!passStarted_ && !startPass()) return false;
-    showPass(static_cast<int>(100 * block / blockCount));
-    return !stopRequested();
-  }
-
-  bool feed(std::span<const std::byte> bytes) override {
-    if (!passStarted_ && !startPass()) return false;
-    return stream_.feed(bytes);
-  }
-
- private:
-  bool stopRequested() const { return stop_.load(std::memory_order_relaxed) != 0; }
-
   // A pass starts before its first block or its first bytes, whichever
   // comes first (a file below one block has only its tail): status at 0 %
   // (which also asks for a stop), then the epoch, its history reset on the
@@ -113,9 +168,8 @@ class SimTrainer final : public PatternBlockSink {
   bool startPass() {
     passStarted_ = true;
     showPass(0);
-    if (stopRequested()) return false;
-    stream_.beginPass(pass_, pass_ == 1);
-    return true;
+    if (stopRequested() || toldToStop()) return false;
+    return stream_.beginPass(pass_, pass_ == 1);
   }
 
   // A pass status goes out only when its pass or percentage changed.

@@ -17,8 +17,14 @@
 #include "base/program_name.h"
 #include "model/record_trainer.h"
 #include "model/sim_model.h"
+#include "model/training_group.h"
 
 namespace stridewell {
+
+// A process's share of the pattern file is cut at multiples of this many
+// records, so that the trainer's groups of records never straddle two
+// processes.
+inline constexpr int64_t kShareStepRecords = 1;
 
 // What to train, from the train information of the last preparation.
 struct TrainingJob {
@@ -30,6 +36,9 @@ struct TrainingJob {
   int32_t patternCount = 0;                    // records the update of a pass waits for
   bool freshStart = false;                     // train.SIM was missing and the run starts from random weights
   FileSystem* fileSystem = &realFileSystem();  // the weights files are saved through it
+  // The processes that share the run, each training its share of the
+  // pattern file; the first of them alone saves. Null: this process alone.
+  TrainingGroup* group = nullptr;
 };
 
 // One status of the run: the text for the window title and, while passes
@@ -49,7 +58,7 @@ struct TrainingOutcome {
   // The error "tss" of the last pass that ended in its update; none when no
   // pass did.
   std::optional<double> lastPassError;
-  bool saved = false;   // both weights files written
+  bool saved = false;   // both weights files written (by the first process of a group)
   std::string problem;  // why a pass failed or a save did not happen, naming the file
   // Why the SIM's training record could not be brought up to date (the
   // weights are saved all the same); empty when it was.
@@ -60,7 +69,10 @@ using TrainingStatusCallback = std::function<void(const TrainingStatus&)>;
 
 // The run itself. `stopRequest` is read after every five-horse choice and at
 // every status update. Nothing is saved when a pass fails; otherwise the
-// train weights file and then the target are saved once, at the end.
+// train weights file and then the target are saved once, at the end. In a
+// group every process runs this with the same job and the same starting
+// weights; a stop or a failure in one ends the run in all, and a failure
+// anywhere leaves everything unsaved.
 TrainingOutcome runTraining(SimModel& model, RecordTrainer& trainer, const TrainingJob& job,
                             const std::atomic<int>& stopRequest, const TrainingStatusCallback& status);
 

@@ -5,7 +5,9 @@
 namespace stridewell {
 
 std::unique_ptr<RecordTrainer> makeTrainer(SimModel& model, const std::atomic<int>& stopRequest,
-                                           int threadCount, bool literal) {
+                                           int threadCount, bool literal, TrainingGroup* group) {
+  // Only the fast trainer's sums can be added over processes.
+  if (group != nullptr) return literal ? nullptr : makeFastTrainer(model, stopRequest, threadCount, group);
   if (!literal) {
     if (std::unique_ptr<RecordTrainer> fast =
             makeFastTrainer(model, stopRequest, threadCount < 1 ? 1 : threadCount)) {
