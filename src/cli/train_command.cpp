@@ -4,6 +4,7 @@
 #include <charconv>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 #include "cli/terminal_interaction.h"
 #include "cli/terminal_progress.h"
 #include "cli/text_format.h"
+#include "cli/training_watch.h"
 #include "model/sim_model.h"
 #include "model/sim_shape.h"
 #include "operations/training_run.h"
@@ -70,7 +72,83 @@ int overallPercent(const TrainingStatus& status, int passes) {
   return std::clamp(((status.pass - 1) * 100 + status.percent) / passes, 0, 100);
 }
 
+// How many processes an MPI launcher (mpirun, mpiexec) started together
+// with this one, from the variables it sets; 0 when none did.
+int processesStartedByLauncher() {
+  for (const char* name : {"OMPI_COMM_WORLD_SIZE", "PMI_SIZE", "PMIX_SIZE"}) {
+    if (const char* value = std::getenv(name)) {
+      const int count = std::atoi(value);
+      if (count > 0) return count;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
+
+TrainingOutcome watchTraining(TrainingSession& session, const std::string& simName, int passes,
+                              std::ostream& out, TerminalProgress& progress) {
+  // The training thread reports through the session; this thread shows it,
+  // one line per pass, and turns Ctrl-C into the stop request.
+  uint64_t shownCount = 0;
+  int linePass = 0;
+  bool stopAsked = false;
+  auto showLatest = [&] {
+    if (session.statusCount() == shownCount) return;
+    shownCount = session.statusCount();
+    const TrainingStatus status = session.status();
+    // One line per pass as it starts, also for passes that began and ended
+    // between two looks.
+    if (status.pass > linePass) {
+      progress.clearLine();
+      while (linePass < status.pass) {
+        ++linePass;
+        out << passStatusText(simName, linePass, passes, 0) << '\n';
+      }
+      out << std::flush;
+    }
+    progress.setText(status.text);
+    progress.setPercent(overallPercent(status, passes));
+  };
+  while (session.running()) {
+    if (!stopAsked && progress.cancelled()) {
+      session.requestStop();
+      stopAsked = true;
+    }
+    showLatest();
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  TrainingOutcome outcome = session.join();
+  showLatest();
+  progress.clearLine();
+  return outcome;
+}
+
+int reportTraining(const TrainingOutcome& outcome, const TrainingJob& job, std::ostream& err) {
+  if (!outcome.problem.empty()) err << "stridewell train: error: " << outcome.problem << '\n';
+  if (!outcome.recordProblem.empty()) {
+    err << warningPrefix("train") << "the SIM's training record was not updated: " << outcome.recordProblem
+        << '\n';
+  }
+  if (outcome.end == TrainingEnd::kFailed) return kExitBadInput;
+  if (!outcome.saved) return kExitCannotOpen;
+  if (outcome.end == TrainingEnd::kStopped) {
+    const int signal = InterruptGuard::signalSeen();
+    const char* by = signal == SIGTERM  ? " by SIGTERM"
+                     : signal == SIGHUP ? " by SIGHUP"
+                     : signal == SIGINT ? " by Ctrl-C"
+                                        : "";
+    err << "stridewell train: stopped" << by << " after " << outcome.passesDone << " of " << job.passes
+        << " passes; the weights are saved to " << job.trainWeightsFile.string() << " and "
+        << job.targetWeightsFile.string() << "\n";
+    return kExitDeclined;
+  }
+  return kExitOk;
+}
+
+int exitStatusOfStart(TrainStart start) {
+  return exitStatusOf(start);
+}
 
 std::string_view TrainCommand::description() const {
   return "Asks \"Train?\" and trains the SIM that `stridewell prep` set up in the\n"
@@ -101,20 +179,42 @@ int TrainCommand::run(const ParsedOptions& options, std::ostream& out, std::ostr
     err << "stridewell train: error: takes no operands\n\n" << usage();
     return kExitUsage;
   }
-  TrainCommandOptions trainOptions;
+  TrainRequest request;
   if (options.has("passes") &&
-      !readCount(options.value("passes"), kMostPasses, trainOptions.passesOverride)) {
+      !readCount(options.value("passes"), kMostPasses, request.options.passesOverride)) {
     err << "stridewell train: error: --passes takes a number from 1 to " << kMostPasses << ", not '"
         << printableText(options.value("passes")) << "'\n";
     return kExitUsage;
   }
-  int threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned{kMostThreads}));
-  if (options.has("threads") && !readCount(options.value("threads"), kMostThreads, threads)) {
+  request.threads =
+      static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned{kMostThreads}));
+  if (options.has("threads") && !readCount(options.value("threads"), kMostThreads, request.threads)) {
     err << "stridewell train: error: --threads takes a number from 1 to " << kMostThreads << ", not '"
         << printableText(options.value("threads")) << "'\n";
     return kExitUsage;
   }
-  const bool literal = options.has("literal");
+  request.literal = options.has("literal");
+
+  // Processes started together by mpirun share one run; each would
+  // otherwise train the whole file and overwrite the others' SIM.
+  if (processesStartedByLauncher() > 0) {
+#if defined(STRIDEWELL_WITH_MPI)
+    if (request.literal) {
+      err << "stridewell train: error: --literal trains in one process only; run it without mpirun\n";
+      return kExitUsage;
+    }
+    return trainInGroup(options, request, out, err);
+#else
+    if (processesStartedByLauncher() > 1) {
+      err << "stridewell train: error: this stridewell was built without MPI and cannot share a run "
+             "between the "
+          << processesStartedByLauncher()
+          << " processes mpirun started; run it alone, or build it with MPI\n";
+      return kExitUsage;
+    }
+#endif
+  }
+
   const std::unique_ptr<TerminalInteraction> user = askingInteraction(options, "train", out, err);
   if (!user) return kExitUsage;
   TerminalInteraction& ui = *user;
@@ -126,9 +226,8 @@ int TrainCommand::run(const ParsedOptions& options, std::ostream& out, std::ostr
     ui.error("Error during SIM init");
     return kExitCannotOpen;
   }
-  const TrainPreparation prepared = prepareTraining(workspace.trainData, *model, ui, trainOptions);
+  const TrainPreparation prepared = prepareTraining(workspace.trainData, *model, ui, request.options);
   if (prepared.start != TrainStart::kReady) return exitStatusOf(prepared.start);
-  const int passes = prepared.job.passes;
 
   // From here on a termination or hang-up stops the run as Ctrl-C does, so
   // that the passes done are saved rather than lost.
@@ -136,69 +235,18 @@ int TrainCommand::run(const ParsedOptions& options, std::ostream& out, std::ostr
   TerminalProgress progress;
   ui.attachProgress(&progress);
   TrainingSession session;
-  if (!session.start(*model, prepared.job, [threads, literal](SimModel& m, const std::atomic<int>& stop) {
-        return makeTrainer(m, stop, threads, literal);
+  if (!session.start(*model, prepared.job, [request](SimModel& m, const std::atomic<int>& stop) {
+        return makeTrainer(m, stop, request.threads, request.literal);
       })) {
     ui.attachProgress(nullptr);
     ui.error("Cannot start the training thread");
     return kExitBadInput;
   }
-
-  // The training thread reports through the session; this thread shows it,
-  // one line per pass, and turns Ctrl-C into the stop request.
-  uint64_t shownCount = 0;
-  int linePass = 0;
-  bool stopAsked = false;
-  auto showLatest = [&] {
-    if (session.statusCount() == shownCount) return;
-    shownCount = session.statusCount();
-    const TrainingStatus status = session.status();
-    // One line per pass as it starts, also for passes that began and ended
-    // between two looks.
-    if (status.pass > linePass) {
-      progress.clearLine();
-      while (linePass < status.pass) {
-        ++linePass;
-        out << passStatusText(prepared.job.simName, linePass, passes, 0) << '\n';
-      }
-      out << std::flush;
-    }
-    progress.setText(status.text);
-    progress.setPercent(overallPercent(status, passes));
-  };
-  while (session.running()) {
-    if (!stopAsked && progress.cancelled()) {
-      session.requestStop();
-      stopAsked = true;
-    }
-    showLatest();
-    std::this_thread::sleep_for(kPollInterval);
-  }
-  const TrainingOutcome outcome = session.join();
-  showLatest();
-  progress.clearLine();
+  const TrainingOutcome outcome =
+      watchTraining(session, prepared.job.simName, prepared.job.passes, out, progress);
   ui.attachProgress(nullptr);
   out << session.status().text << '\n';
-  if (!outcome.problem.empty()) err << "stridewell train: error: " << outcome.problem << '\n';
-  if (!outcome.recordProblem.empty()) {
-    err << warningPrefix("train") << "the SIM's training record was not updated: " << outcome.recordProblem
-        << '\n';
-  }
-
-  if (outcome.end == TrainingEnd::kFailed) return kExitBadInput;
-  if (!outcome.saved) return kExitCannotOpen;
-  if (outcome.end == TrainingEnd::kStopped) {
-    const int signal = InterruptGuard::signalSeen();
-    const char* by = signal == SIGTERM  ? " by SIGTERM"
-                     : signal == SIGHUP ? " by SIGHUP"
-                     : signal == SIGINT ? " by Ctrl-C"
-                                        : "";
-    err << "stridewell train: stopped" << by << " after " << outcome.passesDone << " of " << passes
-        << " passes; the weights are saved to " << prepared.job.trainWeightsFile.string() << " and "
-        << prepared.job.targetWeightsFile.string() << "\n";
-    return kExitDeclined;
-  }
-  return kExitOk;
+  return reportTraining(outcome, prepared.job, err);
 }
 
 }  // namespace stridewell::cli

@@ -218,8 +218,8 @@ class SharedWorkTrainer final : public RecordTrainer {
   SimModel& model_;
   const std::atomic<int>& stop_;
   const TrainingKernelFunctions& kernel_;
-  TrainingGroup* group_;           // null when this process trains alone
-  std::vector<int64_t> wire_;      // the sums' digits as the processes add them
+  TrainingGroup* group_;       // null when this process trains alone
+  std::vector<int64_t> wire_;  // the sums' digits as the processes add them
   std::unique_ptr<TrainingWeights> weights_;
   std::vector<std::unique_ptr<Workspace>> workspaces_;
   std::vector<size_t> order_;  // the trainable records, largest first
@@ -256,9 +256,8 @@ std::unique_ptr<RecordTrainer> makeSharedWorkTrainer(SimModel& model, const std:
 #if defined(__x86_64__)
   if (kernel == TrainingKernel::kAvx2) functions = &kAvx2TrainingKernel;
 #endif
-  return std::make_unique<SharedWorkTrainer>(model, stopRequest,
-                                             std::clamp(threadCount, 1, kMostTrainingThreads), *functions,
-                                             group);
+  return std::make_unique<SharedWorkTrainer>(
+      model, stopRequest, std::clamp(threadCount, 1, kMostTrainingThreads), *functions, group);
 }
 
 std::unique_ptr<RecordTrainer> makeFastTrainer(SimModel& model, const std::atomic<int>& stopRequest,

@@ -52,7 +52,8 @@ class SimTrainer final : public PatternBlockSink {
 
     TrainingOutcome outcome;
     outcome.end = TrainingEnd::kCompleted;
-    if (job_.group != nullptr && !takeShare(outcome.problem)) return endInGroup(outcome, TrainingEnd::kFailed);
+    if (job_.group != nullptr && !takeShare(outcome.problem))
+      return endInGroup(outcome, TrainingEnd::kFailed);
     for (int pass = 1; pass <= job_.passes; ++pass) {
       if (stopRequested()) {
         outcome.end = TrainingEnd::kStopped;
@@ -96,7 +97,9 @@ class SimTrainer final : public PatternBlockSink {
   bool stopRequested() const { return stop_.load(std::memory_order_relaxed) != 0; }
 
   // Whether another process of the group stopped or failed.
-  bool toldToStop() const { return job_.group != nullptr && job_.group->toldByOthers() != GroupState::kGoing; }
+  bool toldToStop() const {
+    return job_.group != nullptr && job_.group->toldByOthers() != GroupState::kGoing;
+  }
 
   // This process's share of the pattern file, from its size now (every
   // process of a group sees the same file).
@@ -107,8 +110,8 @@ class SimTrainer final : public PatternBlockSink {
       problem = "Cannot get the size of " + job_.patternFile.string() + ": " + error.message();
       return false;
     }
-    const PatternShare share = shareOfPatterns(size, job_.patternCount, job_.group->rank(),
-                                               job_.group->size(), kShareStepRecords);
+    const PatternShare share =
+        shareOfPatterns(size, job_.patternCount, job_.group->rank(), job_.group->size(), kShareStepRecords);
     reader_.readOnly(share.bytes());
     stream_.setUpdatePoint(share.updates ? share.beforeUpdate.count() : PatternStream::kNoUpdate);
     return true;
@@ -126,7 +129,8 @@ class SimTrainer final : public PatternBlockSink {
       group.tellOthers(state);
     const GroupState agreed = group.agree(state);
     if (agreed == GroupState::kFailed) {
-      if (mine != TrainingEnd::kFailed) outcome.problem = "Another process of the run failed; nothing was saved";
+      if (mine != TrainingEnd::kFailed)
+        outcome.problem = "Another process of the run failed; nothing was saved";
       outcome.end = TrainingEnd::kFailed;
       show({failedStatusText(), pass_, lastPercent_, true});
       return outcome;
@@ -142,7 +146,6 @@ class SimTrainer final : public PatternBlockSink {
   }
 
   TrainingOutcome save(TrainingOutcome& outcome) {
-
     // Both files even when the first fails: the trained weights then still
     // reach one of them.
     const bool trainSaved = model_.saveWeights(job_.trainWeightsFile, *job_.fileSystem);

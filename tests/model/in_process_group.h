@@ -26,9 +26,8 @@ class InProcessGroup {
   int collectives(int rank) const { return members_[static_cast<size_t>(rank)]->collectives; }
   // How many members told the others that they stop or failed.
   int tellers() const {
-    return static_cast<int>(std::count_if(told_.begin(), told_.end(), [](const std::atomic<int>& state) {
-      return state.load() != 0;
-    }));
+    return static_cast<int>(std::count_if(told_.begin(), told_.end(),
+                                          [](const std::atomic<int>& state) { return state.load() != 0; }));
   }
 
  private:

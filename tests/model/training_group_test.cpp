@@ -43,9 +43,9 @@ TEST(PatternShare, EveryRecordOnceInRankOrderAtWholeSteps) {
     int64_t step;
   };
   const Case cases[] = {
-      {20, 0, 20, 1, 1},   {20, 0, 20, 3, 1},  {20, 0, 20, 3, 4},   {20, 100, 15, 3, 4}, {20, 0, 25, 2, 1},
-      {3, 0, 3, 5, 1},     {7, 0, 3, 5, 2},    {1000, 0, 997, 7, 8}, {0, 50, 4, 3, 1},   {20, 0, 0, 3, 1},
-      {17, 0, 17, 17, 1},  {16, 0, 9, 4, 3},
+      {20, 0, 20, 1, 1}, {20, 0, 20, 3, 1}, {20, 0, 20, 3, 4},  {20, 100, 15, 3, 4},
+      {20, 0, 25, 2, 1}, {3, 0, 3, 5, 1},   {7, 0, 3, 5, 2},    {1000, 0, 997, 7, 8},
+      {0, 50, 4, 3, 1},  {20, 0, 0, 3, 1},  {17, 0, 17, 17, 1}, {16, 0, 9, 4, 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "records " << c.records << " expected " << c.expected << " ranks "
@@ -120,7 +120,8 @@ TEST(PatternBlockReaderShare, ReadsItsRangesAsIfTheyWereTheFile) {
       {{}, {}},  // an empty share
       {{{0, 40 * kRecordBytes}}, bytes},
       // Ranges that cross block boundaries, and a block made of two ranges.
-      {{{3 * kRecordBytes, 20 * kRecordBytes}, {25 * kRecordBytes, 40 * kRecordBytes}}, slice(3, 20) + slice(25, 40)},
+      {{{3 * kRecordBytes, 20 * kRecordBytes}, {25 * kRecordBytes, 40 * kRecordBytes}},
+       slice(3, 20) + slice(25, 40)},
       {{{30 * kRecordBytes, 31 * kRecordBytes}}, slice(30, 31)},
       {{{10 * kRecordBytes, 12 * kRecordBytes}, {0, 2 * kRecordBytes}}, slice(10, 12) + slice(0, 2)},
   };
@@ -282,12 +283,12 @@ TEST_F(GroupTrainingTest, StopInOneProcessStopsAllAndTheFirstSavesThePassesDone)
   for (const Case c : {Case{1, 0}, Case{0, 0}, Case{2, 0}}) {
     SCOPED_TRACE(testing::Message() << "rank " << c.stopper << " stops");
     test::InProcessGroup group(3);
-    const auto members = runGroup(group, 3, 1, "stop" + std::to_string(c.stopper),
-                                  [&](int rank, const TrainingStatus& status, std::atomic<int>& stop) {
-                                    if (rank == c.stopper && !status.finished && status.pass == 3 &&
-                                        status.percent >= c.percentAtStop)
-                                      stop.store(1);
-                                  });
+    const auto members = runGroup(
+        group, 3, 1, "stop" + std::to_string(c.stopper),
+        [&](int rank, const TrainingStatus& status, std::atomic<int>& stop) {
+          if (rank == c.stopper && !status.finished && status.pass == 3 && status.percent >= c.percentAtStop)
+            stop.store(1);
+        });
     for (int rank = 0; rank < 3; ++rank) {
       const Member& m = *members[static_cast<size_t>(rank)];
       EXPECT_EQ(m.outcome.end, TrainingEnd::kStopped) << "rank " << rank << ": " << m.outcome.problem;
@@ -309,9 +310,10 @@ TEST_F(GroupTrainingTest, StopInsideAShareMidPassKeepsTheWholePasses) {
   const std::vector<uint64_t> onePass = aloneWeights();
   job_.passes = 4;
   test::InProcessGroup group(3);
-  const auto members = runGroup(group, 3, 2, "midpass", [](int rank, const TrainingStatus& status, std::atomic<int>& stop) {
-    if (rank == 2 && !status.finished && status.pass == 2 && status.percent > 0) stop.store(1);
-  });
+  const auto members =
+      runGroup(group, 3, 2, "midpass", [](int rank, const TrainingStatus& status, std::atomic<int>& stop) {
+        if (rank == 2 && !status.finished && status.pass == 2 && status.percent > 0) stop.store(1);
+      });
   for (int rank = 0; rank < 3; ++rank) {
     const Member& m = *members[static_cast<size_t>(rank)];
     EXPECT_EQ(m.outcome.end, TrainingEnd::kStopped) << "rank " << rank << ": " << m.outcome.problem;
