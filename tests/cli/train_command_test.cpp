@@ -18,6 +18,7 @@
 #include "cli_test_support.h"
 #include "model/pattern_record.h"
 #include "support/isolated_user.h"
+#include "support/scoped_environment.h"
 
 namespace stridewell::cli {
 namespace {
@@ -232,6 +233,36 @@ TEST_F(TrainCommandTest, WrongCommandLines) {
     EXPECT_NE(run.err.find("stridewell train"), std::string::npos) << run.err;
   }
 }
+
+}  // namespace
+}  // namespace stridewell::cli
+
+namespace stridewell::cli {
+namespace {
+
+#if !defined(STRIDEWELL_WITH_MPI)
+// Processes that mpirun started from a build without MPI would each train
+// the whole file and overwrite one another's SIM: refused before anything.
+TEST_F(TrainCommandTest, ProcessesFromMpirunAreRefusedWithoutMpi) {
+  prepare(2);
+  for (const char* variable : {"OMPI_COMM_WORLD_SIZE", "PMI_SIZE"}) {
+    SCOPED_TRACE(variable);
+    const stridewell::test::ScopedEnvironment launched(variable, "3");
+    const test::CommandRun run = runCommand(TrainCommand(), {"--yes"});
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_NE(run.err.find("built without MPI and cannot share a run between the 3 processes"),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(trainData() / "train.SIM"));
+    EXPECT_FALSE(fs::exists(target()));
+  }
+  // One process started by a launcher is a process alone.
+  const stridewell::test::ScopedEnvironment launched("OMPI_COMM_WORLD_SIZE", "1");
+  const test::CommandRun run = runCommand(TrainCommand(), {"--yes"});
+  EXPECT_EQ(run.status, kExitOk) << run.err;
+  EXPECT_TRUE(fs::exists(target()));
+}
+#endif
 
 }  // namespace
 }  // namespace stridewell::cli
