@@ -12,6 +12,7 @@ packages=(
   zip unzip
   dpkg-dev file lintian desktop-file-utils appstream  # scripts/package.sh: build and check the .deb
   xvfb xauth xdotool imagemagick  # scripts/gui-smoke.sh: the desktop program under a real X server
+  libopenmpi-dev openmpi-bin  # the release build shares a training between processes over MPI
 )
 
 if [ "$(id -u)" -eq 0 ]; then

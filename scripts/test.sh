@@ -24,4 +24,4 @@ echo "== tsan: configure and build the threaded tests"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j "${jobs}" --target threaded_tests
 echo "== tsan: test"
-ctest --preset tsan -j "${jobs}" -R '^(Settings|SharedWorkTraining\.|PatternBlockReader\.|TrainingSession\.|TrainingRunTest\.TrainMore|SimTrainerTest\.TwoWholeBlocks|ScoringCrewTest\.|RaceLoopTest\.(SameReportForAnyThreadCount|CancelWhileScoring))'
+ctest --preset tsan -j "${jobs}" -R '^(Settings|SharedWorkTraining\.|PatternBlockReader\.|PatternBlockReaderShare\.|GroupTrainingTest\.|TrainingSession\.|TrainingRunTest\.TrainMore|SimTrainerTest\.TwoWholeBlocks|ScoringCrewTest\.|RaceLoopTest\.(SameReportForAnyThreadCount|CancelWhileScoring))'

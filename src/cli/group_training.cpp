@@ -98,10 +98,12 @@ std::vector<std::string> patternFileProblems(const std::vector<std::string>& pri
       uint64_t firstSize = 0;
       std::istringstream(prints[rank]) >> size;
       std::istringstream(prints[0]) >> firstSize;
-      problems.push_back(who + ": its " + std::string(kPatternFileName) + " (" + std::to_string(size) +
-                         " bytes) is not the one process 0 reads (" + firstFile.string() + ", " +
-                         std::to_string(firstSize) +
-                         " bytes); copy that file to every machine, or put the Workspace on a shared folder");
+      const std::string sizes = size == firstSize ? std::string()
+                                                  : " (" + std::to_string(size) + " bytes against " +
+                                                        std::to_string(firstSize) + ")";
+      problems.push_back(who + ": its " + std::string(kPatternFileName) +
+                         " differs from the one process 0 reads, " + firstFile.string() + sizes +
+                         "; copy that file to every machine, or put the Workspace on a shared folder");
     }
   }
   return problems;

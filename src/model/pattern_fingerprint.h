@@ -1,7 +1,6 @@
-// A quick fingerprint of a pattern file, so that processes on several
-// machines can tell that they read the same preparation: its size and a
-// hash of 64 pieces of 4,096 bytes spread evenly over it (the first and the
-// last among them). Reading it costs a few milliseconds whatever the size.
+// A fingerprint of a pattern file, so that processes on several machines
+// can tell that they read the same preparation: its size and a 64-bit hash
+// of every byte. Reading it costs a fraction of one training pass.
 #pragma once
 
 #include <cstdint>
