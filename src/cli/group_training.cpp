@@ -220,7 +220,8 @@ int trainInGroup(const ParsedOptions& options, const TrainRequest& request, std:
   if (leader) {
     TerminalProgress progress;
     user->attachProgress(&progress);
-    const TrainingOutcome outcome = watchTraining(session, job.simName, job.passes, out, progress);
+    const TrainingOutcome outcome =
+        watchTraining(session, job.simName, job.passes, out, progress, !progress.drawsBar());
     user->attachProgress(nullptr);
     out << session.status().text << '\n';
     return reportTraining(outcome, job, err);

@@ -31,6 +31,8 @@ class TerminalProgress final : public ProgressSink {
   void setText(std::string_view text) override;
   void setPercent(int percent) override;
   bool cancelled() const override;
+  // Whether the bar is drawn (on a terminal).
+  bool drawsBar() const { return drawBar_; }
 
   // Cancels as Ctrl-C would.
   void cancel() { cancelled_.store(true); }

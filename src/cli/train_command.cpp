@@ -27,6 +27,8 @@ constexpr int kMostPasses = 1000000;
 constexpr int kMostThreads = 256;
 // How often the waiting thread looks at the status and at Ctrl-C.
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
+// Lines within a pass come no closer than this: short passes need none.
+constexpr auto kTenthLineGap = std::chrono::seconds(10);
 
 constexpr OptionSpec kTrainOptions[] = {
     withAlias(
@@ -87,11 +89,13 @@ int processesStartedByLauncher() {
 }  // namespace
 
 TrainingOutcome watchTraining(TrainingSession& session, const std::string& simName, int passes,
-                              std::ostream& out, TerminalProgress& progress) {
+                              std::ostream& out, TerminalProgress& progress, bool tenthLines) {
   // The training thread reports through the session; this thread shows it,
   // one line per pass, and turns Ctrl-C into the stop request.
   uint64_t shownCount = 0;
   int linePass = 0;
+  int lineTenth = 0;
+  auto lastLine = std::chrono::steady_clock::now();
   bool stopAsked = false;
   auto showLatest = [&] {
     if (session.statusCount() == shownCount) return;
@@ -105,7 +109,16 @@ TrainingOutcome watchTraining(TrainingSession& session, const std::string& simNa
         ++linePass;
         out << passStatusText(simName, linePass, passes, 0) << '\n';
       }
+      lineTenth = 0;
+      lastLine = std::chrono::steady_clock::now();
       out << std::flush;
+    }
+    if (tenthLines && !status.finished && status.pass == linePass && status.percent / 10 > lineTenth &&
+        status.percent < 100 && std::chrono::steady_clock::now() - lastLine >= kTenthLineGap) {
+      lineTenth = status.percent / 10;
+      progress.clearLine();
+      out << passStatusText(simName, linePass, passes, lineTenth * 10) << '\n' << std::flush;
+      lastLine = std::chrono::steady_clock::now();
     }
     progress.setText(status.text);
     progress.setPercent(overallPercent(status, passes));

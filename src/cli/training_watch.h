@@ -20,8 +20,11 @@ struct TrainRequest {
 
 // Waits for the session's run, one line per pass on `out` and the bar on
 // `progress`, turning Ctrl-C (and SIGTERM, SIGHUP) into the stop request.
+// With `tenthLines`, also a line at a tenth of a pass done when 10 seconds
+// or more passed since the last line (for a run whose output is not a
+// terminal, where a pass may take hours).
 TrainingOutcome watchTraining(TrainingSession& session, const std::string& simName, int passes,
-                              std::ostream& out, TerminalProgress& progress);
+                              std::ostream& out, TerminalProgress& progress, bool tenthLines = false);
 
 // The run's problems and, when stopped, what was saved, on `err`; the exit
 // status.
