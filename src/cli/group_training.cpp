@@ -178,8 +178,10 @@ int trainInGroup(const ParsedOptions& options, const TrainRequest& request, std:
   const std::vector<std::string> problems = patternFileProblems(prints, hosts, job.patternFile);
   if (!problems.empty()) {
     if (leader) {
-      for (const std::string& line : problems) err << "stridewell train: error: " << line << '\n';
-      err << "stridewell train: nothing was trained\n";
+      for (size_t i = 0; i < problems.size(); ++i) {
+        err << "stridewell train: error: " << problems[i]
+            << (i + 1 == problems.size() ? " - nothing was trained\n" : "\n");
+      }
     }
     return kExitBadInput;
   }
