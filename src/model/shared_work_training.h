@@ -1,11 +1,11 @@
 // The fast trainer behind makeFastTrainer, for the program's 425-20-5 net:
 // first-layer sums shared between a record's choices, the last horse of a
 // choice in vector lanes, and whole records shared out over a fixed set of
-// threads. Records are summed in double within fixed groups, one thread per
-// group in record order; each group's sums are added exactly
-// (model/exact_sums.h) and rounded once when flushed, so the slopes are the
-// same bits for any thread count and however the records arrive in calls.
-// Agrees with the literal trainer to rounding.
+// threads. Each record's sums are made alone; those of a fixed group of
+// records are added in double in record order, and each group's total is
+// added exactly (model/exact_sums.h) and rounded once when flushed, so the
+// slopes are the same bits for any thread count and however the records
+// arrive in calls. Agrees with the literal trainer to rounding.
 #pragma once
 
 #include <atomic>
@@ -25,7 +25,8 @@ inline constexpr int kMostTrainingThreads = 64;
 // first group starts at the first record after the flush). A group's sums
 // are made in double and added exactly once, so a share of records that
 // starts at a multiple of this count gives the same sums on any machine
-// that trains it. Fewer exact additions against coarser work for threads.
+// that trains it. Larger groups make fewer exact additions and coarser
+// shares.
 inline constexpr int kRecordGroupSize = 8;
 
 // Whether this processor has the kernel's instructions.
