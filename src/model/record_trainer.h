@@ -46,9 +46,10 @@ std::unique_ptr<RecordTrainer> makeLiteralTrainer(SimModel& model, const std::at
 
 // The shared-work trainer over `threadCount` threads (at least 1). Empty
 // when the model is not the program's 425-20-5 shape with training state.
-// Its sums are exact until flushSums rounds them once, so results are
-// identical for any thread count, and agree with the literal trainer to
-// rounding. With a `group` its sums are added over the group's processes
+// A fixed group of records is summed in double in record order and each
+// group's sums are added exactly until flushSums rounds them once, so
+// results are identical for any thread count, and agree with the literal
+// trainer to rounding. With a `group` its sums are added over the group's processes
 // at every flush, so results are identical for any count of processes too.
 std::unique_ptr<RecordTrainer> makeFastTrainer(SimModel& model, const std::atomic<int>& stopRequest,
                                                int threadCount, TrainingGroup* group = nullptr);

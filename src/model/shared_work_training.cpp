@@ -44,15 +44,35 @@ constexpr size_t kBiases = static_cast<size_t>(kSimHiddenUnits) + kSimOutputs;
 constexpr size_t kSquaredErrorSum = kConnections + kBiases;
 constexpr size_t kPassSums = kSquaredErrorSum + 1;
 
-// What one thread keeps between calls: its record buffers, one record's
-// sums, and the exact sums of its records since the last flush.
+constexpr size_t kGroupSize = static_cast<size_t>(kRecordGroupSize);
+static_assert(kRecordGroupSize >= 1);
+// Records handed to the threads at a time: bounds the record sums kept
+// until their groups are complete.
+constexpr size_t kMostRecordsPerRun = 64;
+
+// What one thread keeps between calls: its record buffers and the exact
+// sums of its groups since the last flush.
 struct Workspace {
   RecordInputs inputs;
   RecordTables tables;
-  TrainingSums sums;
   ExactSums pass{kPassSums};
   bool stopped = false;
 };
+
+// a += b over the sums that go into the model (not the delta sums).
+void addSums(TrainingSums& a, const TrainingSums& b) {
+  for (int h = 0; h < kTrainHiddenUnits; ++h) {
+    for (int s = 0; s < kTrainSlots; ++s) {
+      for (int j = 0; j < kTrainInputsPerHorse; ++j) a.hiddenSlope[h][s][j] += b.hiddenSlope[h][s][j];
+    }
+    a.hiddenBiasSlope[h] += b.hiddenBiasSlope[h];
+  }
+  for (int o = 0; o < kTrainOutputs; ++o) {
+    for (int h = 0; h < kTrainHiddenUnits; ++h) a.outputSlope[o][h] += b.outputSlope[o][h];
+    a.outputBiasSlope[o] += b.outputBiasSlope[o];
+  }
+  a.squaredError += b.squaredError;
+}
 
 class SharedWorkTrainer final : public RecordTrainer {
  public:
@@ -63,6 +83,7 @@ class SharedWorkTrainer final : public RecordTrainer {
         kernel_(kernel),
         group_(group),
         weights_(std::make_unique<TrainingWeights>()),
+        openGroup_(std::make_unique<TrainingSums>()),
         pool_(threadCount) {
     for (int t = 0; t < pool_.threadCount(); ++t) workspaces_.push_back(std::make_unique<Workspace>());
   }
@@ -71,21 +92,20 @@ class SharedWorkTrainer final : public RecordTrainer {
     if (stop_.load(std::memory_order_relaxed) != 0) return discardSums();
     if (!seeded_) seed(tss);
     copyWeights();
-    splitWork(records, count);
-    pool_.run([this, records](int t) { runShare(t, records); });
-    for (const auto& workspace : workspaces_) {
-      if (workspace->stopped) return discardSums();
+    for (size_t from = 0; from < count; from += kMostRecordsPerRun) {
+      if (!trainRun(records + from, std::min(count - from, kMostRecordsPerRun))) return discardSums();
     }
     return true;
   }
 
-  // The threads' exact sums add up to the same integers however the
-  // records were shared out; each sum is rounded once, here. With other
-  // processes every one of them comes here at the same point of the pass,
-  // and their integers are added first.
+  // The threads' exact sums and the open group's add up to the same
+  // integers however the records were shared out; each sum is rounded
+  // once, here. With other processes every one of them comes here at the
+  // same point of the pass, and their integers are added first.
   bool flushSums(double& tss) override {
     if (group_ == nullptr && !seeded_) return true;
     ExactSums& total = workspaces_.front()->pass;
+    if (openHasSums_) addGroupSums(*openGroup_, total);
     for (size_t t = 1; t < workspaces_.size(); ++t) total.addAll(workspaces_[t]->pass);
     if (group_ != nullptr) {
       // The model's own slopes and the caller's error are the same in every
@@ -143,40 +163,96 @@ class SharedWorkTrainer final : public RecordTrainer {
   bool discardSums() {
     for (const auto& workspace : workspaces_) workspace->pass.clear();
     seeded_ = false;
+    openCount_ = 0;
+    openHasSums_ = false;
     return false;
   }
 
-  // Lists the records largest first; the threads then take the next one
-  // as they come free, so no thread waits long for the last big record.
-  // Each record's sums are made alone and added exactly, so who takes
-  // which record changes only the timing, never the sums.
+  // A run's groups are counted on from the group the last run left open:
+  // the first may go on with it, the last may stay open.
+  size_t groupOf(size_t r) const { return (openCount_ + r) / kGroupSize; }
+  size_t groupEnd(size_t g, size_t count) const { return std::min(count, (g + 1) * kGroupSize - openCount_); }
+  bool groupCloses(size_t g, size_t count) const { return (g + 1) * kGroupSize - openCount_ <= count; }
+
+  // Trains records[0..count) on the threads; false on a stop.
+  bool trainRun(const PatternRecord* records, size_t count) {
+    splitWork(records, count);
+    pool_.run([this, records, count](int t) { runShare(t, records, count); });
+    for (const auto& workspace : workspaces_) {
+      if (workspace->stopped) return false;
+    }
+    // An open group that this run ends without a trainable record of its own.
+    if (openHasSums_ && groupTrainable_[0] == 0 && groupCloses(0, count))
+      addGroupSums(*openGroup_, workspaces_.front()->pass);
+    // The group the run leaves open.
+    const size_t last = groupOf(count - 1);
+    if (groupCloses(last, count)) {
+      openHasSums_ = false;
+    } else if (groupTrainable_[last] > 0) {
+      if (!(last == 0 && openHasSums_)) std::swap(openGroup_, recordSums_[firstTrainable_[last]]);
+      openHasSums_ = true;
+    } else if (last > 0) {
+      openHasSums_ = false;
+    }
+    openCount_ = (openCount_ + count) % kGroupSize;
+    return true;
+  }
+
+  // Lists the trainable records largest first; the threads then take the
+  // next one as they come free, so no thread waits long for the last big
+  // record. Each record's sums are made alone and a group's are added in
+  // record order, so who takes which record changes only the timing, never
+  // the sums.
   void splitWork(const PatternRecord* records, size_t count) {
     order_.clear();
+    const size_t groups = groupOf(count - 1) + 1;
+    groupTrainable_.assign(groups, 0);
+    firstTrainable_.assign(groups, count);
     for (size_t r = 0; r < count; ++r) {
-      if (trainableCount(records[r].horseCount)) order_.push_back(r);
+      if (!trainableCount(records[r].horseCount)) continue;
+      order_.push_back(r);
+      const size_t g = groupOf(r);
+      if (groupTrainable_[g]++ == 0) firstTrainable_[g] = r;
     }
     std::stable_sort(order_.begin(), order_.end(),
                      [records](size_t a, size_t b) { return records[a].horseCount > records[b].horseCount; });
+    while (recordSums_.size() < count) recordSums_.push_back(std::make_unique<TrainingSums>());
+    for (size_t g = 0; g < groups; ++g) remaining_[g].store(groupTrainable_[g], std::memory_order_relaxed);
     nextRecord_.store(0, std::memory_order_relaxed);
   }
 
-  void runShare(int t, const PatternRecord* records) {
+  void runShare(int t, const PatternRecord* records, size_t count) {
     Workspace& work = *workspaces_[static_cast<size_t>(t)];
     work.stopped = false;
     for (size_t i = nextRecord_.fetch_add(1, std::memory_order_relaxed); i < order_.size();
          i = nextRecord_.fetch_add(1, std::memory_order_relaxed)) {
-      const PatternRecord& record = records[order_[i]];
+      const size_t r = order_[i];
+      const PatternRecord& record = records[r];
+      TrainingSums& sums = *recordSums_[r];
       loadInputs(record, work.inputs);
       kernel_.buildRecordTables(*weights_, work.inputs, work.tables);
-      std::memset(&work.sums, 0, sizeof work.sums);
-      if (!kernel_.trainChoices(*weights_, work.inputs, work.tables, 0, record.horseCount, work.sums,
+      std::memset(&sums, 0, sizeof sums);
+      if (!kernel_.trainChoices(*weights_, work.inputs, work.tables, 0, record.horseCount, sums,
                                 stopRequested, &stop_)) {
         work.stopped = true;
         return;
       }
-      kernel_.addHiddenSlopes(work.inputs, work.sums);
-      addRecordSums(work.sums, work.pass);
+      kernel_.addHiddenSlopes(work.inputs, sums);
+      // Whoever finishes a group's last record adds the group up.
+      const size_t g = groupOf(r);
+      if (remaining_[g].fetch_sub(1, std::memory_order_acq_rel) == 1) foldGroup(g, records, count, work);
     }
+  }
+
+  // Adds the group's record sums in record order, onto the open group's
+  // when it goes on with one; a whole group goes into the exact sums.
+  void foldGroup(size_t g, const PatternRecord* records, size_t count, Workspace& work) {
+    const bool fromOpen = g == 0 && openHasSums_;
+    TrainingSums& total = fromOpen ? *openGroup_ : *recordSums_[firstTrainable_[g]];
+    for (size_t r = fromOpen ? firstTrainable_[g] : firstTrainable_[g] + 1; r < groupEnd(g, count); ++r) {
+      if (trainableCount(records[r].horseCount)) addSums(total, *recordSums_[r]);
+    }
+    if (groupCloses(g, count)) addGroupSums(total, work.pass);
   }
 
   // The record's inputs widened to double. The record is packed and may
@@ -195,8 +271,8 @@ class SharedWorkTrainer final : public RecordTrainer {
     }
   }
 
-  // One record's sums into a thread's exact sums, in the model's order.
-  static void addRecordSums(const TrainingSums& sums, ExactSums& pass) {
+  // One group's sums into exact sums, in the model's order.
+  static void addGroupSums(const TrainingSums& sums, ExactSums& pass) {
     const size_t outputWeights = static_cast<size_t>(kSimHiddenUnits) * kSimInputs;
     for (int h = 0; h < kSimHiddenUnits; ++h) {
       const size_t first = static_cast<size_t>(h) * kSimInputs;
@@ -222,7 +298,20 @@ class SharedWorkTrainer final : public RecordTrainer {
   std::vector<int64_t> wire_;  // the sums' digits as the processes add them
   std::unique_ptr<TrainingWeights> weights_;
   std::vector<std::unique_ptr<Workspace>> workspaces_;
-  std::vector<size_t> order_;  // the trainable records, largest first
+  // The sums of the group the last run left open: its first openCount_
+  // records (0: none open), some of them trainable when openHasSums_.
+  std::unique_ptr<TrainingSums> openGroup_;
+  size_t openCount_ = 0;
+  bool openHasSums_ = false;
+  // A run's record sums, by record; its trainable records, largest first;
+  // per group, the trainable records, the first of them (or the run's
+  // count) and the records still to train.
+  std::vector<std::unique_ptr<TrainingSums>> recordSums_;
+  std::vector<size_t> order_;
+  std::vector<size_t> groupTrainable_;
+  std::vector<size_t> firstTrainable_;
+  std::unique_ptr<std::atomic<size_t>[]> remaining_ =
+      std::make_unique<std::atomic<size_t>[]>(kMostRecordsPerRun / kGroupSize + 2);
   std::atomic<size_t> nextRecord_{0};
   bool seeded_ = false;
   // Last, so that its threads stop before the buffers they use go away.

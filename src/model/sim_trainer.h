@@ -16,15 +16,16 @@
 #include "base/file_system.h"
 #include "base/program_name.h"
 #include "model/record_trainer.h"
+#include "model/shared_work_training.h"
 #include "model/sim_model.h"
 #include "model/training_group.h"
 
 namespace stridewell {
 
 // A process's share of the pattern file is cut at multiples of this many
-// records, so that the trainer's groups of records never straddle two
+// records, so that the fast trainer's groups of records never straddle two
 // processes.
-inline constexpr int64_t kShareStepRecords = 1;
+inline constexpr int64_t kShareStepRecords = kRecordGroupSize;
 
 // What to train, from the train information of the last preparation.
 struct TrainingJob {

@@ -1,15 +1,20 @@
 // The pattern stream: records put back together across any split of the
 // bytes, batches handed to the trainer whole and split where the pass's
 // update falls, the update at the expected count (not before, not twice),
-// and the stop.
+// the stop, and the fast trainer's weights under any cutting of the bytes.
 #include "model/pattern_stream.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "model/shared_work_training.h"
 #include "model/sim_shape.h"
 #include "model_test_support.h"
 #include "pattern_test_support.h"
@@ -183,6 +188,49 @@ TEST_F(PatternStreamTest, BeginPassEmptiesTheCarry) {
   ASSERT_TRUE(stream.feed(bytesOf(file, 0, file.size())));
   ASSERT_EQ(trainer.seen.size(), 3u);
   EXPECT_TRUE(sameRecord(trainer.seen[1], trainer.seen[0]));
+}
+
+TEST(PatternStreamTraining, SameWeightsForAnyBlockSizeAndThreadCount) {
+  // The fast trainer under the stream: records arrive in calls cut by the
+  // blocks and by the update (here inside the second group of records),
+  // and the records after the update carry into the next pass. Two passes
+  // give the same bits however the bytes were cut and however many threads
+  // trained them.
+  const std::string file = recordBytes(makeRecords(20, 4));
+  const int32_t expected = 11;
+  auto twoPasses = [&](size_t chunk, int threads, double& tss) {
+    SimModel model(true);
+    EXPECT_EQ(defineSimShape(model), kSimUnits);
+    std::atomic<int> stop{0};
+    const auto trainer = makeFastTrainer(model, stop, threads);
+    EXPECT_TRUE(trainer);
+    if (!trainer) return std::vector<uint64_t>{};
+    PatternStream stream(model, *trainer, expected);
+    for (int pass = 1; pass <= 2; ++pass) {
+      stream.beginPass(pass, pass == 1);
+      for (size_t at = 0; at < file.size(); at += chunk)
+        EXPECT_TRUE(stream.feed(bytesOf(file, at, std::min(chunk, file.size() - at))));
+      EXPECT_TRUE(stream.updated());
+    }
+    tss = stream.tss();
+    return parameterBits(model);
+  };
+  double referenceTss = 0.0;
+  const std::vector<uint64_t> reference = twoPasses(file.size(), 1, referenceTss);
+  ASSERT_FALSE(reference.empty());
+  struct Case {
+    size_t chunk;
+    int threads;
+  };
+  const Case cases[] = {{file.size(), 2},    {file.size(), 3}, {5000, 1}, {5000, 2},
+                        {3 * 4132 + 100, 3}, {65536, 2},       {777, 2}};
+  for (const Case& c : cases) {
+    double tss = 0.0;
+    const std::vector<uint64_t> bits = twoPasses(c.chunk, c.threads, tss);
+    EXPECT_EQ(bits, reference) << "chunks of " << c.chunk << ", " << c.threads << " threads";
+    EXPECT_EQ(std::bit_cast<uint64_t>(tss), std::bit_cast<uint64_t>(referenceTss))
+        << "chunks of " << c.chunk << ", " << c.threads << " threads";
+  }
 }
 
 }  // namespace
