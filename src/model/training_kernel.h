@@ -40,6 +40,50 @@ struct TrainingLoop {
   static Reg clamp(Reg x, double low, double high) { return clampLanes<Ops>(x, low, high); }
   static Reg exp(Reg x) { return expByTaylor<Ops>(x); }
 
+  // The same Taylor series as exp, summed in pairs of terms (Estrin's
+  // scheme): the output units take five per choice, and their chain of
+  // dependent steps is a third as long this way. Rounding differs from
+  // exp's by a unit in the last place at most.
+  static Reg shortExp(Reg x) {
+    Reg t, r;
+    reduceForExp<Ops, true>(x, t, r);
+    constexpr double c[] = {1.0,
+                            1.0,
+                            1.0 / 2,
+                            1.0 / 6,
+                            1.0 / 24,
+                            1.0 / 120,
+                            1.0 / 720,
+                            1.0 / 5040,
+                            1.0 / 40320,
+                            1.0 / 362880,
+                            1.0 / 3628800,
+                            1.0 / 39916800,
+                            1.0 / 479001600,
+                            1.0 / 6227020800.0};
+    const Reg r2 = Ops::mul(r, r);
+    const Reg r4 = Ops::mul(r2, r2);
+    const Reg r8 = Ops::mul(r4, r4);
+    Reg q[7];
+    for (int k = 0; k < 7; ++k) q[k] = Ops::fmadd(broadcast(c[2 * k + 1]), r, broadcast(c[2 * k]));
+    const Reg s0 = Ops::fmadd(q[1], r2, q[0]);
+    const Reg s1 = Ops::fmadd(q[3], r2, q[2]);
+    const Reg s2 = Ops::fmadd(q[5], r2, q[4]);
+    const Reg p = Ops::fmadd(Ops::fmadd(q[6], r4, s2), r8, Ops::fmadd(s1, r4, s0));
+    return Ops::scaleByShifted(p, t);
+  }
+
+  // Every value of the padded hidden vector v lies within +-limit.
+  static bool within(const double* v, double limit) {
+    const auto inside = [&](int j) {
+      const Reg x = Ops::load(v + j);
+      return Ops::both(Ops::less(x, broadcast(limit)), Ops::less(broadcast(-limit), x));
+    };
+    Mask all = inside(0);
+    for (int j = kLanes; j < kTrainHiddenPadded; j += kLanes) all = Ops::both(all, inside(j));
+    return Ops::allTrue(all);
+  }
+
   // ln(u / v) for positive normal u and v without dividing them: with
   // u = 2^ku mu and v = 2^kv mv (mantissas in [1, 2)), one mantissa is
   // halved or doubled until mu / mv lies in [sqrt(1/2), sqrt(2)]; then
@@ -90,6 +134,12 @@ struct TrainingLoop {
     }
   }
 
+  static void multiplyVectors(double* out, const double* x, const double* y) {
+    for (int j = 0; j < kTrainHiddenPadded; j += kLanes) {
+      Ops::store(out + j, Ops::mul(Ops::load(x + j), Ops::load(y + j)));
+    }
+  }
+
   static void buildRecordTables(const TrainingWeights& weights, const RecordInputs& record, RecordTables& t) {
     const int n = record.horseCount;
     alignas(64) double last[kTrainHiddenPadded];
@@ -109,6 +159,16 @@ struct TrainingLoop {
         for (int v = 0; v < kHiddenVectors; ++v) Ops::store(out + v * kLanes, sum[v]);
         if (s == 4) {
           for (int h = 0; h < kTrainHiddenUnits; ++h) t.lastSum[h][horse] = last[h];
+        }
+      }
+    }
+    t.slotSumsSmall = true;
+    for (int s = 1; s < 4; ++s) {
+      for (int horse = 0; horse < kTrainMostHorses; ++horse) {
+        t.slotSumsSmall = t.slotSumsSmall && within(t.slotSum[s][horse], kExpFactorLimit);
+        for (int j = 0; j < kTrainHiddenPadded; j += kLanes) {
+          const Reg sum = clamp(Ops::load(t.slotSum[s][horse] + j), -kExpBound, kExpBound);
+          Ops::store(t.slotExp[s][horse] + j, exp(sum));
         }
       }
     }
@@ -154,6 +214,11 @@ struct TrainingLoop {
     }
   };
 
+  // Groups of lanes one prefix of three picks leads to: the fourth pick
+  // takes one of the n - 3 free horses, the last one of the n - 4 left.
+  static constexpr int kGroupsPerPick = (kTrainMostHorses - 4 + kLanes - 1) / kLanes;
+  static constexpr int kMostBufferedGroups = (kTrainMostHorses - 3) * kGroupsPerPick;
+
   // Lane-wise sums of one trainChoices call, added to TrainingSums at its end.
   struct LaneSums {
     alignas(64) double outputSlope[kTrainOutputs][kTrainHiddenUnits][kLanes];
@@ -161,7 +226,56 @@ struct TrainingLoop {
     alignas(64) double squaredError[kLanes];
     // This prefix's hidden deltas, for slots 0 to 3.
     alignas(64) double prefixDelta[kTrainHiddenUnits][kLanes];
+    // The hidden activations and output deltas of the groups since the
+    // last foldOutputSlopes: the output slopes are their products, which
+    // are summed in registers a few at a time rather than each added to
+    // memory as it is made.
+    alignas(64) double act[kMostBufferedGroups][kTrainHiddenUnits][kLanes];
+    alignas(64) double delta[kMostBufferedGroups][kTrainOutputs][kLanes];
+    int buffered;
   };
+
+  // Each output weight spread over a vector, so that the loops take it as
+  // an operand instead of broadcasting it every time.
+  struct SpreadWeights {
+    alignas(64) double output[kTrainHiddenUnits][kTrainOutputs][kLanes];
+  };
+
+  static void spreadWeights(const TrainingWeights& w, SpreadWeights& spread) {
+    for (int h = 0; h < kTrainHiddenUnits; ++h) {
+      for (int o = 0; o < kTrainOutputs; ++o)
+        Ops::store(spread.output[h][o], broadcast(w.outputWeight[o][h]));
+    }
+  }
+
+  // outputSlope[o][h] += the sum over the buffered groups of delta[o] times
+  // act[h], lane by lane; two hidden units at a time keeps the ten sums in
+  // registers.
+  static void foldOutputSlopes(LaneSums& lanes) {
+    static_assert(kTrainHiddenUnits % 2 == 0);
+    const int count = lanes.buffered;
+    for (int h = 0; h < kTrainHiddenUnits; h += 2) {
+      Reg sum0[kTrainOutputs], sum1[kTrainOutputs];
+      for (int o = 0; o < kTrainOutputs; ++o) {
+        sum0[o] = Ops::load(lanes.outputSlope[o][h]);
+        sum1[o] = Ops::load(lanes.outputSlope[o][h + 1]);
+      }
+      for (int i = 0; i < count; ++i) {
+        const Reg a0 = Ops::load(lanes.act[i][h]);
+        const Reg a1 = Ops::load(lanes.act[i][h + 1]);
+        for (int o = 0; o < kTrainOutputs; ++o) {
+          const Reg d = Ops::load(lanes.delta[i][o]);
+          sum0[o] = Ops::fmadd(d, a0, sum0[o]);
+          sum1[o] = Ops::fmadd(d, a1, sum1[o]);
+        }
+      }
+      for (int o = 0; o < kTrainOutputs; ++o) {
+        Ops::store(lanes.outputSlope[o][h], sum0[o]);
+        Ops::store(lanes.outputSlope[o][h + 1], sum1[o]);
+      }
+    }
+    lanes.buffered = 0;
+  }
 
   static void addTo(double* sum, Reg v) { Ops::store(sum, Ops::add(Ops::load(sum), v)); }
 
@@ -180,14 +294,19 @@ struct TrainingLoop {
   // choice. It is used only where both exponents are small enough for every
   // value to be a normal double.
   template <bool kProductForm>
-  static void trainGroup(const TrainingWeights& w, const Prefix& prefix, FreeLanes& free, int g, Mask inUse,
-                         LaneSums& lanes) {
+  static void trainGroup(const TrainingWeights& w, const SpreadWeights& spread, const Prefix& prefix,
+                         FreeLanes& free, int g, Mask inUse, LaneSums& lanes) {
     const int lane0 = g * kLanes;
     const Reg one = broadcast(1.0);
     const Reg zero = broadcast(0.0);
     Reg act[kTrainHiddenUnits];
-    Reg net[kTrainOutputs];
-    for (int o = 0; o < kTrainOutputs; ++o) net[o] = broadcast(w.outputBias[o]);
+    // Each output's net input in two halves, the even and odd hidden units,
+    // so that it is two short chains of dependent steps instead of one long.
+    Reg net[kTrainOutputs], netOdd[kTrainOutputs];
+    for (int o = 0; o < kTrainOutputs; ++o) {
+      net[o] = broadcast(w.outputBias[o]);
+      netOdd[o] = zero;
+    }
     // Hidden units in pairs, one division per pair. In the product form
     // every exp(D) + exp(-P) lies within 2e^+-350, in the other within
     // [1, 1 + e^15], so the reciprocals' product stays normal.
@@ -210,11 +329,12 @@ struct TrainingLoop {
       for (int i = 0; i < 2; ++i) {
         const Reg f = clamp(Ops::mul(numerator[i], inverse[i]), kLowestActivation, kHighestActivation);
         act[h + i] = Ops::sub(Ops::add(f, f), one);
-        for (int o = 0; o < kTrainOutputs; ++o) {
-          net[o] = Ops::fmadd(broadcast(w.outputWeight[o][h + i]), act[h + i], net[o]);
-        }
+        Reg* half = i == 0 ? net : netOdd;
+        for (int o = 0; o < kTrainOutputs; ++o)
+          half[o] = Ops::fmadd(Ops::load(spread.output[h + i][o]), act[h + i], half[o]);
       }
     }
+    for (int o = 0; o < kTrainOutputs; ++o) net[o] = Ops::add(net[o], netOdd[o]);
 
     // The target is the best finisher of the five, the earlier slot on a
     // tie: the last horse only when it beats the first four outright.
@@ -222,7 +342,7 @@ struct TrainingLoop {
     Reg delta[kTrainOutputs];
     Reg squared = zero;
     Reg output[kTrainOutputs];
-    fiveOutputs<Ops>(net, output, [](Reg x) { return exp(x); });
+    fiveOutputs<Ops>(net, output, [](Reg x) { return shortExp(x); });
     for (int o = 0; o < kTrainOutputs; ++o) {
       const Reg y = output[o];
       Reg target = zero;
@@ -235,26 +355,28 @@ struct TrainingLoop {
                           error);
       error = Ops::select(Ops::less(broadcast(kLargestLogDifference), difference), broadcast(kClampedError),
                           error);
-      const Reg derivative = Ops::add(Ops::mul(y, Ops::sub(one, y)), broadcast(kDerivativeOffset));
+      const Reg derivative = Ops::fmadd(y, Ops::sub(one, y), broadcast(kDerivativeOffset));
       delta[o] = Ops::zeroUnless(inUse, Ops::mul(derivative, error));
       addTo(lanes.outputBiasSlope[o], delta[o]);
     }
     addTo(lanes.squaredError, Ops::zeroUnless(inUse, squared));
 
+    const int slot = lanes.buffered++;
+    for (int o = 0; o < kTrainOutputs; ++o) Ops::store(lanes.delta[slot][o], delta[o]);
+    // 0.5 (1 - a^2) + offset, the rescaled logistic's slope.
+    const Reg derivativeTop = broadcast(0.5 + kDerivativeOffset);
+    const Reg minusHalf = broadcast(-0.5);
     for (int h = 0; h < kTrainHiddenUnits; ++h) {
       // The output units hand their errors back from the last one down.
-      Reg error = Ops::mul(broadcast(w.outputWeight[kTrainOutputs - 1][h]), delta[kTrainOutputs - 1]);
+      Reg error = Ops::mul(Ops::load(spread.output[h][kTrainOutputs - 1]), delta[kTrainOutputs - 1]);
       for (int o = kTrainOutputs - 2; o >= 0; --o)
-        error = Ops::fmadd(broadcast(w.outputWeight[o][h]), delta[o], error);
+        error = Ops::fmadd(Ops::load(spread.output[h][o]), delta[o], error);
       const Reg a = act[h];
-      const Reg derivative =
-          Ops::add(Ops::mul(broadcast(0.5), Ops::sub(one, Ops::mul(a, a))), broadcast(kDerivativeOffset));
+      Ops::store(lanes.act[slot][h], a);
+      const Reg derivative = Ops::fmadd(Ops::mul(minusHalf, a), a, derivativeTop);
       const Reg hiddenDelta = Ops::mul(derivative, error);
       addTo(lanes.prefixDelta[h], hiddenDelta);
       addTo(&free.deltaSum[h][lane0], hiddenDelta);
-      for (int o = 0; o < kTrainOutputs; ++o) {
-        Ops::store(lanes.outputSlope[o][h], Ops::fmadd(delta[o], a, Ops::load(lanes.outputSlope[o][h])));
-      }
     }
   }
 
@@ -281,6 +403,9 @@ struct TrainingLoop {
     for (int i = 0; i < 3; ++i) {
       for (int k = 0; k < laneValueCounts[i]; ++k) laneValues[i][k] = 0.0;
     }
+    lanes.buffered = 0;
+    SpreadWeights spread;
+    spreadWeights(w, spread);
     FreeLanes free;
     for (int h = 0; h < kTrainHiddenUnits; ++h) {
       for (int i = 0; i < kTrainHorseLanes; ++i) {
@@ -295,20 +420,29 @@ struct TrainingLoop {
     }
 
     alignas(64) double sumA[kTrainHiddenPadded], sumB[kTrainHiddenPadded], sumC[kTrainHiddenPadded];
+    // exp of sumA to sumC, as products of the per-record exponentials,
+    // where every factor is small enough for each product to stay normal.
+    alignas(64) double expA[kTrainHiddenPadded], expB[kTrainHiddenPadded], expC[kTrainHiddenPadded];
     double deltaA[kTrainHiddenUnits], deltaB[kTrainHiddenUnits], deltaC[kTrainHiddenUnits];
     Prefix prefix;
     for (int a = firstHorse; a < endHorse; ++a) {
       addVectors(sumA, w.hiddenBias, t.slotSum[0][a]);
+      const bool factorsSmall = t.slotSumsSmall && within(sumA, kExpFactorLimit);
+      if (factorsSmall) {
+        for (int j = 0; j < kTrainHiddenPadded; j += kLanes) Ops::store(expA + j, exp(Ops::load(sumA + j)));
+      }
       for (int h = 0; h < kTrainHiddenUnits; ++h) deltaA[h] = 0.0;
       for (int b = 0; b < n; ++b) {
         if (b == a) continue;
         addVectors(sumB, sumA, t.slotSum[1][b]);
+        if (factorsSmall) multiplyVectors(expB, expA, t.slotExp[1][b]);
         for (int h = 0; h < kTrainHiddenUnits; ++h) deltaB[h] = 0.0;
         for (int c = 0; c < n; ++c) {
           if (c == a || c == b) continue;
           // At most 72 choices (12 horses) since the last look.
           if (stop(stopContext)) return false;
           addVectors(sumC, sumB, t.slotSum[2][c]);
+          if (factorsSmall) multiplyVectors(expC, expB, t.slotExp[2][c]);
           for (int h = 0; h < kTrainHiddenUnits; ++h) deltaC[h] = 0.0;
           int lane = 0;
           for (int horse = 0; horse < n; ++horse) {
@@ -329,12 +463,10 @@ struct TrainingLoop {
             if (p != m - 1) free.swap(p, m - 1);
             const int d = free.horse[m - 1];
             addVectors(prefix.sum, sumC, t.slotSum[3][d]);
-            bool moderate = t.lastSumsModerate;
-            for (int h = 0; h < kTrainHiddenUnits; ++h) {
-              moderate =
-                  moderate && prefix.sum[h] <= kProductFormLimit && prefix.sum[h] >= -kProductFormLimit;
-            }
-            if (moderate) {
+            const bool moderate = t.lastSumsModerate && within(prefix.sum, kProductFormLimit);
+            if (moderate && factorsSmall) {
+              multiplyVectors(prefix.expSum, expC, t.slotExp[3][d]);
+            } else if (moderate) {
               for (int j = 0; j < kTrainHiddenPadded; j += kLanes) {
                 Ops::store(prefix.expSum + j, exp(Ops::load(prefix.sum + j)));
               }
@@ -351,9 +483,9 @@ struct TrainingLoop {
             for (int h = 0; h < kTrainHiddenUnits; ++h) Ops::store(lanes.prefixDelta[h], broadcast(0.0));
             for (int g = 0; g < groups; ++g) {
               if (moderate) {
-                trainGroup<true>(w, prefix, free, g, inUse[g], lanes);
+                trainGroup<true>(w, spread, prefix, free, g, inUse[g], lanes);
               } else {
-                trainGroup<false>(w, prefix, free, g, inUse[g], lanes);
+                trainGroup<false>(w, spread, prefix, free, g, inUse[g], lanes);
               }
             }
             for (int h = 0; h < kTrainHiddenUnits; ++h) {
@@ -362,6 +494,7 @@ struct TrainingLoop {
               deltaC[h] += total;
             }
           }
+          foldOutputSlopes(lanes);
           for (int i = 0; i < m; ++i) {
             double* target = sums.deltaSum[4][free.horse[i]];
             for (int h = 0; h < kTrainHiddenUnits; ++h) target[h] += free.deltaSum[h][i];

@@ -39,6 +39,11 @@ struct alignas(64) TrainingWeights {
   double outputBias[kTrainOutputs];
 };
 
+// Where exp of a sum of four terms may be taken as the product of their
+// exponentials: with each term within this size every partial product
+// is a normal double.
+inline constexpr double kExpFactorLimit = 160.0;
+
 // One record's horses: inputs widened to double (padding 0) and finishes.
 struct alignas(64) RecordInputs {
   double input[kTrainMostHorses][kTrainInputsPadded];
@@ -55,8 +60,13 @@ struct alignas(64) RecordTables {
   // beside it; lanes past the field hold 0 and 1.
   double lastSum[kTrainHiddenUnits][kTrainHorseLanes];
   double lastExp[kTrainHiddenUnits][kTrainHorseLanes];
+  // exp(slotSum) for slots 1 to 3, so that a choice's exp of its first
+  // four horses' sum is a product (slot 0's row stays unused).
+  double slotExp[4][kTrainMostHorses][kTrainHiddenPadded];
   // Every lastSum is within kProductFormLimit.
   bool lastSumsModerate;
+  // Every slotSum of slots 1 to 3 is within kExpFactorLimit.
+  bool slotSumsSmall;
 };
 
 // One thread's share of the gradient. The delta sums are per record; the
