@@ -217,6 +217,8 @@ struct TrainingLoop {
   // Groups of lanes one prefix of three picks leads to: the fourth pick
   // takes one of the n - 3 free horses, the last one of the n - 4 left.
   static constexpr int kGroupsPerPick = (kTrainMostHorses - 4 + kLanes - 1) / kLanes;
+  // Groups trained side by side.
+  static constexpr int kGroupsTogether = 2;
   static constexpr int kMostBufferedGroups = (kTrainMostHorses - 3) * kGroupsPerPick;
 
   // Lane-wise sums of one trainChoices call, added to TrainingSums at its end.
@@ -287,96 +289,117 @@ struct TrainingLoop {
     double bestFinish;
   };
 
-  // One forward and backward pass for the choices in the lanes of group g.
+  // One forward and backward pass for the choices in the lanes of kWidth
+  // groups from firstGroup on. Groups side by side are independent chains
+  // of dependent steps, which the processor can overlap.
   // With D the first four horses' hidden net input and P the last horse's,
   // a hidden unit's logistic 1 / (1 + exp(-(D + P))) is written, in the
   // product form, as exp(D) / (exp(D) + exp(-P)): no exponential per
   // choice. It is used only where both exponents are small enough for every
   // value to be a normal double.
-  template <bool kProductForm>
-  static void trainGroup(const TrainingWeights& w, const SpreadWeights& spread, const Prefix& prefix,
-                         FreeLanes& free, int g, Mask inUse, LaneSums& lanes) {
-    const int lane0 = g * kLanes;
+  template <bool kProductForm, int kWidth>
+  static void trainGroups(const TrainingWeights& w, const SpreadWeights& spread, const Prefix& prefix,
+                          FreeLanes& free, int firstGroup, const Mask* inUse, LaneSums& lanes) {
     const Reg one = broadcast(1.0);
     const Reg zero = broadcast(0.0);
-    Reg act[kTrainHiddenUnits];
-    // Each output's net input in two halves, the even and odd hidden units,
-    // so that it is two short chains of dependent steps instead of one long.
-    Reg net[kTrainOutputs], netOdd[kTrainOutputs];
-    for (int o = 0; o < kTrainOutputs; ++o) {
-      net[o] = broadcast(w.outputBias[o]);
-      netOdd[o] = zero;
+    const int first = lanes.buffered;
+    lanes.buffered += kWidth;
+    int lane0[kWidth];
+    for (int k = 0; k < kWidth; ++k) lane0[k] = (firstGroup + k) * kLanes;
+    // A lone group's net inputs in two halves, the even and odd hidden
+    // units, so that each is two short chains instead of one long.
+    constexpr int kHalves = kWidth == 1 ? 2 : 1;
+    Reg net[kWidth * kHalves][kTrainOutputs];
+    for (int k = 0; k < kWidth * kHalves; ++k) {
+      for (int o = 0; o < kTrainOutputs; ++o)
+        net[k][o] = k % kHalves == 0 ? broadcast(w.outputBias[o]) : zero;
     }
     // Hidden units in pairs, one division per pair. In the product form
     // every exp(D) + exp(-P) lies within 2e^+-350, in the other within
     // [1, 1 + e^15], so the reciprocals' product stays normal.
     static_assert(kTrainHiddenUnits % 2 == 0 && kProductFormLimit <= 350.0);
     for (int h = 0; h < kTrainHiddenUnits; h += 2) {
-      Reg numerator[2], denominator[2];
-      for (int i = 0; i < 2; ++i) {
-        if constexpr (kProductForm) {
-          numerator[i] = broadcast(prefix.expSum[h + i]);
-          denominator[i] = Ops::add(numerator[i], Ops::load(&free.lastExp[h + i][lane0]));
-        } else {
-          const Reg sum = Ops::add(broadcast(prefix.sum[h + i]), Ops::load(&free.lastSum[h + i][lane0]));
-          const Reg minusSum = Ops::sub(zero, clamp(sum, -kNetInputBound, kNetInputBound));
-          numerator[i] = one;
-          denominator[i] = Ops::add(one, exp(minusSum));
+      for (int k = 0; k < kWidth; ++k) {
+        Reg numerator[2], denominator[2];
+        for (int i = 0; i < 2; ++i) {
+          if constexpr (kProductForm) {
+            numerator[i] = broadcast(prefix.expSum[h + i]);
+            denominator[i] = Ops::add(numerator[i], Ops::load(&free.lastExp[h + i][lane0[k]]));
+          } else {
+            const Reg sum = Ops::add(broadcast(prefix.sum[h + i]), Ops::load(&free.lastSum[h + i][lane0[k]]));
+            const Reg minusSum = Ops::sub(zero, clamp(sum, -kNetInputBound, kNetInputBound));
+            numerator[i] = one;
+            denominator[i] = Ops::add(one, exp(minusSum));
+          }
+        }
+        Reg inverse[2];
+        reciprocals(denominator[0], denominator[1], inverse[0], inverse[1]);
+        for (int i = 0; i < 2; ++i) {
+          const Reg f = clamp(Ops::mul(numerator[i], inverse[i]), kLowestActivation, kHighestActivation);
+          const Reg a = Ops::sub(Ops::add(f, f), one);
+          Ops::store(lanes.act[first + k][h + i], a);
+          Reg* half = net[k * kHalves + i % kHalves];
+          for (int o = 0; o < kTrainOutputs; ++o)
+            half[o] = Ops::fmadd(Ops::load(spread.output[h + i][o]), a, half[o]);
         }
       }
-      Reg inverse[2];
-      reciprocals(denominator[0], denominator[1], inverse[0], inverse[1]);
-      for (int i = 0; i < 2; ++i) {
-        const Reg f = clamp(Ops::mul(numerator[i], inverse[i]), kLowestActivation, kHighestActivation);
-        act[h + i] = Ops::sub(Ops::add(f, f), one);
-        Reg* half = i == 0 ? net : netOdd;
-        for (int o = 0; o < kTrainOutputs; ++o)
-          half[o] = Ops::fmadd(Ops::load(spread.output[h + i][o]), act[h + i], half[o]);
-      }
     }
-    for (int o = 0; o < kTrainOutputs; ++o) net[o] = Ops::add(net[o], netOdd[o]);
+    if constexpr (kHalves == 2) {
+      for (int o = 0; o < kTrainOutputs; ++o) net[0][o] = Ops::add(net[0][o], net[1][o]);
+    }
 
+    Reg output[kWidth][kTrainOutputs];
+    for (int k = 0; k < kWidth; ++k) {
+      fiveOutputs<Ops>(net[k * kHalves], output[k], [](Reg x) { return shortExp(x); });
+    }
     // The target is the best finisher of the five, the earlier slot on a
     // tie: the last horse only when it beats the first four outright.
-    const Mask lastWins = Ops::less(Ops::load(&free.finish[lane0]), broadcast(prefix.bestFinish));
-    Reg delta[kTrainOutputs];
-    Reg squared = zero;
-    Reg output[kTrainOutputs];
-    fiveOutputs<Ops>(net, output, [](Reg x) { return shortExp(x); });
-    for (int o = 0; o < kTrainOutputs; ++o) {
-      const Reg y = output[o];
-      Reg target = zero;
-      if (o == kTrainOutputs - 1) target = Ops::select(lastWins, one, zero);
-      if (o == prefix.bestSlot) target = Ops::select(lastWins, zero, one);
-      const Reg difference = Ops::sub(target, y);
-      squared = Ops::fmadd(difference, difference, squared);
-      Reg error = logRatio(Ops::add(one, difference), Ops::sub(one, difference));
-      error = Ops::select(Ops::less(difference, broadcast(-kLargestLogDifference)), broadcast(-kClampedError),
-                          error);
-      error = Ops::select(Ops::less(broadcast(kLargestLogDifference), difference), broadcast(kClampedError),
-                          error);
-      const Reg derivative = Ops::fmadd(y, Ops::sub(one, y), broadcast(kDerivativeOffset));
-      delta[o] = Ops::zeroUnless(inUse, Ops::mul(derivative, error));
-      addTo(lanes.outputBiasSlope[o], delta[o]);
+    Mask lastWins[kWidth];
+    Reg squared[kWidth];
+    for (int k = 0; k < kWidth; ++k) {
+      lastWins[k] = Ops::less(Ops::load(&free.finish[lane0[k]]), broadcast(prefix.bestFinish));
+      squared[k] = zero;
     }
-    addTo(lanes.squaredError, Ops::zeroUnless(inUse, squared));
+    Reg delta[kWidth][kTrainOutputs];
+    for (int o = 0; o < kTrainOutputs; ++o) {
+      for (int k = 0; k < kWidth; ++k) {
+        const Reg y = output[k][o];
+        Reg target = zero;
+        if (o == kTrainOutputs - 1) target = Ops::select(lastWins[k], one, zero);
+        if (o == prefix.bestSlot) target = Ops::select(lastWins[k], zero, one);
+        const Reg difference = Ops::sub(target, y);
+        squared[k] = Ops::fmadd(difference, difference, squared[k]);
+        Reg error = logRatio(Ops::add(one, difference), Ops::sub(one, difference));
+        error = Ops::select(Ops::less(difference, broadcast(-kLargestLogDifference)),
+                            broadcast(-kClampedError), error);
+        error = Ops::select(Ops::less(broadcast(kLargestLogDifference), difference), broadcast(kClampedError),
+                            error);
+        const Reg derivative = Ops::fmadd(y, Ops::sub(one, y), broadcast(kDerivativeOffset));
+        delta[k][o] = Ops::zeroUnless(inUse[firstGroup + k], Ops::mul(derivative, error));
+        Ops::store(lanes.delta[first + k][o], delta[k][o]);
+        addTo(lanes.outputBiasSlope[o], delta[k][o]);
+      }
+    }
+    for (int k = 0; k < kWidth; ++k)
+      addTo(lanes.squaredError, Ops::zeroUnless(inUse[firstGroup + k], squared[k]));
 
-    const int slot = lanes.buffered++;
-    for (int o = 0; o < kTrainOutputs; ++o) Ops::store(lanes.delta[slot][o], delta[o]);
     // 0.5 (1 - a^2) + offset, the rescaled logistic's slope.
     const Reg derivativeTop = broadcast(0.5 + kDerivativeOffset);
     const Reg minusHalf = broadcast(-0.5);
     for (int h = 0; h < kTrainHiddenUnits; ++h) {
-      // The output units hand their errors back from the last one down.
-      Reg error = Ops::mul(Ops::load(spread.output[h][kTrainOutputs - 1]), delta[kTrainOutputs - 1]);
-      for (int o = kTrainOutputs - 2; o >= 0; --o)
-        error = Ops::fmadd(Ops::load(spread.output[h][o]), delta[o], error);
-      const Reg a = act[h];
-      Ops::store(lanes.act[slot][h], a);
-      const Reg derivative = Ops::fmadd(Ops::mul(minusHalf, a), a, derivativeTop);
-      const Reg hiddenDelta = Ops::mul(derivative, error);
-      addTo(lanes.prefixDelta[h], hiddenDelta);
-      addTo(&free.deltaSum[h][lane0], hiddenDelta);
+      Reg prefixDelta = Ops::load(lanes.prefixDelta[h]);
+      for (int k = 0; k < kWidth; ++k) {
+        // The output units hand their errors back from the last one down.
+        Reg error = Ops::mul(Ops::load(spread.output[h][kTrainOutputs - 1]), delta[k][kTrainOutputs - 1]);
+        for (int o = kTrainOutputs - 2; o >= 0; --o)
+          error = Ops::fmadd(Ops::load(spread.output[h][o]), delta[k][o], error);
+        const Reg a = Ops::load(lanes.act[first + k][h]);
+        const Reg derivative = Ops::fmadd(Ops::mul(minusHalf, a), a, derivativeTop);
+        const Reg hiddenDelta = Ops::mul(derivative, error);
+        prefixDelta = Ops::add(prefixDelta, hiddenDelta);
+        addTo(&free.deltaSum[h][lane0[k]], hiddenDelta);
+      }
+      Ops::store(lanes.prefixDelta[h], prefixDelta);
     }
   }
 
@@ -481,11 +504,19 @@ struct TrainingLoop {
               }
             }
             for (int h = 0; h < kTrainHiddenUnits; ++h) Ops::store(lanes.prefixDelta[h], broadcast(0.0));
-            for (int g = 0; g < groups; ++g) {
+            int g = 0;
+            for (; g + kGroupsTogether <= groups; g += kGroupsTogether) {
               if (moderate) {
-                trainGroup<true>(w, spread, prefix, free, g, inUse[g], lanes);
+                trainGroups<true, kGroupsTogether>(w, spread, prefix, free, g, inUse, lanes);
               } else {
-                trainGroup<false>(w, spread, prefix, free, g, inUse[g], lanes);
+                trainGroups<false, kGroupsTogether>(w, spread, prefix, free, g, inUse, lanes);
+              }
+            }
+            for (; g < groups; ++g) {
+              if (moderate) {
+                trainGroups<true, 1>(w, spread, prefix, free, g, inUse, lanes);
+              } else {
+                trainGroups<false, 1>(w, spread, prefix, free, g, inUse, lanes);
               }
             }
             for (int h = 0; h < kTrainHiddenUnits; ++h) {
