@@ -119,13 +119,20 @@ struct TrainingLoop {
     return Ops::fmadd(k, broadcast(6.93147180369123816490e-01), sum);
   }
 
-  // 1 / x0 and 1 / x1 from one division: each is the other's value over
-  // the product. Both values must lie within e^+-354 so that the product
-  // is a normal double; a few units in the last place.
-  static void reciprocals(Reg x0, Reg x1, Reg& r0, Reg& r1) {
-    const Reg inverse = Ops::div(broadcast(1.0), Ops::mul(x0, x1));
-    r0 = Ops::mul(inverse, x1);
-    r1 = Ops::mul(inverse, x0);
+  // 1 / x[i] for four values from one division: each is the product of
+  // the other three over the product of all. Every value must lie within
+  // e^+-177 so that the products are normal doubles; a few units in the
+  // last place.
+  static void reciprocals(const Reg* x, Reg* r) {
+    const Reg p01 = Ops::mul(x[0], x[1]);
+    const Reg p23 = Ops::mul(x[2], x[3]);
+    const Reg inverse = Ops::div(broadcast(1.0), Ops::mul(p01, p23));
+    const Reg inverse01 = Ops::mul(inverse, p23);
+    const Reg inverse23 = Ops::mul(inverse, p01);
+    r[0] = Ops::mul(inverse01, x[1]);
+    r[1] = Ops::mul(inverse01, x[0]);
+    r[2] = Ops::mul(inverse23, x[3]);
+    r[3] = Ops::mul(inverse23, x[2]);
   }
 
   static void addVectors(double* out, const double* x, const double* y) {
@@ -188,7 +195,9 @@ struct TrainingLoop {
 
   // The horses still free after the first three picks, one lane each, with
   // what the last slot needs of them and the slot-4 deltas gathered for
-  // each. Lanes past the free horses hold harmless values.
+  // each. Lanes past the free horses hold harmless values. lastSum, which
+  // only the rare prefixes off the product form read, is filled in by
+  // placeLastSums when one needs it.
   struct FreeLanes {
     alignas(64) double lastExp[kTrainHiddenUnits][kTrainHorseLanes];
     alignas(64) double lastSum[kTrainHiddenUnits][kTrainHorseLanes];
@@ -196,10 +205,15 @@ struct TrainingLoop {
     alignas(64) double finish[kTrainHorseLanes];
     int horse[kTrainHorseLanes];
 
+    void placeLastSums(const RecordTables& t, int count) {
+      for (int h = 0; h < kTrainHiddenUnits; ++h) {
+        for (int i = 0; i < count; ++i) lastSum[h][i] = t.lastSum[h][horse[i]];
+      }
+    }
+
     void swap(int i, int k) {
       for (int h = 0; h < kTrainHiddenUnits; ++h) {
         exchange(lastExp[h][i], lastExp[h][k]);
-        exchange(lastSum[h][i], lastSum[h][k]);
         exchange(deltaSum[h][i], deltaSum[h][k]);
       }
       exchange(finish[i], finish[k]);
@@ -226,8 +240,8 @@ struct TrainingLoop {
     alignas(64) double outputSlope[kTrainOutputs][kTrainHiddenUnits][kLanes];
     alignas(64) double outputBiasSlope[kTrainOutputs][kLanes];
     alignas(64) double squaredError[kLanes];
-    // This prefix's hidden deltas, for slots 0 to 3.
-    alignas(64) double prefixDelta[kTrainHiddenUnits][kLanes];
+    // The hidden deltas of the choices with each horse fourth.
+    alignas(64) double fourthDelta[kTrainMostHorses][kTrainHiddenUnits][kLanes];
     // The hidden activations and output deltas of the groups since the
     // last foldOutputSlopes: the output slopes are their products, which
     // are summed in registers a few at a time rather than each added to
@@ -251,11 +265,16 @@ struct TrainingLoop {
   }
 
   // outputSlope[o][h] += the sum over the buffered groups of delta[o] times
-  // act[h], lane by lane; two hidden units at a time keeps the ten sums in
-  // registers.
+  // act[h], lane by lane, and outputBiasSlope[o] += that of delta[o]; two
+  // hidden units at a time keeps the ten sums in registers.
   static void foldOutputSlopes(LaneSums& lanes) {
     static_assert(kTrainHiddenUnits % 2 == 0);
     const int count = lanes.buffered;
+    for (int o = 0; o < kTrainOutputs; ++o) {
+      Reg sum = Ops::load(lanes.outputBiasSlope[o]);
+      for (int i = 0; i < count; ++i) sum = Ops::add(sum, Ops::load(lanes.delta[i][o]));
+      Ops::store(lanes.outputBiasSlope[o], sum);
+    }
     for (int h = 0; h < kTrainHiddenUnits; h += 2) {
       Reg sum0[kTrainOutputs], sum1[kTrainOutputs];
       for (int o = 0; o < kTrainOutputs; ++o) {
@@ -287,6 +306,7 @@ struct TrainingLoop {
     alignas(64) double expSum[kTrainHiddenPadded];  // exp(+sum), for the product form
     int bestSlot;                                   // best finisher of the first four
     double bestFinish;
+    int fourth;  // the fourth horse
   };
 
   // One forward and backward pass for the choices in the lanes of kWidth
@@ -314,14 +334,14 @@ struct TrainingLoop {
       for (int o = 0; o < kTrainOutputs; ++o)
         net[k][o] = k % kHalves == 0 ? broadcast(w.outputBias[o]) : zero;
     }
-    // Hidden units in pairs, one division per pair. In the product form
-    // every exp(D) + exp(-P) lies within 2e^+-350, in the other within
-    // [1, 1 + e^15], so the reciprocals' product stays normal.
-    static_assert(kTrainHiddenUnits % 2 == 0 && kProductFormLimit <= 350.0);
-    for (int h = 0; h < kTrainHiddenUnits; h += 2) {
+    // Hidden units by fours, one division for four. In the product form
+    // every exp(D) + exp(-P) lies within 2e^+-170, in the other within
+    // [1, 1 + e^15], so the reciprocals' products stay normal.
+    static_assert(kTrainHiddenUnits % 4 == 0 && kProductFormLimit <= 170.0);
+    for (int h = 0; h < kTrainHiddenUnits; h += 4) {
       for (int k = 0; k < kWidth; ++k) {
-        Reg numerator[2], denominator[2];
-        for (int i = 0; i < 2; ++i) {
+        Reg numerator[4], denominator[4];
+        for (int i = 0; i < 4; ++i) {
           if constexpr (kProductForm) {
             numerator[i] = broadcast(prefix.expSum[h + i]);
             denominator[i] = Ops::add(numerator[i], Ops::load(&free.lastExp[h + i][lane0[k]]));
@@ -332,9 +352,9 @@ struct TrainingLoop {
             denominator[i] = Ops::add(one, exp(minusSum));
           }
         }
-        Reg inverse[2];
-        reciprocals(denominator[0], denominator[1], inverse[0], inverse[1]);
-        for (int i = 0; i < 2; ++i) {
+        Reg inverse[4];
+        reciprocals(denominator, inverse);
+        for (int i = 0; i < 4; ++i) {
           const Reg f = clamp(Ops::mul(numerator[i], inverse[i]), kLowestActivation, kHighestActivation);
           const Reg a = Ops::sub(Ops::add(f, f), one);
           Ops::store(lanes.act[first + k][h + i], a);
@@ -377,7 +397,6 @@ struct TrainingLoop {
         const Reg derivative = Ops::fmadd(y, Ops::sub(one, y), broadcast(kDerivativeOffset));
         delta[k][o] = Ops::zeroUnless(inUse[firstGroup + k], Ops::mul(derivative, error));
         Ops::store(lanes.delta[first + k][o], delta[k][o]);
-        addTo(lanes.outputBiasSlope[o], delta[k][o]);
       }
     }
     for (int k = 0; k < kWidth; ++k)
@@ -386,8 +405,9 @@ struct TrainingLoop {
     // 0.5 (1 - a^2) + offset, the rescaled logistic's slope.
     const Reg derivativeTop = broadcast(0.5 + kDerivativeOffset);
     const Reg minusHalf = broadcast(-0.5);
+    double(*const fourthDelta)[kLanes] = lanes.fourthDelta[prefix.fourth];
     for (int h = 0; h < kTrainHiddenUnits; ++h) {
-      Reg prefixDelta = Ops::load(lanes.prefixDelta[h]);
+      Reg prefixDelta = Ops::load(fourthDelta[h]);
       for (int k = 0; k < kWidth; ++k) {
         // The output units hand their errors back from the last one down.
         Reg error = Ops::mul(Ops::load(spread.output[h][kTrainOutputs - 1]), delta[k][kTrainOutputs - 1]);
@@ -399,7 +419,7 @@ struct TrainingLoop {
         prefixDelta = Ops::add(prefixDelta, hiddenDelta);
         addTo(&free.deltaSum[h][lane0[k]], hiddenDelta);
       }
-      Ops::store(lanes.prefixDelta[h], prefixDelta);
+      Ops::store(fourthDelta[h], prefixDelta);
     }
   }
 
@@ -427,6 +447,9 @@ struct TrainingLoop {
       for (int k = 0; k < laneValueCounts[i]; ++k) laneValues[i][k] = 0.0;
     }
     lanes.buffered = 0;
+    for (int horse = 0; horse < kTrainMostHorses; ++horse) {
+      for (int h = 0; h < kTrainHiddenUnits; ++h) Ops::store(lanes.fourthDelta[horse][h], broadcast(0.0));
+    }
     SpreadWeights spread;
     spreadWeights(w, spread);
     FreeLanes free;
@@ -472,7 +495,6 @@ struct TrainingLoop {
             if (horse == a || horse == b || horse == c) continue;
             for (int h = 0; h < kTrainHiddenUnits; ++h) {
               free.lastExp[h][lane] = t.lastExp[h][horse];
-              free.lastSum[h][lane] = t.lastSum[h][horse];
               free.deltaSum[h][lane] = 0.0;
             }
             free.finish[lane] = record.finish[horse];
@@ -493,7 +515,10 @@ struct TrainingLoop {
               for (int j = 0; j < kTrainHiddenPadded; j += kLanes) {
                 Ops::store(prefix.expSum + j, exp(Ops::load(prefix.sum + j)));
               }
+            } else {
+              free.placeLastSums(t, m - 1);
             }
+            prefix.fourth = d;
             const int picks[4] = {a, b, c, d};
             prefix.bestSlot = 0;
             prefix.bestFinish = record.finish[a];
@@ -503,7 +528,6 @@ struct TrainingLoop {
                 prefix.bestSlot = slot;
               }
             }
-            for (int h = 0; h < kTrainHiddenUnits; ++h) Ops::store(lanes.prefixDelta[h], broadcast(0.0));
             int g = 0;
             for (; g + kGroupsTogether <= groups; g += kGroupsTogether) {
               if (moderate) {
@@ -519,16 +543,17 @@ struct TrainingLoop {
                 trainGroups<false, 1>(w, spread, prefix, free, g, inUse, lanes);
               }
             }
-            for (int h = 0; h < kTrainHiddenUnits; ++h) {
-              const double total = Ops::sum(Ops::load(lanes.prefixDelta[h]));
-              sums.deltaSum[3][d][h] += total;
-              deltaC[h] += total;
-            }
           }
           foldOutputSlopes(lanes);
+          // Every choice of this prefix of three added its hidden deltas
+          // to its last horse's lane (lanes not in use add 0), so the
+          // lanes' totals are also the prefix's.
           for (int i = 0; i < m; ++i) {
             double* target = sums.deltaSum[4][free.horse[i]];
-            for (int h = 0; h < kTrainHiddenUnits; ++h) target[h] += free.deltaSum[h][i];
+            for (int h = 0; h < kTrainHiddenUnits; ++h) {
+              target[h] += free.deltaSum[h][i];
+              deltaC[h] += free.deltaSum[h][i];
+            }
           }
           for (int h = 0; h < kTrainHiddenUnits; ++h) {
             sums.deltaSum[2][c][h] += deltaC[h];
@@ -549,6 +574,10 @@ struct TrainingLoop {
       sums.outputBiasSlope[o] += Ops::sum(Ops::load(lanes.outputBiasSlope[o]));
     }
     sums.squaredError += Ops::sum(Ops::load(lanes.squaredError));
+    for (int horse = 0; horse < n; ++horse) {
+      for (int h = 0; h < kTrainHiddenUnits; ++h)
+        sums.deltaSum[3][horse][h] += Ops::sum(Ops::load(lanes.fourthDelta[horse][h]));
+    }
     return true;
   }
 
