@@ -193,38 +193,47 @@ struct TrainingLoop {
     }
   }
 
-  // The horses still free after the first three picks, one lane each, with
-  // what the last slot needs of them and the slot-4 deltas gathered for
-  // each. Lanes past the free horses hold harmless values. lastSum, which
-  // only the rare prefixes off the product form read, is filled in by
+  // The horses still free after the first three picks, one lane each (lane
+  // i holds free horse i), with what the last slot needs of them, the same
+  // moved down one lane (lane i holds free horse i + 1), and the slot-4
+  // deltas gathered by lane. While free horse p is the fourth pick, lanes
+  // below p hold the horses in their own lanes and the rest the next ones,
+  // so no values move between choices. Lanes past the free horses hold
+  // harmless values. lastSum, which only the rare prefixes off the product
+  // form read, is filled in (as the current fourth pick has them) by
   // placeLastSums when one needs it.
   struct FreeLanes {
     alignas(64) double lastExp[kTrainHiddenUnits][kTrainHorseLanes];
+    alignas(64) double nextLastExp[kTrainHiddenUnits][kTrainHorseLanes];
     alignas(64) double lastSum[kTrainHiddenUnits][kTrainHorseLanes];
     alignas(64) double deltaSum[kTrainHiddenUnits][kTrainHorseLanes];
     alignas(64) double finish[kTrainHorseLanes];
+    alignas(64) double nextFinish[kTrainHorseLanes];
+    alignas(64) double index[kTrainHorseLanes];  // 0, 1, 2, ...
     int horse[kTrainHorseLanes];
 
-    void placeLastSums(const RecordTables& t, int count) {
+    void placeLastSums(const RecordTables& t, int fourthLane, int count) {
       for (int h = 0; h < kTrainHiddenUnits; ++h) {
-        for (int i = 0; i < count; ++i) lastSum[h][i] = t.lastSum[h][horse[i]];
+        for (int i = 0; i < count; ++i) lastSum[h][i] = t.lastSum[h][horse[i < fourthLane ? i : i + 1]];
       }
     }
 
-    void swap(int i, int k) {
-      for (int h = 0; h < kTrainHiddenUnits; ++h) {
-        exchange(lastExp[h][i], lastExp[h][k]);
-        exchange(deltaSum[h][i], deltaSum[h][k]);
-      }
-      exchange(finish[i], finish[k]);
-      const int other = horse[i];
-      horse[i] = horse[k];
-      horse[k] = other;
+    // Lanes below fourthLane in the lanes of group g.
+    Mask before(int g, int fourthLane) const {
+      return Ops::less(Ops::load(index + g * kLanes), broadcast(fourthLane));
     }
-    static void exchange(double& x, double& y) {
-      const double z = x;
-      x = y;
-      y = z;
+
+    // Lane i's delta sums, which belonged to one horse until now, go to
+    // `target` (and `total`), and the lane starts again from 0.
+    void takeDeltaSums(int i, double* target, double* total) {
+      const int first = i / kLanes * kLanes;
+      const Reg at = Ops::load(index + first);
+      const Mask lane = Ops::both(Ops::less(at, broadcast(i + 0.5)), Ops::less(broadcast(i - 0.5), at));
+      for (int h = 0; h < kTrainHiddenUnits; ++h) {
+        target[h] += deltaSum[h][i];
+        total[h] += deltaSum[h][i];
+        Ops::store(&deltaSum[h][first], Ops::select(lane, broadcast(0.0), Ops::load(&deltaSum[h][first])));
+      }
     }
   };
 
@@ -306,7 +315,8 @@ struct TrainingLoop {
     alignas(64) double expSum[kTrainHiddenPadded];  // exp(+sum), for the product form
     int bestSlot;                                   // best finisher of the first four
     double bestFinish;
-    int fourth;  // the fourth horse
+    int fourth;      // the fourth horse
+    int fourthLane;  // its lane in FreeLanes
   };
 
   // One forward and backward pass for the choices in the lanes of kWidth
@@ -325,7 +335,11 @@ struct TrainingLoop {
     const int first = lanes.buffered;
     lanes.buffered += kWidth;
     int lane0[kWidth];
-    for (int k = 0; k < kWidth; ++k) lane0[k] = (firstGroup + k) * kLanes;
+    Mask before[kWidth];
+    for (int k = 0; k < kWidth; ++k) {
+      lane0[k] = (firstGroup + k) * kLanes;
+      before[k] = free.before(firstGroup + k, prefix.fourthLane);
+    }
     // A lone group's net inputs in two halves, the even and odd hidden
     // units, so that each is two short chains instead of one long.
     constexpr int kHalves = kWidth == 1 ? 2 : 1;
@@ -344,7 +358,9 @@ struct TrainingLoop {
         for (int i = 0; i < 4; ++i) {
           if constexpr (kProductForm) {
             numerator[i] = broadcast(prefix.expSum[h + i]);
-            denominator[i] = Ops::add(numerator[i], Ops::load(&free.lastExp[h + i][lane0[k]]));
+            const Reg lastExp = Ops::select(before[k], Ops::load(&free.lastExp[h + i][lane0[k]]),
+                                            Ops::load(&free.nextLastExp[h + i][lane0[k]]));
+            denominator[i] = Ops::add(numerator[i], lastExp);
           } else {
             const Reg sum = Ops::add(broadcast(prefix.sum[h + i]), Ops::load(&free.lastSum[h + i][lane0[k]]));
             const Reg minusSum = Ops::sub(zero, clamp(sum, -kNetInputBound, kNetInputBound));
@@ -377,7 +393,9 @@ struct TrainingLoop {
     Mask lastWins[kWidth];
     Reg squared[kWidth];
     for (int k = 0; k < kWidth; ++k) {
-      lastWins[k] = Ops::less(Ops::load(&free.finish[lane0[k]]), broadcast(prefix.bestFinish));
+      const Reg finish =
+          Ops::select(before[k], Ops::load(&free.finish[lane0[k]]), Ops::load(&free.nextFinish[lane0[k]]));
+      lastWins[k] = Ops::less(finish, broadcast(prefix.bestFinish));
       squared[k] = zero;
     }
     Reg delta[kWidth][kTrainOutputs];
@@ -456,12 +474,15 @@ struct TrainingLoop {
     for (int h = 0; h < kTrainHiddenUnits; ++h) {
       for (int i = 0; i < kTrainHorseLanes; ++i) {
         free.lastExp[h][i] = 1.0;
+        free.nextLastExp[h][i] = 1.0;
         free.lastSum[h][i] = 0.0;
         free.deltaSum[h][i] = 0.0;
       }
     }
     for (int i = 0; i < kTrainHorseLanes; ++i) {
       free.finish[i] = kNoFinish;
+      free.nextFinish[i] = kNoFinish;
+      free.index[i] = i;
       free.horse[i] = 0;
     }
 
@@ -495,18 +516,23 @@ struct TrainingLoop {
             if (horse == a || horse == b || horse == c) continue;
             for (int h = 0; h < kTrainHiddenUnits; ++h) {
               free.lastExp[h][lane] = t.lastExp[h][horse];
-              free.deltaSum[h][lane] = 0.0;
+              if (lane > 0) free.nextLastExp[h][lane - 1] = t.lastExp[h][horse];
             }
             free.finish[lane] = record.finish[horse];
+            if (lane > 0) free.nextFinish[lane - 1] = record.finish[horse];
             free.horse[lane] = horse;
             ++lane;
           }
-          // Each free horse in turn is the fourth pick. Going from the last
-          // lane down, swapping lane p with lane m - 1 puts the new fourth
-          // pick there and returns the previous one to the lanes in use.
+          for (int h = 0; h < kTrainHiddenUnits; ++h) {
+            for (int i = 0; i < kTrainHorseLanes; i += kLanes)
+              Ops::store(&free.deltaSum[h][i], broadcast(0.0));
+          }
+          // Each free horse in turn is the fourth pick, from the last down.
+          // Lane p then stops holding free horse p, the new fourth pick, and
+          // holds free horse p + 1 from here on.
           for (int p = m - 1; p >= 0; --p) {
-            if (p != m - 1) free.swap(p, m - 1);
-            const int d = free.horse[m - 1];
+            const int d = free.horse[p];
+            if (p != m - 1) free.takeDeltaSums(p, sums.deltaSum[4][d], deltaC);
             addVectors(prefix.sum, sumC, t.slotSum[3][d]);
             const bool moderate = t.lastSumsModerate && within(prefix.sum, kProductFormLimit);
             if (moderate && factorsSmall) {
@@ -516,9 +542,10 @@ struct TrainingLoop {
                 Ops::store(prefix.expSum + j, exp(Ops::load(prefix.sum + j)));
               }
             } else {
-              free.placeLastSums(t, m - 1);
+              free.placeLastSums(t, p, m - 1);
             }
             prefix.fourth = d;
+            prefix.fourthLane = p;
             const int picks[4] = {a, b, c, d};
             prefix.bestSlot = 0;
             prefix.bestFinish = record.finish[a];
@@ -547,9 +574,10 @@ struct TrainingLoop {
           foldOutputSlopes(lanes);
           // Every choice of this prefix of three added its hidden deltas
           // to its last horse's lane (lanes not in use add 0), so the
-          // lanes' totals are also the prefix's.
-          for (int i = 0; i < m; ++i) {
-            double* target = sums.deltaSum[4][free.horse[i]];
+          // lanes' totals are also the prefix's. Lane i now holds free
+          // horse i + 1.
+          for (int i = 0; i + 1 < m; ++i) {
+            double* target = sums.deltaSum[4][free.horse[i + 1]];
             for (int h = 0; h < kTrainHiddenUnits; ++h) {
               target[h] += free.deltaSum[h][i];
               deltaC[h] += free.deltaSum[h][i];
