@@ -91,7 +91,13 @@ struct TrainingLoop {
   // summed as 2s + s R(s^2) with the classic minimax R (error below 2^-58),
   // and (ku - kv) ln 2 is added in two parts as in exp. mu - mv is exact
   // there, so the result keeps its relative accuracy even near ln 1.
-  static Reg logRatio(Reg u, Reg v) {
+  // Here in the parts before and after the one division, s = top / bottom
+  // with bottom in [1.7, 4.9), so that several can share one division.
+  struct LogParts {
+    Reg k, top, bottom;
+  };
+
+  static LogParts splitLogRatio(Reg u, Reg v) {
     Reg ku, mu, kv, mv;
     Ops::splitExponent(u, ku, mu);
     Ops::splitExponent(v, kv, mv);
@@ -101,7 +107,10 @@ struct TrainingLoop {
     const Mask low = Ops::less(Ops::mul(root2, mu), mv);
     mu = Ops::select(high, Ops::mul(mu, broadcast(0.5)), Ops::select(low, Ops::add(mu, mu), mu));
     k = Ops::select(high, Ops::add(k, broadcast(1.0)), Ops::select(low, Ops::sub(k, broadcast(1.0)), k));
-    const Reg s = Ops::div(Ops::sub(mu, mv), Ops::add(mu, mv));
+    return {k, Ops::sub(mu, mv), Ops::add(mu, mv)};
+  }
+
+  static Reg finishLogRatio(Reg s, Reg k) {
     const Reg z = Ops::mul(s, s);
     const Reg w = Ops::mul(z, z);
     const Reg t1 = Ops::mul(
@@ -117,6 +126,25 @@ struct TrainingLoop {
     const Reg sum =
         Ops::fmadd(s, Ops::add(t2, t1), Ops::fmadd(k, broadcast(1.90821492927058770002e-10), Ops::add(s, s)));
     return Ops::fmadd(k, broadcast(6.93147180369123816490e-01), sum);
+  }
+
+  // ln(u[i] / v[i]) for five pairs with one division between them: their
+  // bottoms' product is at most 4.9^5. A few units in the last place more
+  // than logRatio.
+  static void fiveLogRatios(const Reg* u, const Reg* v, Reg* out) {
+    LogParts parts[5];
+    for (int i = 0; i < 5; ++i) parts[i] = splitLogRatio(u[i], v[i]);
+    const Reg p01 = Ops::mul(parts[0].bottom, parts[1].bottom);
+    const Reg p23 = Ops::mul(parts[2].bottom, parts[3].bottom);
+    const Reg p0123 = Ops::mul(p01, p23);
+    const Reg inverse = Ops::div(broadcast(1.0), Ops::mul(p0123, parts[4].bottom));
+    const Reg inverse0123 = Ops::mul(inverse, parts[4].bottom);
+    const Reg inverse01 = Ops::mul(inverse0123, p23);
+    const Reg inverse23 = Ops::mul(inverse0123, p01);
+    const Reg reciprocal[5] = {Ops::mul(inverse01, parts[1].bottom), Ops::mul(inverse01, parts[0].bottom),
+                               Ops::mul(inverse23, parts[3].bottom), Ops::mul(inverse23, parts[2].bottom),
+                               Ops::mul(inverse, p0123)};
+    for (int i = 0; i < 5; ++i) out[i] = finishLogRatio(Ops::mul(parts[i].top, reciprocal[i]), parts[i].k);
   }
 
   // 1 / x[i] for four values from one division: each is the product of
@@ -343,6 +371,8 @@ struct TrainingLoop {
     // A lone group's net inputs in two halves, the even and odd hidden
     // units, so that each is two short chains instead of one long.
     constexpr int kHalves = kWidth == 1 ? 2 : 1;
+    const Reg two = broadcast(2.0);
+    const Reg minusOne = broadcast(-1.0);
     Reg net[kWidth * kHalves][kTrainOutputs];
     for (int k = 0; k < kWidth * kHalves; ++k) {
       for (int o = 0; o < kTrainOutputs; ++o)
@@ -372,7 +402,7 @@ struct TrainingLoop {
         reciprocals(denominator, inverse);
         for (int i = 0; i < 4; ++i) {
           const Reg f = clamp(Ops::mul(numerator[i], inverse[i]), kLowestActivation, kHighestActivation);
-          const Reg a = Ops::sub(Ops::add(f, f), one);
+          const Reg a = Ops::fmadd(f, two, minusOne);
           Ops::store(lanes.act[first + k][h + i], a);
           Reg* half = net[k * kHalves + i % kHalves];
           for (int o = 0; o < kTrainOutputs; ++o)
@@ -398,22 +428,30 @@ struct TrainingLoop {
       lastWins[k] = Ops::less(finish, broadcast(prefix.bestFinish));
       squared[k] = zero;
     }
+    // The outputs are held inside the activation limits, so no difference
+    // from a target of 0 or 1 reaches the point where the error is cut off.
+    static_assert(1.0 - kLowestActivation < kLargestLogDifference &&
+                  kHighestActivation < kLargestLogDifference);
+    Reg error[kWidth][kTrainOutputs];
+    for (int k = 0; k < kWidth; ++k) {
+      Reg plus[kTrainOutputs], minus[kTrainOutputs];
+      for (int o = 0; o < kTrainOutputs; ++o) {
+        Reg target = zero;
+        if (o == kTrainOutputs - 1) target = Ops::select(lastWins[k], one, zero);
+        if (o == prefix.bestSlot) target = Ops::select(lastWins[k], zero, one);
+        const Reg difference = Ops::sub(target, output[k][o]);
+        squared[k] = Ops::fmadd(difference, difference, squared[k]);
+        plus[o] = Ops::add(one, difference);
+        minus[o] = Ops::sub(one, difference);
+      }
+      fiveLogRatios(plus, minus, error[k]);
+    }
     Reg delta[kWidth][kTrainOutputs];
     for (int o = 0; o < kTrainOutputs; ++o) {
       for (int k = 0; k < kWidth; ++k) {
         const Reg y = output[k][o];
-        Reg target = zero;
-        if (o == kTrainOutputs - 1) target = Ops::select(lastWins[k], one, zero);
-        if (o == prefix.bestSlot) target = Ops::select(lastWins[k], zero, one);
-        const Reg difference = Ops::sub(target, y);
-        squared[k] = Ops::fmadd(difference, difference, squared[k]);
-        Reg error = logRatio(Ops::add(one, difference), Ops::sub(one, difference));
-        error = Ops::select(Ops::less(difference, broadcast(-kLargestLogDifference)),
-                            broadcast(-kClampedError), error);
-        error = Ops::select(Ops::less(broadcast(kLargestLogDifference), difference), broadcast(kClampedError),
-                            error);
         const Reg derivative = Ops::fmadd(y, Ops::sub(one, y), broadcast(kDerivativeOffset));
-        delta[k][o] = Ops::zeroUnless(inUse[firstGroup + k], Ops::mul(derivative, error));
+        delta[k][o] = Ops::zeroUnless(inUse[firstGroup + k], Ops::mul(derivative, error[k][o]));
         Ops::store(lanes.delta[first + k][o], delta[k][o]);
       }
     }
@@ -489,7 +527,8 @@ struct TrainingLoop {
     alignas(64) double sumA[kTrainHiddenPadded], sumB[kTrainHiddenPadded], sumC[kTrainHiddenPadded];
     // exp of sumA to sumC, as products of the per-record exponentials,
     // where every factor is small enough for each product to stay normal.
-    alignas(64) double expA[kTrainHiddenPadded], expB[kTrainHiddenPadded], expC[kTrainHiddenPadded];
+    alignas(64) double expA[kTrainHiddenPadded] = {}, expB[kTrainHiddenPadded] = {},
+                       expC[kTrainHiddenPadded] = {};
     double deltaA[kTrainHiddenUnits], deltaB[kTrainHiddenUnits], deltaC[kTrainHiddenUnits];
     Prefix prefix;
     for (int a = firstHorse; a < endHorse; ++a) {
@@ -632,15 +671,25 @@ struct TrainingLoop {
 
   // exp(x) and ln(x / y) as the loop computes them (for tests).
   static void mapBlock(const double* x, const double* y, double* out, int count) {
-    for (int i = 0; i < count; i += kLanes) {
-      alignas(64) double in[kLanes], over[kLanes], result[kLanes];
-      for (int k = 0; k < kLanes; ++k) {
+    constexpr int kBlock = 5 * kLanes;
+    for (int i = 0; i < count; i += kBlock) {
+      alignas(64) double in[kBlock], over[kBlock], result[kBlock];
+      for (int k = 0; k < kBlock; ++k) {
         in[k] = i + k < count ? x[i + k] : 1.0;
         over[k] = y != nullptr && i + k < count ? y[i + k] : 1.0;
       }
-      const Reg v = Ops::load(in);
-      Ops::store(result, y != nullptr ? logRatio(v, Ops::load(over)) : exp(v));
-      for (int k = 0; k < kLanes && i + k < count; ++k) out[i + k] = result[k];
+      Reg u[5], v[5], r[5];
+      for (int k = 0; k < 5; ++k) {
+        u[k] = Ops::load(in + k * kLanes);
+        v[k] = Ops::load(over + k * kLanes);
+      }
+      if (y != nullptr) {
+        fiveLogRatios(u, v, r);
+      } else {
+        for (int k = 0; k < 5; ++k) r[k] = exp(u[k]);
+      }
+      for (int k = 0; k < 5; ++k) Ops::store(result + k * kLanes, r[k]);
+      for (int k = 0; k < kBlock && i + k < count; ++k) out[i + k] = result[k];
     }
   }
 };
