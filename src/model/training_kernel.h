@@ -18,11 +18,13 @@ constexpr double kNoFinish = 1e9;
 // are the loops. A choice's forward and backward pass is the net's own
 // arithmetic; what changes is where the work is done. The first layer's net
 // inputs are sums of per-record tables, its gradient is gathered as delta
-// sums per slot and horse (multiplied out once per record), and the hidden
-// logistic of a choice comes from exponentials computed once per prefix and
-// once per record. Each of these only reorders or regroups the reference's
-// additions and multiplications, so results agree with it to rounding. It
-// uses no library code, for the reason above.
+// sums per slot and horse (multiplied out once per record), the hidden
+// logistic of a choice comes from exponentials computed once per record
+// (per prefix only a product of them), and the output slopes are summed
+// from buffered activations and deltas once per prefix of three. Each of
+// these only reorders or regroups the reference's additions and
+// multiplications, so results agree with it to rounding. It uses no
+// library code, for the reason above.
 template <class Ops>
 struct TrainingLoop {
   using Reg = typename Ops::Reg;
@@ -130,7 +132,7 @@ struct TrainingLoop {
 
   // ln(u[i] / v[i]) for five pairs with one division between them: their
   // bottoms' product is at most 4.9^5. A few units in the last place more
-  // than logRatio.
+  // than with a division each.
   static void fiveLogRatios(const Reg* u, const Reg* v, Reg* out) {
     LogParts parts[5];
     for (int i = 0; i < 5; ++i) parts[i] = splitLogRatio(u[i], v[i]);
@@ -669,7 +671,9 @@ struct TrainingLoop {
     }
   }
 
-  // exp(x) and ln(x / y) as the loop computes them (for tests).
+  // exp(x) (the tables' form, or with kShort the output units'), and
+  // ln(x / y) where y is given, as the loop computes them (for tests).
+  template <bool kShort = false>
   static void mapBlock(const double* x, const double* y, double* out, int count) {
     constexpr int kBlock = 5 * kLanes;
     for (int i = 0; i < count; i += kBlock) {
@@ -686,7 +690,7 @@ struct TrainingLoop {
       if (y != nullptr) {
         fiveLogRatios(u, v, r);
       } else {
-        for (int k = 0; k < 5; ++k) r[k] = exp(u[k]);
+        for (int k = 0; k < 5; ++k) r[k] = kShort ? shortExp(u[k]) : exp(u[k]);
       }
       for (int k = 0; k < 5; ++k) Ops::store(result + k * kLanes, r[k]);
       for (int k = 0; k < kBlock && i + k < count; ++k) out[i + k] = result[k];

@@ -109,6 +109,9 @@ extern const TrainingKernelFunctions kAvx2TrainingKernel;
 // [-708, 708], the logarithm for positive normal x and y.
 void trainingExpPortable(const double* x, double* out, int count);
 void trainingExpAvx2(const double* x, double* out, int count);
+// The output units' exp, the same series summed in another order.
+void trainingShortExpPortable(const double* x, double* out, int count);
+void trainingShortExpAvx2(const double* x, double* out, int count);
 void trainingLogRatioPortable(const double* x, const double* y, double* out, int count);
 void trainingLogRatioAvx2(const double* x, const double* y, double* out, int count);
 

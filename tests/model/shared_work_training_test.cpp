@@ -427,5 +427,33 @@ TEST(SharedWorkTraining, KernelExpAndLogAreWithinAFewUnitsInTheLastPlace) {
   }
 }
 
+TEST(SharedWorkTraining, OutputUnitsExpIsWithinAFewUnitsInTheLastPlace) {
+  // Output net inputs are cut at +-15 before it; the whole range as well.
+  struct Range {
+    const char* what;
+    double low, high;
+  };
+  const Range ranges[] = {{"near 0", -1.0, 1.0}, {"net inputs", -15.0, 15.0}, {"whole range", -708.0, 708.0}};
+  using ExpFunction = void (*)(const double*, double*, int);
+  std::vector<std::pair<const char*, ExpFunction>> kernels = {{"portable", trainingShortExpPortable}};
+  if (processorRunsTrainingKernel(TrainingKernel::kAvx2)) kernels.emplace_back("avx2", trainingShortExpAvx2);
+  for (const Range& range : ranges) {
+    std::vector<double> x(4001), out(x.size());
+    for (size_t i = 0; i < x.size(); ++i) {
+      x[i] =
+          range.low + (range.high - range.low) * static_cast<double>(i) / static_cast<double>(x.size() - 1);
+    }
+    for (const auto& [name, shortExp] : kernels) {
+      shortExp(x.data(), out.data(), static_cast<int>(x.size()));
+      double worst = 0;
+      for (size_t i = 0; i < x.size(); ++i) {
+        const long double exact = std::exp(static_cast<long double>(x[i]));
+        worst = std::max(worst, static_cast<double>(std::fabs((out[i] - exact) / exact)));
+      }
+      EXPECT_LT(worst, 4 * std::numeric_limits<double>::epsilon()) << range.what << ", " << name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace stridewell
