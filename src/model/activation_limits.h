@@ -18,9 +18,8 @@ inline constexpr double kHighestActivation = 0.999999;
 inline constexpr double kNetInputBound = 15.0;
 
 // Where exp(D) / (exp(D) + exp(-P)) may stand for the logistic of D + P:
-// with both exponents at most this size every value, and the product of
-// four such denominators, is a normal double.
-inline constexpr double kProductFormLimit = 170.0;
+// with both exponents at most this size every value is a normal double.
+inline constexpr double kProductFormLimit = 350.0;
 
 // Output differences beyond this use the clamped error instead of the
 // logarithm, which grows without bound as the difference nears 1.

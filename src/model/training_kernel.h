@@ -214,7 +214,8 @@ struct TrainingLoop {
       for (int horse = 0; horse < kTrainHorseLanes; ++horse) {
         if (horse >= n) t.lastSum[h][horse] = 0.0;
         const double sum = t.lastSum[h][horse];
-        t.lastSumsModerate = t.lastSumsModerate && sum <= kProductFormLimit && sum >= -kProductFormLimit;
+        t.lastSumsModerate =
+            t.lastSumsModerate && sum <= kTrainProductFormLimit && sum >= -kTrainProductFormLimit;
       }
       for (int lane = 0; lane < kTrainHorseLanes; lane += kLanes) {
         const Reg minusSum = Ops::sub(broadcast(0.0), Ops::load(&t.lastSum[h][lane]));
@@ -383,7 +384,7 @@ struct TrainingLoop {
     // Hidden units by fours, one division for four. In the product form
     // every exp(D) + exp(-P) lies within 2e^+-170, in the other within
     // [1, 1 + e^15], so the reciprocals' products stay normal.
-    static_assert(kTrainHiddenUnits % 4 == 0 && kProductFormLimit <= 170.0);
+    static_assert(kTrainHiddenUnits % 4 == 0 && kTrainProductFormLimit <= 170.0);
     for (int h = 0; h < kTrainHiddenUnits; h += 4) {
       for (int k = 0; k < kWidth; ++k) {
         Reg numerator[4], denominator[4];
@@ -575,7 +576,7 @@ struct TrainingLoop {
             const int d = free.horse[p];
             if (p != m - 1) free.takeDeltaSums(p, sums.deltaSum[4][d], deltaC);
             addVectors(prefix.sum, sumC, t.slotSum[3][d]);
-            const bool moderate = t.lastSumsModerate && within(prefix.sum, kProductFormLimit);
+            const bool moderate = t.lastSumsModerate && within(prefix.sum, kTrainProductFormLimit);
             if (moderate && factorsSmall) {
               multiplyVectors(prefix.expSum, expC, t.slotExp[3][d]);
             } else if (moderate) {

@@ -39,6 +39,12 @@ struct alignas(64) TrainingWeights {
   double outputBias[kTrainOutputs];
 };
 
+// Where the trainer takes exp(D) / (exp(D) + exp(-P)) for the logistic of
+// D + P: with both exponents at most this size the product of four such
+// denominators is a normal double, so four share one division.
+inline constexpr double kTrainProductFormLimit = 170.0;
+static_assert(kTrainProductFormLimit <= kProductFormLimit);
+
 // Where exp of a sum of four terms may be taken as the product of their
 // exponentials: with each term within this size every partial product
 // is a normal double.
@@ -63,7 +69,7 @@ struct alignas(64) RecordTables {
   // exp(slotSum) for slots 1 to 3, so that a choice's exp of its first
   // four horses' sum is a product (slot 0's row stays unused).
   double slotExp[4][kTrainMostHorses][kTrainHiddenPadded];
-  // Every lastSum is within kProductFormLimit.
+  // Every lastSum is within kTrainProductFormLimit.
   bool lastSumsModerate;
   // Every slotSum of slots 1 to 3 is within kExpFactorLimit.
   bool slotSumsSmall;
