@@ -20,6 +20,10 @@ void trainingExpAvx2(const double* x, double* out, int count) {
   Kernel::mapBlock(x, nullptr, out, count);
 }
 
+void trainingShortExpAvx2(const double* x, double* out, int count) {
+  Kernel::mapBlock<true>(x, nullptr, out, count);
+}
+
 void trainingLogRatioAvx2(const double* x, const double* y, double* out, int count) {
   Kernel::mapBlock(x, y, out, count);
 }

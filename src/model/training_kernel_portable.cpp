@@ -16,6 +16,10 @@ void trainingExpPortable(const double* x, double* out, int count) {
   Kernel::mapBlock(x, nullptr, out, count);
 }
 
+void trainingShortExpPortable(const double* x, double* out, int count) {
+  Kernel::mapBlock<true>(x, nullptr, out, count);
+}
+
 void trainingLogRatioPortable(const double* x, const double* y, double* out, int count) {
   Kernel::mapBlock(x, y, out, count);
 }

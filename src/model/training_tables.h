@@ -39,6 +39,17 @@ struct alignas(64) TrainingWeights {
   double outputBias[kTrainOutputs];
 };
 
+// Where the trainer takes exp(D) / (exp(D) + exp(-P)) for the logistic of
+// D + P: with both exponents at most this size the product of four such
+// denominators is a normal double, so four share one division.
+inline constexpr double kTrainProductFormLimit = 170.0;
+static_assert(kTrainProductFormLimit <= kProductFormLimit);
+
+// Where exp of a sum of four terms may be taken as the product of their
+// exponentials: with each term within this size every partial product
+// is a normal double.
+inline constexpr double kExpFactorLimit = 160.0;
+
 // One record's horses: inputs widened to double (padding 0) and finishes.
 struct alignas(64) RecordInputs {
   double input[kTrainMostHorses][kTrainInputsPadded];
@@ -55,8 +66,13 @@ struct alignas(64) RecordTables {
   // beside it; lanes past the field hold 0 and 1.
   double lastSum[kTrainHiddenUnits][kTrainHorseLanes];
   double lastExp[kTrainHiddenUnits][kTrainHorseLanes];
-  // Every lastSum is within kProductFormLimit.
+  // exp(slotSum) for slots 1 to 3, so that a choice's exp of its first
+  // four horses' sum is a product (slot 0's row stays unused).
+  double slotExp[4][kTrainMostHorses][kTrainHiddenPadded];
+  // Every lastSum is within kTrainProductFormLimit.
   bool lastSumsModerate;
+  // Every slotSum of slots 1 to 3 is within kExpFactorLimit.
+  bool slotSumsSmall;
 };
 
 // One thread's share of the gradient. The delta sums are per record; the
@@ -99,6 +115,9 @@ extern const TrainingKernelFunctions kAvx2TrainingKernel;
 // [-708, 708], the logarithm for positive normal x and y.
 void trainingExpPortable(const double* x, double* out, int count);
 void trainingExpAvx2(const double* x, double* out, int count);
+// The output units' exp, the same series summed in another order.
+void trainingShortExpPortable(const double* x, double* out, int count);
+void trainingShortExpAvx2(const double* x, double* out, int count);
 void trainingLogRatioPortable(const double* x, const double* y, double* out, int count);
 void trainingLogRatioAvx2(const double* x, const double* y, double* out, int count);
 

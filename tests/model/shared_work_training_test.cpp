@@ -14,8 +14,10 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <span>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "model/sim_shape.h"
@@ -151,6 +153,94 @@ TEST(SharedWorkTraining, AgreesWithLiteralTrainerOnEveryKernelAndThreadCount) {
         expectClose(fast.changes, literal.changes, changeFloor, what + ": change");
         expectClose(fast.weights, literal.weights, 0.0, what + ": weight");
       }
+    }
+  }
+}
+
+// The largest first-layer term (one horse in one slot) and the smallest
+// and largest net input over every choice of the records for the first
+// hidden unit, with its weights scaled as train() scales them.
+struct FirstUnitSums {
+  double largestTerm = 0;
+  double smallestTotal = 0;
+  double largestTotal = 0;
+};
+
+FirstUnitSums firstUnitSums(const std::vector<PatternRecord>& records, double hiddenScale) {
+  SimModel model(true);
+  FirstUnitSums out;
+  if (defineSimShape(model) != kSimUnits) return out;
+  const std::span<const double> weights = std::as_const(model).connectionWeights(kSimInputs);
+  out.smallestTotal = std::numeric_limits<double>::infinity();
+  out.largestTotal = -out.smallestTotal;
+  for (const PatternRecord& record : records) {
+    const int n = record.horseCount;
+    double term[kSimHorseSlots][kPatternSlots] = {};
+    for (int s = 0; s < kSimHorseSlots; ++s) {
+      for (int horse = 0; horse < n; ++horse) {
+        for (int j = 0; j < kSimInputsPerHorse; ++j) {
+          term[s][horse] += hiddenScale * weights[static_cast<size_t>(s * kSimInputsPerHorse + j)] *
+                            static_cast<double>(record.horses[horse].inputs[j]);
+        }
+        out.largestTerm = std::max(out.largestTerm, std::fabs(term[s][horse]));
+      }
+    }
+    for (int a = 0; a < n; ++a)
+      for (int b = 0; b < n; ++b)
+        for (int c = 0; c < n; ++c)
+          for (int d = 0; d < n; ++d)
+            for (int e = 0; e < n; ++e) {
+              if (a == b || a == c || a == d || a == e || b == c || b == d || b == e || c == d || c == e ||
+                  d == e)
+                continue;
+              const double total = hiddenScale * model.bias(kSimInputs) + term[0][a] + term[1][b] +
+                                   term[2][c] + term[3][d] + term[4][e];
+              out.smallestTotal = std::min(out.smallestTotal, total);
+              out.largestTotal = std::max(out.largestTotal, total);
+            }
+  }
+  return out;
+}
+
+TEST(SharedWorkTraining, AgreesWithLiteralTrainerOnLargeFieldsAndLargeWeights) {
+  // 9 and 10 horses: the last horse takes more than one vector of lanes.
+  // The scaled cases move the first hidden unit's net inputs across the
+  // limits of the product form (+-170) and its first-layer terms across
+  // the point (+-160) beyond which they are not multiplied out as
+  // exponentials; each case checks that its records do that.
+  const std::vector<PatternRecord> records = makeRecords({9, 10}, 23);
+  struct LargeCase {
+    const char* what;
+    double hiddenScale;
+    bool someTotalsOffProductForm;
+    bool termsTooLargeToMultiply;
+  };
+  const LargeCase cases[] = {
+      {"plain weights", 1.0, false, false},
+      {"some net inputs off the product form", 40.0, true, false},
+      {"first-layer terms too large to multiply", 120.0, true, true},
+  };
+  for (const LargeCase& c : cases) {
+    const FirstUnitSums sums = firstUnitSums(records, c.hiddenScale);
+    const bool offProductForm = sums.smallestTotal < -170.0 || sums.largestTotal > 170.0;
+    const bool onProductForm = sums.smallestTotal < 170.0 && sums.largestTotal > -170.0;
+    ASSERT_EQ(offProductForm, c.someTotalsOffProductForm)
+        << c.what << ": " << sums.smallestTotal << " to " << sums.largestTotal;
+    ASSERT_TRUE(onProductForm) << c.what;
+    ASSERT_EQ(sums.largestTerm > 160.0, c.termsTooLargeToMultiply) << c.what << ": " << sums.largestTerm;
+
+    const Outcome literal = train(Trainer::kLiteral, 1, records, c.hiddenScale);
+    ASSERT_TRUE(literal.trained) << c.what;
+    const double slopeFloor = 1e-6 * largest(literal.slopes);
+    const double changeFloor = 1e-6 * largest(literal.changes);
+    for (Trainer kernel : fastKernels()) {
+      const std::string what = std::string(c.what) + ", " + name(kernel);
+      const Outcome fast = train(kernel, 1, records, c.hiddenScale);
+      ASSERT_TRUE(fast.trained) << what;
+      EXPECT_NEAR(fast.tss, literal.tss, 1e-9 * literal.tss) << what;
+      expectClose(fast.slopes, literal.slopes, slopeFloor, what + ": slope");
+      expectClose(fast.changes, literal.changes, changeFloor, what + ": change");
+      expectClose(fast.weights, literal.weights, 0.0, what + ": weight");
     }
   }
 }
@@ -531,6 +621,34 @@ TEST(SharedWorkTraining, GroupsCountEveryRecordSinceTheLastFlushOrStop) {
                    model.trainingState().biasSlope.end());
       again.push_back(tss);
       EXPECT_TRUE(again == reference) << what << ", after a stop: " << firstDifference(again, reference);
+    }
+  }
+}
+
+TEST(SharedWorkTraining, OutputUnitsExpIsWithinAFewUnitsInTheLastPlace) {
+  // Output net inputs are cut at +-15 before it; the whole range as well.
+  struct Range {
+    const char* what;
+    double low, high;
+  };
+  const Range ranges[] = {{"near 0", -1.0, 1.0}, {"net inputs", -15.0, 15.0}, {"whole range", -708.0, 708.0}};
+  using ExpFunction = void (*)(const double*, double*, int);
+  std::vector<std::pair<const char*, ExpFunction>> kernels = {{"portable", trainingShortExpPortable}};
+  if (processorRunsTrainingKernel(TrainingKernel::kAvx2)) kernels.emplace_back("avx2", trainingShortExpAvx2);
+  for (const Range& range : ranges) {
+    std::vector<double> x(4001), out(x.size());
+    for (size_t i = 0; i < x.size(); ++i) {
+      x[i] =
+          range.low + (range.high - range.low) * static_cast<double>(i) / static_cast<double>(x.size() - 1);
+    }
+    for (const auto& [name, shortExp] : kernels) {
+      shortExp(x.data(), out.data(), static_cast<int>(x.size()));
+      double worst = 0;
+      for (size_t i = 0; i < x.size(); ++i) {
+        const long double exact = std::exp(static_cast<long double>(x[i]));
+        worst = std::max(worst, static_cast<double>(std::fabs((out[i] - exact) / exact)));
+      }
+      EXPECT_LT(worst, 4 * std::numeric_limits<double>::epsilon()) << range.what << ", " << name;
     }
   }
 }
