@@ -9,9 +9,9 @@
 #   bash scripts/train-default-sim.sh [--seed N] [--days N] [--keep DIR]
 #
 # The same seed gives the same training data and the same starting
-# weights, and training always runs on two threads, so on machines with the
-# same vector instructions (AVX2 or not) the trained weights come out
-# identical.
+# weights, and training's sums are exact whatever the thread count, so on
+# machines with the same vector instructions (AVX2 or not) the trained
+# weights come out identical.
 set -euo pipefail
 
 seed=20261209

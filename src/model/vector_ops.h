@@ -150,10 +150,9 @@ typename Ops::Reg clampLanes(typename Ops::Reg x, double low, double high) {
 }
 
 // Two forms of exp, each to about one unit in the last place over
-// [-kExpBound, kExpBound]. The trainer keeps the Taylor form: trained SIMs
-// come out bit for bit the same from the same seed (the shipped Default SIM
-// is rebuilt that way), and any other rounding would change them. The
-// scorer takes five per choice and is bound by the length of their chains
+// [-kExpBound, kExpBound]. The trainer keeps the Taylor form (its own
+// kernel sums its terms in pairs); a change of form changes every trained
+// SIM in its last bits. The scorer takes five per choice and is bound by the length of their chains
 // of dependent steps, which the Chebyshev form, evaluated in pairs of
 // terms, halves; on the Taylor form it runs 15 to 40% slower.
 
