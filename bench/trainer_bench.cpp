@@ -77,7 +77,11 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   const bool avx2 = processorRunsTrainingKernel(TrainingKernel::kAvx2);
-  benchmark::AddCustomContext("fast kernel", avx2 ? "avx2" : "portable");
+  const TrainingKernel fastest = fastestTrainingKernel();
+  benchmark::AddCustomContext("fast kernel", fastest == TrainingKernel::kAvx512
+                                                 ? "avx512 (fields over 8), avx2"
+                                             : fastest == TrainingKernel::kAvx2 ? "avx2"
+                                                                                : "portable");
   struct Entry {
     std::string name;
     Kind kind;

@@ -186,10 +186,14 @@ int trainInGroup(const ParsedOptions& options, const TrainRequest& request, std:
     return kExitBadInput;
   }
 
-  // The kernels round differently: all use the one every process has.
-  const TrainingKernel kernel = mpi.allHold(processorRunsTrainingKernel(TrainingKernel::kAvx2))
-                                    ? TrainingKernel::kAvx2
-                                    : TrainingKernel::kPortable;
+  // The kernels round differently: all use the best one every process has.
+  TrainingKernel kernel = TrainingKernel::kPortable;
+  for (const TrainingKernel candidate : {TrainingKernel::kAvx512, TrainingKernel::kAvx2}) {
+    if (mpi.allHold(processorRunsTrainingKernel(candidate))) {
+      kernel = candidate;
+      break;
+    }
+  }
   const int threads = options.has("threads") ? request.threads : processorsForThisProcess();
   const std::vector<std::string> threadCounts = mpi.gather(std::to_string(threads));
   if (leader) {

@@ -28,6 +28,15 @@ bool detectAvx2() {
 #endif
 }
 
+bool detectAvx512() {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f");
+#else
+  return false;
+#endif
+}
+
 bool trainableCount(int32_t horseCount) {
   return horseCount >= kFewestPatternHorses && horseCount <= kPatternSlots;
 }
@@ -35,6 +44,10 @@ bool trainableCount(int32_t horseCount) {
 bool stopRequested(const void* context) {
   return static_cast<const std::atomic<int>*>(context)->load(std::memory_order_relaxed) != 0;
 }
+
+// Fields of up to this many horses train four choices at a time even
+// where the processor has eight lanes.
+constexpr int32_t kNarrowField = 8;
 
 // The exact sums of a pass, in the model's order: every connection's slope,
 // every bias's slope, then the squared error.
@@ -76,11 +89,14 @@ void addSums(TrainingSums& a, const TrainingSums& b) {
 
 class SharedWorkTrainer final : public RecordTrainer {
  public:
+  // `wideKernel` trains the fields of more than kNarrowField horses.
   SharedWorkTrainer(SimModel& model, const std::atomic<int>& stopRequest, int threadCount,
-                    const TrainingKernelFunctions& kernel, TrainingGroup* group)
+                    const TrainingKernelFunctions& kernel, const TrainingKernelFunctions& wideKernel,
+                    TrainingGroup* group)
       : model_(model),
         stop_(stopRequest),
         kernel_(kernel),
+        wideKernel_(wideKernel),
         group_(group),
         weights_(std::make_unique<TrainingWeights>()),
         openGroup_(std::make_unique<TrainingSums>()),
@@ -230,14 +246,15 @@ class SharedWorkTrainer final : public RecordTrainer {
       const PatternRecord& record = records[r];
       TrainingSums& sums = *recordSums_[r];
       loadInputs(record, work.inputs);
-      kernel_.buildRecordTables(*weights_, work.inputs, work.tables);
+      const TrainingKernelFunctions& kernel = record.horseCount > kNarrowField ? wideKernel_ : kernel_;
+      kernel.buildRecordTables(*weights_, work.inputs, work.tables);
       std::memset(&sums, 0, sizeof sums);
-      if (!kernel_.trainChoices(*weights_, work.inputs, work.tables, 0, record.horseCount, sums,
-                                stopRequested, &stop_)) {
+      if (!kernel.trainChoices(*weights_, work.inputs, work.tables, 0, record.horseCount, sums, stopRequested,
+                               &stop_)) {
         work.stopped = true;
         return;
       }
-      kernel_.addHiddenSlopes(work.inputs, sums);
+      kernel.addHiddenSlopes(work.inputs, sums);
       // Whoever finishes a group's last record adds the group up.
       const size_t g = groupOf(r);
       if (remaining_[g].fetch_sub(1, std::memory_order_acq_rel) == 1) foldGroup(g, records, count, work);
@@ -294,6 +311,7 @@ class SharedWorkTrainer final : public RecordTrainer {
   SimModel& model_;
   const std::atomic<int>& stop_;
   const TrainingKernelFunctions& kernel_;
+  const TrainingKernelFunctions& wideKernel_;
   TrainingGroup* group_;       // null when this process trains alone
   std::vector<int64_t> wire_;  // the sums' digits as the processes add them
   std::unique_ptr<TrainingWeights> weights_;
@@ -322,16 +340,20 @@ class SharedWorkTrainer final : public RecordTrainer {
 
 bool processorRunsTrainingKernel(TrainingKernel kernel) {
   static const bool hasAvx2 = detectAvx2();
+  static const bool hasAvx512 = detectAvx512();
   switch (kernel) {
     case TrainingKernel::kPortable:
       return true;
     case TrainingKernel::kAvx2:
       return hasAvx2;
+    case TrainingKernel::kAvx512:
+      return hasAvx512 && hasAvx2;
   }
   return false;
 }
 
 TrainingKernel fastestTrainingKernel() {
+  if (processorRunsTrainingKernel(TrainingKernel::kAvx512)) return TrainingKernel::kAvx512;
   return processorRunsTrainingKernel(TrainingKernel::kAvx2) ? TrainingKernel::kAvx2
                                                             : TrainingKernel::kPortable;
 }
@@ -342,11 +364,18 @@ std::unique_ptr<RecordTrainer> makeSharedWorkTrainer(SimModel& model, const std:
   if (!hasSimShape(model) || !model.hasTrainingState() || !processorRunsTrainingKernel(kernel))
     return nullptr;
   const TrainingKernelFunctions* functions = &kPortableTrainingKernel;
+  const TrainingKernelFunctions* wide = &kPortableTrainingKernel;
 #if defined(__x86_64__)
-  if (kernel == TrainingKernel::kAvx2) functions = &kAvx2TrainingKernel;
+  if (kernel == TrainingKernel::kAvx2) functions = wide = &kAvx2TrainingKernel;
+  if (kernel == TrainingKernel::kAvx512) {
+    // A field of 8 leaves 4 horses for the last slot: eight lanes would
+    // run half empty, so those fields stay on four.
+    functions = &kAvx2TrainingKernel;
+    wide = &kAvx512TrainingKernel;
+  }
 #endif
   return std::make_unique<SharedWorkTrainer>(
-      model, stopRequest, std::clamp(threadCount, 1, kMostTrainingThreads), *functions, group);
+      model, stopRequest, std::clamp(threadCount, 1, kMostTrainingThreads), *functions, *wide, group);
 }
 
 std::unique_ptr<RecordTrainer> makeFastTrainer(SimModel& model, const std::atomic<int>& stopRequest,

@@ -15,7 +15,9 @@
 
 namespace stridewell {
 
-enum class TrainingKernel { kPortable, kAvx2 };
+// kAvx512 trains fields of more than 8 horses eight choices at a time and
+// the others as kAvx2 does (a processor with AVX-512 has AVX2 too).
+enum class TrainingKernel { kPortable, kAvx2, kAvx512 };
 
 // More threads than this are not started, whatever is asked.
 inline constexpr int kMostTrainingThreads = 64;

@@ -98,8 +98,8 @@ using StopCheck = bool (*)(const void* context);
 // [firstHorse, endHorse), adding to deltaSum, the output slopes and the
 // squared error, and returns false when `stop` asked it to end;
 // addHiddenSlopes multiplies the delta sums out into the hidden slopes. The
-// AVX2 set exists only on x86-64 and must only be called when the
-// processor has the instructions.
+// AVX2 and AVX-512 sets exist only on x86-64 and must only be called when
+// the processor has the instructions.
 struct TrainingKernelFunctions {
   void (*buildRecordTables)(const TrainingWeights& weights, const RecordInputs& record, RecordTables& tables);
   bool (*trainChoices)(const TrainingWeights& weights, const RecordInputs& record, const RecordTables& tables,
@@ -110,15 +110,19 @@ struct TrainingKernelFunctions {
 
 extern const TrainingKernelFunctions kPortableTrainingKernel;
 extern const TrainingKernelFunctions kAvx2TrainingKernel;
+extern const TrainingKernelFunctions kAvx512TrainingKernel;
 
 // exp(x) and ln(x / y) as the kernels compute them, for tests: exp over
 // [-708, 708], the logarithm for positive normal x and y.
 void trainingExpPortable(const double* x, double* out, int count);
 void trainingExpAvx2(const double* x, double* out, int count);
+void trainingExpAvx512(const double* x, double* out, int count);
 // The output units' exp, the same series summed in another order.
 void trainingShortExpPortable(const double* x, double* out, int count);
 void trainingShortExpAvx2(const double* x, double* out, int count);
+void trainingShortExpAvx512(const double* x, double* out, int count);
 void trainingLogRatioPortable(const double* x, const double* y, double* out, int count);
 void trainingLogRatioAvx2(const double* x, const double* y, double* out, int count);
+void trainingLogRatioAvx512(const double* x, const double* y, double* out, int count);
 
 }  // namespace stridewell

@@ -131,6 +131,7 @@ struct Avx512Ops {
   static Mask both(Mask a, Mask b) { return static_cast<Mask>(a & b); }
   static bool allTrue(Mask m) { return m == 0xFF; }
   static Reg zeroUnless(Mask m, Reg v) { return _mm512_maskz_mov_pd(m, v); }
+  static Reg select(Mask m, Reg a, Reg b) { return _mm512_mask_blend_pd(m, b, a); }
   static double sum(Reg v) {
     const __m256d half = _mm256_add_pd(
         _mm512_castpd512_pd256(v), _mm256_castsi256_pd(_mm512_extracti64x4_epi64(_mm512_castpd_si512(v), 1)));
@@ -140,6 +141,18 @@ struct Avx512Ops {
   static Reg scaleByShifted(Reg p, Reg t) {
     const __m512i exponent = _mm512_slli_epi64(_mm512_castpd_si512(t), 52);
     return _mm512_castsi512_pd(_mm512_add_epi64(_mm512_castpd_si512(p), exponent));
+  }
+  // As Avx2Ops::splitExponent, eight lanes at a time.
+  static void splitExponent(Reg x, Reg& k, Reg& m) {
+    const __m512i b = _mm512_castpd_si512(x);
+    const __m512i field = _mm512_and_si512(_mm512_srli_epi64(b, 52), _mm512_set1_epi64(0x7FF));
+    const __m512d biased =
+        _mm512_sub_pd(_mm512_castsi512_pd(_mm512_or_si512(field, _mm512_set1_epi64(0x4330000000000000ll))),
+                      _mm512_set1_pd(4503599627370496.0));
+    k = _mm512_sub_pd(biased, _mm512_set1_pd(1023.0));
+    const __m512i mantissa = _mm512_or_si512(_mm512_and_si512(b, _mm512_set1_epi64(0x000FFFFFFFFFFFFFll)),
+                                             _mm512_set1_epi64(0x3FF0000000000000ll));
+    m = _mm512_castsi512_pd(mantissa);
   }
 };
 #endif

@@ -59,7 +59,13 @@ struct Outcome {
   std::vector<double> weights;  // after the step
 };
 
-enum class Trainer { kLiteral, kPortable, kAvx2 };
+enum class Trainer { kLiteral, kPortable, kAvx2, kAvx512 };
+
+TrainingKernel kernelOf(Trainer kind) {
+  return kind == Trainer::kAvx512 ? TrainingKernel::kAvx512
+         : kind == Trainer::kAvx2 ? TrainingKernel::kAvx2
+                                  : TrainingKernel::kPortable;
+}
 
 Outcome train(Trainer kind, int threads, const std::vector<PatternRecord>& records,
               double hiddenScale = 1.0) {
@@ -69,10 +75,9 @@ Outcome train(Trainer kind, int threads, const std::vector<PatternRecord>& recor
   for (double& weight : model.connectionWeights(kSimInputs)) weight *= hiddenScale;
   model.startEpoch(true);
   std::atomic<int> stop{0};
-  const auto trainer = kind == Trainer::kLiteral ? makeLiteralTrainer(model, stop)
-                       : kind == Trainer::kPortable
-                           ? makeSharedWorkTrainer(model, stop, threads, TrainingKernel::kPortable)
-                           : makeSharedWorkTrainer(model, stop, threads, TrainingKernel::kAvx2);
+  const auto trainer = kind == Trainer::kLiteral
+                           ? makeLiteralTrainer(model, stop)
+                           : makeSharedWorkTrainer(model, stop, threads, kernelOf(kind));
   if (!trainer) return outcome;
   outcome.trained = trainer->trainRecords(records.data(), records.size(), outcome.tss);
   trainer->flushSums(outcome.tss);
@@ -122,11 +127,15 @@ double largest(const std::vector<double>& values) {
 std::vector<Trainer> fastKernels() {
   std::vector<Trainer> kernels = {Trainer::kPortable};
   if (processorRunsTrainingKernel(TrainingKernel::kAvx2)) kernels.push_back(Trainer::kAvx2);
+  if (processorRunsTrainingKernel(TrainingKernel::kAvx512)) kernels.push_back(Trainer::kAvx512);
   return kernels;
 }
 
 const char* name(Trainer kind) {
-  return kind == Trainer::kPortable ? "portable" : kind == Trainer::kAvx2 ? "avx2" : "literal";
+  return kind == Trainer::kPortable ? "portable"
+         : kind == Trainer::kAvx2   ? "avx2"
+         : kind == Trainer::kAvx512 ? "avx512"
+                                    : "literal";
 }
 
 struct AgreementCase {
@@ -276,8 +285,7 @@ TEST(SharedWorkTraining, SumsAreTheSameHoweverTheRecordsAreBatched) {
       EXPECT_EQ(defineSimShape(model), kSimUnits);
       model.startEpoch(true);
       std::atomic<int> stop{0};
-      const auto trainer = makeSharedWorkTrainer(
-          model, stop, 2, kernel == Trainer::kAvx2 ? TrainingKernel::kAvx2 : TrainingKernel::kPortable);
+      const auto trainer = makeSharedWorkTrainer(model, stop, 2, kernelOf(kernel));
       double tss = 0.0;
       size_t from = 0;
       for (size_t cut : cuts) {
@@ -332,8 +340,7 @@ TEST(SharedWorkTraining, StopRequestEndsTheCallWithinMilliseconds) {
       ASSERT_EQ(defineSimShape(model), kSimUnits);
       model.startEpoch(true);
       std::atomic<int> stop{0};
-      const auto trainer = makeSharedWorkTrainer(
-          model, stop, threads, kernel == Trainer::kAvx2 ? TrainingKernel::kAvx2 : TrainingKernel::kPortable);
+      const auto trainer = makeSharedWorkTrainer(model, stop, threads, kernelOf(kernel));
       ASSERT_TRUE(trainer);
       std::atomic<int64_t> stopTime{0};
       std::thread stopper([&] {
@@ -402,6 +409,9 @@ TEST(SharedWorkTraining, KernelExpAndLogAreWithinAFewUnitsInTheLastPlace) {
   if (processorRunsTrainingKernel(TrainingKernel::kAvx2)) {
     kernels.push_back({"avx2", trainingExpAvx2, trainingLogRatioAvx2});
   }
+  if (processorRunsTrainingKernel(TrainingKernel::kAvx512)) {
+    kernels.push_back({"avx512", trainingExpAvx512, trainingLogRatioAvx512});
+  }
   for (const MathCase& c : cases) {
     std::vector<double> x(4001), plus(x.size()), minus(x.size()), out(x.size());
     for (size_t i = 0; i < x.size(); ++i) {
@@ -462,10 +472,9 @@ std::vector<double> trainFed(Trainer kind, const std::vector<PatternRecord>& rec
   if (defineSimShape(model) != kSimUnits) return {};
   model.startEpoch(true);
   std::atomic<int> stop{0};
-  const auto trainer = kind == Trainer::kLiteral ? makeLiteralTrainer(model, stop)
-                       : kind == Trainer::kPortable
-                           ? makeSharedWorkTrainer(model, stop, feeding.threads, TrainingKernel::kPortable)
-                           : makeSharedWorkTrainer(model, stop, feeding.threads, TrainingKernel::kAvx2);
+  const auto trainer = kind == Trainer::kLiteral
+                           ? makeLiteralTrainer(model, stop)
+                           : makeSharedWorkTrainer(model, stop, feeding.threads, kernelOf(kind));
   if (!trainer) return {};
   double tss = 0.0;
   size_t from = 0;
@@ -610,8 +619,7 @@ TEST(SharedWorkTraining, GroupsCountEveryRecordSinceTheLastFlushOrStop) {
       ASSERT_EQ(defineSimShape(model), kSimUnits);
       model.startEpoch(true);
       std::atomic<int> stop{0};
-      const auto trainer = makeSharedWorkTrainer(
-          model, stop, threads, kernel == Trainer::kAvx2 ? TrainingKernel::kAvx2 : TrainingKernel::kPortable);
+      const auto trainer = makeSharedWorkTrainer(model, stop, threads, kernelOf(kernel));
       double tss = 0.0;
       ASSERT_TRUE(trainer->trainRecords(records.data(), 3, tss));
       stop = 1;
@@ -639,6 +647,8 @@ TEST(SharedWorkTraining, OutputUnitsExpIsWithinAFewUnitsInTheLastPlace) {
   using ExpFunction = void (*)(const double*, double*, int);
   std::vector<std::pair<const char*, ExpFunction>> kernels = {{"portable", trainingShortExpPortable}};
   if (processorRunsTrainingKernel(TrainingKernel::kAvx2)) kernels.emplace_back("avx2", trainingShortExpAvx2);
+  if (processorRunsTrainingKernel(TrainingKernel::kAvx512))
+    kernels.emplace_back("avx512", trainingShortExpAvx512);
   for (const Range& range : ranges) {
     std::vector<double> x(4001), out(x.size());
     for (size_t i = 0; i < x.size(); ++i) {
