@@ -14,7 +14,7 @@ using Kernel = TrainingLoop<Avx512Ops>;
 }  // namespace
 
 const TrainingKernelFunctions kAvx512TrainingKernel = {Kernel::buildRecordTables, Kernel::trainChoices,
-                                                     Kernel::addHiddenSlopes};
+                                                       Kernel::addHiddenSlopes};
 
 void trainingExpAvx512(const double* x, double* out, int count) {
   Kernel::mapBlock(x, nullptr, out, count);
