@@ -49,20 +49,7 @@ struct TrainingLoop {
   static Reg shortExp(Reg x) {
     Reg t, r;
     reduceForExp<Ops, true>(x, t, r);
-    constexpr double c[] = {1.0,
-                            1.0,
-                            1.0 / 2,
-                            1.0 / 6,
-                            1.0 / 24,
-                            1.0 / 120,
-                            1.0 / 720,
-                            1.0 / 5040,
-                            1.0 / 40320,
-                            1.0 / 362880,
-                            1.0 / 3628800,
-                            1.0 / 39916800,
-                            1.0 / 479001600,
-                            1.0 / 6227020800.0};
+    constexpr const double* c = kInverseFactorials;
     const Reg r2 = Ops::mul(r, r);
     const Reg r4 = Ops::mul(r2, r2);
     const Reg r8 = Ops::mul(r4, r4);

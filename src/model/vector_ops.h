@@ -189,6 +189,23 @@ void reduceForExp(typename Ops::Reg x, typename Ops::Reg& t, typename Ops::Reg& 
   }
 }
 
+// 1/k! for k = 0..13: the terms of the Taylor series of exp that the
+// trainer sums.
+inline constexpr double kInverseFactorials[] = {1.0,
+                                                1.0,
+                                                1.0 / 2,
+                                                1.0 / 6,
+                                                1.0 / 24,
+                                                1.0 / 120,
+                                                1.0 / 720,
+                                                1.0 / 5040,
+                                                1.0 / 40320,
+                                                1.0 / 362880,
+                                                1.0 / 3628800,
+                                                1.0 / 39916800,
+                                                1.0 / 479001600,
+                                                1.0 / 6227020800.0};
+
 // The trainer's exp: exp(r) by its Taylor series to r^13 (the next term is
 // below 5e-18), summed from the highest power down.
 template <class Ops>
@@ -196,22 +213,8 @@ typename Ops::Reg expByTaylor(typename Ops::Reg x) {
   using Reg = typename Ops::Reg;
   Reg t, r;
   reduceForExp<Ops, true>(x, t, r);
-  constexpr double kInverseFactorial[] = {1.0,
-                                          1.0,
-                                          1.0 / 2,
-                                          1.0 / 6,
-                                          1.0 / 24,
-                                          1.0 / 120,
-                                          1.0 / 720,
-                                          1.0 / 5040,
-                                          1.0 / 40320,
-                                          1.0 / 362880,
-                                          1.0 / 3628800,
-                                          1.0 / 39916800,
-                                          1.0 / 479001600,
-                                          1.0 / 6227020800.0};
-  Reg p = Ops::broadcast(kInverseFactorial[13]);
-  for (int k = 12; k >= 0; --k) p = Ops::fmadd(p, r, Ops::broadcast(kInverseFactorial[k]));
+  Reg p = Ops::broadcast(kInverseFactorials[13]);
+  for (int k = 12; k >= 0; --k) p = Ops::fmadd(p, r, Ops::broadcast(kInverseFactorials[k]));
   return Ops::scaleByShifted(p, t);
 }
 
